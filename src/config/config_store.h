@@ -1,0 +1,69 @@
+// ConfigStore: the configuration store built from a configuration file or
+// from an argument vector, with typed look-ups that fall back to defaults.
+//
+// Callers outside the configuration library use only the constructors, the
+// three lookup overloads and the destructor. Everything else is public so the
+// parsing steps can be exercised on their own, but is an internal step of
+// construction.
+#pragma once
+
+#include <istream>
+#include <string>
+#include <vector>
+
+class ConfigStore {
+public:
+    // One named variable. `name` includes the section path ("display/sphere-r"),
+    // `elements` is the value split at the separator characters, and
+    // `original` is the value text exactly as written after the first "=".
+    struct variable {
+        std::string name;
+        std::vector<std::string> elements;
+        std::string original;
+
+        variable(std::string name, const std::string& value, const std::string& separators);
+        // Stores `value` in `original` and splits it again into `elements`.
+        void set_value(const std::string& value, const std::string& separators);
+    };
+
+    // Reads the named file; a file that cannot be opened gives an empty store.
+    // Null markers or separators keep the defaults "#", "\n" and " \t\n".
+    explicit ConfigStore(const char* file_name, const char* comment_open = nullptr,
+                         const char* comment_close = nullptr,
+                         const char* element_separators = nullptr);
+    // Parses an argument vector; `argc` must be at least 1.
+    ConfigStore(int argc, const char* const* argv, const char* element_separators = nullptr);
+    ~ConfigStore();
+
+    ConfigStore(const ConfigStore&) = delete;
+    ConfigStore& operator=(const ConfigStore&) = delete;
+
+    // The variable whose full name is lookup_prefix + name, or null.
+    const variable* find_variable(const char* name) const;
+
+    // The variable's value text as written, or `default_value` itself.
+    const char* lookup(const char* name, const char* default_value) const;
+    // Writes "## original = <value>" to standard error when the variable exists,
+    // then converts the value as a floating-point number truncated toward zero.
+    int lookup(const char* name, int default_value) const;
+    double lookup(const char* name, double default_value) const;
+
+    // ---- Internal steps of construction ----
+    std::vector<std::string> tokenize_stream(std::istream& in) const;
+    void parse_arguments(const std::vector<std::string>& list);
+    static std::string process_section_label(std::string label,
+                                             std::vector<std::string>& section_stack);
+    std::string expand_expression(std::string text);
+    std::vector<std::string> split_expression_arguments(std::string text, unsigned minimum);
+    const variable& resolve_variable(std::string name);
+
+    // ---- State, in declaration order ----
+    std::string lookup_prefix;
+    std::string current_section;
+    std::vector<std::string> sections;
+    std::vector<std::string> arguments;
+    std::vector<variable> variable_list;
+    std::string comment_open = "#";
+    std::string comment_close = "\n";
+    std::string element_separators = " \t\n";
+};

@@ -1,0 +1,27 @@
+// SurfData: the point set loaded from a height-grid file.
+//
+// A cell of height h at column c and row r becomes the h + 1 points
+// (c, r, 0) ... (c, r, h). The file is opened by the constructor and stays
+// open, unread, until the object is destroyed.
+#pragma once
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+class SurfData {
+public:
+    // Loads the file and writes "data prepared" to standard output. A file
+    // that cannot be opened, or whose points could not be held in memory,
+    // ends the process with status 1 after an "error:" line on standard error.
+    explicit SurfData(std::string file_name);
+    ~SurfData();
+
+    SurfData(const SurfData&) = delete;
+    SurfData& operator=(const SurfData&) = delete;
+
+    std::ifstream file;
+    std::vector<double> x;
+    std::vector<double> y;
+    std::vector<double> z;
+};
