@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test test-sanitize coverage clean
 
 all: build
 
@@ -20,5 +20,19 @@ run: build
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
+# the first finding fails the run.
+test-sanitize: deps
+	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DPELORIN_SANITIZE=ON > /dev/null
+	@cmake --build build-sanitize -j $(JOBS)
+	@ASAN_OPTIONS=halt_on_error=1:abort_on_error=0:detect_leaks=1 \
+	 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	 ctest --test-dir build-sanitize --output-on-failure -j $(JOBS)
+
+# Line and branch coverage of the configuration and data libraries.
+coverage:
+	@bash scripts/coverage
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-sanitize build-coverage
