@@ -1,4 +1,7 @@
-// Pelorin's entry point. Until the viewer lands it loads the data and stops.
+// Pelorin's entry point: loads the point set named by "config.txt", shows it
+// and, once the user quits, releases everything in reverse order.
+#include <GL/freeglut.h>
+
 #include <string>
 
 #include "config_store.h"
@@ -6,9 +9,19 @@
 #include "viewer.h"
 
 int main(int argc, char** argv) {
+    // Parsed like any store but never consulted: the data file is chosen by
+    // "config.txt" alone.
     ConfigStore arguments(argc, argv, nullptr);
     ConfigStore config("config.txt", nullptr, nullptr, nullptr);
+
+    // The name's copy lives only while the loader opens the file. A file that
+    // cannot be opened ends the process with status 1 inside the constructor.
     SurfData points(std::string(config.lookup("data/file", "data.txt")));
+
     InitDisplay(&points);
+    glutMainLoop();
+
+    // Leaving the loop destroys points (closing the data file), then config,
+    // then arguments.
     return 0;
 }

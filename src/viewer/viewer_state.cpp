@@ -1,0 +1,36 @@
+#include "viewer_state.h"
+
+// Everything below is zero until InitDisplay assigns it, except the two
+// sphere settings, which come from the viewer's own configuration store.
+
+SurfData* data = nullptr;
+
+// Must stay defined before the two settings: they are read from it during
+// the same static initialisation, in order of definition.
+ConfigStore viewerConfig("config.txt", nullptr, nullptr, nullptr);
+double sphereRadius = viewerConfig.lookup("display/sphere-r", 0.75);
+int sphereTesel = viewerConfig.lookup("display/sphere-tesel", 6);
+
+int windowWidth;
+int windowHeight;
+
+float fieldOfView;
+float nearPlane;
+float farPlane;
+
+double camDistance;
+double camTheta;
+double camPhi;
+double centerX;
+double centerY;
+double centerZ;
+double upX;
+double upY;
+double upZ;
+
+GLuint sphereList;
+GLuint sceneList;
+
+int dragMode;
+int lastX;
+int lastY;
