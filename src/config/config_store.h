@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "evaluation_limits.h"
+
 class ConfigStore {
 public:
     // One named variable. `name` includes the section path ("display/sphere-r"),
@@ -53,6 +55,8 @@ public:
     void parse_arguments(const std::vector<std::string>& list);
     static std::string process_section_label(std::string label,
                                              std::vector<std::string>& section_stack);
+    // Replaces every outermost "${...}" of one stored argument by its value.
+    std::string expand_dollar_brackets(const std::string& text);
     std::string expand_expression(std::string text);
     std::vector<std::string> split_expression_arguments(std::string text, unsigned minimum);
     const variable& resolve_variable(std::string name);
@@ -66,4 +70,22 @@ public:
     std::string comment_open = "#";
     std::string comment_close = "\n";
     std::string element_separators = " \t\n";
+
+private:
+    void store_definition(const std::string& stored_argument);
+    std::string open_section(const std::string& label_entry,
+                             std::vector<std::string>& section_stack);
+
+    std::string evaluate_operator(const std::string& text);
+    std::string expand_variable_reference(const std::string& text);
+    std::string expand_condition(const std::string& text);
+    std::string expand_indirect_value(const std::string& name);
+    std::string expand_element_access(const std::vector<std::string>& arguments);
+    std::string expand_replacement(const std::vector<std::string>& arguments);
+    // Charges work to both budgets; false once either is used up.
+    bool spend_work(std::size_t evaluations, std::size_t bytes);
+
+    unsigned active_expansions = 0;
+    WorkBudget argument_budget = WorkBudget::for_argument();
+    WorkBudget store_budget = WorkBudget::for_store();
 };
