@@ -47,9 +47,8 @@ std::string ConfigStore::expand_expression(std::string text) {
 }
 
 bool ConfigStore::spend_work(std::size_t evaluations, std::size_t bytes) {
-    const bool store_allows = store_budget.spend(evaluations, bytes);
-    const bool argument_allows = argument_budget.spend(evaluations, bytes);
-    return store_allows && argument_allows;
+    if (argument_budget.exhausted() || store_budget.exhausted()) return false;
+    return argument_budget.spend(evaluations, bytes) && store_budget.spend(evaluations, bytes);
 }
 
 // The operator is chosen by the first characters, tested in this order.

@@ -1,0 +1,95 @@
+// A configuration file written as a user would write it, read through the
+// public constructor and look-ups alone.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "config_test_support.h"
+
+namespace {
+
+// Built before main runs, as the viewer's store is: the record for undefined
+// variables must already work here.
+const char* const kEarlyArguments[] = {"prog", "a=${nosuch}", "b=${!gone}", "c=${: ok}"};
+ConfigStore early_store(4, kEarlyArguments);
+
+TEST(EndToEnd, StoreBuiltDuringStaticInitialisation) {
+    EXPECT_STREQ(early_store.lookup("a", ""), "<<${ } variable 'nosuch' undefined>>");
+    EXPECT_STREQ(early_store.lookup("b", ""), "<<${ } variable 'gone' undefined>>");
+    EXPECT_STREQ(early_store.lookup("c", ""), " ok");
+}
+
+std::string user_file(const std::string& line_end) {
+    std::string lines[] = {
+        "# Pelorin settings",
+        "[data]",
+        "dir = terrain",
+        "file = '${dir}/hills one.txt'   # quotes keep the blank",
+        "",
+        "[display]",
+        "sphere-r = ${/ 3 4}",
+        "quality = high",
+        "sphere-tesel = ${?? ${== ${quality} low medium high} 0 4 8 12}",
+        "title = ''",
+        "greeting = Hello\\ World",
+        "note = x\ry",
+        "[./colours]",
+        "doubled = ${* ${display/sphere-tesel} 2}",
+        "[paths/]",
+        "root=/usr",
+        "huge = 1e12",
+        "list = 'a b c'",
+        "pick = ${@ list 2.6}",
+        "swap = '${<-> aXa a aa} ${<-> x ${:} y}'",
+        "loop = ${:${!loop}}",
+        "deep = ${!loop}",
+        "n0 = x",
+    };
+    std::string text;
+    for (const std::string& line : lines) text += line + line_end;
+    // A chain whose work doubles with every line.
+    for (int k = 1; k <= 30; ++k) {
+        const std::string previous = "${!n" + std::to_string(k - 1) + "}";
+        text += "n" + std::to_string(k) + " = ${:${&" + previous + previous + "}}" + line_end;
+    }
+    return text + "small = ${!n2}" + line_end + "costly = ${!n30}" + line_end + "last = done";
+}
+
+TEST(EndToEnd, UserFileWithCrlfLineEnds) {
+    const TemporaryFile file(user_file("\r\n"));
+    CapturedStderr err;
+    ConfigStore config(file.path());
+    EXPECT_EQ(err.text(), "## expr = <4><4>\n## result = 0.75\n");
+
+    EXPECT_STREQ(config.lookup("data/file", "data.txt"), "terrain/hills one.txt");
+    EXPECT_EQ(config.lookup("display/sphere-r", 0.5), 0.75);
+    EXPECT_EQ(config.lookup("display/sphere-tesel", 6), 8);
+    EXPECT_EQ(err.text(), "## expr = <4><4>\n## result = 0.75\n## original = 8\n");
+    EXPECT_STREQ(config.lookup("display/title", "none"), "");
+    EXPECT_STREQ(config.lookup("display/greeting", ""), "Hello World");
+    EXPECT_STREQ(config.lookup("display/note", ""), "x\ry");
+    EXPECT_EQ(config.lookup("display/colours/doubled", 0.0), 16.0);
+    EXPECT_EQ(config.lookup("paths/huge", 0), INT_MAX);
+    EXPECT_STREQ(config.lookup("paths/root", ""), "/usr");
+    EXPECT_STREQ(config.lookup("paths/pick", ""), "<<1st index out of range>>");
+    EXPECT_STREQ(config.lookup("paths/swap", ""), "aaXaa x");
+    EXPECT_STREQ(config.lookup("paths/deep", ""), "<<${ } expression nested too deeply>>");
+    EXPECT_STREQ(config.lookup("paths/small", ""), "xxxx");
+    EXPECT_STREQ(config.lookup("paths/costly", ""), "<<${ } expression too costly>>");
+    EXPECT_STREQ(config.lookup("paths/last", ""), "done");
+    EXPECT_STREQ(config.lookup("display/file", "none"), "none");
+}
+
+TEST(EndToEnd, CrlfAndLfFilesMeanTheSame) {
+    const TemporaryFile crlf(user_file("\r\n"));
+    const TemporaryFile lf(user_file("\n"));
+    CapturedStderr err;
+    ConfigStore from_crlf(crlf.path());
+    ConfigStore from_lf(lf.path());
+    ASSERT_EQ(from_crlf.variable_list.size(), from_lf.variable_list.size());
+    for (const ConfigStore::variable& v : from_lf.variable_list) {
+        EXPECT_STREQ(from_crlf.lookup(v.name.c_str(), "missing"), v.original.c_str()) << v.name;
+    }
+}
+
+}  // namespace
