@@ -1,0 +1,82 @@
+#include "child_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "xvfb_server.h"
+
+ChildProcess::ChildProcess(const std::string& dir, const std::string& program, const std::vector<std::string>& args,
+                           const std::vector<std::string>& environment)
+    : dir_(dir) {
+    std::vector<std::string> argv_text{program};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    pid_ = fork();
+    if (pid_ != 0) return;
+
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open((dir + "/stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = open((dir + "/stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0) _exit(126);
+    dup2(in, STDIN_FILENO);
+    dup2(out, STDOUT_FILENO);
+    dup2(err, STDERR_FILENO);
+    for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+    std::vector<char*> argv;
+    for (std::string& a : argv_text) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(program.c_str(), argv.data());
+    _exit(127);
+}
+
+ChildProcess::~ChildProcess() {
+    if (running()) {
+        kill(pid_, SIGKILL);
+        wait(5);
+    }
+}
+
+bool ChildProcess::running() { return pid_ > 0 && !status_ && !wait(0); }
+
+std::optional<int> ChildProcess::wait(double timeout_seconds) {
+    if (status_ || pid_ <= 0) return status_;
+    const double deadline = MonotonicSeconds() + timeout_seconds;
+    while (true) {
+        int raw = 0;
+        if (waitpid(pid_, &raw, WNOHANG) == pid_) {
+            status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            return status_;
+        }
+        if (MonotonicSeconds() >= deadline) return std::nullopt;
+        usleep(20 * 1000);
+    }
+}
+
+std::string ChildProcess::output() const { return ReadFile(dir_ + "/stdout.txt"); }
+std::string ChildProcess::errors() const { return ReadFile(dir_ + "/stderr.txt"); }
+
+TempDir::TempDir(const std::string& label) {
+    std::string pattern = "/tmp/pelorin-" + label + "-XXXXXX";
+    if (mkdtemp(pattern.data())) path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}

@@ -1,0 +1,53 @@
+// A program started by a test in a directory of its own, with standard
+// output and standard error going to files there, and a bounded wait for it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+class ChildProcess {
+public:
+    // Starts `program` with `args` in `dir`; `environment` entries
+    // ("NAME=value") are added to the test's own environment.
+    ChildProcess(const std::string& dir, const std::string& program, const std::vector<std::string>& args = {},
+                 const std::vector<std::string>& environment = {});
+    // Kills the program (by its id) if it is still running.
+    ~ChildProcess();
+
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+    bool running();
+    // The exit status, or nothing if the program did not end normally within
+    // `timeout_seconds` (a killed or crashed program gives 128 + signal).
+    std::optional<int> wait(double timeout_seconds);
+
+    std::string output() const;  // standard output so far
+    std::string errors() const;  // standard error so far
+
+private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+    std::string dir_;
+};
+
+// A fresh directory under /tmp, named after `label`, removed with all it
+// holds when the object goes away. `path()` is empty if it could not be made.
+class TempDir {
+public:
+    explicit TempDir(const std::string& label);
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+void WriteFile(const std::string& path, const std::string& text);
+std::string ReadFile(const std::string& path);

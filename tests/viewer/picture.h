@@ -1,0 +1,46 @@
+// RGB pictures read back from a window, and the colour classes the tests ask
+// about: the white background and the red of a lit sphere.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> rgb;  // row by row, 3 bytes a pixel
+
+    const unsigned char* pixel(int x, int y) const {
+        return &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+    }
+};
+
+inline bool IsWhite(const unsigned char* p) { return p[0] >= 250 && p[1] >= 250 && p[2] >= 250; }
+
+// Lit or shaded, the sphere's diffuse red clearly dominates green and blue;
+// the whitish highlights and the darkest creases count as neither.
+inline bool IsRed(const unsigned char* p) { return p[0] >= 60 && p[0] >= p[1] + 40 && p[0] >= p[2] + 40; }
+
+struct ColourShare {
+    double white = 0;
+    double red = 0;
+};
+
+inline ColourShare Shares(const Picture& picture) {
+    long white = 0, red = 0;
+    for (std::size_t i = 0; i + 2 < picture.rgb.size(); i += 3) {
+        white += IsWhite(&picture.rgb[i]);
+        red += IsRed(&picture.rgb[i]);
+    }
+    const double total = static_cast<double>(picture.width) * picture.height;
+    return {white / total, red / total};
+}
+
+inline long DifferingPixels(const Picture& a, const Picture& b) {
+    if (a.width != b.width || a.height != b.height) return -1;
+    long count = 0;
+    for (std::size_t i = 0; i + 2 < a.rgb.size(); i += 3) {
+        count += a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2];
+    }
+    return count;
+}

@@ -1,0 +1,10 @@
+// Prints the two sphere settings as the viewer's static initialisation left
+// them, read from "config.txt" in the working directory. Opens no window.
+#include <cstdio>
+
+#include "viewer_state.h"
+
+int main() {
+    std::printf("radius=%.17g tesel=%d\n", sphereRadius, sphereTesel);
+    return 0;
+}

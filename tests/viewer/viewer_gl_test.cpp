@@ -1,0 +1,552 @@
+// The viewer in process, with a real window and OpenGL context on a private
+// Xvfb server: matrices, light and material read back with glGet, the input
+// handlers' effect on the camera and the display lists, and drawn pixels.
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "picture.h"
+#include "surf_data.h"
+#include "viewer.h"
+#include "viewer_callbacks.h"
+#include "viewer_state.h"
+#include "xvfb_server.h"
+
+namespace {
+
+using Matrix = std::array<double, 16>;  // column-major, as OpenGL keeps it
+using Vec3 = std::array<double, 3>;
+
+// Camera and interaction state as InitDisplay leaves it, restored before
+// every test so each case starts from the real start values.
+struct ViewerSnapshot {
+    double camDistance, camTheta, camPhi, centerX, centerY, centerZ;
+    int sphereTesel, dragMode, lastX, lastY;
+    SurfData* data;
+
+    static ViewerSnapshot Take() {
+        return {::camDistance, ::camTheta, ::camPhi, ::centerX, ::centerY, ::centerZ,
+                ::sphereTesel, ::dragMode, ::lastX, ::lastY, ::data};
+    }
+    void Restore() const {
+        ::camDistance = camDistance;
+        ::camTheta = camTheta;
+        ::camPhi = camPhi;
+        ::centerX = centerX;
+        ::centerY = centerY;
+        ::centerZ = centerZ;
+        ::sphereTesel = sphereTesel;
+        ::dragMode = dragMode;
+        ::lastX = lastX;
+        ::lastY = lastY;
+        ::data = data;
+    }
+};
+
+std::unique_ptr<TempDir> dir;
+std::unique_ptr<XvfbServer> server;
+std::unique_ptr<SurfData> points;
+std::unique_ptr<SurfData> noPoints;
+ViewerSnapshot startState;
+Matrix firstFrameProjection;
+int displayCount = 0;
+
+void CountingDisplay() {
+    ++displayCount;
+    onDisplay();
+}
+
+// Runs the toolkit's event processing until nothing happened for a while.
+void SettleEvents(double quiet_seconds = 0.2, double timeout_seconds = 10) {
+    const double deadline = MonotonicSeconds() + timeout_seconds;
+    double quiet_since = MonotonicSeconds();
+    int seen = displayCount;
+    while (MonotonicSeconds() < deadline) {
+        glutMainLoopEvent();
+        if (displayCount != seen) {
+            seen = displayCount;
+            quiet_since = MonotonicSeconds();
+        } else if (MonotonicSeconds() - quiet_since > quiet_seconds) {
+            return;
+        }
+        usleep(10 * 1000);
+    }
+}
+
+// How many frames the toolkit draws because of `action`.
+int RedisplaysAfter(const std::function<void()>& action) {
+    SettleEvents(0.05);
+    const int before = displayCount;
+    action();
+    SettleEvents(0.1);
+    return displayCount - before;
+}
+
+class ViewerWindow : public testing::Environment {
+public:
+    void SetUp() override {
+        alarm(120);  // a hung window fails the run instead of blocking it
+        dir = std::make_unique<TempDir>("viewer");
+        ASSERT_FALSE(dir->path().empty());
+        // A 3 by 3 grid: a hill of 15 points about (1, 1).
+        WriteFile(*dir / "data.txt", "3\n0 1 0 \n1 2 1 \n0 1 0 \n");
+        WriteFile(*dir / "empty.txt", "1\n-1 \n");
+
+        server = std::make_unique<XvfbServer>();
+        ASSERT_TRUE(server->ok()) << server->error();
+        setenv("DISPLAY", server->display().c_str(), 1);
+
+        points = std::make_unique<SurfData>(*dir / "data.txt");
+        noPoints = std::make_unique<SurfData>(*dir / "empty.txt");
+        ASSERT_EQ(points->x.size(), 15u);
+        ASSERT_TRUE(noPoints->x.empty());
+
+        InitDisplay(points.get());
+        startState = ViewerSnapshot::Take();
+        glutDisplayFunc(CountingDisplay);
+        SettleEvents();
+        ASSERT_GT(displayCount, 0) << "the window was never drawn";
+        glGetDoublev(GL_PROJECTION_MATRIX, firstFrameProjection.data());
+    }
+    // The toolkit lets go of the server before the server goes away.
+    void TearDown() override {
+        glutExit();
+        noPoints.reset();
+        points.reset();
+        server.reset();
+        dir.reset();
+    }
+};
+
+Matrix ReadMatrix(GLenum which) {
+    Matrix m{};
+    glGetDoublev(which, m.data());
+    return m;
+}
+
+// The view matrix of an eye at `eye` looking at `centre` with `up`, built
+// from the camera's orthonormal axes.
+Matrix LookAt(Vec3 eye, Vec3 centre, Vec3 up) {
+    auto normalised = [](Vec3 v) {
+        const double n = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+        return Vec3{v[0] / n, v[1] / n, v[2] / n};
+    };
+    auto cross = [](Vec3 a, Vec3 b) {
+        return Vec3{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+    };
+    auto dot = [](Vec3 a, Vec3 b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    const Vec3 forward = normalised({centre[0] - eye[0], centre[1] - eye[1], centre[2] - eye[2]});
+    const Vec3 side = normalised(cross(forward, up));
+    const Vec3 upward = cross(side, forward);
+    return {side[0], upward[0], -forward[0], 0,
+            side[1], upward[1], -forward[1], 0,
+            side[2], upward[2], -forward[2], 0,
+            -dot(side, eye), -dot(upward, eye), dot(forward, eye), 1};
+}
+
+Matrix Perspective(double fovy_degrees, double aspect, double near, double far) {
+    const double f = 1.0 / std::tan(fovy_degrees * M_PI / 360.0);
+    return {f / aspect, 0, 0, 0,
+            0, f, 0, 0,
+            0, 0, (far + near) / (near - far), -1,
+            0, 0, 2 * far * near / (near - far), 0};
+}
+
+void ExpectMatrixNear(const Matrix& actual, const Matrix& expected, double tolerance) {
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
+    }
+}
+
+Picture DrawAndRead() {
+    onDisplay();
+    glFinish();
+    Picture picture;
+    picture.width = glutGet(GLUT_WINDOW_WIDTH);
+    picture.height = glutGet(GLUT_WINDOW_HEIGHT);
+    picture.rgb.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, picture.width, picture.height, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
+    return picture;
+}
+
+class ViewerGl : public testing::Test {
+protected:
+    void SetUp() override {
+        startState.Restore();
+        onResize(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    }
+    // Looks at the top of the 15-point hill from close by.
+    static void LookAtHill() {
+        centerX = 1;
+        centerY = 1;
+        centerZ = 2;
+        camDistance = 10;
+    }
+};
+
+// ---- Window, camera and projection ----
+
+TEST_F(ViewerGl, WindowIsDoubleBufferedWithDepthAt800By600) {
+    EXPECT_EQ(glutGet(GLUT_WINDOW_WIDTH), 800);
+    EXPECT_EQ(glutGet(GLUT_WINDOW_HEIGHT), 600);
+    EXPECT_EQ(glutGet(GLUT_WINDOW_DOUBLEBUFFER), 1);
+    EXPECT_GT(glutGet(GLUT_WINDOW_DEPTH_SIZE), 0);
+    EXPECT_EQ(glutGet(GLUT_WINDOW_RGBA), 1);
+}
+
+TEST_F(ViewerGl, ModelviewAfterDisplayIsTheOrbitCamera) {
+    struct Case {
+        const char* name;
+        std::function<void()> place;  // leaves the start camera when empty
+        Vec3 eye, centre;
+    };
+    const Case cases[] = {
+        {"start", nullptr, {-5, -5, 21.213203435596427}, {10, 10, 0}},
+        {"side view along +x", [] { camTheta = 0; camPhi = M_PI / 2; camDistance = 10; centerX = 1; centerY = 2; },
+         {11, 2, 0}, {1, 2, 0}},
+        {"from -y, 60 degrees up", [] { camTheta = -M_PI / 2; camPhi = M_PI / 6; camDistance = 4; },
+         {10, 8, 3.4641016151377544}, {10, 10, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        startState.Restore();
+        if (c.place) c.place();
+        onDisplay();
+        ExpectMatrixNear(ReadMatrix(GL_MODELVIEW_MATRIX), LookAt(c.eye, c.centre, {0, 0, 1}), 1e-4);
+    }
+}
+
+TEST_F(ViewerGl, FirstFrameProjectionFollowsTheWindowsAspect) {
+    ExpectMatrixNear(firstFrameProjection, Perspective(40, 800.0 / 600.0, 0.1f, 800), 1e-5);
+}
+
+TEST_F(ViewerGl, ResizeSetsViewportAndProjection) {
+    struct Case {
+        int width, height;
+        double aspect;
+    };
+    // A height of zero is taken as one so the projection stays finite.
+    const Case cases[] = {{800, 600, 800.0 / 600.0}, {1000, 250, 4.0}, {300, 900, 1.0 / 3.0}, {640, 0, 640.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        onResize(c.width, c.height);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[0], 0);
+        EXPECT_EQ(viewport[1], 0);
+        EXPECT_EQ(viewport[2], c.width);
+        EXPECT_EQ(viewport[3], c.height);
+        ExpectMatrixNear(ReadMatrix(GL_PROJECTION_MATRIX), Perspective(40, c.aspect, 0.1f, 800), 1e-5);
+    }
+}
+
+// ---- Fixed OpenGL state ----
+
+TEST_F(ViewerGl, LightAndMaterialReadBack) {
+    struct Case {
+        const char* name;
+        std::function<void(GLfloat*)> read;
+        std::array<GLfloat, 4> expected;
+    };
+    auto light = [](GLenum p) { return [p](GLfloat* v) { glGetLightfv(GL_LIGHT0, p, v); }; };
+    auto material = [](GLenum face, GLenum p) { return [face, p](GLfloat* v) { glGetMaterialfv(face, p, v); }; };
+    const Case cases[] = {
+        {"light ambient", light(GL_AMBIENT), {0.5f, 0.5f, 0.5f, 1.0f}},
+        {"light diffuse", light(GL_DIFFUSE), {0.9f, 0.9f, 0.9f, 1.0f}},
+        // Given under an identity modelview: eye space, a directional light.
+        {"light position", light(GL_POSITION), {0.5f, 0.5f, 0.2f, 0.0f}},
+        {"light specular left at its default", light(GL_SPECULAR), {1, 1, 1, 1}},
+        {"front ambient", material(GL_FRONT, GL_AMBIENT), {0.3f, 0.2f, 0.2f, 1.0f}},
+        {"front diffuse", material(GL_FRONT, GL_DIFFUSE), {0.9f, 0.1f, 0.1f, 1.0f}},
+        {"front specular", material(GL_FRONT, GL_SPECULAR), {0.0f, 1.0f, 1.0f, 0.5f}},
+        {"back ambient", material(GL_BACK, GL_AMBIENT), {0.3f, 0.2f, 0.2f, 1.0f}},
+        {"back diffuse", material(GL_BACK, GL_DIFFUSE), {0.9f, 0.1f, 0.1f, 1.0f}},
+        {"back specular", material(GL_BACK, GL_SPECULAR), {0.0f, 1.0f, 1.0f, 0.5f}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GLfloat value[4] = {-1, -1, -1, -1};
+        c.read(value);
+        for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(value[i], c.expected[i]) << "component " << i;
+    }
+    GLfloat shininess[2] = {0, 0};
+    glGetMaterialfv(GL_FRONT, GL_SHININESS, &shininess[0]);
+    glGetMaterialfv(GL_BACK, GL_SHININESS, &shininess[1]);
+    EXPECT_FLOAT_EQ(shininess[0], 20.0f);
+    EXPECT_FLOAT_EQ(shininess[1], 20.0f);
+}
+
+TEST_F(ViewerGl, DepthLightingShadingAndClearColour) {
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_TRUE(glIsEnabled(GL_LIGHT0));
+    GLint value[2];
+    glGetIntegerv(GL_DEPTH_FUNC, value);
+    EXPECT_EQ(value[0], GL_LESS);
+    glGetIntegerv(GL_SHADE_MODEL, value);
+    EXPECT_EQ(value[0], GL_SMOOTH);
+    glGetIntegerv(GL_POLYGON_MODE, value);
+    EXPECT_EQ(value[0], GL_FILL);
+    EXPECT_EQ(value[1], GL_FILL);
+    glGetIntegerv(GL_PERSPECTIVE_CORRECTION_HINT, value);
+    EXPECT_EQ(value[0], GL_NICEST);
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    EXPECT_FLOAT_EQ(clear[0], 1);
+    EXPECT_FLOAT_EQ(clear[1], 1);
+    EXPECT_FLOAT_EQ(clear[2], 1);
+    EXPECT_FLOAT_EQ(clear[3], 0);
+}
+
+// ---- Mouse ----
+
+struct Point {
+    int x, y;
+};
+
+TEST_F(ViewerGl, LeftDragOrbitsAndKeepsThePolarAngleInBounds) {
+    struct Case {
+        const char* name;
+        double phi_before;
+        std::vector<Point> path;  // press at the first point, then move
+        double theta_change, phi_after;
+    };
+    const double start_phi = M_PI / 4;
+    const Case cases[] = {
+        {"100 px right", start_phi, {{400, 300}, {500, 300}}, -0.1 * M_PI, start_phi},
+        {"diagonal", start_phi, {{400, 300}, {430, 280}}, -0.03 * M_PI, start_phi + 0.02 * M_PI},
+        {"250 px down reaches the top bound", start_phi, {{400, 100}, {400, 350}}, 0, 0.00001},
+        {"further down stays there", start_phi, {{400, 100}, {400, 350}, {400, 500}}, 0, 0.00001},
+        {"up past the bottom stops at pi", start_phi, {{400, 900}, {400, 0}}, 0, M_PI},
+        {"steps add up", 1.0, {{0, 0}, {10, 10}, {20, 20}, {10, 30}}, -0.01 * M_PI, 1.0 - 0.03 * M_PI},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        startState.Restore();
+        camPhi = c.phi_before;
+        onMouseClick(GLUT_LEFT_BUTTON, GLUT_DOWN, c.path[0].x, c.path[0].y);
+        for (std::size_t i = 1; i < c.path.size(); ++i) onMouseDrag(c.path[i].x, c.path[i].y);
+        EXPECT_NEAR(camTheta - startState.camTheta, c.theta_change, 1e-12);
+        EXPECT_NEAR(camPhi, c.phi_after, 1e-12);
+        EXPECT_EQ(camDistance, startState.camDistance);
+        EXPECT_EQ(centerX, startState.centerX);
+        EXPECT_EQ(lastX, c.path.back().x);
+        EXPECT_EQ(lastY, c.path.back().y);
+    }
+}
+
+TEST_F(ViewerGl, RightDragPansTheCentreAcrossTheGround) {
+    struct Case {
+        const char* name;
+        double distance;
+        Point to;
+        double x, y;
+    };
+    const Case cases[] = {
+        {"10 px right", 30, {410, 300}, 9.575735931288071, 10.424264068711929},
+        {"10 px down", 30, {400, 310}, 10.424264068711929, 10.424264068711929},
+        {"twice as far moves twice as much", 60, {410, 300}, 9.151471862576142, 10.848528137423858},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        startState.Restore();
+        camDistance = c.distance;
+        onMouseClick(GLUT_RIGHT_BUTTON, GLUT_DOWN, 400, 300);
+        onMouseDrag(c.to.x, c.to.y);
+        EXPECT_NEAR(centerX, c.x, 1e-9);
+        EXPECT_NEAR(centerY, c.y, 1e-9);
+        EXPECT_EQ(centerZ, 0);
+        EXPECT_EQ(camTheta, startState.camTheta);
+        EXPECT_EQ(camPhi, startState.camPhi);
+    }
+}
+
+TEST_F(ViewerGl, MotionWithoutDragOnlyTracksThePointerAndBoundsPhi) {
+    const double phis[][2] = {{-0.5, 0.00001}, {4.0, M_PI}, {1.0, 1.0}};
+    for (const auto& phi : phis) {
+        startState.Restore();
+        camPhi = phi[0];
+        onMouseDrag(37, 41);
+        EXPECT_EQ(camPhi, phi[1]);
+        EXPECT_EQ(camTheta, startState.camTheta);
+        EXPECT_EQ(centerX, startState.centerX);
+        EXPECT_EQ(centerY, startState.centerY);
+        EXPECT_EQ(lastX, 37);
+        EXPECT_EQ(lastY, 41);
+    }
+}
+
+TEST_F(ViewerGl, ButtonEventsFollowTheDragTable) {
+    struct Event {
+        int button, state, x, y;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Event> events;
+        int mode;
+        Point last;
+    };
+    const int L = GLUT_LEFT_BUTTON, M = GLUT_MIDDLE_BUTTON, R = GLUT_RIGHT_BUTTON;
+    const int D = GLUT_DOWN, U = GLUT_UP;
+    const Case cases[] = {
+        {"left down orbits", {{L, D, 5, 6}}, 1, {5, 6}},
+        {"right down pans", {{R, D, 7, 8}}, 2, {7, 8}},
+        {"second button switches", {{L, D, 1, 1}, {R, D, 2, 2}}, 2, {2, 2}},
+        {"release of either ends the drag", {{L, D, 1, 1}, {R, D, 2, 2}, {R, U, 3, 3}}, 0, {2, 2}},
+        {"left up ends orbit", {{L, D, 1, 1}, {L, U, 9, 9}}, 0, {1, 1}},
+        {"middle down changes nothing", {{L, D, 4, 4}, {M, D, 9, 9}}, 1, {4, 4}},
+        {"middle up changes nothing", {{R, D, 4, 4}, {M, U, 9, 9}}, 2, {4, 4}},
+        {"another button changes nothing", {{3, D, 9, 9}}, 0, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        startState.Restore();
+        for (const Event& e : c.events) {
+            EXPECT_EQ(RedisplaysAfter([&] { onMouseClick(e.button, e.state, e.x, e.y); }), 1);
+        }
+        EXPECT_EQ(dragMode, c.mode);
+        EXPECT_EQ(lastX, c.last.x);
+        EXPECT_EQ(lastY, c.last.y);
+    }
+}
+
+TEST_F(ViewerGl, ReleasingTheRightButtonWhileLeftIsHeldStopsOrbiting) {
+    onMouseClick(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 100);
+    onMouseClick(GLUT_RIGHT_BUTTON, GLUT_DOWN, 100, 100);
+    onMouseClick(GLUT_RIGHT_BUTTON, GLUT_UP, 100, 100);
+    onMouseDrag(300, 200);
+    EXPECT_EQ(camTheta, startState.camTheta);
+    EXPECT_EQ(camPhi, startState.camPhi);
+    EXPECT_EQ(centerX, startState.centerX);
+}
+
+TEST_F(ViewerGl, WheelZoomsByFixedStepsAndNeverReachesZero) {
+    struct Case {
+        double before;
+        int direction;
+        double after;
+    };
+    const Case cases[] = {
+        {30, 1, 27.906976744186046}, {30, -1, 32.25}, {30, 0, 32.25}, {30, 2, 32.25}, {0.00001, 1, 0.00001},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("direction " + std::to_string(c.direction));
+        camDistance = c.before;
+        EXPECT_EQ(RedisplaysAfter([&] { onWheelChange(0, c.direction, 10, 10); }), 1);
+        EXPECT_NEAR(camDistance, c.after, 1e-12);
+    }
+    camDistance = 30;
+    for (int i = 0; i < 400; ++i) onWheelChange(0, 1, 0, 0);
+    EXPECT_EQ(camDistance, 0.00001);
+}
+
+// ---- Keys ----
+
+TEST_F(ViewerGl, TessellationKeysStepWithinLimitsAndRebuildTheLists) {
+    struct Case {
+        int before;
+        unsigned char key;
+        int after;
+    };
+    const Case cases[] = {
+        {6, '+', 7}, {30, '+', 31}, {31, '+', 31}, {2, '-', 1}, {1, '-', 1},
+        {40, '+', 40}, {40, '-', 39}, {0, '-', 0}, {0, '+', 1}, {-3, '+', -2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.before) + " " + static_cast<char>(c.key));
+        sphereTesel = c.before;
+        BuildDisplayLists();
+        const GLuint old_sphere = sphereList, old_scene = sceneList;
+        const int redisplays = RedisplaysAfter([&] { onKey(c.key, 0, 0); });
+        EXPECT_EQ(sphereTesel, c.after);
+        const bool rebuilt = c.after != c.before;
+        EXPECT_EQ(redisplays, rebuilt ? 1 : 0);
+        EXPECT_EQ(sphereList != old_sphere, rebuilt);
+        EXPECT_EQ(sceneList, sphereList + 1);
+        EXPECT_TRUE(glIsList(sphereList));
+        EXPECT_TRUE(glIsList(sceneList));
+        if (rebuilt) {
+            // The previous pair is released, not leaked.
+            EXPECT_FALSE(glIsList(old_sphere));
+            EXPECT_FALSE(glIsList(old_scene));
+        }
+    }
+}
+
+TEST_F(ViewerGl, OtherKeysChangeNothing) {
+    BuildDisplayLists();
+    const GLuint lists = sphereList;
+    for (unsigned char key : std::vector<unsigned char>{'x', 'a', ' ', '=', '\r', 200}) {
+        SCOPED_TRACE(static_cast<int>(key));
+        EXPECT_EQ(RedisplaysAfter([&] { onKey(key, 1, 1); }), 0);
+        EXPECT_EQ(sphereTesel, startState.sphereTesel);
+        EXPECT_EQ(sphereList, lists);
+        EXPECT_EQ(camDistance, startState.camDistance);
+    }
+}
+
+// ---- Drawing ----
+
+TEST_F(ViewerGl, EmptyPointSetDrawsOnlyTheWhiteBackground) {
+    data = noPoints.get();
+    BuildDisplayLists();
+    const Picture picture = DrawAndRead();
+    EXPECT_EQ(Shares(picture).white, 1.0);
+    data = points.get();
+    BuildDisplayLists();
+}
+
+TEST_F(ViewerGl, PointsDrawAsRedSpheresOnWhite) {
+    LookAtHill();
+    BuildDisplayLists();
+    const Picture picture = DrawAndRead();
+    EXPECT_TRUE(IsRed(picture.pixel(400, 300)));
+    EXPECT_TRUE(IsWhite(picture.pixel(0, 0)));
+    EXPECT_TRUE(IsWhite(picture.pixel(799, 599)));
+    const ColourShare share = Shares(picture);
+    EXPECT_GT(share.red, 0.05);
+    EXPECT_GT(share.white, 0.3);
+}
+
+TEST_F(ViewerGl, TessellationKeyChangesTheNextFrame) {
+    LookAtHill();
+    sphereTesel = 3;
+    BuildDisplayLists();
+    const Picture coarse = DrawAndRead();
+    onKey('+', 0, 0);
+    const Picture finer = DrawAndRead();
+    EXPECT_GT(DifferingPixels(coarse, finer), 1000);
+}
+
+TEST_F(ViewerGl, HugeTessellationIsCappedOnlyInTheSphereCall) {
+    LookAtHill();
+    sphereTesel = sphereTeselCap;
+    BuildDisplayLists();
+    const Picture at_cap = DrawAndRead();
+    sphereTesel = 3000;
+    BuildDisplayLists();
+    const Picture huge = DrawAndRead();
+    EXPECT_EQ(sphereTesel, 3000);
+    EXPECT_EQ(DifferingPixels(at_cap, huge), 0);
+    EXPECT_GE(sphereTeselCap, 64);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    testing::AddGlobalTestEnvironment(new ViewerWindow);
+    return RUN_ALL_TESTS();
+}
