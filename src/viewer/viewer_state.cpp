@@ -1,5 +1,10 @@
 #include "viewer_state.h"
 
+// The integer lookup below writes to standard error while static objects are
+// still being built; including the stream header here makes the standard
+// streams ready before this file's objects, whatever the link order.
+#include <iostream>
+
 // Everything below is zero until InitDisplay assigns it, except the two
 // sphere settings, which come from the viewer's own configuration store.
 
