@@ -1,0 +1,49 @@
+// Drives and observes windows on the tests' private X server from outside,
+// the way a user would: xdotool for input and geometry, ImageMagick's import
+// for screenshots, and Xlib where neither can (creation events, a close
+// request from the window system).
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <string>
+
+#include "picture.h"
+
+// Runs a shell command, killed after `timeout_seconds`; returns its output.
+std::string RunCommand(const std::string& command, int timeout_seconds = 10);
+
+struct WindowGeometry {
+    int x = -1, y = -1, width = -1, height = -1;
+    bool operator==(const WindowGeometry& o) const {
+        return x == o.x && y == o.y && width == o.width && height == o.height;
+    }
+};
+
+// The id of the viewable window with exactly this title, or "" if none shows
+// up within `timeout_seconds`.
+std::string WaitForWindow(const std::string& title, double timeout_seconds);
+WindowGeometry GeometryOf(const std::string& window);
+std::string TitleOf(const std::string& window);
+Picture Screenshot(const std::string& window);
+// Screenshots until one differs from `before` in more than `min_pixels`
+// pixels, for at most `timeout_seconds`; returns the last one taken.
+Picture WaitForChange(const std::string& window, const Picture& before, long min_pixels, double timeout_seconds);
+// Types `keys` (xdotool key names) into the window after giving it focus.
+void TypeKeys(const std::string& window, const std::string& keys);
+// Asks the window to close as a window manager's close button does.
+void RequestClose(const std::string& window);
+
+// Sees every top-level window created on the display after construction.
+class WindowCreationWatcher {
+public:
+    WindowCreationWatcher();
+    ~WindowCreationWatcher();
+    WindowCreationWatcher(const WindowCreationWatcher&) = delete;
+    WindowCreationWatcher& operator=(const WindowCreationWatcher&) = delete;
+    // True as soon as a window was created; false after `timeout_seconds`.
+    bool WaitForCreation(double timeout_seconds);
+
+private:
+    Display* display_ = nullptr;
+};
