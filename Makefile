@@ -14,8 +14,15 @@ build: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# On a desktop: the viewer on the example terrain. Without a reachable display:
+# the same under a private Xvfb server, saved as a PNG whose path is printed.
 run: build
-	@cd examples && ../$(BUILD_DIR)/src/app/pelorin
+	@if [ -n "$$DISPLAY" ] && timeout 5 xdpyinfo >/dev/null 2>&1; then \
+	  cd examples && $(abspath $(BUILD_DIR))/src/app/pelorin; \
+	else \
+	  echo "run: no display reachable; taking a snapshot on a private X server"; \
+	  PELORIN=$(abspath $(BUILD_DIR))/src/app/pelorin bash scripts/snapshot examples $(abspath $(BUILD_DIR))/pelorin-example.png; \
+	fi
 
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
