@@ -5,10 +5,10 @@
 #include <climits>
 #include <cmath>
 #include <fstream>
-#include <iostream>
 #include <streambuf>
 
 #include "number_format.h"
+#include "standard_error.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ const char* ConfigStore::lookup(const char* name, const char* default_value) con
 int ConfigStore::lookup(const char* name, int default_value) const {
     const variable* found = find_variable(name);
     if (found == nullptr) return default_value;
-    std::cerr << "## original = " << found->original << "\n";
+    standard_error() << "## original = " << found->original << "\n";
     double value = 0.0;
     if (!read_number(found->original, value) || std::isnan(value)) return default_value;
     // Out-of-range values saturate instead of overflowing the conversion.

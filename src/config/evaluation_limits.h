@@ -31,7 +31,12 @@ constexpr std::size_t kArgumentBytes = std::size_t{4} << 20;
 // The same work summed over a whole store, so that a file made of many costly
 // lines still reads quickly and its stored values stay small in memory.
 constexpr std::size_t kStoreEvaluations = 1000000;
-constexpr std::size_t kStoreBytes = std::size_t{64} << 20;
+constexpr std::size_t kStoreBytes = std::size_t{8} << 20;
+
+// The section path is copied into every later argument and variable name, so
+// a label (through expressions or through many "./") may not make it longer
+// than this; such a label opens the section "<<${ } expression too costly>>/".
+constexpr std::size_t kMaxSectionPathBytes = 4096;
 
 }  // namespace evaluation_limits
 

@@ -1,9 +1,9 @@
 #include "expression_operators.h"
 
 #include <cmath>
-#include <iostream>
 
 #include "number_format.h"
+#include "standard_error.h"
 
 namespace {
 
@@ -91,11 +91,11 @@ std::string divide(const ArgumentList& arguments) {
     if (accumulator == 0) return "0.0";
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const double divisor = value_or(arguments[i], 0.0);
-        std::cerr << "## expr = <" << arguments[i] << "><" << divisor << ">\n";
+        standard_error() << "## expr = <" << arguments[i] << "><" << divisor << ">\n";
         if (divisor == 0) return "0.0";
         accumulator /= divisor;
     }
-    std::cerr << "## result = " << accumulator << "\n";
+    standard_error() << "## result = " << accumulator << "\n";
     return format_number(accumulator);
 }
 

@@ -5,14 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace expression_text {
-inline constexpr char kMissingArgument[] = "<< ${ }: missing arguments>>";
-inline constexpr char kFirstIndexOutOfRange[] = "<<1st index out of range>>";
-inline constexpr char kSecondIndexOutOfRange[] = "<<2nd index out of range>>";
-inline constexpr char kReplacementDoesNotEnd[] = "<<${ } replacement does not end>>";
-inline constexpr char kNestedTooDeeply[] = "<<${ } expression nested too deeply>>";
-inline constexpr char kTooCostly[] = "<<${ } expression too costly>>";
-}  // namespace expression_text
+#include "expression_messages.h"
 
 using ArgumentList = std::vector<std::string>;
 

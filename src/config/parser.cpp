@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "config_store.h"
+#include "expression_messages.h"
 
 namespace {
 
@@ -61,6 +62,10 @@ std::string ConfigStore::open_section(const std::string& label_entry,
                                       std::vector<std::string>& section_stack) {
     const std::string inner = label_entry.substr(1, label_entry.size() - 2);
     current_section = process_section_label(expand_dollar_brackets(inner), section_stack);
+    if (current_section.size() > evaluation_limits::kMaxSectionPathBytes) {
+        section_stack.assign(1, expression_text::kTooCostly);
+        current_section = section_stack.front() + "/";
+    }
     bool known = current_section.empty();
     for (const std::string& section : sections) known = known || section == current_section;
     if (!known) sections.push_back(current_section);

@@ -89,4 +89,12 @@ TEST(Parser, SectionsListedOnceInOrder) {
     EXPECT_EQ(store->current_section, "a/");
 }
 
+// The section path is copied into every later name, so it may not grow
+// without bound.
+TEST(Parser, OverlongSectionPathIsTooCostly) {
+    const std::string long_text = "${<-> " + std::string(41, 'a') + " a " + std::string(100, 'x') + "}";
+    auto store = parsed_store({"x", "[top]", "[./" + long_text + "]", "v=1", "[../ok]", "w=2"});
+    EXPECT_EQ(values_of(*store), (Values{{"<<${ } expression too costly>>/v", "1"}, {"ok/w", "2"}}));
+}
+
 }  // namespace
