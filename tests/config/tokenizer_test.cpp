@@ -26,7 +26,6 @@ TEST(Tokenizer, SplitsJoinsQuotesAndGroups) {
         {"only blanks and comments", " \t# note\n\r\v\f  #\n", {}},
         {"a lone # ends at its own line end", "#\nx = 1", {"x=1"}},
         {"blanks on both sides of =", "sphere-r = 0.5 # radius\n", {"sphere-r=0.5"}},
-        {"no blanks around =", "sphere-r=0.5", {"sphere-r=0.5"}},
         {"blank before = only", "r =0.5", {"r", "=0.5"}},
         {"blank after = only", "r= 0.5", {"r=", "0.5"}},
         {"= at the very end", "r =", {"r="}},
@@ -49,9 +48,7 @@ TEST(Tokenizer, SplitsJoinsQuotesAndGroups) {
         {"empty quotes make a real empty token", "title = ''\nlater = 1", {"title=", "later=1"}},
         {"empty quoted token alone", "a '' b", {"a", "", "b"}},
         {"lone backslash at the end stops", "a b\\", {"a", "b"}},
-        {"empty token from a backslash stops", "a \\", {"a"}},
-        {"0xFF first byte stops", "a \xff\xfe b", {"a"}},
-        {"byte order mark", "\xff\xfe[x]\n", {}},
+        {"0xFF first byte (a byte order mark) stops", "a \xff\xfe b", {"a"}},
         {"no translation of CRLF here", "a\r\nb", {"a\r", "b"}},
         {"NUL is an ordinary byte", std::string("a\0b c", 5), {std::string("a\0b", 3), "c"}},
     };
