@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <fstream>
 #include <memory>
 #include <ostream>
 #include <sstream>
@@ -325,6 +326,36 @@ INSTANTIATE_TEST_SUITE_P(
                     OriginalLineCase{"Set", "[display]\nsphere-tesel = 7.9\n", "## original = 7.9"},
                     OriginalLineCase{"SetToText", "[display]\nsphere-tesel = abc\n", "## original = abc"}),
     [](const testing::TestParamInfo<OriginalLineCase>& info) { return info.param.name; });
+
+// ---- The snapshot script ----
+
+TEST(Snapshot, SavesThePictureAndQuitsOrPassesOnTheFailure) {
+    TempDir dir("snapshot");
+    WriteFile(dir / "data.txt", Terrain());
+    ChildProcess run(dir.path(), "/bin/bash", {PELORIN_SNAPSHOT_SCRIPT, ".", "shot.png"},
+                     {std::string("PELORIN=") + PELORIN_PROGRAM});
+    ASSERT_EQ(run.wait(60), 0) << run.errors();
+    EXPECT_EQ(run.output(), "data prepared\nsnapshot written to " + (dir / "shot.png") + "\n");
+
+    Picture shot;
+    std::istringstream size(RunCommand("identify -format '%w %h' " + (dir / "shot.png")));
+    size >> shot.width >> shot.height;
+    ASSERT_EQ(shot.width, 800);
+    ASSERT_EQ(shot.height, 600);
+    const std::string rgb = RunCommand("stream -map rgb -storage-type char " + (dir / "shot.png") + " -");
+    shot.rgb.assign(rgb.begin(), rgb.end());
+    ASSERT_EQ(shot.rgb.size(), 800u * 600u * 3u);
+    EXPECT_GT(Shares(shot).red, 0.10);
+    EXPECT_GT(Shares(shot).white, 0.10);
+
+    // A missing data file: the program's status, and no picture.
+    TempDir empty("snapshot");
+    ChildProcess failed(empty.path(), "/bin/bash", {PELORIN_SNAPSHOT_SCRIPT, ".", "shot.png"},
+                        {std::string("PELORIN=") + PELORIN_PROGRAM});
+    EXPECT_EQ(failed.wait(60), 1);
+    EXPECT_NE(failed.errors().find(kFileNotFound), std::string::npos);
+    EXPECT_FALSE(std::ifstream(empty / "shot.png").good());
+}
 
 }  // namespace
 
