@@ -5,38 +5,12 @@
 #include <climits>
 #include <cmath>
 #include <fstream>
-#include <streambuf>
 
+#include "line_end_translation.h"
 #include "number_format.h"
 #include "standard_error.h"
 
 namespace {
-
-// Gives the bytes of another buffer with every carriage return that stands
-// directly before a line feed removed, so that a file saved with CRLF line
-// ends reads exactly like the same file with LF line ends. A lone carriage
-// return stays an ordinary byte.
-class LineEndTranslatingBuffer : public std::streambuf {
-public:
-    explicit LineEndTranslatingBuffer(std::streambuf& source) : source_(source) {}
-
-protected:
-    int_type underflow() override {
-        int_type c = source_.sbumpc();
-        if (traits_type::eq_int_type(c, traits_type::to_int_type('\r')) &&
-            traits_type::eq_int_type(source_.sgetc(), traits_type::to_int_type('\n'))) {
-            c = source_.sbumpc();
-        }
-        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::eof();
-        current_ = traits_type::to_char_type(c);
-        setg(&current_, &current_, &current_ + 1);
-        return c;
-    }
-
-private:
-    std::streambuf& source_;
-    char current_ = 0;
-};
 
 std::vector<std::string> read_file_tokens(const ConfigStore& store, const char* file_name) {
     std::ifstream file;
@@ -89,11 +63,8 @@ ConfigStore::ConfigStore(int argc, const char* const* argv, const char* element_
 ConfigStore::~ConfigStore() = default;
 
 const ConfigStore::variable* ConfigStore::find_variable(const char* name) const {
-    const std::string full_name = lookup_prefix + name;
-    for (const variable& candidate : variable_list) {
-        if (candidate.name == full_name) return &candidate;
-    }
-    return nullptr;
+    const auto position = variable_positions.find(lookup_prefix + name);
+    return position != variable_positions.end() ? &variable_list[position->second] : nullptr;
 }
 
 const char* ConfigStore::lookup(const char* name, const char* default_value) const {

@@ -9,6 +9,7 @@
 
 #include <istream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "evaluation_limits.h"
@@ -85,6 +86,10 @@ private:
     // Charges work to both budgets; false once either is used up.
     bool spend_work(std::size_t evaluations, std::size_t bytes);
 
+    // Where each variable stands in variable_list, by full name: a file of
+    // many thousand definitions, each looked up while it is stored and by
+    // every expression naming it, would otherwise take quadratic time.
+    std::unordered_map<std::string, std::size_t> variable_positions;
     unsigned active_expansions = 0;
     WorkBudget argument_budget = WorkBudget::for_argument();
     WorkBudget store_budget = WorkBudget::for_store();

@@ -24,19 +24,24 @@ constexpr std::size_t kMaxReplacementTextBytes = 1000000;
 // Work one stored argument may cause: calls of expand_expression, and bytes of
 // text handled (every expression text and argument text scanned, every result
 // produced, every byte "<->" moves). Past either, that argument's expressions
-// give "<<${ } expression too costly>>".
-constexpr std::size_t kArgumentEvaluations = 100000;
-constexpr std::size_t kArgumentBytes = std::size_t{4} << 20;
+// give "<<${ } expression too costly>>". A real setting needs a handful of
+// evaluations and a few hundred bytes; the byte budget still leaves room for
+// the 1000000 bytes a "<->" may grow to. The whole-store budgets below keep
+// any file of 64 KiB under a second even in a sanitizer build, where one
+// evaluation costs some microseconds.
+constexpr std::size_t kArgumentEvaluations = 20000;
+constexpr std::size_t kArgumentBytes = std::size_t{2} << 20;
 
 // The same work summed over a whole store, so that a file made of many costly
 // lines still reads quickly and its stored values stay small in memory.
-constexpr std::size_t kStoreEvaluations = 1000000;
-constexpr std::size_t kStoreBytes = std::size_t{8} << 20;
+constexpr std::size_t kStoreEvaluations = 100000;
+constexpr std::size_t kStoreBytes = std::size_t{4} << 20;
 
-// The section path is copied into every later argument and variable name, so
-// a label (through expressions or through many "./") may not make it longer
-// than this; such a label opens the section "<<${ } expression too costly>>/".
-constexpr std::size_t kMaxSectionPathBytes = 4096;
+// The section path is copied into every later argument and variable name (a
+// 64 KiB file holds some 16000 of them), so a label (through expressions or
+// through many "./") may not make it longer than this; such a label opens the
+// section "<<${ } expression too costly>>/".
+constexpr std::size_t kMaxSectionPathBytes = 256;
 
 }  // namespace evaluation_limits
 

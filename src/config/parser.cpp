@@ -77,11 +77,10 @@ void ConfigStore::store_definition(const std::string& stored_argument) {
     if (equals == std::string::npos) return;
     const std::string name = text_before_nul(stored_argument.substr(0, equals));
     const std::string value = text_before_nul(stored_argument.substr(equals + 1));
-    for (variable& existing : variable_list) {
-        if (existing.name == name) {
-            existing.set_value(value, element_separators);
-            return;
-        }
+    const auto known = variable_positions.emplace(name, variable_list.size());
+    if (!known.second) {
+        variable_list[known.first->second].set_value(value, element_separators);
+        return;
     }
     variable_list.emplace_back(name, value, element_separators);
 }

@@ -1,0 +1,65 @@
+// Inputs that once took too long or too much memory, and the bounds that now
+// stop them. Every input here must be read quickly, in any build.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "config_test_support.h"
+#include "evaluation_limits.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Strings = std::vector<std::string>;
+
+const std::string kTooCostly = "<<${ } expression too costly>>";
+
+// Looking a name up walked every variable, so storing n definitions took
+// n * n / 2 name comparisons: 200000 of them took minutes.
+TEST(Bounds, ManyDefinitionsTakeLinearTime) {
+    constexpr int kCount = 200000;
+    Strings list{"x"};
+    for (int i = 0; i < kCount; ++i) list.push_back("v" + std::to_string(i) + "=" + std::to_string(i));
+    list.insert(list.end(), {"v7=again", "last=${v123456}"});
+    const auto start = Clock::now();
+    auto store = parsed_store(list);
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+    ASSERT_EQ(store->variable_list.size(), kCount + 1u);
+    EXPECT_STREQ(store->lookup("v7", ""), "again");
+    EXPECT_EQ(store->find_variable("v7"), &store->variable_list[7]);
+    EXPECT_STREQ(store->lookup("v199999", ""), "199999");
+    EXPECT_STREQ(store->lookup("last", ""), "123456");
+    EXPECT_EQ(store->find_variable("v200000"), nullptr);
+}
+
+// Each costly line may spend its own budget, but the file as a whole has one
+// too: once it is used up, even the cheapest expression is refused.
+TEST(Bounds, StoreBudgetCoversTheWholeFile) {
+    using evaluation_limits::kArgumentEvaluations;
+    using evaluation_limits::kStoreEvaluations;
+    Strings list{"x", "a0=1"};
+    // a<k> compares a<k-1> with itself: a short text, but twice the evaluations.
+    for (int k = 1; k <= 30; ++k) {
+        const std::string previous = "${!a" + std::to_string(k - 1) + "}";
+        list.push_back("a" + std::to_string(k) + "=${:${== " + previous + " " + previous + "}}");
+    }
+    list.push_back("early=${+ 1 1}");
+    const std::size_t costly_lines = kStoreEvaluations / kArgumentEvaluations;
+    for (std::size_t i = 0; i < costly_lines; ++i) list.push_back("c" + std::to_string(i) + "=${!a30}");
+    list.push_back("late=${+ 1 1}");
+    auto store = parsed_store(list);
+    EXPECT_STREQ(store->lookup("a30", ""), "${== ${!a29} ${!a29}}");
+    EXPECT_STREQ(store->lookup("early", ""), "2.000000e+000");
+    EXPECT_EQ(store->lookup("c0", ""), kTooCostly);
+    EXPECT_EQ(store->lookup("late", ""), kTooCostly);
+}
+
+TEST(Bounds, SectionPathLength) {
+    using evaluation_limits::kMaxSectionPathBytes;
+    const std::string longest(kMaxSectionPathBytes - 1, 's');  // the "/" makes it full
+    auto store = parsed_store({"x", "[" + longest + "]", "a=1", "[" + longest + "t]", "b=2"});
+    EXPECT_STREQ(store->lookup((longest + "/a").c_str(), ""), "1");
+    EXPECT_STREQ(store->lookup((kTooCostly + "/b").c_str(), ""), "2");
+}
+
+}  // namespace
