@@ -166,9 +166,9 @@ std::string ConfigStore::expand_replacement(const std::vector<std::string>& list
     const std::size_t work_limit =
         std::min(argument_budget.bytes_left(), store_budget.bytes_left());
     ReplacementResult replaced = replace_occurrences(list[0], list[1], list[2], work_limit);
-    if (!spend_work(0, replaced.work) || replaced.outcome == ReplacementOutcome::too_costly) {
-        return expression_text::kTooCostly;
-    }
+    // A replacement that stops as too costly has moved more than work_limit
+    // bytes, more than one of the budgets holds, so charging it fails here.
+    if (!spend_work(0, replaced.work)) return expression_text::kTooCostly;
     if (replaced.outcome == ReplacementOutcome::does_not_end) {
         return expression_text::kReplacementDoesNotEnd;
     }

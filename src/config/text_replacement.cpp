@@ -22,6 +22,9 @@ public:
     // The length of the longest start of the pattern that ends the text read
     // so far, after one more byte `c`.
     std::size_t advance(std::size_t state, char c) const {
+        // No caller advances from a complete match (they start again at 0 or
+        // cut the match off first), so `state == pattern_.size()` never holds
+        // today; it keeps a complete state from reading past the pattern.
         while (state > 0 && (state == pattern_.size() || pattern_[state] != c)) {
             state = fallback_[state - 1];
         }

@@ -6,6 +6,7 @@
 
 #include "config_test_support.h"
 #include "evaluation_limits.h"
+#include "text_replacement.h"
 
 namespace {
 
@@ -60,6 +61,60 @@ TEST(Bounds, SectionPathLength) {
     auto store = parsed_store({"x", "[" + longest + "]", "a=1", "[" + longest + "t]", "b=2"});
     EXPECT_STREQ(store->lookup((longest + "/a").c_str(), ""), "1");
     EXPECT_STREQ(store->lookup((kTooCostly + "/b").c_str(), ""), "2");
+}
+
+TEST(Bounds, WorkBudgetStaysUsedUp) {
+    WorkBudget budget = WorkBudget::for_argument();
+    EXPECT_TRUE(budget.spend(1, evaluation_limits::kArgumentBytes - 10));
+    EXPECT_EQ(budget.bytes_left(), 10u);
+    EXPECT_FALSE(budget.spend(0, 11));
+    EXPECT_TRUE(budget.exhausted());
+    EXPECT_FALSE(budget.spend(0, 0));
+    EXPECT_EQ(budget.bytes_left(), 0u);
+    WorkBudget evaluations = WorkBudget::for_argument();
+    EXPECT_FALSE(evaluations.spend(evaluation_limits::kArgumentEvaluations + 1, 0));
+}
+
+// Both ways of replacing stop once they have moved more bytes than allowed:
+// the single pass when the replacement contains what it replaces, the rescan
+// otherwise. Every byte read and every byte inserted counts.
+TEST(Bounds, ReplacementStopsAtItsWorkLimit) {
+    const struct {
+        const char* text;
+        const char* from;
+        const char* to;
+        const char* result;
+        std::size_t work;
+    } cases[] = {
+        {"xaxa", "a", "aa", "xaaxaa", 8},
+        {"aab", "ab", "b", "b", 5},
+    };
+    for (const auto& c : cases) {
+        const ReplacementResult enough = replace_occurrences(c.text, c.from, c.to, c.work);
+        EXPECT_EQ(enough.outcome, ReplacementOutcome::done) << c.text;
+        EXPECT_EQ(enough.text, c.result) << c.text;
+        EXPECT_EQ(enough.work, c.work) << c.text;
+        const ReplacementResult short_by_one = replace_occurrences(c.text, c.from, c.to, c.work - 1);
+        EXPECT_EQ(short_by_one.outcome, ReplacementOutcome::too_costly) << c.text;
+        EXPECT_EQ(short_by_one.work, c.work) << c.text;
+    }
+    // Inside a setting the limit is what is left of the budget.
+    const std::string hundred_k(100000, 'k');
+    auto store = parsed_store({"x", "big=" + hundred_k, "r=${<-> ${big} k " + std::string(30, 'k') + "}"});
+    EXPECT_EQ(store->lookup("r", ""), kTooCostly);
+}
+
+// Each "ab" becomes "b", forty "c" and "a", and the "a" before
+// it makes a new occurrence with the inserted "b": 30000 replacements would
+// grow the text past its bound long before they reach their count.
+TEST(Bounds, GrowingReplacementDoesNotEnd) {
+    const std::string to = "b" + std::string(40, 'c') + "a";
+    const ReplacementResult grown =
+        replace_occurrences(std::string(30000, 'a') + "b", "ab", to, std::size_t{1} << 30);
+    EXPECT_EQ(grown.outcome, ReplacementOutcome::does_not_end);
+    EXPECT_LT(grown.work, evaluation_limits::kArgumentBytes);
+    auto store = parsed_store({"x", "r=${<-> " + std::string(30000, 'a') + "b ab " + to + "}"});
+    EXPECT_STREQ(store->lookup("r", ""), "<<${ } replacement does not end>>");
 }
 
 }  // namespace

@@ -50,6 +50,9 @@ TEST(Expression, EvaluatesEachOperator) {
         {"== x y", "0"},      {"== 1e37 1.0e37", "0"},                {">= 3 4 3", "2"},
         {"<= 3 2 3", "2"},    {"< 10 9", "0"},    {"> b a", "1"},     {"< ab abc", "1"},
         {"== \xe9 e", "0"},   {"> \xe9 z", "1"},  {"== a", "0"},
+        // A NaN stands in no relation, and a number beyond the no-value marker
+        // compared with a text is compared as text.
+        {"== nan nan", "0"},  {">= nan 1 nan", "0"},  {"<= 1 nan", "0"},   {"< 1e38 a", "1"},
         // Selection.
         {"?? 2 a b c", "b"},  {"?? 0 a b c", "0"}, {"?? 3 a b c", "c"}, {"?? -1 a b c", "c"},
         {"?? x a b c", "c"},  {"?? 0.4 a b", "0.4"}, {"?? 1.5 a b c", "b"}, {"?? nan a b", "b"},
@@ -65,13 +68,14 @@ TEST(Expression, EvaluatesEachOperator) {
         {"@: abcdef 1 3", "bcd"}, {"@: abcdef 2", "c"}, {"@: abcdef 2 -1", "cdef"},
         {"@: abcdef 5", kFirstIndex}, {"@: abcdef 4 2", kSecondIndex},
         {"@: abcdef 1 9", kSecondIndex}, {"@: a 0", kFirstIndex}, {"@: abcdef x", kFirstIndex},
-        {"@: abcdef 3.6 4.5", "ef"}, {"@: ${:a b} 1", " "},
+        {"@: abcdef 3.6 4.5", "ef"}, {"@: ${:a b} 1", " "}, {"@: abcdef 1 x", kSecondIndex},
         // Element access.
         {"@ v 1", "b"}, {"@ v 0 1", "a b"}, {"@ v 1 -1", "b c"}, {"@ v 0 2", "a b c"},
         {"@ v 3", kFirstIndex}, {"@ v 0 3", kSecondIndex}, {"@ v 2.6", kFirstIndex},
         {"@ v 2.6 -1", kFirstIndex}, {"@ v ${+ 0 1}", "b"}, {"@ nosuch 0", undefined("nosuch")},
+        {"@ v 0 x", kSecondIndex},
         // Joining, quoting, variables.
-        {"& a b c", "abc"}, {"&", ""}, {"& ${:a b} c", "a bc"},
+        {"& a b c", "abc"}, {"&", ""}, {"& ${:a b} c", "a bc"}, {"& a$b $", "a$b$"},
         {":abc def", "abc def"}, {": x", " x"}, {":${v}", "${v}"},
         {"nosuch", undefined("nosuch")}, {"v extra", "a b c"}, {"", undefined("")},
         {"x${:a b}y", undefined("xa by")},

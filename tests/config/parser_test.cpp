@@ -34,6 +34,8 @@ TEST(Parser, StoresArgumentsAndDefinitions) {
         {"empty name", {"x", "=v", "[s]", "=w"}, {"x", "=v", "[s]", "s/=w"}, {{"", "v"}, {"s/", "w"}}},
         {"first entry never read", {"a=1"}, {"a=1"}, {}},
         {"label with =", {"x", "[k=v]"}, {"x", "[k=v]"}, {{"[k", "v]"}}},
+        {"unclosed or one-byte brackets are plain", {"x", "[", "[a", "]", "[b]", "c"},
+         {"x", "[", "[a", "]", "[b]", "b/c"}, {}},
         {"NUL ends name and value", {"x", std::string("a=b\0c", 5), std::string("d\0e=f", 5)},
          {"x", std::string("a=b\0c", 5), std::string("d\0e=f", 5)}, {{"a", "b"}, {"d", "f"}}},
         {"expressions expanded, labels stored unexpanded", {"x", "n=sub", "[${n}]", "v=${:${n}}"},
@@ -64,6 +66,25 @@ TEST(Parser, ValueSplitsIntoElements) {
     const char* argv[] = {"prog", "list=a,b;;c"};
     ConfigStore separated(2, argv, ",;");
     EXPECT_EQ(separated.variable_list.at(0).elements, (Strings{"a", "b", "c"}));
+    const TemporaryFile file("list = 'a b,c'");
+    ConfigStore from_file(file.path(), nullptr, nullptr, ",");
+    EXPECT_EQ(from_file.variable_list.at(0).elements, (Strings{"a b", "c"}));
+}
+
+// Null where a text is expected reads as nothing rather than crashing.
+TEST(Parser, EmptyAndNullInputs) {
+    auto store = parsed_store({"x", "a=1"});
+    store->parse_arguments({});
+    EXPECT_EQ(store->arguments, (Strings{"x", "a=1"}));
+    EXPECT_EQ(store->current_section, "");
+
+    const ConfigStore unnamed(nullptr);
+    EXPECT_EQ(unnamed.arguments, (Strings{""}));
+    const char* argv[] = {"prog", nullptr, "b=2"};
+    const ConfigStore with_null(3, argv);
+    EXPECT_EQ(with_null.arguments, (Strings{"prog", "b=2"}));
+    const ConfigStore no_vector(1, nullptr);
+    EXPECT_TRUE(no_vector.arguments.empty());
 }
 
 TEST(Parser, SectionLabelsFollowTheStack) {

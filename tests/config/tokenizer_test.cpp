@@ -38,12 +38,13 @@ TEST(Tokenizer, SplitsJoinsQuotesAndGroups) {
         {"escaped $ is still a $", "x=\\${a}", {"x=${a}"}},
         {"apostrophes inside a group stay", "x=${a 'b' #c}", {"x=${a 'b' #c}"}},
         {"nested groups", "x=${a ${b} c}d e", {"x=${a ${b} c}d", "e"}},
+        {"only ${ nests inside a group", "x=${a {b} c}", {"x=${a {b}", "c}"}},
         {"escaped apostrophe inside quotes", "x = 'it\\'s' y", {"x=it's", "y"}},
         {"backslash pair inside quotes", "'a\\\\b'", {"a\\b"}},
         {"backslash pair escapes the next byte too", "\\\\ x", {"\\ x"}},
         {"unterminated quote", "x='a b", {"x=a b"}},
         {"unterminated group", "x=${a b", {"x=${a b"}},
-        {"only blank, tab and newline end a token", "a\r\v\fb c", {"a\r\v\fb", "c"}},
+        {"only blank, tab and newline end a token", "a\r\v\fb\tc\nd e", {"a\r\v\fb", "c", "d", "e"}},
         {"bytes above 127 are not white space", "\xa0x \x85y", {"\xa0x", "\x85y"}},
         {"empty quotes make a real empty token", "title = ''\nlater = 1", {"title=", "later=1"}},
         {"empty quoted token alone", "a '' b", {"a", "", "b"}},
@@ -62,6 +63,9 @@ TEST(Tokenizer, OtherCommentMarkers) {
     EXPECT_EQ(tokenize("a / b /", "/*", "*/"), (Tokens{"a", "/", "b", "/"}));
     EXPECT_EQ(tokenize("a /* never closed", "/*", "*/"), (Tokens{"a"}));
     EXPECT_EQ(tokenize("a /b/ c/ d", "/b", "/"), (Tokens{"a", "c/", "d"}));
+    // Bytes read to test for a marker are given back even when the input has
+    // ended meanwhile; here a blank among them ends the first token early.
+    EXPECT_EQ(tokenize("a b", "a bc", nullptr), (Tokens{"a", "b"}));
     // An empty opening marker means no comments; an empty closing marker ends
     // a comment right after its opening marker.
     EXPECT_EQ(tokenize("a # b", "", nullptr), (Tokens{"a", "#", "b"}));
