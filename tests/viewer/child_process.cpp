@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +21,8 @@ ChildProcess::ChildProcess(const std::string& dir, const std::string& program, c
     pid_ = fork();
     if (pid_ != 0) return;
 
+    // A test killed by its time-out must not leave the program behind.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (chdir(dir.c_str()) != 0) _exit(126);
     const int in = open("/dev/null", O_RDONLY);
     const int out = open((dir + "/stdout.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

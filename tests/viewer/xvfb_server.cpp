@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -31,6 +32,9 @@ XvfbServer::XvfbServer(double timeout_seconds) {
         return;
     }
     if (pid_ == 0) {
+        // The server ends with the process that started it, also when that
+        // process is killed by a time-out or never destroys this object.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(pipe_fds[0]);
         int quiet = open("/dev/null", O_RDWR);
         if (quiet >= 0) {

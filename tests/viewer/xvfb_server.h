@@ -1,6 +1,7 @@
 // A private X server for tests that need a real window system: started on
 // the first free display number, stopped (by its own process id) when the
-// object goes away. Nothing here touches an X server the tests did not start.
+// object goes away or, at the latest, when the process that started it ends.
+// Nothing here touches an X server the tests did not start.
 #pragma once
 
 #include <sys/types.h>
