@@ -1,9 +1,12 @@
-// The grid is read in two passes over its text held in memory: the first
-// counts the points (and finds where the grid ends, or that it is too big),
-// the second writes them into arrays reserved once for exactly that count.
-// Loading a terrain is mostly the cost of first touching 24 bytes a point, so
-// the arrays are never grown, copied or zero-filled on the way.
+// The grid is loaded in two passes: the first reads the text, block by block,
+// into a compact record of the cells (and so learns the point count, where
+// the grid ends, or that it is too big); the second writes the points into
+// arrays reserved once for exactly that count. Loading a terrain is mostly
+// the cost of first touching 24 bytes a point, so the arrays are never grown,
+// copied or zero-filled on the way.
 #include "point_loader.h"
+
+#include "page_advice.h"
 
 #include <algorithm>
 #include <array>
@@ -30,43 +33,51 @@ constexpr std::size_t kMaxSizeHint = std::size_t{1} << 30;
 // The grid text read so far from the stream.
 class Text {
 public:
-    const char* begin() const { return data_.get(); }
-    const char* end() const { return data_.get() + size_; }
+    const char* begin() const { return data_->data(); }
+    const char* end() const { return data_->data() + size_; }
     std::size_t size() const { return size_; }
 
     void reserve(std::size_t bytes) {
         if (data_ && bytes <= capacity_) return;
         std::size_t capacity = std::max(bytes, 2 * capacity_);
         // Not value-initialised: the bytes are written by the reads before use.
-        std::unique_ptr<char[]> grown(new char[capacity + kSentinelBytes]);
-        if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
+        auto grown = std::make_unique<PageBlock<char>>(capacity + kSentinelBytes);
+        if (size_ > 0) std::memcpy(grown->data(), data_->data(), size_);
         data_ = std::move(grown);
         capacity_ = capacity;
-        data_[size_] = '\0';
+        data_->data()[size_] = '\0';
     }
 
     // Appends up to `count` bytes from `in`; false once `in` has no more to
     // give (its end, or a read error, which ends the data the same way).
     bool append_from(std::istream& in, std::size_t count) {
         reserve(size_ + count);
-        in.read(data_.get() + size_, static_cast<std::streamsize>(count));
+        in.read(data_->data() + size_, static_cast<std::streamsize>(count));
         size_ += static_cast<std::size_t>(in.gcount());
-        data_[size_] = '\0';
+        data_->data()[size_] = '\0';
         return in.good();
     }
 
 private:
-    std::unique_ptr<char[]> data_;
+    std::unique_ptr<PageBlock<char>> data_;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
 };
 
-// How many bytes the stream says are left (a regular file knows), to size the
-// text buffer once; 0 when it cannot tell.
+// How many bytes are left in the stream, to size the text buffer once; 0 when
+// it cannot tell (a pipe, say). Asked of the stream buffer, which measures a
+// file by seeking to its end and back and leaves the stream's state alone.
 std::size_t size_hint(std::istream& in) {
-    std::streamsize left = in.rdbuf()->in_avail();
-    if (left <= 0) return 0;
-    return std::min(static_cast<std::size_t>(left), kMaxSizeHint);
+    std::streambuf& source = *in.rdbuf();
+    const std::streampos here = source.pubseekoff(0, std::ios::cur, std::ios::in);
+    if (here == std::streampos(-1)) return 0;
+    const std::streampos end = source.pubseekoff(0, std::ios::end, std::ios::in);
+    if (source.pubseekpos(here, std::ios::in) != here) {
+        in.setstate(std::ios::badbit);  // lost its place: nothing more can be read right
+        return 0;
+    }
+    if (end == std::streampos(-1) || end < here) return 0;
+    return std::min(static_cast<std::size_t>(end - here), kMaxSizeHint);
 }
 
 // How many bytes to ask for next: blocks grow with the text so far, so that a
@@ -144,6 +155,30 @@ inline CellRead read_cell(const char* p, const char* end, bool at_eof, Cell& cel
     return CellRead::read;
 }
 
+// The common cell, read without the general case's checks: one or two digits
+// right where reading stands, then the separator and the look-ahead byte,
+// both inside the text. False when the cell is of any other shape.
+inline bool read_short_cell(const char* p, const char* end, Cell& cell) {
+    // Each byte is looked at only if the one before it is a digit, so never
+    // past the NUL after the text.
+    unsigned first = static_cast<unsigned char>(p[0] - '0');
+    if (first > 9) return false;
+    unsigned second = static_cast<unsigned char>(p[1] - '0');
+    const char* separator = p + 1;
+    int height = static_cast<int>(first);
+    if (second <= 9) {
+        if (static_cast<unsigned char>(p[2] - '0') <= 9) return false;
+        separator = p + 2;
+        height = static_cast<int>(first * 10 + second);
+    }
+    if (end - separator < 2) return false;
+    cell.height = height;
+    cell.next = separator + 1;
+    cell.row_end = *cell.next == '\r' || *cell.next == '\n';
+    cell.input_ends = false;
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Walking the grid
 
@@ -165,9 +200,11 @@ template <class Sink>
 ScanStop scan_cells(const char*& p, const char* end, bool at_eof, GridPosition& at, Sink& sink) {
     for (;;) {
         Cell cell;
-        CellRead read = read_cell(p, end, at_eof, cell);
-        if (read == CellRead::incomplete) return ScanStop::need_more;
-        if (read == CellRead::unreadable) return ScanStop::data_ended;
+        if (!read_short_cell(p, end, cell)) {
+            CellRead read = read_cell(p, end, at_eof, cell);
+            if (read == CellRead::incomplete) return ScanStop::need_more;
+            if (read == CellRead::unreadable) return ScanStop::data_ended;
+        }
         if (!sink.add(at.row, at.column, cell.height)) return ScanStop::refused;
         p = cell.next;
         ++at.column;
@@ -181,29 +218,85 @@ ScanStop scan_cells(const char*& p, const char* end, bool at_eof, GridPosition& 
     }
 }
 
-// First pass: the number of points, and the first height that would take it
-// beyond the limit.
-class PointCounter {
+// First pass: every cell read, in order, with the number of cells of each
+// row, the point count, and the first height that would take that count
+// beyond the limit. A height takes one byte when it is small, as on any
+// terrain, so that the second pass writes the points without reading the
+// text again, and the text can go before the arrays are taken.
+class GridRecord {
 public:
-    explicit PointCounter(std::uint64_t limit) : limit_(limit) {}
+    // A byte of the record. Its own type rather than unsigned char, which
+    // the compiler must assume may alias any other memory, so that storing
+    // one does not force the scan's counters back to memory every cell.
+    enum class Byte : unsigned char {};
 
-    bool add(long long, long long, int height) {
-        if (height < 0) return true;
-        std::uint64_t needed = points_ + static_cast<std::uint64_t>(height) + 1;
-        if (needed > limit_) {
-            points_ = needed;
-            return false;
+    // Byte codes: a height of 0 to kLargestSmall stands for itself.
+    static constexpr unsigned kLargestSmall = 253;
+    static constexpr unsigned char kNegative = 254;  // no points, but a column
+    static constexpr unsigned char kLarge = 255;     // the int follows in 4 bytes
+
+    GridRecord(std::uint64_t limit, std::size_t expected_cells) : limit_(limit) { grow(expected_cells); }
+
+    bool add(long long row, long long, int height) {
+        if (row != row_) {
+            end_row();
+            row_ = row;
         }
-        points_ = needed;
+        ++cells_in_row_;
+        if (height < 0) {
+            put(Byte{kNegative});
+            return true;
+        }
+        points_ += static_cast<std::uint64_t>(height) + 1;
+        if (points_ > limit_) return false;
+        if (static_cast<unsigned>(height) <= kLargestSmall) {
+            put(static_cast<Byte>(height));
+        } else {
+            unsigned char bytes[sizeof(int)];
+            std::memcpy(bytes, &height, sizeof(int));
+            put(Byte{kLarge});
+            for (unsigned char b : bytes) put(Byte{b});
+        }
         return true;
     }
 
+    void finish() { end_row(); }
+
     // After a refusal: the count the refused height would have brought.
     std::uint64_t points() const { return points_; }
+    const Byte* cells() const { return data_->data(); }
+    const std::vector<std::uint64_t>& row_lengths() const { return row_lengths_; }
 
 private:
+    void put(Byte byte) {
+        if (next_ == end_) grow(2 * static_cast<std::size_t>(end_ - data_->data()));
+        *next_++ = byte;
+    }
+
+    void grow(std::size_t capacity) {
+        capacity = std::max(capacity, std::size_t{64});
+        std::size_t size = data_ ? static_cast<std::size_t>(next_ - data_->data()) : 0;
+        // Not value-initialised: every byte is written before it is read.
+        auto grown = std::make_unique<PageBlock<Byte>>(capacity);
+        if (size > 0) std::memcpy(grown->data(), data_->data(), size);
+        data_ = std::move(grown);
+        next_ = data_->data() + size;
+        end_ = data_->data() + capacity;
+    }
+
+    void end_row() {
+        if (cells_in_row_ > 0) row_lengths_.push_back(cells_in_row_);
+        cells_in_row_ = 0;
+    }
+
     std::uint64_t limit_;
     std::uint64_t points_ = 0;
+    std::unique_ptr<PageBlock<Byte>> data_;
+    Byte* next_ = nullptr;
+    Byte* end_ = nullptr;
+    std::vector<std::uint64_t> row_lengths_;
+    long long row_ = 0;
+    std::uint64_t cells_in_row_ = 0;
 };
 
 // z of a cell's points is 0, 1, ..., h: copied from this table rather than
@@ -218,45 +311,103 @@ constexpr std::array<double, kLevelTableSize> kLevels = make_level_table();
 
 // Second pass: appends every cell's points to arrays that already have room
 // for all of them.
+//
+// Most cells hold a few points, and a call into the vector per cell would
+// cost more than writing them. So x and z values are gathered in small
+// buffers that stay in the first-level cache, written in fixed runs of
+// kRun values (a cell's run may spill past its points; the next cell
+// overwrites the spill), and moved into the arrays a buffer at a time. All
+// points of a row share their y, so a row's y values go in as one run.
 class PointWriter {
 public:
     PointWriter(std::vector<double>& x, std::vector<double>& y, std::vector<double>& z)
         : x_(x), y_(y), z_(z) {}
 
-    bool add(long long row, long long column, int height) {
-        if (row != row_) {
-            finish_row();
-            row_ = row;
-        }
-        if (height < 0) return true;
-        std::size_t count = static_cast<std::size_t>(height) + 1;
-        x_.insert(x_.end(), count, static_cast<double>(column));
-        append_levels(count);
+    void add(long long column, std::size_t count) {
         row_points_ += count;
-        return true;
+        if (count > kTallCell) {
+            append_tall_cell(static_cast<double>(column), count);
+            return;
+        }
+        if (buffered_ + count > kBufferSize) flush();
+        const double x = static_cast<double>(column);
+        for (std::size_t done = 0; done < count; done += kRun) {
+            double* xs = xs_ + buffered_ + done;
+            for (std::size_t i = 0; i < kRun; ++i) xs[i] = x;
+            // A cell this short has all its levels in the table (plus the spill).
+            std::memcpy(zs_ + buffered_ + done, kLevels.data() + done, kRun * sizeof(double));
+        }
+        buffered_ += count;
     }
 
-    void finish() { finish_row(); }
-
-private:
-    // All points of a row share their y, so a row's y values go in as one run.
-    void finish_row() {
-        y_.insert(y_.end(), row_points_, static_cast<double>(row_));
+    void end_row(long long row) {
+        y_.insert(y_.end(), row_points_, static_cast<double>(row));
         row_points_ = 0;
     }
 
-    void append_levels(std::size_t count) {
-        std::size_t from_table = std::min(count, kLevelTableSize);
-        z_.insert(z_.end(), kLevels.begin(), kLevels.begin() + from_table);
-        for (std::size_t level = from_table; level < count; ++level) z_.push_back(static_cast<double>(level));
+    void finish() { flush(); }
+
+private:
+    static constexpr std::size_t kRun = 4;
+    static constexpr std::size_t kBufferSize = 1024;
+    // Taller cells go straight into the arrays, in runs of their own.
+    static constexpr std::size_t kTallCell = 64;
+    static_assert(kTallCell + kRun <= kLevelTableSize, "a buffered cell's levels and spill are in the table");
+
+    void flush() {
+        x_.insert(x_.end(), xs_, xs_ + buffered_);
+        z_.insert(z_.end(), zs_, zs_ + buffered_);
+        buffered_ = 0;
+    }
+
+    // A tall cell goes straight into the arrays; its levels are made a
+    // buffer at a time.
+    void append_tall_cell(double x, std::size_t count) {
+        flush();
+        x_.insert(x_.end(), count, x);
+        for (std::size_t level = 0; level < count; level += kBufferSize) {
+            std::size_t run = std::min(kBufferSize, count - level);
+            for (std::size_t i = 0; i < run; ++i) zs_[i] = static_cast<double>(level + i);
+            z_.insert(z_.end(), zs_, zs_ + run);
+        }
     }
 
     std::vector<double>& x_;
     std::vector<double>& y_;
     std::vector<double>& z_;
-    long long row_ = 0;
     std::size_t row_points_ = 0;
+    std::size_t buffered_ = 0;
+    // Room for a full buffer plus the spill of the last run.
+    double xs_[kBufferSize + kRun];
+    double zs_[kBufferSize + kRun];
 };
+
+void write_points(const GridRecord& record, std::vector<double>& x, std::vector<double>& y,
+                  std::vector<double>& z) {
+    for (std::vector<double>* array : {&x, &y, &z}) {
+        array->reserve(record.points());
+        advise_huge_pages(array->data(), record.points() * sizeof(double));
+    }
+    PointWriter writer(x, y, z);
+    const GridRecord::Byte* cell = record.cells();
+    long long row = 0;
+    for (std::uint64_t length : record.row_lengths()) {
+        for (std::uint64_t column = 0; column < length; ++column) {
+            unsigned code = static_cast<unsigned>(*cell++);
+            if (code <= GridRecord::kLargestSmall) {
+                writer.add(static_cast<long long>(column), code + 1);
+            } else if (code == GridRecord::kLarge) {
+                unsigned char bytes[sizeof(int)];
+                for (unsigned char& b : bytes) b = static_cast<unsigned char>(*cell++);
+                int height = 0;
+                std::memcpy(&height, bytes, sizeof(int));
+                writer.add(static_cast<long long>(column), static_cast<std::size_t>(height) + 1);
+            }
+        }
+        writer.end_row(row++);
+    }
+    writer.finish();
+}
 
 }  // namespace
 
@@ -273,44 +424,35 @@ LoadOutcome load_points(std::istream& in, std::vector<double>& x, std::vector<do
         return outcome;
     }
 
-    // First pass, block by block as the text comes in.
-    Text text;
+    // First pass, block by block as the text comes in. A cell takes at least
+    // two bytes of text (the last one may take one).
     const std::size_t hint = size_hint(in);
-    text.reserve(hint + 1);
+    GridRecord record(point_limit, hint / 2 + 1);
     GridPosition at;
-    PointCounter counter(point_limit);
-    std::size_t resume = 0;
-    bool at_eof = false;
     ScanStop stop = ScanStop::need_more;
-    while (stop == ScanStop::need_more) {
-        at_eof = !text.append_from(in, next_request(block_size, text.size(), hint));
-        const char* p = text.begin() + resume;
-        stop = scan_cells(p, text.end(), at_eof, at, counter);
-        resume = static_cast<std::size_t>(p - text.begin());
+    {
+        Text text;
+        text.reserve(hint + 1);
+        std::size_t resume = 0;
+        while (stop == ScanStop::need_more) {
+            bool at_eof = !text.append_from(in, next_request(block_size, text.size(), hint));
+            const char* p = text.begin() + resume;
+            stop = scan_cells(p, text.end(), at_eof, at, record);
+            resume = static_cast<std::size_t>(p - text.begin());
+        }
     }
+    record.finish();
 
     if (stop == ScanStop::refused) {
         outcome.end = LoadOutcome::End::refused;
-        outcome.row = at.row;
-        outcome.column = at.column;
-        outcome.needed = counter.points();
-        return outcome;
-    }
-    if (stop == ScanStop::data_ended) {
+        outcome.needed = record.points();
+    } else if (stop == ScanStop::data_ended) {
         outcome.end = LoadOutcome::End::data_ended;
+    }
+    if (stop != ScanStop::complete) {
         outcome.row = at.row;
         outcome.column = at.column;
     }
-
-    // Second pass over the same text: it reaches the same end, since no cell
-    // the first pass read depended on bytes beyond the text.
-    x.reserve(counter.points());
-    y.reserve(counter.points());
-    z.reserve(counter.points());
-    PointWriter writer(x, y, z);
-    GridPosition fill_at;
-    const char* p = text.begin();
-    scan_cells(p, text.end(), at_eof, fill_at, writer);
-    writer.finish();
+    if (stop != ScanStop::refused) write_points(record, x, y, z);
     return outcome;
 }
