@@ -1,0 +1,102 @@
+// Times one load of a grid file and prints "result SECONDS POINTS".
+//
+//   bench_load surfdata FILE       the program's loader (SurfData)
+//   bench_load stream FILE         the plain `>> int`, get(), peek() loop
+//   bench_load floor FILE POINTS   reads the file into memory, then allocates
+//                                  and fills three arrays of POINTS doubles:
+//                                  what any loader must at least do; with the
+//                                  same huge-page advice as SurfData
+//   bench_load floor-small-pages FILE POINTS
+//                                  the same without the advice
+//
+// One load per process, so that every run starts with the same memory state
+// (the arrays' pages are new to the process each time).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "page_advice.h"
+#include "point_limit.h"
+#include "reference_loader.h"
+#include "surf_data.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double seconds_since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+void report(double seconds, std::size_t points, double check) {
+    // The check value keeps the work from being optimised away.
+    std::printf("result %.6f %zu %g\n", seconds, points, check);
+}
+
+int load_surfdata(const char* file) {
+    auto start = Clock::now();
+    SurfData data(file);
+    double seconds = seconds_since(start);
+    report(seconds, data.x.size(), data.x.empty() ? 0 : data.z.back());
+    return 0;
+}
+
+int load_stream(const char* file) {
+    auto start = Clock::now();
+    std::ifstream in(file);
+    std::vector<double> x, y, z;
+    reference_load_points(in, x, y, z, max_loadable_points());
+    double seconds = seconds_since(start);
+    report(seconds, x.size(), x.empty() ? 0 : z.back());
+    return 0;
+}
+
+int load_floor(const char* file, std::size_t points, bool advice) {
+    if (points == 0) return 1;
+    auto start = Clock::now();
+    int fd = open(file, O_RDONLY);
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0) return 1;
+    std::size_t size = static_cast<std::size_t>(info.st_size);
+    std::unique_ptr<char[]> text(new char[size + 1]);
+    if (advice) advise_huge_pages(text.get(), size + 1);
+    std::size_t got = 0;
+    while (got < size) {
+        ssize_t n = read(fd, text.get() + got, size - got);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    std::vector<double> x, y, z;
+    double value = 1.0;
+    for (std::vector<double>* array : {&x, &y, &z}) {
+        array->reserve(points);
+        if (advice) advise_huge_pages(array->data(), points * sizeof(double));
+        array->insert(array->end(), points, value++);
+    }
+    double seconds = seconds_since(start);
+    report(seconds, x.size(), x[points / 2] + y[points / 3] + z[points - 1] + text[got / 2]);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "surfdata") == 0) return load_surfdata(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "stream") == 0) return load_stream(argv[2]);
+    if (argc >= 4 && std::strcmp(argv[1], "floor") == 0)
+        return load_floor(argv[2], std::strtoull(argv[3], nullptr, 10), true);
+    if (argc >= 4 && std::strcmp(argv[1], "floor-small-pages") == 0)
+        return load_floor(argv[2], std::strtoull(argv[3], nullptr, 10), false);
+    std::fprintf(stderr, "usage: bench_load surfdata|stream FILE | floor|floor-small-pages FILE POINTS\n");
+    return 2;
+}
