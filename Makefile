@@ -41,5 +41,16 @@ test-sanitize: deps
 coverage:
 	@bash scripts/coverage
 
+# Every fuzz target for FUZZ_SECONDS seconds each (default 60); fails on any finding.
+FUZZ_SECONDS ?= 60
+.PHONY: fuzz bench
+fuzz:
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash fuzz/run
+
+# Loading benchmarks against the floors and the peers; QUICK=1 (or
+# BENCH_QUICK=1) runs the smallest sizes only.
+bench:
+	@BENCH_QUICK=$(or $(QUICK),$(BENCH_QUICK),0) bash bench/run
+
 clean:
 	rm -rf $(BUILD_DIR) build-sanitize build-coverage
