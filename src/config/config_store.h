@@ -83,6 +83,9 @@ private:
     std::string expand_indirect_value(const std::string& name);
     std::string expand_element_access(const std::vector<std::string>& arguments);
     std::string expand_replacement(const std::vector<std::string>& arguments);
+    // The text an evaluation gives without running (nesting too deep, or a
+    // budget used up), or null when it may run.
+    const char* refused_expansion() const;
     // Charges work to both budgets; false once either is used up.
     bool spend_work(std::size_t evaluations, std::size_t bytes);
 

@@ -35,8 +35,7 @@ std::size_t skip_white_space(const std::string& text, std::size_t position) {
 }  // namespace
 
 std::string ConfigStore::expand_expression(std::string text) {
-    using evaluation_limits::kMaxActiveExpansions;
-    if (active_expansions >= kMaxActiveExpansions) return expression_text::kNestedTooDeeply;
+    if (const char* refusal = refused_expansion()) return refusal;
     if (!spend_work(1, text.size())) return expression_text::kTooCostly;
     ++active_expansions;
     std::string result = evaluate_operator(text);
@@ -44,6 +43,14 @@ std::string ConfigStore::expand_expression(std::string text) {
     // Once the budget is used up, the enclosing expressions give up too.
     if (!spend_work(0, result.size())) return expression_text::kTooCostly;
     return result;
+}
+
+const char* ConfigStore::refused_expansion() const {
+    if (active_expansions >= evaluation_limits::kMaxActiveExpansions) {
+        return expression_text::kNestedTooDeeply;
+    }
+    if (argument_budget.exhausted() || store_budget.exhausted()) return expression_text::kTooCostly;
+    return nullptr;
 }
 
 bool ConfigStore::spend_work(std::size_t evaluations, std::size_t bytes) {
@@ -103,11 +110,19 @@ std::vector<std::string> ConfigStore::split_expression_arguments(std::string tex
             i += 2;
         } else if (c == '}' && !open_bodies.empty()) {
             // The result replaces the whole "${...}" and is not scanned again.
+            // An expression that is refused without running (budget used up,
+            // nesting too deep) is not copied first: a costly text holds
+            // thousands of them.
             const std::size_t body = open_bodies.back();
             open_bodies.pop_back();
-            std::string result = expand_expression(current.substr(body));
-            current.resize(body - 2);
-            current += result;
+            if (const char* refusal = refused_expansion()) {
+                current.resize(body - 2);
+                current += refusal;
+            } else {
+                std::string result = expand_expression(current.substr(body));
+                current.resize(body - 2);
+                current += result;
+            }
             ++i;
         } else {
             current += c;
