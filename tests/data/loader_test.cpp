@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
@@ -121,6 +124,7 @@ const Case kCases[] = {
     {"negative with leading zeros", "0\n-000000000000000000000000000001 0 \n0 0 \n"},
     {"largest int after leading zeros", "0\n00000000000000000000000000002147483647 \n"},
     {"height beyond the level table", "0\n1000 2 \n0 0 \n"},
+    {"heights around the one-byte record", "0\n253 254 255 \n3000 -5 64 \n65 0 1 \n"},
     {"negative heights keep their columns", "0\n-1 -7 \n3 -2 \n"},
     // Separators and what follows them.
     {"digits then a letter", "0\n12a 3 \n1 1 \n"},
@@ -203,6 +207,42 @@ TEST(Loader, RandomTextsMatchTheStream) {
         for (std::size_t block : {std::size_t{1}, std::size_t{4}, kLoadBlockSize})
             ASSERT_TRUE(same_as_reference(text, block));
     }
+}
+
+// A real file of a few blocks, read as the program reads it: the size taken
+// from the file, blocks read straight from it.
+TEST(Loader, AFileOfSeveralBlocksMatchesTheStream) {
+    constexpr std::uint64_t kLargeLimit = std::uint64_t{1} << 24;
+    std::mt19937 random(7);
+    std::string text = "1100\n";
+    for (int row = 0; row < 1100; ++row) {
+        for (int column = 0; column < 1100; ++column) {
+            unsigned pick = random() % 1000;
+            int height = pick < 500   ? -1
+                         : pick < 502 ? static_cast<int>(random() % 400)
+                                      : static_cast<int>(random() % 3);
+            text += std::to_string(height) + (pick % 7 == 0 ? "\t" : " ");
+        }
+        text += row % 3 ? "\n" : "\r\n";
+    }
+    ASSERT_GT(text.size(), 2 * kLoadBlockSize);
+    auto path = std::filesystem::temp_directory_path() / ("pelorin-blocks-" + std::to_string(::getpid()));
+    std::ofstream(path, std::ios::binary) << text;
+
+    Loaded fast, reference;
+    {
+        std::ifstream in(path);
+        fast.outcome = load_points(in, fast.x, fast.y, fast.z, kLargeLimit);
+    }
+    {
+        std::ifstream in(path);
+        reference.outcome = reference_load_points(in, reference.x, reference.y, reference.z, kLargeLimit);
+    }
+    std::filesystem::remove(path);
+    EXPECT_EQ(fast.outcome, reference.outcome) << describe(fast.outcome) << " / " << describe(reference.outcome);
+    EXPECT_EQ(fast.outcome.end, LoadOutcome::End::complete);
+    EXPECT_TRUE(fast.x == reference.x && fast.y == reference.y && fast.z == reference.z)
+        << fast.x.size() << " points against " << reference.x.size();
 }
 
 // A height that would take the point count past the limit: the same place
