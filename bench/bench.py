@@ -80,18 +80,25 @@ class Bench:
         done = subprocess.run(command, check=True, capture_output=True, text=True, env=env)
         return done.stdout
 
-    def load(self, mode, grid):
-        """Median seconds of one load by bench_load, one process per run."""
+    def load_one(self, mode, grid):
+        """Seconds of one load by bench_load, in a process of its own."""
         command = [self.program("bench_load"), mode, grid.path]
         if mode.startswith("floor"):
             command.append(str(grid.points))
-        times = []
-        for _ in range(self.repeats):
-            result = [l for l in self.run(command).splitlines() if l.startswith("result ")][-1].split()
-            if int(result[2]) != grid.points:
-                sys.exit(f"bench: {mode} read {result[2]} points from {grid.path}, expected {grid.points}")
-            times.append(float(result[1]))
-        return statistics.median(times)
+        result = [l for l in self.run(command).splitlines() if l.startswith("result ")][-1].split()
+        if int(result[2]) != grid.points:
+            sys.exit(f"bench: {mode} read {result[2]} points from {grid.path}, expected {grid.points}")
+        return float(result[1])
+
+    def load(self, modes, grid, repeats=None):
+        """Median seconds of each mode's loads. The modes take turns, so that
+        the machine's changing state (other work, how readily the kernel
+        finds huge pages) falls on all of them alike."""
+        times = {mode: [] for mode in modes}
+        for _ in range(repeats or self.repeats):
+            for mode in modes:
+                times[mode].append(self.load_one(mode, grid))
+        return {mode: statistics.median(t) for mode, t in times.items()}
 
     def peer(self, peer, grid):
         out = self.run(["/usr/bin/python3", os.path.join(ROOT, "bench", "peers.py"), peer, grid.path,
@@ -119,13 +126,14 @@ def loading_group(bench, kind):
     """SurfData beside the plain loop, the peers and the floors on one grid."""
     grid = bench.grid(kind, LOAD_SIZE_QUICK if bench.quick else LOAD_SIZE)
     figure = "Loading " + grid.describe()
-    ours = bench.load("surfdata", grid)
-    stream = bench.load("stream", grid)
+    # The quick loads get more runs: their medians are the figures compared.
+    quick_loads = bench.load(["surfdata", "floor"], grid, 2 * bench.repeats + 1)
+    ours, floor = quick_loads["surfdata"], quick_loads["floor"]
+    floor_small_pages = bench.load(["floor-small-pages"], grid)["floor-small-pages"]
+    stream = bench.load(["stream"], grid)["stream"]
     numpy = bench.peer("numpy", grid)
     pandas = bench.peer("pandas", grid)
     cat = bench.cat(grid)
-    floor = bench.load("floor", grid)
-    floor_small_pages = bench.load("floor-small-pages", grid)
 
     floor_ratio = ours / floor
     goals = [goal_text(floor_ratio <= 1.3, f"within 1.3x the fill floor ({floor_ratio:.2f}x)")]
@@ -156,7 +164,8 @@ def loading_binary_rows(bench):
 def loading_linearity_rows(bench):
     """SurfData on a terrain and on one four times larger."""
     small, large = (bench.grid("smooth", n) for n in (LINEAR_SIZES_QUICK if bench.quick else LINEAR_SIZES))
-    t_small, t_large = bench.load("surfdata", small), bench.load("surfdata", large)
+    t_small = bench.load(["surfdata"], small, 2 * bench.repeats + 1)["surfdata"]
+    t_large = bench.load(["surfdata"], large, 2 * bench.repeats + 1)["surfdata"]
     size_ratio, time_ratio = large.bytes / small.bytes, t_large / t_small
     figure = f"Loading linearity, {small.size}x{small.size} to {large.size}x{large.size} terrain"
     return [
@@ -203,7 +212,8 @@ def render(bench, rows):
         "",
         f"Machine: {cpu_name()}, {os.cpu_count()} cores, {memory_gib():.0f} GiB; "
         f"{platform.system()} {platform.release()}. Renderer: not measured (no GL figures yet). "
-        f"{datetime.date.today().isoformat()}, {mode}; every time is the median of {bench.repeats} runs, "
+        f"{datetime.date.today().isoformat()}, {mode}; every time is a median: of {2 * bench.repeats + 1} runs "
+        f"for SurfData and the fill floor (taking turns), of {bench.repeats} for the others; "
         "files in the page cache. C++ loads are timed inside the process (one load per process); "
         "numpy and pandas inside Python around the read call; `cat` as a whole process. "
         "SurfData asks for huge pages for its arrays and buffers, and so does the fill floor "
