@@ -26,16 +26,17 @@ constexpr std::size_t kMaxReplacementTextBytes = 1000000;
 // produced, every byte "<->" moves). Past either, that argument's expressions
 // give "<<${ } expression too costly>>". A real setting needs a handful of
 // evaluations and a few hundred bytes; the byte budget still leaves room for
-// the 1000000 bytes a "<->" may grow to. The whole-store budgets below keep
-// any file of 64 KiB under a second even in a sanitizer build, where one
-// evaluation costs some microseconds.
-constexpr std::size_t kArgumentEvaluations = 20000;
-constexpr std::size_t kArgumentBytes = std::size_t{2} << 20;
+// the 1000000 bytes a "<->" may grow to. With the whole-store budgets below,
+// any file of 64 KiB reads in a few tenths of a second even in a sanitizer
+// build, where one evaluation costs some microseconds and every byte handled
+// is copied several times.
+constexpr std::size_t kArgumentEvaluations = 5000;
+constexpr std::size_t kArgumentBytes = std::size_t{3} << 19;  // 1.5 MiB
 
 // The same work summed over a whole store, so that a file made of many costly
 // lines still reads quickly and its stored values stay small in memory.
-constexpr std::size_t kStoreEvaluations = 100000;
-constexpr std::size_t kStoreBytes = std::size_t{4} << 20;
+constexpr std::size_t kStoreEvaluations = 10000;
+constexpr std::size_t kStoreBytes = std::size_t{2} << 20;
 
 // The section path is copied into every later argument and variable name (a
 // 64 KiB file holds some 16000 of them), so a label (through expressions or

@@ -93,6 +93,7 @@ std::vector<std::string> ConfigStore::split_expression_arguments(std::string tex
                                                                  unsigned minimum) {
     spend_work(0, text.size());
     std::vector<std::string> list;
+    list.reserve(std::max(minimum, 4u));  // most lists are short: one allocation
     std::string current;
     std::vector<std::size_t> open_bodies;  // where each open expression's text starts in `current`
     std::size_t i = skip_white_space(text, 0);

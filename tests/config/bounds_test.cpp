@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 
 #include "config_test_support.h"
 #include "evaluation_limits.h"
@@ -115,6 +120,54 @@ TEST(Bounds, GrowingReplacementDoesNotEnd) {
     EXPECT_LT(grown.work, evaluation_limits::kArgumentBytes);
     auto store = parsed_store({"x", "r=${<-> " + std::string(30000, 'a') + "b ab " + to + "}"});
     EXPECT_STREQ(store->lookup("r", ""), "<<${ } replacement does not end>>");
+}
+
+// Inputs the fuzz targets found too slow, kept in regressions/: "file-*" is a
+// configuration file, "arguments-*" an argument vector whose entries are
+// separated by NUL bytes. Each must be read in bounded time (they take some
+// tens of milliseconds, under a second with sanitizers) and give the values
+// listed for it.
+TEST(Bounds, FuzzFindingsStayBounded) {
+    const std::string deep = "<<${ } expression nested too deeply>>";
+    const std::map<std::string, std::vector<std::pair<const char*, std::string>>> expected = {
+        {"file-doubling-chains",
+         {{"display/sphere-tesel", "8"}, {"paths/deep", deep}, {"paths/costly", kTooCostly},
+          {"paths/last", "done"}}},
+        {"arguments-doubling-cycle", {{"a0", "x"}, {"a2", "${&${!a1}${!a1}}"}, {"z", kTooCostly}}},
+    };
+    std::size_t checked = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(PELORIN_CONFIG_REGRESSIONS)) {
+        const std::string name = entry.path().filename().string();
+        const std::clock_t start = std::clock();
+        std::unique_ptr<ConfigStore> store;
+        CapturedStderr quiet;
+        if (name.rfind("file-", 0) == 0) {
+            store = std::make_unique<ConfigStore>(entry.path().c_str());
+        } else {
+            ASSERT_EQ(name.rfind("arguments-", 0), 0u) << name << ": unknown kind of input";
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+            Strings entries(1);
+            for (char c : bytes) {
+                if (c == '\0') {
+                    entries.emplace_back();
+                } else {
+                    entries.back() += c;
+                }
+            }
+            std::vector<const char*> argv;
+            for (const std::string& e : entries) argv.push_back(e.c_str());
+            store = std::make_unique<ConfigStore>(static_cast<int>(argv.size()), argv.data());
+        }
+        EXPECT_LT(std::clock() - start, 5 * CLOCKS_PER_SEC) << name;
+        const auto values = expected.find(name);
+        ASSERT_NE(values, expected.end()) << name << ": list the values it must give";
+        for (const auto& [key, value] : values->second) {
+            EXPECT_EQ(store->lookup(key, "(undefined)"), value) << name << ": " << key;
+        }
+        ++checked;
+    }
+    EXPECT_EQ(checked, expected.size());
 }
 
 }  // namespace
