@@ -3,9 +3,11 @@
 
 #include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "surf_data.h"
 #include "viewer_callbacks.h"
+#include "viewer_cull.h"
 #include "viewer_state.h"
 
 namespace {
@@ -28,15 +30,30 @@ void BuildDisplayLists() {
     glPopMatrix();
     glEndList();
 
+    // Spheres enclosed by their neighbours can be left out only when asked:
+    // by default every point is drawn.
+    const std::vector<bool> enclosed =
+        cullHidden ? EnclosedPoints(*data, sphereRadius, tesel) : std::vector<bool>();
+
     // One translated instance of the sphere per point, so a frame costs a
     // single list call and the point arrays are walked only here.
     glNewList(sceneList, GL_COMPILE);
+    if (cullHidden) {
+        // The sphere's faces wind counter-clockwise seen from outside, and a
+        // camera outside a closed sphere never sees its inner side.
+        glEnable(GL_CULL_FACE);
+        glCullFace(GL_BACK);
+    }
+    sceneSpheres = 0;
     for (std::size_t i = 0; i < data->x.size(); ++i) {
+        if (!enclosed.empty() && enclosed[i]) continue;
+        ++sceneSpheres;
         glPushMatrix();
         glTranslated(data->x[i], data->y[i], data->z[i]);
         glCallList(sphereList);
         glPopMatrix();
     }
+    if (cullHidden) glDisable(GL_CULL_FACE);
     glEndList();
 
     // Nothing refers to the previous pair any more; without this every "+" or

@@ -15,6 +15,8 @@ SurfData* data = nullptr;
 ConfigStore viewerConfig("config.txt", nullptr, nullptr, nullptr);
 double sphereRadius = viewerConfig.lookup("display/sphere-r", 0.75);
 int sphereTesel = viewerConfig.lookup("display/sphere-tesel", 6);
+// The floating-point lookup writes nothing, so this key adds no diagnostic.
+bool cullHidden = viewerConfig.lookup("display/cull-hidden", 0.0) == 1.0;
 
 int windowWidth;
 int windowHeight;
@@ -35,6 +37,7 @@ double upZ;
 
 GLuint sphereList;
 GLuint sceneList;
+std::size_t sceneSpheres;
 
 int dragMode;
 int lastX;

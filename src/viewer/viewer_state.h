@@ -6,6 +6,8 @@
 
 #include <GL/gl.h>
 
+#include <cstddef>
+
 #include "config_store.h"
 
 class SurfData;
@@ -19,6 +21,9 @@ extern ConfigStore viewerConfig;
 extern double sphereRadius;
 // Slices and stacks of every sphere; "+" and "-" change it.
 extern int sphereTesel;
+// "display/cull-hidden" = 1: the scene leaves out the spheres that no camera
+// outside the solid can see, and back faces are culled. Off by default.
+extern bool cullHidden;
 
 // Size that Escape restores.
 extern int windowWidth;
@@ -44,6 +49,8 @@ extern double upZ;
 // The two display lists of the latest build; sceneList is sphereList + 1.
 extern GLuint sphereList;
 extern GLuint sceneList;
+// How many spheres the latest scene list draws.
+extern std::size_t sceneSpheres;
 
 // 0 no drag, 1 orbit (left button held), 2 pan (right button held).
 extern int dragMode;

@@ -1,10 +1,10 @@
-// Prints the two sphere settings as the viewer's static initialisation left
+// Prints the three display settings as the viewer's static initialisation left
 // them, read from "config.txt" in the working directory. Opens no window.
 #include <cstdio>
 
 #include "viewer_state.h"
 
 int main() {
-    std::printf("radius=%.17g tesel=%d\n", sphereRadius, sphereTesel);
+    std::printf("radius=%.17g tesel=%d cull=%d\n", sphereRadius, sphereTesel, cullHidden ? 1 : 0);
     return 0;
 }

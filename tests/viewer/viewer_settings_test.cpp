@@ -35,20 +35,28 @@ TEST_P(ViewerSettings, ReadFromConfigBeforeMain) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, ViewerSettings,
     testing::Values(
-        SettingsCase{"NoConfigFile", nullptr, "radius=0.75 tesel=6", ""},
-        SettingsCase{"NeitherKey", "[data]\nfile = other.txt\n", "radius=0.75 tesel=6", ""},
-        SettingsCase{"BothKeys", "[display]\nsphere-r = 0.5\nsphere-tesel = 7.9\n", "radius=0.5 tesel=7",
+        SettingsCase{"NoConfigFile", nullptr, "radius=0.75 tesel=6 cull=0", ""},
+        SettingsCase{"NeitherKey", "[data]\nfile = other.txt\n", "radius=0.75 tesel=6 cull=0", ""},
+        SettingsCase{"BothKeys", "[display]\nsphere-r = 0.5\nsphere-tesel = 7.9\n", "radius=0.5 tesel=7 cull=0",
                      "## original = 7.9\n"},
-        SettingsCase{"NegativeTruncatesTowardZero", "[display]\nsphere-tesel = -2.5\n", "radius=0.75 tesel=-2",
+        SettingsCase{"NegativeTruncatesTowardZero", "[display]\nsphere-tesel = -2.5\n", "radius=0.75 tesel=-2 cull=0",
                      "## original = -2.5\n"},
-        SettingsCase{"ExponentForm", "[display]\nsphere-tesel = 1e1\n", "radius=0.75 tesel=10",
+        SettingsCase{"ExponentForm", "[display]\nsphere-tesel = 1e1\n", "radius=0.75 tesel=10 cull=0",
                      "## original = 1e1\n"},
-        SettingsCase{"LargeValueKeptAsGiven", "[display]\nsphere-tesel = 100000\n", "radius=0.75 tesel=100000",
+        SettingsCase{"LargeValueKeptAsGiven", "[display]\nsphere-tesel = 100000\n", "radius=0.75 tesel=100000 cull=0",
                      "## original = 100000\n"},
-        SettingsCase{"TeselNotANumber", "[display]\nsphere-tesel = abc\n", "radius=0.75 tesel=6",
+        SettingsCase{"TeselNotANumber", "[display]\nsphere-tesel = abc\n", "radius=0.75 tesel=6 cull=0",
                      "## original = abc\n"},
-        SettingsCase{"RadiusNotANumberIsSilent", "[display]\nsphere-r = abc\n", "radius=0.75 tesel=6", ""},
-        SettingsCase{"TrailingTextAfterNumber", "[display]\nsphere-r = 1.25xyz\n", "radius=1.25 tesel=6", ""}),
+        SettingsCase{"RadiusNotANumberIsSilent", "[display]\nsphere-r = abc\n", "radius=0.75 tesel=6 cull=0", ""},
+        SettingsCase{"TrailingTextAfterNumber", "[display]\nsphere-r = 1.25xyz\n", "radius=1.25 tesel=6 cull=0", ""},
+        // The cull key is read without a diagnostic; only exactly 1 turns it on.
+        SettingsCase{"CullOn", "[display]\ncull-hidden = 1\n", "radius=0.75 tesel=6 cull=1", ""},
+        SettingsCase{"CullOnWithOtherKeys", "[display]\nsphere-r = 0.8\ncull-hidden = 1.0\nsphere-tesel = 9\n",
+                     "radius=0.80000000000000004 tesel=9 cull=1", "## original = 9\n"},
+        SettingsCase{"CullOff", "[display]\ncull-hidden = 0\n", "radius=0.75 tesel=6 cull=0", ""},
+        SettingsCase{"CullOtherNumberIsOff", "[display]\ncull-hidden = 2\n", "radius=0.75 tesel=6 cull=0", ""},
+        SettingsCase{"CullNotANumberIsOff", "[display]\ncull-hidden = yes\n", "radius=0.75 tesel=6 cull=0", ""},
+        SettingsCase{"CullOutsideDisplayIgnored", "cull-hidden = 1\n", "radius=0.75 tesel=6 cull=0", ""}),
     [](const testing::TestParamInfo<SettingsCase>& info) { return info.param.name; });
 
 }  // namespace
