@@ -10,6 +10,7 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include "surf_data.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
+#include "viewer_cull.h"
 #include "viewer_state.h"
 #include "xvfb_server.h"
 
@@ -542,6 +544,214 @@ TEST_F(ViewerGl, HugeTessellationIsCappedOnlyInTheSphereCall) {
     EXPECT_EQ(sphereTesel, 3000);
     EXPECT_EQ(DifferingPixels(at_cap, huge), 0);
     EXPECT_GE(sphereTeselCap, 64);
+}
+
+// ---- Hidden spheres ----
+
+// Heights as a data file: `rows` of equal length, the first number the size.
+std::unique_ptr<SurfData> Grid(const std::string& name, const std::vector<std::vector<int>>& rows) {
+    std::string text = std::to_string(rows.size()) + "\n";
+    for (const auto& row : rows) {
+        for (int h : row) text += std::to_string(h) + " ";
+        text += "\n";
+    }
+    WriteFile(*dir / name, text);
+    return std::make_unique<SurfData>(*dir / name);
+}
+
+std::vector<std::vector<int>> Block(int size, int height) {
+    return std::vector<std::vector<int>>(size, std::vector<int>(size, height));
+}
+
+// Puts the settings back whatever a cull test changed.
+class ViewerCull : public ViewerGl {
+protected:
+    void TearDown() override {
+        cullHidden = false;
+        sphereRadius = 0.75;
+        data = points.get();
+        BuildDisplayLists();
+    }
+};
+
+// The rule is worked out for a model of the sphere call's geometry; the call
+// itself, captured in feedback mode, must have exactly those corners, and
+// its faces must wind counter-clockwise seen from outside, or culling back
+// faces would remove the visible ones.
+TEST_F(ViewerCull, SphereCallMatchesTheModelAndWindsOutward) {
+    for (int tesel : {4, 6, 8, 13}) {
+        SCOPED_TRACE("tesel " + std::to_string(tesel));
+        const double radius = 0.5;  // inside the unit clip cube
+        // Identity matrices, and a viewport mapping x and y by +1 (z by (z+1)/2):
+        // positive scalings keep each face's orientation. Feedback positions
+        // come back snapped to a few hundred-thousandths.
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glViewport(0, 0, 2, 2);
+        std::vector<GLfloat> buffer(1 << 20);
+        glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
+        glRenderMode(GL_FEEDBACK);
+        glutSolidSphere(radius, tesel, tesel);
+        const GLint used = glRenderMode(GL_RENDER);
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+        onResize(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+        ASSERT_GT(used, 0);
+
+        std::vector<std::array<double, 3>> corners;
+        for (int stack = 0; stack <= tesel; ++stack) {
+            for (int slice = 0; slice < tesel; ++slice) corners.push_back(SphereCorner(radius, tesel, slice, stack));
+        }
+        std::vector<bool> seen(corners.size(), false);
+        int polygons = 0, inward = 0, strays = 0;
+        for (GLint i = 0; i < used;) {
+            ASSERT_EQ(buffer[i], GL_POLYGON_TOKEN);
+            const int n = static_cast<int>(buffer[i + 1]);
+            std::vector<Vec3> v;
+            for (int k = 0; k < n; ++k) {
+                const GLfloat* w = &buffer[i + 2 + 3 * k];
+                v.push_back({w[0] - 1.0, w[1] - 1.0, 2.0 * w[2] - 1.0});
+            }
+            i += 2 + 3 * n;
+            ++polygons;
+            for (const Vec3& p : v) {
+                bool matched = false;
+                for (std::size_t c = 0; c < corners.size(); ++c) {
+                    const double dx = p[0] - corners[c][0], dy = p[1] - corners[c][1], dz = p[2] - corners[c][2];
+                    if (dx * dx + dy * dy + dz * dz < 1e-8) seen[c] = matched = true;
+                }
+                strays += !matched;
+            }
+            const Vec3 a{v[1][0] - v[0][0], v[1][1] - v[0][1], v[1][2] - v[0][2]};
+            const Vec3 b{v[2][0] - v[0][0], v[2][1] - v[0][1], v[2][2] - v[0][2]};
+            const Vec3 normal{a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+            // The strips' joins at the poles give faces of no area.
+            const double area = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+            if (area > 1e-6) inward += normal[0] * v[0][0] + normal[1] * v[0][1] + normal[2] * v[0][2] <= 0;
+        }
+        EXPECT_GE(polygons, 2 * tesel * (tesel - 1));
+        EXPECT_EQ(strays, 0) << "corners the model does not have";
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), false), 0) << "model corners the call does not draw";
+        EXPECT_EQ(inward, 0) << "faces wound clockwise seen from outside";
+    }
+}
+
+TEST_F(ViewerCull, RuleHoldsOnlyWhereTheFacetedSpheresCloseTheGaps) {
+    struct Case {
+        double radius;
+        int tesel;
+        bool holds;
+    };
+    const Case cases[] = {
+        // True spheres need a radius above sqrt(2)/2; six facets lose too much.
+        {0.75, 6, false}, {0.75, 8, true}, {0.75, 9, false}, {0.75, 12, true}, {0.75, 64, true},
+        {0.70, 64, false}, {0.71, 64, true}, {0.8, 6, true}, {0.8, 5, false},
+        // Spheres reaching the cube's surface, flat spheres, no spheres.
+        {1.0, 64, false}, {1.5, 16, false}, {0.9, 2, false}, {0.9, 0, false}, {0.0, 8, false}, {-0.9, 8, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("radius " + std::to_string(c.radius) + " tesel " + std::to_string(c.tesel));
+        EXPECT_EQ(NeighboursEncloseSphere(c.radius, c.tesel), c.holds);
+    }
+}
+
+TEST_F(ViewerCull, SceneLeavesOutExactlyTheEnclosedSpheres) {
+    auto tall = Block(5, 4);
+    tall[1][2] = 1;  // a notch at (2, 1): the columns next to it lose their enclosure
+    struct Case {
+        const char* name;
+        std::vector<std::vector<int>> heights;
+        double radius;
+        int tesel;
+        std::vector<Vec3> enclosed;
+    };
+    const Case cases[] = {
+        {"3x3x3 block: only the centre", Block(3, 2), 0.75, 8, {{1, 1, 1}}},
+        {"3x3x3 block, six facets: nothing", Block(3, 2), 0.75, 6, {}},
+        {"3x3x3 block, radius 1: nothing", Block(3, 2), 1.0, 32, {}},
+        {"one layer: nothing has a neighbour below", Block(4, 1), 0.75, 8, {}},
+        {"5x5x5 block with a notch", tall, 0.75, 8,
+         {{1, 3, 1}, {2, 3, 1}, {3, 3, 1}, {1, 3, 2}, {2, 3, 2}, {3, 3, 2}, {1, 3, 3}, {2, 3, 3}, {3, 3, 3}}},
+        {"hill", {{0, 1, 0}, {1, 2, 1}, {0, 1, 0}}, 0.75, 8, {}},
+    };
+    int file = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto grid = Grid("cull" + std::to_string(file++) + ".txt", c.heights);
+        const std::vector<bool> enclosed = EnclosedPoints(*grid, c.radius, c.tesel);
+        std::vector<Vec3> found;
+        for (std::size_t i = 0; i < enclosed.size(); ++i) {
+            if (enclosed[i]) found.push_back({grid->x[i], grid->y[i], grid->z[i]});
+        }
+        std::sort(found.begin(), found.end());
+        std::vector<Vec3> expected = c.enclosed;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(found, expected);
+
+        // The scene draws the others, and every point when the key is off.
+        data = grid.get();
+        sphereRadius = c.radius;
+        sphereTesel = c.tesel;
+        cullHidden = true;
+        BuildDisplayLists();
+        EXPECT_EQ(sceneSpheres, grid->x.size() - expected.size());
+        cullHidden = false;
+        BuildDisplayLists();
+        EXPECT_EQ(sceneSpheres, grid->x.size());
+    }
+}
+
+TEST_F(ViewerCull, PointsNotInWholeColumnsAreAllKept) {
+    const auto grid = Grid("cull-odd.txt", Block(3, 2));
+    ASSERT_EQ(EnclosedPoints(*grid, 0.75, 8).size(), grid->x.size());
+    struct Case {
+        const char* name;
+        std::function<void(SurfData&)> change;
+    };
+    const Case cases[] = {
+        {"a coordinate between grid points", [](SurfData& d) { d.x[0] = 0.5; }},
+        {"a level twice", [](SurfData& d) { d.z[1] = 0; }},
+        {"a column split in two runs", [](SurfData& d) { std::swap(d.x[2], d.x[3]); std::swap(d.z[2], d.z[3]); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto changed = Grid("cull-odd.txt", Block(3, 2));
+        c.change(*changed);
+        EXPECT_TRUE(EnclosedPoints(*changed, 0.75, 8).empty());
+    }
+}
+
+// With the cull the pictures are the same to the last pixel: views from
+// above, from the sides, from below and close by a solid block.
+TEST_F(ViewerCull, PicturesWithAndWithoutTheCullAreEqual) {
+    const auto block = Grid("cull-block.txt", Block(6, 5));
+    data = block.get();
+    sphereTesel = 8;
+    struct View {
+        double theta, phi, distance, cx, cy, cz;
+    };
+    const View views[] = {
+        {5 * M_PI / 4, M_PI / 4, 30, 10, 10, 0}, {0.3, 0.9, 14, 2.5, 2.5, 2.5},  {2.0, 1.4, 12, 2.5, 2.5, 2.5},
+        {3.5, 2.3, 14, 2.5, 2.5, 2.5},          {4.8, 0.2, 16, 2.5, 2.5, 2.5},  {M_PI / 4, M_PI / 2, 9, 2.5, 2.5, 2.5},
+        {1.1, 3.1, 12, 2.5, 2.5, 2.5},          {5.5, 1.0, 5, 0, 0, 5},         {2.6, 0.7, 4.5, 5, 5, 5},
+    };
+    for (const View& v : views) {
+        SCOPED_TRACE("theta " + std::to_string(v.theta) + " phi " + std::to_string(v.phi));
+        camTheta = v.theta, camPhi = v.phi, camDistance = v.distance;
+        centerX = v.cx, centerY = v.cy, centerZ = v.cz;
+        cullHidden = false;
+        BuildDisplayLists();
+        const Picture all = DrawAndRead();
+        cullHidden = true;
+        BuildDisplayLists();
+        ASSERT_EQ(sceneSpheres, 216u - 4 * 4 * 4);
+        const Picture culled = DrawAndRead();
+        EXPECT_GT(Shares(all).red, 0.01);
+        EXPECT_EQ(DifferingPixels(all, culled), 0);
+    }
 }
 
 }  // namespace
