@@ -50,6 +50,9 @@ TEST(Tokenizer, SplitsJoinsQuotesAndGroups) {
         {"empty quoted token alone", "a '' b", {"a", "", "b"}},
         {"lone backslash at the end stops", "a b\\", {"a", "b"}},
         {"0xFF first byte (a byte order mark) stops", "a \xff\xfe b", {"a"}},
+        {"a UTF-16 file gives nothing", std::string("\xff\xfe[\0d\0]\0", 8), {}},
+        {"a UTF-8 byte order mark is part of the first token", "\xef\xbb\xbf[d]\nx = 1",
+         {"\xef\xbb\xbf[d]", "x=1"}},
         {"no translation of CRLF here", "a\r\nb", {"a\r", "b"}},
         {"NUL is an ordinary byte", std::string("a\0b c", 5), {std::string("a\0b", 3), "c"}},
     };
