@@ -49,6 +49,7 @@ class Bench:
         self.scratch = os.path.join(build, "grids")
         os.makedirs(self.scratch, exist_ok=True)
         self.grids = {}
+        self.renderer, self.display, self.peak_kb = None, None, {}
 
     # --- inputs -----------------------------------------------------------
 
@@ -177,7 +178,144 @@ def loading_linearity_rows(bench):
     ]
 
 
+# --- the viewer's figures -----------------------------------------------------
+
+# The hidden-sphere cull is measured at this tessellation, the lowest above the
+# default at which the default radius closes every gap (at 6 it keeps all).
+CULL_TESEL, CULL_SIZE, CULL_SIZE_QUICK = 8, 256, 64
+
+
+def x_display(bench):
+    """A private Xvfb for the GL figures, started once and stopped by its own
+    process id when the bench ends."""
+    if getattr(bench, "display", None) is None:
+        import atexit
+        number = next(n for n in range(90, 200) if not os.path.exists(f"/tmp/.X{n}-lock"))
+        server = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        atexit.register(server.kill)
+        deadline = time.monotonic() + 20
+        while not os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            if server.poll() is not None or time.monotonic() > deadline:
+                sys.exit("bench: Xvfb did not start within 20 s")
+            time.sleep(0.05)
+        bench.display = f":{number}"
+    return bench.display
+
+
+def viewer_command(bench, command, grid, settings="", timeout=1800, extra_env=None):
+    """Runs `command` in a folder whose config.txt names the grid, under the
+    private X server; returns its standard output and error."""
+    folder = os.path.join(bench.scratch, f"viewer-{grid.size}")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "config.txt"), "w") as f:
+        f.write(f"[data]\nfile = {grid.path}\n[display]\n{settings}")
+    env = dict(os.environ, DISPLAY=x_display(bench), **(extra_env or {}))
+    done = subprocess.run(command, cwd=folder, env=env, capture_output=True, text=True, timeout=timeout)
+    if done.returncode != 0:
+        sys.exit(f"bench: {' '.join(command)} ended with status {done.returncode}:\n{done.stderr}")
+    for line in done.stdout.splitlines():
+        if line.startswith("renderer "):
+            bench.renderer = line.split(" ", 1)[1]
+    return done.stdout, done.stderr
+
+
+def field(output, name):
+    return [l.split()[1] for l in output.splitlines() if l.startswith(name + " ")][-1]
+
+
+def frame_count(bench, grid):
+    return bench.repeats if grid.size <= 128 else 3
+
+
+def terrain_sizes(bench):
+    return TERRAIN_SIZES[:1] if bench.quick else TERRAIN_SIZES
+
+
+def startup_rows(bench):
+    """Process start to the first swapped and finished frame of the shipped
+    program, which a preloaded hook reports (and then ends the process)."""
+    rows = []
+    for size in terrain_sizes(bench):
+        grid = bench.grid("smooth", size)
+        hook = dict(LD_PRELOAD=bench.program("libbench_first_frame_hook.so"))
+        times = []
+        for _ in range(frame_count(bench, grid)):
+            start = time.monotonic()
+            _, err = viewer_command(bench, [bench.program(os.path.join("app", "pelorin"))], grid, extra_env=hook)
+            times.append(float(field(err, "first-frame")) - start)
+            bench.peak_kb[size] = int(err.split("peak-kb")[-1].split()[0])
+        rows.append(Row("Start-up to first frame", f"pelorin, {grid.describe()}", statistics.median(times), grid))
+    return rows
+
+
+def frame_rows(bench):
+    """onDisplay + glFinish beside the floor: the same lists, nothing else."""
+    rows = []
+    for size in terrain_sizes(bench):
+        grid = bench.grid("smooth", size)
+        n = frame_count(bench, grid)
+        out, _ = viewer_command(bench, [bench.program("bench_frame"), "frames", str(n)], grid)
+        ours = float(field(out, "median"))
+        out, _ = viewer_command(bench, [bench.program("bench_floor_frame"), grid.path, str(n), "0.75", "6"], grid)
+        floor = float(field(out, "median"))
+        figure = f"Frame time, {grid.describe()}"
+        rows += [Row(figure, "onDisplay + glFinish", ours, grid, f"{ours / floor:.2f}x floor"),
+                 Row(figure, "floor: clear, the same scene list, glFinish", floor, grid)]
+    return rows
+
+
+def memory_rows(bench):
+    size = terrain_sizes(bench)[-1]
+    grid = bench.grid("smooth", size)
+    if size not in bench.peak_kb:
+        startup_rows(bench)
+    per_point = bench.peak_kb[size] * 1024 / grid.points
+    return [Row(f"Memory, {grid.describe()}", "pelorin, peak resident at the first frame", None, grid,
+                f"{per_point:.0f} bytes per point; {per_point - 24:.0f} beyond the 24 of the coordinates")]
+
+
+def tessellation_rows(bench):
+    grid = bench.grid("smooth", terrain_sizes(bench)[-1])
+    out, _ = viewer_command(bench, [bench.program("bench_frame"), "tesel", str(frame_count(bench, grid))], grid)
+    return [Row(f"Tessellation change, {grid.describe()}", '"+" (6 to 7) to the next finished frame',
+                float(field(out, "median")), grid)]
+
+
+def cull_rows(bench):
+    """display/cull-hidden = 1 against 0 at a tessellation where it leaves
+    spheres out, and the pictures of twelve views compared pixel by pixel."""
+    grid = bench.grid("smooth", CULL_SIZE_QUICK if bench.quick else CULL_SIZE)
+    n = frame_count(bench, grid)
+    figure = f"Hidden-sphere cull, {grid.describe()}, tessellation {CULL_TESEL}"
+    tesel = f"sphere-tesel = {CULL_TESEL}\n"
+    out, _ = viewer_command(bench, [bench.program("bench_frame"), "frames", str(n)], grid, tesel)
+    off = float(field(out, "median"))
+    out, _ = viewer_command(bench, [bench.program("bench_frame"), "frames", str(n)], grid, tesel + "cull-hidden = 1\n")
+    on, drawn = float(field(out, "median")), int(field(out, "spheres"))
+    out, _ = viewer_command(bench, [bench.program("bench_frame"), "frames", "1"], grid, "cull-hidden = 1\n")
+    default_drawn = int(field(out, "spheres"))
+    out, _ = viewer_command(bench, [bench.program("bench_frame"), "views"], grid, tesel)
+    views = [l.split() for l in out.splitlines() if l.startswith("view ")]
+    differing = [int(v[v.index("differing") + 1]) for v in views]
+    pixels = 800 * 600 * len(views)
+    ratio = on / off
+    return [
+        Row(figure, "cull-hidden = 0", off, grid),
+        Row(figure, f"cull-hidden = 1 ({drawn} of {grid.points} spheres drawn)", on, grid, f"{ratio:.2f}x without",
+            goal_text(ratio <= 0.3, f"0.3x or less ({ratio:.2f}x)")),
+        Row(figure, f"pictures of {len(views)} views, with against without", None, grid,
+            f"{sum(differing)} of {pixels} pixels differ ({sum(differing) / pixels:.5%}); per view: "
+            + " ".join(map(str, differing)),
+            goal_text(sum(differing) == 0, "0 differing pixels")),
+        Row(f"Hidden-sphere cull, {grid.describe()}, default tessellation 6",
+            f"cull-hidden = 1: {default_drawn} of {grid.points} spheres drawn", None, grid,
+            "the faceted spheres leave gaps: nothing can be left out"),
+    ]
+
+
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
+ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows]
 
 
 # --- the table ----------------------------------------------------------------
@@ -211,7 +349,10 @@ def render(bench, rows):
         "# Pelorin benchmarks",
         "",
         f"Machine: {cpu_name()}, {os.cpu_count()} cores, {memory_gib():.0f} GiB; "
-        f"{platform.system()} {platform.release()}. Renderer: not measured (no GL figures yet). "
+        f"{platform.system()} {platform.release()}. Renderer: {bench.renderer or 'not measured'} "
+        "(GL timings end with glFinish; start-up is measured from the process's start to its first "
+        "swapped and finished frame by a hook preloaded into the shipped program, which also reads its "
+        "peak resident memory there). "
         f"{datetime.date.today().isoformat()}, {mode}; every time is a median: of {2 * bench.repeats + 1} runs "
         f"for SurfData and the fill floor (taking turns), of {bench.repeats} for the others; "
         "files in the page cache. C++ loads are timed inside the process (one load per process); "
@@ -224,7 +365,10 @@ def render(bench, rows):
     ]
     for row in rows:
         timing = ["", "", ""]
-        if row.seconds is not None and row.grid is not None:
+        if row.seconds is not None and row.grid is not None and not row.figure.startswith("Loading"):
+            # Drawing: points drawn per second; the file's bytes mean nothing here.
+            timing = [format_seconds(row.seconds), "", f"{row.grid.points / 1e6 / row.seconds:.1f}"]
+        elif row.seconds is not None and row.grid is not None:
             timing = [format_seconds(row.seconds), f"{row.grid.bytes / 1e6 / row.seconds:.0f}",
                       f"{row.grid.points / 1e6 / row.seconds:.1f}"]
         lines.append("| " + " | ".join([row.figure, row.program] + timing + [row.ratio, row.goal]) + " |")

@@ -1,0 +1,133 @@
+// Times the viewer's drawing in process, on the window InitDisplay opens, with
+// the settings of "config.txt" in the working directory (data/file included).
+//
+//   bench_frame frames N   N frames of onDisplay + glFinish; prints the median
+//   bench_frame tesel N    N times: "+" and then the next frame, finished
+//                          (every "+" is undone by a "-" that is not timed)
+//   bench_frame views      twelve views drawn with and without the hidden-sphere
+//                          cull; prints the differing pixels of each
+//
+// Every mode first prints "renderer <GL_RENDERER>" and "spheres <n>".
+#include <GL/freeglut.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "config_store.h"
+#include "surf_data.h"
+#include "viewer.h"
+#include "viewer_callbacks.h"
+#include "viewer_state.h"
+
+namespace {
+
+double Now() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+double TimedFrame() {
+    const double start = Now();
+    onDisplay();
+    glFinish();
+    return Now() - start;
+}
+
+std::vector<unsigned char> Picture() {
+    onDisplay();
+    glFinish();
+    std::vector<unsigned char> rgb(800 * 600 * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+// The start view, then eleven around, above and below the terrain's middle.
+void Views(const SurfData& points) {
+    double maxX = 0, maxY = 0;
+    for (std::size_t i = 0; i < points.x.size(); ++i) maxX = std::max(maxX, points.x[i]), maxY = std::max(maxY, points.y[i]);
+    const double size = std::max(maxX, maxY) + 1;
+    struct View {
+        double theta, phi, distance, cx, cy, cz;
+    };
+    std::vector<View> views = {{camTheta, camPhi, camDistance, centerX, centerY, centerZ}};
+    // Alternately the whole terrain from afar (from above, the sides and
+    // below) and a patch of it from close above; every eye is outside the solid.
+    const double far_phis[] = {0.35, 1.25, 1.5, 2.0, 2.6, 0.8};
+    const double near_phis[] = {0.3, 0.6, 0.9, 1.0, 0.45};
+    for (int k = 0; k < 11; ++k) {
+        const double theta = 2 * M_PI * k / 11 + 0.2;
+        if (k % 2 == 0) {
+            views.push_back({theta, far_phis[k / 2], 1.6 * size, size / 2, size / 2, 5});
+        } else {
+            views.push_back({theta, near_phis[k / 2], 25, size / 3 + k, size / 2 - k, 10});
+        }
+    }
+    for (std::size_t v = 0; v < views.size(); ++v) {
+        camTheta = views[v].theta, camPhi = views[v].phi, camDistance = views[v].distance;
+        centerX = views[v].cx, centerY = views[v].cy, centerZ = views[v].cz;
+        cullHidden = false;
+        BuildDisplayLists();
+        const std::vector<unsigned char> all = Picture();
+        std::size_t red = 0;
+        for (std::size_t i = 0; i < all.size(); i += 3) red += all[i] > all[i + 1] + 40;
+        cullHidden = true;
+        BuildDisplayLists();
+        const std::vector<unsigned char> culled = Picture();
+        std::size_t differing = 0;
+        for (std::size_t i = 0; i < all.size(); i += 3) {
+            differing += std::memcmp(&all[i], &culled[i], 3) != 0;
+        }
+        std::printf("view %zu theta %.3f phi %.3f distance %.1f differing %zu red %zu drawn %zu\n", v,
+                    views[v].theta, views[v].phi, views[v].distance, differing, red, sceneSpheres);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: bench_frame frames N | tesel N | views\n");
+        return 2;
+    }
+    const int count = argc > 2 ? std::atoi(argv[2]) : 0;
+    ConfigStore config("config.txt", nullptr, nullptr, nullptr);
+    SurfData points(config.lookup("data/file", "data.txt"));
+    InitDisplay(&points);
+    // The first frame, as the event loop draws it after the window shows.
+    for (int i = 0; i < 20; ++i) glutMainLoopEvent();
+    onResize(800, 600);
+    TimedFrame();
+    std::printf("renderer %s\nspheres %zu\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)), sceneSpheres);
+
+    std::vector<double> times;
+    if (std::strcmp(argv[1], "frames") == 0) {
+        for (int i = 0; i < count; ++i) times.push_back(TimedFrame());
+    } else if (std::strcmp(argv[1], "tesel") == 0) {
+        for (int i = 0; i < count; ++i) {
+            const double start = Now();
+            onKey('+', 0, 0);
+            TimedFrame();
+            times.push_back(Now() - start);
+            onKey('-', 0, 0);
+        }
+    } else if (std::strcmp(argv[1], "views") == 0) {
+        Views(points);
+        return 0;
+    }
+    if (!times.empty()) std::printf("median %.9f\n", Median(times));
+    return 0;
+}
