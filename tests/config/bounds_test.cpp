@@ -2,7 +2,6 @@
 // stop them. Every input here must be read quickly, in any build.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -15,27 +14,27 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using Strings = std::vector<std::string>;
 
 const std::string kTooCostly = "<<${ } expression too costly>>";
 
 // Looking a name up walked every variable, so storing n definitions took
-// n * n / 2 name comparisons: 200000 of them took minutes.
+// n * n / 2 name comparisons: 100000 of them took half a minute. Processor
+// time is measured, so that a busy machine does not fail the test.
 TEST(Bounds, ManyDefinitionsTakeLinearTime) {
-    constexpr int kCount = 200000;
+    constexpr int kCount = 100000;
     Strings list{"x"};
     for (int i = 0; i < kCount; ++i) list.push_back("v" + std::to_string(i) + "=" + std::to_string(i));
-    list.insert(list.end(), {"v7=again", "last=${v123456}"});
-    const auto start = Clock::now();
+    list.insert(list.end(), {"v7=again", "last=${v12345}"});
+    const std::clock_t start = std::clock();
     auto store = parsed_store(list);
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+    EXPECT_LT(std::clock() - start, 10 * CLOCKS_PER_SEC);
     ASSERT_EQ(store->variable_list.size(), kCount + 1u);
     EXPECT_STREQ(store->lookup("v7", ""), "again");
     EXPECT_EQ(store->find_variable("v7"), &store->variable_list[7]);
-    EXPECT_STREQ(store->lookup("v199999", ""), "199999");
-    EXPECT_STREQ(store->lookup("last", ""), "123456");
-    EXPECT_EQ(store->find_variable("v200000"), nullptr);
+    EXPECT_STREQ(store->lookup("v99999", ""), "99999");
+    EXPECT_STREQ(store->lookup("last", ""), "12345");
+    EXPECT_EQ(store->find_variable("v100000"), nullptr);
 }
 
 // Each costly line may spend its own budget, but the file as a whole has one
