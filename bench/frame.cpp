@@ -5,10 +5,13 @@
 //   bench_frame tesel N    N times: "+" and then the next frame, finished
 //                          (every "+" is undone by a "-" that is not timed)
 //   bench_frame views      twelve views drawn with and without the hidden-sphere
-//                          cull; prints the differing pixels of each
+//                          cull; prints the differing pixels of each, and how
+//                          many of them show, without the cull, a sphere that
+//                          the cull leaves out
 //
 // Every mode first prints "renderer <GL_RENDERER>" and "spheres <n>".
 #include <GL/freeglut.h>
+#include <GL/glu.h>
 #include <time.h>
 
 #include <algorithm>
@@ -23,6 +26,7 @@
 #include "surf_data.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
+#include "viewer_cull.h"
 #include "viewer_state.h"
 
 namespace {
@@ -55,6 +59,31 @@ std::vector<unsigned char> Picture() {
     return rgb;
 }
 
+// Which sphere is nearest at each pixel: every sphere drawn unlit in a colour
+// of its own (its index), in the scene's order and with the scene's matrices,
+// so each fragment and its depth are those of the lit picture.
+std::vector<std::size_t> NearestSpheres(const SurfData& points) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glMatrixMode(GL_MODELVIEW);
+    for (std::size_t i = 0; i < points.x.size(); ++i) {
+        glColor3ub(i & 255, (i >> 8) & 255, (i >> 16) & 255);
+        glPushMatrix();
+        glTranslated(points.x[i], points.y[i], points.z[i]);
+        glCallList(sphereList);
+        glPopMatrix();
+    }
+    glEnable(GL_LIGHTING);
+    glFinish();
+    std::vector<unsigned char> rgb(800 * 600 * 3);
+    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    std::vector<std::size_t> nearest(800 * 600);
+    for (std::size_t p = 0; p < nearest.size(); ++p) {
+        nearest[p] = rgb[3 * p] | rgb[3 * p + 1] << 8 | std::size_t{rgb[3 * p + 2]} << 16;
+    }
+    return nearest;
+}
+
 // The start view, then eleven around, above and below the terrain's middle.
 void Views(const SurfData& points) {
     double maxX = 0, maxY = 0;
@@ -76,6 +105,7 @@ void Views(const SurfData& points) {
             views.push_back({theta, near_phis[k / 2], 25, size / 3 + k, size / 2 - k, 10});
         }
     }
+    const std::vector<bool> enclosed = EnclosedPoints(points, sphereRadius, sphereTesel);
     for (std::size_t v = 0; v < views.size(); ++v) {
         camTheta = views[v].theta, camPhi = views[v].phi, camDistance = views[v].distance;
         centerX = views[v].cx, centerY = views[v].cy, centerZ = views[v].cz;
@@ -87,12 +117,22 @@ void Views(const SurfData& points) {
         cullHidden = true;
         BuildDisplayLists();
         const std::vector<unsigned char> culled = Picture();
-        std::size_t differing = 0;
+        std::vector<std::size_t> differing;
         for (std::size_t i = 0; i < all.size(); i += 3) {
-            differing += std::memcmp(&all[i], &culled[i], 3) != 0;
+            if (std::memcmp(&all[i], &culled[i], 3) != 0) differing.push_back(i / 3);
         }
-        std::printf("view %zu theta %.3f phi %.3f distance %.1f differing %zu red %zu drawn %zu\n", v,
-                    views[v].theta, views[v].phi, views[v].distance, differing, red, sceneSpheres);
+        // Where the pictures differ, is the full one showing a sphere that
+        // the cull proves enclosed (the depth buffer's rounding letting it
+        // through its neighbours)?
+        std::size_t enclosedShown = 0;
+        if (!differing.empty() && points.x.size() < (std::size_t{1} << 24)) {
+            onDisplay();  // the view's matrices
+            const std::vector<std::size_t> nearest = NearestSpheres(points);
+            for (std::size_t p : differing) enclosedShown += nearest[p] < enclosed.size() && enclosed[nearest[p]];
+        }
+        std::printf("view %zu theta %.3f phi %.3f distance %.1f differing %zu enclosed-shown %zu red %zu drawn %zu\n",
+                    v, views[v].theta, views[v].phi, views[v].distance, differing.size(), enclosedShown, red,
+                    sceneSpheres);
     }
 }
 

@@ -37,13 +37,10 @@ void BuildDisplayLists() {
 
     // One translated instance of the sphere per point, so a frame costs a
     // single list call and the point arrays are walked only here.
+    // Back faces are not culled either: at a sphere's outline a back face
+    // can tie in depth with the front face sharing its edge and win the
+    // pixel, so culling it would change the picture.
     glNewList(sceneList, GL_COMPILE);
-    if (cullHidden) {
-        // The sphere's faces wind counter-clockwise seen from outside, and a
-        // camera outside a closed sphere never sees its inner side.
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-    }
     sceneSpheres = 0;
     for (std::size_t i = 0; i < data->x.size(); ++i) {
         if (!enclosed.empty() && enclosed[i]) continue;
@@ -53,7 +50,6 @@ void BuildDisplayLists() {
         glCallList(sphereList);
         glPopMatrix();
     }
-    if (cullHidden) glDisable(GL_CULL_FACE);
     glEndList();
 
     // Nothing refers to the previous pair any more; without this every "+" or

@@ -22,7 +22,7 @@ extern double sphereRadius;
 // Slices and stacks of every sphere; "+" and "-" change it.
 extern int sphereTesel;
 // "display/cull-hidden" = 1: the scene leaves out the spheres that no camera
-// outside the solid can see, and back faces are culled. Off by default.
+// outside the solid can see. Off by default.
 extern bool cullHidden;
 
 // Size that Escape restores.
