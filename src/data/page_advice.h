@@ -15,6 +15,11 @@ constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 // the block is not ours to advise.
 void advise_huge_pages(const void* data, std::size_t bytes);
 
+// Takes the pages inside [data, data + bytes) now, without changing their
+// contents, so that first writes to them later cost no page faults: lets
+// another thread bear the kernel's cost of handing out fresh memory.
+void populate_pages(const void* data, std::size_t bytes);
+
 // Uninitialised storage for `count` objects of a trivial type T. A block of a
 // huge page or more is aligned to huge pages and advised to use them.
 template <class T>

@@ -1,15 +1,16 @@
 // The grid is loaded in two passes: the first reads the text, block by block,
 // into a compact record of the cells (and so learns the point count, where
 // the grid ends, or that it is too big); the second writes the points into
-// arrays reserved once for exactly that count. Loading a terrain is mostly
-// the cost of first touching 24 bytes a point, so the arrays are never grown,
-// copied or zero-filled on the way.
+// arrays reserved once for exactly that count (point_writer.cpp). Loading a
+// terrain is mostly the cost of first touching 24 bytes a point, so the
+// arrays are never grown, copied or zero-filled on the way.
 #include "point_loader.h"
 
+#include "grid_record.h"
 #include "page_advice.h"
+#include "point_writer.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <memory>
 
@@ -218,196 +219,6 @@ ScanStop scan_cells(const char*& p, const char* end, bool at_eof, GridPosition& 
     }
 }
 
-// First pass: every cell read, in order, with the number of cells of each
-// row, the point count, and the first height that would take that count
-// beyond the limit. A height takes one byte when it is small, as on any
-// terrain, so that the second pass writes the points without reading the
-// text again, and the text can go before the arrays are taken.
-class GridRecord {
-public:
-    // A byte of the record. Its own type rather than unsigned char, which
-    // the compiler must assume may alias any other memory, so that storing
-    // one does not force the scan's counters back to memory every cell.
-    enum class Byte : unsigned char {};
-
-    // Byte codes: a height of 0 to kLargestSmall stands for itself.
-    static constexpr unsigned kLargestSmall = 253;
-    static constexpr unsigned char kNegative = 254;  // no points, but a column
-    static constexpr unsigned char kLarge = 255;     // the int follows in 4 bytes
-
-    GridRecord(std::uint64_t limit, std::size_t expected_cells) : limit_(limit) { grow(expected_cells); }
-
-    bool add(long long row, long long, int height) {
-        if (row != row_) {
-            end_row();
-            row_ = row;
-        }
-        ++cells_in_row_;
-        if (height < 0) {
-            put(Byte{kNegative});
-            return true;
-        }
-        points_ += static_cast<std::uint64_t>(height) + 1;
-        if (points_ > limit_) return false;
-        if (static_cast<unsigned>(height) <= kLargestSmall) {
-            put(static_cast<Byte>(height));
-        } else {
-            unsigned char bytes[sizeof(int)];
-            std::memcpy(bytes, &height, sizeof(int));
-            put(Byte{kLarge});
-            for (unsigned char b : bytes) put(Byte{b});
-        }
-        return true;
-    }
-
-    void finish() { end_row(); }
-
-    // After a refusal: the count the refused height would have brought.
-    std::uint64_t points() const { return points_; }
-    const Byte* cells() const { return data_->data(); }
-    const std::vector<std::uint64_t>& row_lengths() const { return row_lengths_; }
-
-private:
-    void put(Byte byte) {
-        if (next_ == end_) grow(2 * static_cast<std::size_t>(end_ - data_->data()));
-        *next_++ = byte;
-    }
-
-    void grow(std::size_t capacity) {
-        capacity = std::max(capacity, std::size_t{64});
-        std::size_t size = data_ ? static_cast<std::size_t>(next_ - data_->data()) : 0;
-        // Not value-initialised: every byte is written before it is read.
-        auto grown = std::make_unique<PageBlock<Byte>>(capacity);
-        if (size > 0) std::memcpy(grown->data(), data_->data(), size);
-        data_ = std::move(grown);
-        next_ = data_->data() + size;
-        end_ = data_->data() + capacity;
-    }
-
-    void end_row() {
-        if (cells_in_row_ > 0) row_lengths_.push_back(cells_in_row_);
-        cells_in_row_ = 0;
-    }
-
-    std::uint64_t limit_;
-    std::uint64_t points_ = 0;
-    std::unique_ptr<PageBlock<Byte>> data_;
-    Byte* next_ = nullptr;
-    Byte* end_ = nullptr;
-    std::vector<std::uint64_t> row_lengths_;
-    long long row_ = 0;
-    std::uint64_t cells_in_row_ = 0;
-};
-
-// z of a cell's points is 0, 1, ..., h: copied from this table rather than
-// converted one by one.
-constexpr std::size_t kLevelTableSize = 256;
-constexpr std::array<double, kLevelTableSize> make_level_table() {
-    std::array<double, kLevelTableSize> table{};
-    for (std::size_t i = 0; i < kLevelTableSize; ++i) table[i] = static_cast<double>(i);
-    return table;
-}
-constexpr std::array<double, kLevelTableSize> kLevels = make_level_table();
-
-// Second pass: appends every cell's points to arrays that already have room
-// for all of them.
-//
-// Most cells hold a few points, and a call into the vector per cell would
-// cost more than writing them. So x and z values are gathered in small
-// buffers that stay in the first-level cache, written in fixed runs of
-// kRun values (a cell's run may spill past its points; the next cell
-// overwrites the spill), and moved into the arrays a buffer at a time. All
-// points of a row share their y, so a row's y values go in as one run.
-class PointWriter {
-public:
-    PointWriter(std::vector<double>& x, std::vector<double>& y, std::vector<double>& z)
-        : x_(x), y_(y), z_(z) {}
-
-    void add(long long column, std::size_t count) {
-        row_points_ += count;
-        if (count > kTallCell) {
-            append_tall_cell(static_cast<double>(column), count);
-            return;
-        }
-        if (buffered_ + count > kBufferSize) flush();
-        const double x = static_cast<double>(column);
-        for (std::size_t done = 0; done < count; done += kRun) {
-            double* xs = xs_ + buffered_ + done;
-            for (std::size_t i = 0; i < kRun; ++i) xs[i] = x;
-            // A cell this short has all its levels in the table (plus the spill).
-            std::memcpy(zs_ + buffered_ + done, kLevels.data() + done, kRun * sizeof(double));
-        }
-        buffered_ += count;
-    }
-
-    void end_row(long long row) {
-        y_.insert(y_.end(), row_points_, static_cast<double>(row));
-        row_points_ = 0;
-    }
-
-    void finish() { flush(); }
-
-private:
-    static constexpr std::size_t kRun = 4;
-    static constexpr std::size_t kBufferSize = 1024;
-    // Taller cells go straight into the arrays, in runs of their own.
-    static constexpr std::size_t kTallCell = 64;
-    static_assert(kTallCell + kRun <= kLevelTableSize, "a buffered cell's levels and spill are in the table");
-
-    void flush() {
-        x_.insert(x_.end(), xs_, xs_ + buffered_);
-        z_.insert(z_.end(), zs_, zs_ + buffered_);
-        buffered_ = 0;
-    }
-
-    // A tall cell goes straight into the arrays; its levels are made a
-    // buffer at a time.
-    void append_tall_cell(double x, std::size_t count) {
-        flush();
-        x_.insert(x_.end(), count, x);
-        for (std::size_t level = 0; level < count; level += kBufferSize) {
-            std::size_t run = std::min(kBufferSize, count - level);
-            for (std::size_t i = 0; i < run; ++i) zs_[i] = static_cast<double>(level + i);
-            z_.insert(z_.end(), zs_, zs_ + run);
-        }
-    }
-
-    std::vector<double>& x_;
-    std::vector<double>& y_;
-    std::vector<double>& z_;
-    std::size_t row_points_ = 0;
-    std::size_t buffered_ = 0;
-    // Room for a full buffer plus the spill of the last run.
-    double xs_[kBufferSize + kRun];
-    double zs_[kBufferSize + kRun];
-};
-
-void write_points(const GridRecord& record, std::vector<double>& x, std::vector<double>& y,
-                  std::vector<double>& z) {
-    for (std::vector<double>* array : {&x, &y, &z}) {
-        array->reserve(record.points());
-        advise_huge_pages(array->data(), record.points() * sizeof(double));
-    }
-    PointWriter writer(x, y, z);
-    const GridRecord::Byte* cell = record.cells();
-    long long row = 0;
-    for (std::uint64_t length : record.row_lengths()) {
-        for (std::uint64_t column = 0; column < length; ++column) {
-            unsigned code = static_cast<unsigned>(*cell++);
-            if (code <= GridRecord::kLargestSmall) {
-                writer.add(static_cast<long long>(column), code + 1);
-            } else if (code == GridRecord::kLarge) {
-                unsigned char bytes[sizeof(int)];
-                for (unsigned char& b : bytes) b = static_cast<unsigned char>(*cell++);
-                int height = 0;
-                std::memcpy(&height, bytes, sizeof(int));
-                writer.add(static_cast<long long>(column), static_cast<std::size_t>(height) + 1);
-            }
-        }
-        writer.end_row(row++);
-    }
-    writer.finish();
-}
 
 }  // namespace
 

@@ -1,0 +1,165 @@
+#include "point_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <system_error>
+#include <thread>
+
+#include "page_advice.h"
+
+namespace {
+
+// z of a cell's points is 0, 1, ..., h: copied from this table rather than
+// converted one by one.
+constexpr std::size_t kLevelTableSize = 256;
+constexpr std::array<double, kLevelTableSize> make_level_table() {
+    std::array<double, kLevelTableSize> table{};
+    for (std::size_t i = 0; i < kLevelTableSize; ++i) table[i] = static_cast<double>(i);
+    return table;
+}
+constexpr std::array<double, kLevelTableSize> kLevels = make_level_table();
+
+// Calls on_cell(column, point_count) for every cell of the record that has
+// points, in order.
+template <class OnCell>
+void for_each_cell(const GridRecord& record, OnCell on_cell) {
+    const GridRecord::Byte* cell = record.cells();
+    for (std::uint64_t length : record.row_lengths()) {
+        for (std::uint64_t column = 0; column < length; ++column) {
+            const unsigned code = static_cast<unsigned>(*cell++);
+            if (code <= GridRecord::kLargestSmall) {
+                on_cell(column, std::size_t{code} + 1);
+            } else if (code == GridRecord::kLarge) {
+                unsigned char bytes[sizeof(int)];
+                for (unsigned char& b : bytes) b = static_cast<unsigned char>(*cell++);
+                int height = 0;
+                std::memcpy(&height, bytes, sizeof(int));
+                on_cell(column, static_cast<std::size_t>(height) + 1);
+            }
+        }
+    }
+}
+
+// Most cells hold a few points, and a call into the vector per cell would
+// cost more than writing them. So a cell's values are written into a small
+// buffer that stays in the first-level cache, in fixed runs of kRun values (a
+// cell's run may spill past its points; the next cell overwrites the spill),
+// and moved into the array a buffer at a time. Taller cells go straight into
+// the array.
+class CellAppender {
+public:
+    static constexpr std::size_t kRun = 4;
+    static constexpr std::size_t kTallCell = 64;
+    static_assert(kTallCell + kRun <= kLevelTableSize, "a buffered cell's levels and spill are in the table");
+
+    explicit CellAppender(std::vector<double>& out) : out_(out) {}
+
+    // Room for `count` values (at most kBufferSize) and a run's spill.
+    double* room(std::size_t count) {
+        if (used_ + count > kBufferSize) flush();
+        return buffer_ + used_;
+    }
+    void commit(std::size_t count) { used_ += count; }
+
+    void flush() {
+        out_.insert(out_.end(), buffer_, buffer_ + used_);
+        used_ = 0;
+    }
+
+    static constexpr std::size_t kBufferSize = 1024;
+
+private:
+    std::vector<double>& out_;
+    std::size_t used_ = 0;
+    // Room for a full buffer plus the spill of the last run.
+    double buffer_[kBufferSize + kRun];
+};
+
+// Every point of a cell has the cell's column as x.
+void write_x(const GridRecord& record, std::vector<double>& x) {
+    CellAppender appender(x);
+    for_each_cell(record, [&](std::uint64_t column, std::size_t count) {
+        const double value = static_cast<double>(column);
+        if (count > CellAppender::kTallCell) {
+            appender.flush();
+            x.insert(x.end(), count, value);
+            return;
+        }
+        double* out = appender.room(count);
+        for (std::size_t done = 0; done < count; done += CellAppender::kRun) {
+            for (std::size_t i = 0; i < CellAppender::kRun; ++i) out[done + i] = value;
+        }
+        appender.commit(count);
+    });
+    appender.flush();
+}
+
+// The points of a cell of height h have z = 0, 1, ..., h.
+void write_z(const GridRecord& record, std::vector<double>& z) {
+    CellAppender appender(z);
+    for_each_cell(record, [&](std::uint64_t, std::size_t count) {
+        if (count <= CellAppender::kTallCell) {
+            double* out = appender.room(count);
+            // A cell this short has all its levels in the table (plus the spill).
+            for (std::size_t done = 0; done < count; done += CellAppender::kRun) {
+                std::memcpy(out + done, kLevels.data() + done, CellAppender::kRun * sizeof(double));
+            }
+            appender.commit(count);
+            return;
+        }
+        for (std::size_t level = 0; level < count; level += CellAppender::kBufferSize) {
+            const std::size_t run = std::min(CellAppender::kBufferSize, count - level);
+            double* out = appender.room(run);
+            for (std::size_t i = 0; i < run; ++i) out[i] = static_cast<double>(level + i);
+            appender.commit(run);
+        }
+    });
+    appender.flush();
+}
+
+// All points of a row share its number as y.
+void write_y(const GridRecord& record, std::vector<double>& y) {
+    double row = 0;
+    for (std::uint64_t count : record.row_points()) {
+        y.insert(y.end(), count, row);
+        row += 1;
+    }
+}
+
+// Below this many points a second thread costs more to start than it saves.
+constexpr std::uint64_t kPointsForTwoThreads = std::uint64_t{1} << 20;
+
+}  // namespace
+
+void write_points(const GridRecord& record, std::vector<double>& x, std::vector<double>& y,
+                  std::vector<double>& z) {
+    // Reserved here, before any writing, so that no write below allocates
+    // (and none can throw).
+    for (std::vector<double>* array : {&x, &y, &z}) {
+        array->reserve(record.points());
+        advise_huge_pages(array->data(), record.points() * sizeof(double));
+    }
+    // Most of the time goes into the kernel's first touch of the arrays'
+    // pages. With a second thread: it takes y's pages and then writes z,
+    // while this one writes x and then y into pages already there.
+    std::thread helper;
+    if (record.points() >= kPointsForTwoThreads) {
+        try {
+            helper = std::thread([&record, &y, &z] {
+                populate_pages(y.data(), record.points() * sizeof(double));
+                write_z(record, z);
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had: z is written below, after x and y.
+        }
+    }
+    write_x(record, x);
+    write_y(record, y);
+    if (helper.joinable()) {
+        helper.join();
+    } else {
+        write_z(record, z);
+    }
+}
