@@ -4,17 +4,27 @@
 
 #if defined(__linux__)
 #include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+// Gives `advice` for the whole pages of `page` bytes inside [data, data +
+// bytes): advice applies to whole pages, and the memory around the block is
+// not ours to advise. The advice may be refused (an older kernel); it is
+// only ever a request.
+[[maybe_unused]] void advise_whole_pages(const void* data, std::size_t bytes, std::uintptr_t page, int advice) {
+    if (data == nullptr) return;
+    const std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + page - 1) & ~(page - 1);
+    const std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(page - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, advice);
+}
+
+}  // namespace
 #endif
 
 void advise_huge_pages(const void* data, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t kHugePage = kHugePageBytes;
-    if (data == nullptr || bytes < kHugePage) return;
-    // Only whole huge pages inside the block: the advice applies to whole
-    // pages, and the memory around the block is not ours to advise.
-    std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-    std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kHugePage - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    advise_whole_pages(data, bytes, kHugePageBytes, MADV_HUGEPAGE);
 #else
     (void)data;
     (void)bytes;
@@ -23,12 +33,8 @@ void advise_huge_pages(const void* data, std::size_t bytes) {
 
 void populate_pages(const void* data, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_POPULATE_WRITE)
-    constexpr std::uintptr_t kPage = 4096;
-    if (data == nullptr) return;
-    std::uintptr_t begin = (reinterpret_cast<std::uintptr_t>(data) + kPage - 1) & ~(kPage - 1);
-    std::uintptr_t end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kPage - 1);
-    // Older kernels refuse the request; the pages are then taken on first write.
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+    const long page = sysconf(_SC_PAGESIZE);
+    if (page > 0) advise_whole_pages(data, bytes, static_cast<std::uintptr_t>(page), MADV_POPULATE_WRITE);
 #else
     (void)data;
     (void)bytes;
