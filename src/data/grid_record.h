@@ -11,9 +11,10 @@
 
 // What the first pass of loading keeps of the grid text: every cell read, in
 // order, with the number of cells and of points of each row, the point count,
-// and the first height that would take that count beyond the limit. A height takes one byte when it is small, as on any
-// terrain, so that the second pass writes the points without reading the
-// text again, and the text can go before the arrays are taken.
+// and the first height that would take that count beyond the limit. A height
+// takes one byte when it is small, as on any terrain, so that the second pass
+// writes the points without reading the text again, and the text can go
+// before the arrays are taken.
 class GridRecord {
 public:
     // A byte of the record. Its own type rather than unsigned char, which
