@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test test-sanitize coverage clean
+.PHONY: all deps build run test test-sanitize coverage fuzz bench clean
 
 all: build
 
@@ -43,7 +43,6 @@ coverage:
 
 # Every fuzz target for FUZZ_SECONDS seconds each (default 60); fails on any finding.
 FUZZ_SECONDS ?= 60
-.PHONY: fuzz bench
 fuzz:
 	@FUZZ_SECONDS=$(FUZZ_SECONDS) bash fuzz/run
 
@@ -53,4 +52,4 @@ bench:
 	@BENCH_QUICK=$(or $(QUICK),$(BENCH_QUICK),0) bash bench/run
 
 clean:
-	rm -rf $(BUILD_DIR) build-sanitize build-coverage
+	rm -rf $(BUILD_DIR) build-sanitize build-coverage build-fuzz build-bench

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "clock.h"
 #include "xvfb_server.h"
 
 std::string RunCommand(const std::string& command, int timeout_seconds) {

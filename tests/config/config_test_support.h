@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "config_store.h"
+#include "temp_files.h"
 
 // Collects what is written to std::cerr while it lives.
 class CapturedStderr {
@@ -39,16 +40,8 @@ public:
 
 private:
     static const std::string& directory() {
-        static const std::string made = [] {
-            const char* base = std::getenv("TMPDIR");
-            std::string pattern = std::string(base != nullptr ? base : "/tmp") + "/config_tests.XXXXXX";
-            const char* created = mkdtemp(&pattern[0]);
-            std::string path = created != nullptr ? created : "/tmp";
-            static std::string removed_at_exit = path;
-            std::atexit([] { rmdir(removed_at_exit.c_str()); });
-            return path;
-        }();
-        return made;
+        static const TempDir made("config-tests");
+        return made.path();
     }
 
     static inline int count_ = 0;

@@ -26,6 +26,7 @@
 #include "viewer_callbacks.h"
 #include "viewer_cull.h"
 #include "viewer_state.h"
+#include "clock.h"
 #include "xvfb_server.h"
 
 namespace {

@@ -32,6 +32,3 @@ private:
     std::string display_;
     std::string error_;
 };
-
-// Seconds since an arbitrary fixed point, for deadlines.
-double MonotonicSeconds();

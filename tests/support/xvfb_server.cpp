@@ -11,11 +11,7 @@
 
 #include <string>
 
-double MonotonicSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
+#include "clock.h"
 
 XvfbServer::XvfbServer(double timeout_seconds) {
     // -displayfd lets the server pick a free display number itself and report

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "temp_files.h"
+
 class ChildProcess {
 public:
     // Starts `program` with `args` in `dir`; `environment` entries
@@ -34,20 +36,3 @@ private:
     std::optional<int> status_;
     std::string dir_;
 };
-
-// A fresh directory under /tmp, named after `label`, removed with all it
-// holds when the object goes away. `path()` is empty if it could not be made.
-class TempDir {
-public:
-    explicit TempDir(const std::string& label);
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
-void WriteFile(const std::string& path, const std::string& text);
-std::string ReadFile(const std::string& path);

@@ -7,11 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
-#include "xvfb_server.h"
+#include "clock.h"
 
 ChildProcess::ChildProcess(const std::string& dir, const std::string& program, const std::vector<std::string>& args,
                            const std::vector<std::string>& environment)
@@ -64,22 +60,3 @@ std::optional<int> ChildProcess::wait(double timeout_seconds) {
 
 std::string ChildProcess::output() const { return ReadFile(dir_ + "/stdout.txt"); }
 std::string ChildProcess::errors() const { return ReadFile(dir_ + "/stderr.txt"); }
-
-TempDir::TempDir(const std::string& label) {
-    std::string pattern = "/tmp/pelorin-" + label + "-XXXXXX";
-    if (mkdtemp(pattern.data())) path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-}
-
-void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
