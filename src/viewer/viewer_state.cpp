@@ -1,5 +1,7 @@
 #include "viewer_state.h"
 
+#include "choice_setting.h"
+
 // The integer lookup below writes to standard error while static objects are
 // still being built; including the stream header here makes the standard
 // streams ready before this file's objects, whatever the link order.
@@ -17,6 +19,11 @@ double sphereRadius = viewerConfig.lookup("display/sphere-r", 0.75);
 int sphereTesel = viewerConfig.lookup("display/sphere-tesel", 6);
 // The floating-point lookup writes nothing, so this key adds no diagnostic.
 bool cullHidden = viewerConfig.lookup("display/cull-hidden", 0.0) == 1.0;
+bool fitView = viewerConfig.lookup("display/fit-view", 0.0) == 1.0;
+bool colourByHeight = ChoiceSetting(viewerConfig, "display/colour", {"red", "height"}) == 1;
+Renderer renderer = ChoiceSetting(viewerConfig, "display/renderer", {"lists", "impostors"}) == 1
+                        ? Renderer::impostors
+                        : Renderer::lists;
 
 int windowWidth;
 int windowHeight;

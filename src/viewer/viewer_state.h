@@ -25,6 +25,15 @@ extern int sphereTesel;
 // outside the solid can see. Off by default.
 extern bool cullHidden;
 
+// Opt-in display choices; each default is the picture of the plain viewer.
+// "display/fit-view" = 1: InitDisplay frames the whole point set.
+extern bool fitView;
+// "display/colour" = height: spheres coloured by level instead of red.
+extern bool colourByHeight;
+// "display/renderer": the display lists, or ray-cast sphere impostors.
+enum class Renderer { lists, impostors };
+extern Renderer renderer;
+
 // Size that Escape restores.
 extern int windowWidth;
 extern int windowHeight;
