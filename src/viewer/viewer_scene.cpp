@@ -1,19 +1,60 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <vector>
 
+#include "height_colours.h"
+#include "level_order.h"
 #include "surf_data.h"
 #include "viewer_callbacks.h"
 #include "viewer_cull.h"
+#include "viewer_fit.h"
+#include "window_events.h"
 #include "viewer_state.h"
 
 namespace {
 
 // Counts below 1 need no cap: the sphere call allocates nothing for them.
 int CappedTesel(int tesel) { return tesel > sphereTeselCap ? sphereTeselCap : tesel; }
+
+void CompileSphere(std::size_t i, const std::vector<bool>& enclosed) {
+    if (!enclosed.empty() && enclosed[i]) return;
+    ++sceneSpheres;
+    glPushMatrix();
+    glTranslated(data->x[i], data->y[i], data->z[i]);
+    glCallList(sphereList);
+    glPopMatrix();
+}
+
+void SetMaterialColour(const Colour& diffuse) {
+    const Colour ambient = AmbientFor(diffuse);
+    const GLfloat ambientRgba[] = {ambient[0], ambient[1], ambient[2], 1.0f};
+    const GLfloat diffuseRgba[] = {diffuse[0], diffuse[1], diffuse[2], 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambientRgba);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuseRgba);
+}
+
+// The material changes once per level, not once per sphere.
+void CompileSpheresByLevel(const std::vector<bool>& enclosed) {
+    const LevelOrder levels = OrderByLevel(*data);
+    for (std::size_t k = 0; k + 1 < levels.start.size(); ++k) {
+        if (levels.start[k] == levels.start[k + 1]) continue;
+        const double level = levels.lowest + static_cast<double>(k);
+        SetMaterialColour(HeightColour(level, levels.lowest, levels.highest));
+        for (std::size_t j = levels.start[k]; j < levels.start[k + 1]; ++j) CompileSphere(levels.order[j], enclosed);
+    }
+    // Points the grouping cannot order keep the order they were loaded in.
+    if (levels.order.empty() && !data->x.empty()) {
+        const auto [low, high] = std::minmax_element(data->z.begin(), data->z.end());
+        for (std::size_t i = 0; i < data->x.size(); ++i) {
+            SetMaterialColour(HeightColour(data->z[i], *low, *high));
+            CompileSphere(i, enclosed);
+        }
+    }
+}
 
 }  // namespace
 
@@ -42,13 +83,10 @@ void BuildDisplayLists() {
     // pixel, so culling it would change the picture.
     glNewList(sceneList, GL_COMPILE);
     sceneSpheres = 0;
-    for (std::size_t i = 0; i < data->x.size(); ++i) {
-        if (!enclosed.empty() && enclosed[i]) continue;
-        ++sceneSpheres;
-        glPushMatrix();
-        glTranslated(data->x[i], data->y[i], data->z[i]);
-        glCallList(sphereList);
-        glPopMatrix();
+    if (colourByHeight) {
+        CompileSpheresByLevel(enclosed);
+    } else {
+        for (std::size_t i = 0; i < data->x.size(); ++i) CompileSphere(i, enclosed);
     }
     glEndList();
 
@@ -57,14 +95,19 @@ void BuildDisplayLists() {
     if (previousSphereList != 0) glDeleteLists(previousSphereList, 2);
 }
 
+Point3 EyePosition() {
+    return {centerX + camDistance * std::sin(camPhi) * std::cos(camTheta),
+            centerY + camDistance * std::sin(camPhi) * std::sin(camTheta), centerZ + camDistance * std::cos(camPhi)};
+}
+
 void onDisplay() {
+    const Point3 eye = EyePosition();
+    // A fitted view keeps the whole point set between its clipping planes
+    // wherever the eye goes; the plain viewer's planes never move.
+    if (fitView) ApplyProjection(eye);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(centerX + camDistance * std::sin(camPhi) * std::cos(camTheta),
-              centerY + camDistance * std::sin(camPhi) * std::sin(camTheta),
-              centerZ + camDistance * std::cos(camPhi),
-              centerX, centerY, centerZ,
-              upX, upY, upZ);
+    gluLookAt(eye[0], eye[1], eye[2], centerX, centerY, centerZ, upX, upY, upZ);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glCallList(sceneList);
     glFlush();
@@ -72,16 +115,12 @@ void onDisplay() {
 }
 
 void onResize(int width, int height) {
+    viewportWidth = width;
+    viewportHeight = height;
     glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // A window shrunk to no height has no aspect ratio; one pixel keeps the
-    // projection finite until it grows again.
-    const int aspectHeight = height == 0 ? 1 : height;
-    gluPerspective(fieldOfView, static_cast<double>(width) / static_cast<double>(aspectHeight),
-                   nearPlane, farPlane);
+    ApplyProjection(EyePosition());
 }
 
-// Frames are drawn only on request; the idle callback is kept so the loop
-// has one, but it has nothing to do.
-void onIdle() {}
+// The loop calls this without pause whenever no event is waiting; waiting
+// here for the next one keeps an untouched viewer off the processor.
+void onIdle() { WaitForWindowEvents(idleWaitMilliseconds); }

@@ -4,6 +4,7 @@
 
 #include "viewer.h"
 #include "viewer_callbacks.h"
+#include "viewer_fit.h"
 #include "viewer_state.h"
 
 namespace {
@@ -79,6 +80,7 @@ void InitDisplay(SurfData* points) {
 
     SetFixedState();
     SetInitialCamera();
+    if (fitView) FitCameraToPoints();
     glClearColor(1.0f, 1.0f, 1.0f, 0.0f);
 
     glutMouseFunc(onMouseClick);

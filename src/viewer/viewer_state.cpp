@@ -27,6 +27,8 @@ Renderer renderer = ChoiceSetting(viewerConfig, "display/renderer", {"lists", "i
 
 int windowWidth;
 int windowHeight;
+int viewportWidth;
+int viewportHeight;
 
 float fieldOfView;
 float nearPlane;

@@ -38,6 +38,10 @@ extern Renderer renderer;
 extern int windowWidth;
 extern int windowHeight;
 
+// Size of the window's drawing area at the last reshape.
+extern int viewportWidth;
+extern int viewportHeight;
+
 // Perspective: vertical field of view in degrees, clipping distances.
 extern float fieldOfView;
 extern float nearPlane;

@@ -187,6 +187,33 @@ TEST(Window, TitledPelorin800By600At50ShowingRedSpheresOnWhite) {
     pelorin.Quit();
 }
 
+// Processor time the program has used so far, in clock ticks.
+long CpuTicks(pid_t pid) {
+    std::istringstream stat(ReadFile("/proc/" + std::to_string(pid) + "/stat"));
+    std::string field;
+    long user = 0, system = 0;
+    // The name in field 2 holds no blanks here; fields 14 and 15 are the times.
+    for (int i = 1; i <= 15 && stat >> field; ++i) {
+        if (i == 14) user = std::stol(field);
+        if (i == 15) system = std::stol(field);
+    }
+    return user + system;
+}
+
+TEST(Window, AnUntouchedViewerLeavesTheProcessorAlone) {
+    Pelorin pelorin({"data.txt", Terrain()});
+    pelorin.Start();
+    pelorin.WaitForWindow();
+    pelorin.FirstFrame();
+    const long before = CpuTicks(pelorin.process().pid());
+    sleep(3);
+    const long used = CpuTicks(pelorin.process().pid()) - before;
+    // A loop that spins takes every tick of the 3 s; waiting takes almost
+    // none. The bound (10 %) leaves room for a slow or busy machine.
+    EXPECT_LT(used, 3 * sysconf(_SC_CLK_TCK) / 10);
+    pelorin.Quit();
+}
+
 struct InputCase {
     const char* name;
     const char* xdotool;  // %W stands for the window id

@@ -25,6 +25,7 @@
 #include "viewer.h"
 #include "viewer_callbacks.h"
 #include "viewer_cull.h"
+#include "viewer_fit.h"
 #include "viewer_state.h"
 #include "clock.h"
 #include "xvfb_server.h"
@@ -760,6 +761,81 @@ TEST_F(ViewerCull, PicturesWithAndWithoutTheCullAreEqual) {
             EXPECT_GT(Shares(all).red, 0.001);
             EXPECT_EQ(DifferingPixels(all, culled), 0);
         }
+    }
+}
+
+// ---- Fitted view and colours by height ----
+
+// Puts back the plain viewer's camera, planes and colours.
+class ViewerOptIn : public ViewerCull {
+protected:
+    void TearDown() override {
+        fitView = false;
+        colourByHeight = false;
+        nearPlane = 0.1f;
+        farPlane = 800.0f;
+        ViewerCull::TearDown();
+    }
+};
+
+bool TouchesAnEdge(const Picture& picture) {
+    for (int x = 0; x < picture.width; ++x) {
+        if (!IsWhite(picture.pixel(x, 0)) || !IsWhite(picture.pixel(x, picture.height - 1))) return true;
+    }
+    for (int y = 0; y < picture.height; ++y) {
+        if (!IsWhite(picture.pixel(0, y)) || !IsWhite(picture.pixel(picture.width - 1, y))) return true;
+    }
+    return false;
+}
+
+TEST_F(ViewerOptIn, FittedViewShowsTheWholeGridWithinTheWindow) {
+    const std::vector<std::vector<int>> ridge = {{0, 1, 2, 3, 9}, {1, 2, 3, 4, 3}, {0, 0, 1, 2, 2},
+                                                 {-1, 0, 0, 1, 1}, {0, 0, 0, 0, 0}};
+    const std::pair<const char*, std::vector<std::vector<int>>> grids[] = {
+        {"5x5 ridge", ridge}, {"60x60 flat", Block(60, 0)}, {"one tall column", {{30}}}};
+    int file = 0;
+    for (const auto& [name, heights] : grids) {
+        SCOPED_TRACE(name);
+        const auto grid = Grid("fit" + std::to_string(file++) + ".txt", heights);
+        data = grid.get();
+        startState.Restore();
+        data = grid.get();
+        fitView = true;
+        FitCameraToPoints();
+        BuildDisplayLists();
+        const Picture fitted = DrawAndRead();
+        EXPECT_GT(Shares(fitted).red, 0.005);
+        EXPECT_FALSE(TouchesAnEdge(fitted));
+        // The start angles are kept: the first orbit step turns the same way.
+        EXPECT_EQ(camTheta, startState.camTheta);
+        EXPECT_EQ(camPhi, startState.camPhi);
+    }
+}
+
+// Lit and shaded, the lowest level keeps the map's violet (blue over green)
+// and the highest its yellow (red and green over blue).
+bool IsViolet(const unsigned char* p) { return p[2] >= p[1] + 40 && p[0] >= p[1] + 10; }
+bool IsYellow(const unsigned char* p) { return p[0] >= p[2] + 60 && p[1] >= p[2] + 60; }
+
+TEST_F(ViewerOptIn, ColourByHeightRunsFromVioletAtTheLowestToYellowAtTheHighest) {
+    const auto grid = Grid("colour.txt", {{0, 0, 0}, {0, 8, 0}, {0, 0, 0}});
+    data = grid.get();
+    centerX = 1, centerY = 1, centerZ = 4, camDistance = 20, camPhi = 1.2;
+    auto count = [](const Picture& picture, bool (*is)(const unsigned char*)) {
+        long n = 0;
+        for (int y = 0; y < picture.height; ++y) {
+            for (int x = 0; x < picture.width; ++x) n += is(picture.pixel(x, y));
+        }
+        return n;
+    };
+    for (bool byHeight : {false, true}) {
+        SCOPED_TRACE(byHeight ? "by height" : "red");
+        colourByHeight = byHeight;
+        BuildDisplayLists();
+        const Picture picture = DrawAndRead();
+        EXPECT_EQ(count(picture, IsViolet) > 500, byHeight);
+        EXPECT_EQ(count(picture, IsYellow) > 500, byHeight);
+        EXPECT_EQ(Shares(picture).red > 0.01, !byHeight);
     }
 }
 

@@ -56,7 +56,14 @@ INSTANTIATE_TEST_SUITE_P(
         SettingsCase{"CullOff", "[display]\ncull-hidden = 0\n", "radius=0.75 tesel=6 cull=0", ""},
         SettingsCase{"CullOtherNumberIsOff", "[display]\ncull-hidden = 2\n", "radius=0.75 tesel=6 cull=0", ""},
         SettingsCase{"CullNotANumberIsOff", "[display]\ncull-hidden = yes\n", "radius=0.75 tesel=6 cull=0", ""},
-        SettingsCase{"CullOutsideDisplayIgnored", "cull-hidden = 1\n", "radius=0.75 tesel=6 cull=0", ""}),
+        SettingsCase{"CullOutsideDisplayIgnored", "cull-hidden = 1\n", "radius=0.75 tesel=6 cull=0", ""},
+        // Named choices are taken silently; anything else warns once and
+        // keeps the plain viewer's choice.
+        SettingsCase{"KnownChoices", "[display]\ncolour = height\nrenderer = impostors\nfit-view = 1\n",
+                     "radius=0.75 tesel=6 cull=0", ""},
+        SettingsCase{"UnknownChoices", "[display]\ncolour = blue\nrenderer = 'fast one'\n", "radius=0.75 tesel=6 cull=0",
+                     "warning: display/colour: unknown value \"blue\" (expected red or height); using red\n"
+                     "warning: display/renderer: unknown value \"fast one\" (expected lists or impostors); using lists\n"}),
     [](const testing::TestParamInfo<SettingsCase>& info) { return info.param.name; });
 
 }  // namespace
