@@ -4,6 +4,7 @@
 
 #include "viewer_callbacks.h"
 #include "viewer_state.h"
+#include "window_events.h"
 
 namespace {
 
@@ -12,10 +13,17 @@ namespace {
 const double camPhiMin = 0.00001;
 const double camPhiMax = M_PI;
 const double camDistanceMin = 0.00001;
+// Far beyond any view worth having, yet finite: without it some 10 000 steps
+// out make the distance infinite, and no step in brings the view back.
+const double camDistanceMax = 1e12;
 const double zoomFactor = 1.075;
 const double panRatePerDistance = 0.002;
-const int highestTesel = 31;
-const int lowestTesel = 1;
+
+// Rebuilding a large scene takes seconds; when several "+" and "-" wait in
+// the queue, only the last one that changes the tessellation rebuilds.
+void RebuildUnlessAnotherKeyWill() {
+    if (!TeselKeyActsLater(sphereTesel)) BuildDisplayLists();
+}
 
 }  // namespace
 
@@ -61,8 +69,17 @@ void onMouseDrag(int x, int y) {
 }
 
 void onWheelChange(int, int direction, int, int) {
+    // Steps out past the far bound are counted rather than taken, and steps
+    // in pay them back first, so as many steps in as went out always return
+    // to the same view.
     if (direction == 1) {
-        camDistance = camDistance / zoomFactor;
+        if (zoomStepsPastBound > 0) {
+            --zoomStepsPastBound;
+        } else {
+            camDistance = camDistance / zoomFactor;
+        }
+    } else if (camDistance * zoomFactor > camDistanceMax) {
+        ++zoomStepsPastBound;
     } else {
         camDistance = camDistance * zoomFactor;
     }
@@ -78,16 +95,16 @@ void onKey(unsigned char key, int, int) {
             glutReshapeWindow(windowWidth, windowHeight);
             break;
         case '+':
-            if (sphereTesel < highestTesel) {
+            if (sphereTesel < teselStepHighest) {
                 sphereTesel += 1;
-                BuildDisplayLists();
+                RebuildUnlessAnotherKeyWill();
                 glutPostRedisplay();
             }
             break;
         case '-':
-            if (sphereTesel > lowestTesel) {
+            if (sphereTesel > teselStepLowest) {
                 sphereTesel -= 1;
-                BuildDisplayLists();
+                RebuildUnlessAnotherKeyWill();
                 glutPostRedisplay();
             }
             break;

@@ -18,6 +18,9 @@
 namespace {
 
 // Counts below 1 need no cap: the sphere call allocates nothing for them.
+// What every OpenGL implementation must allow, for one that reports nothing.
+const int fallbackLargestWindowSide = 4096;
+
 int CappedTesel(int tesel) { return tesel > sphereTeselCap ? sphereTeselCap : tesel; }
 
 void CompileSphere(std::size_t i, const std::vector<bool>& enclosed) {
@@ -56,10 +59,22 @@ void CompileSpheresByLevel(const std::vector<bool>& enclosed) {
     }
 }
 
+// The largest window side the renderer can draw into, asked once.
+int LargestWindowSide() {
+    static const int largest = [] {
+        GLint dims[2] = {0, 0};
+        glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
+        const int smaller = std::min(dims[0], dims[1]);
+        return smaller > 0 ? smaller : fallbackLargestWindowSide;
+    }();
+    return largest;
+}
+
 }  // namespace
 
 void BuildDisplayLists() {
     const GLuint previousSphereList = sphereList;
+    ++listBuilds;
 
     sphereList = glGenLists(2);
     sceneList = sphereList + 1;
@@ -101,6 +116,9 @@ Point3 EyePosition() {
 }
 
 void onDisplay() {
+    // Drawing into a window larger than the renderer can hold crashes it;
+    // the frame waits for the window to shrink back.
+    if (windowOversized) return;
     const Point3 eye = EyePosition();
     // A fitted view keeps the whole point set between its clipping planes
     // wherever the eye goes; the plain viewer's planes never move.
@@ -115,6 +133,13 @@ void onDisplay() {
 }
 
 void onResize(int width, int height) {
+    const int largest = LargestWindowSide();
+    windowOversized = width > largest || height > largest;
+    if (windowOversized) {
+        width = std::min(width, largest);
+        height = std::min(height, largest);
+        glutReshapeWindow(width, height);
+    }
     viewportWidth = width;
     viewportHeight = height;
     glViewport(0, 0, width, height);

@@ -29,6 +29,7 @@ int windowWidth;
 int windowHeight;
 int viewportWidth;
 int viewportHeight;
+bool windowOversized;
 
 float fieldOfView;
 float nearPlane;
@@ -37,6 +38,7 @@ float farPlane;
 double camDistance;
 double camTheta;
 double camPhi;
+long zoomStepsPastBound;
 double centerX;
 double centerY;
 double centerZ;
@@ -47,6 +49,7 @@ double upZ;
 GLuint sphereList;
 GLuint sceneList;
 std::size_t sceneSpheres;
+std::size_t listBuilds;
 
 int dragMode;
 int lastX;

@@ -41,6 +41,9 @@ extern int windowHeight;
 // Size of the window's drawing area at the last reshape.
 extern int viewportWidth;
 extern int viewportHeight;
+// The window has grown past what the renderer can draw into and has been
+// asked to shrink back; no frame is drawn until it has.
+extern bool windowOversized;
 
 // Perspective: vertical field of view in degrees, clipping distances.
 extern float fieldOfView;
@@ -52,6 +55,8 @@ extern float farPlane;
 extern double camDistance;
 extern double camTheta;
 extern double camPhi;
+// Wheel steps out that the distance's upper bound has held back.
+extern long zoomStepsPastBound;
 extern double centerX;
 extern double centerY;
 extern double centerZ;
@@ -64,6 +69,8 @@ extern GLuint sphereList;
 extern GLuint sceneList;
 // How many spheres the latest scene list draws.
 extern std::size_t sceneSpheres;
+// How many times the lists have been built.
+extern std::size_t listBuilds;
 
 // 0 no drag, 1 orbit (left button held), 2 pan (right button held).
 extern int dragMode;

@@ -2,6 +2,7 @@
 
 #include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <poll.h>
 
 void WaitForWindowEvents(int milliseconds) {
@@ -11,4 +12,39 @@ void WaitForWindowEvents(int milliseconds) {
     if (XPending(display) > 0) return;
     pollfd connection{ConnectionNumber(display), POLLIN, 0};
     poll(&connection, 1, milliseconds);
+}
+
+namespace {
+
+struct QueuedTesel {
+    int tesel;
+    bool acts;
+};
+
+// Looks at every queued event and takes none: it only follows the
+// tessellation through the "+" and "-" presses it sees.
+Bool FollowTeselKey(Display*, XEvent* event, XPointer state) {
+    if (event->type != KeyPress) return False;
+    auto* queued = reinterpret_cast<QueuedTesel*>(state);
+    char typed = 0;
+    if (XLookupString(&event->xkey, &typed, 1, nullptr, nullptr) != 1) return False;
+    if (typed == '+' && queued->tesel <= teselStepHighest - 1) {
+        ++queued->tesel;
+        queued->acts = true;
+    } else if (typed == '-' && queued->tesel >= teselStepLowest + 1) {
+        --queued->tesel;
+        queued->acts = true;
+    }
+    return False;
+}
+
+}  // namespace
+
+bool TeselKeyActsLater(int tesel) {
+    Display* display = glXGetCurrentDisplay();
+    if (display == nullptr) return false;
+    QueuedTesel queued{tesel, false};
+    XEvent unused;
+    XCheckIfEvent(display, &unused, FollowTeselKey, reinterpret_cast<XPointer>(&queued));
+    return queued.acts;
 }

@@ -10,3 +10,12 @@ constexpr int idleWaitMilliseconds = 100;
 // queued or arrives, or after `milliseconds`. Returns at once when there is
 // no display connection to wait on.
 void WaitForWindowEvents(int milliseconds);
+
+// The range that "+" and "-" step the tessellation within.
+constexpr int teselStepHighest = 31;
+constexpr int teselStepLowest = 1;
+
+// Whether a "+" or "-" already queued for the window would change a
+// tessellation that is now `tesel`: then the lists that key rebuilds make
+// any rebuild for the current one wasted.
+bool TeselKeyActsLater(int tesel);

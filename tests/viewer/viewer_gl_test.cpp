@@ -21,6 +21,7 @@
 
 #include "child_process.h"
 #include "picture.h"
+#include "queued_keys.h"
 #include "surf_data.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
@@ -457,6 +458,37 @@ TEST_F(ViewerGl, WheelZoomsByFixedStepsAndNeverReachesZero) {
     EXPECT_EQ(camDistance, 0.00001);
 }
 
+TEST_F(ViewerGl, ZoomingFarOutAndAsFarBackInReturnsTheStartPicture) {
+    LookAtHill();
+    const double start = camDistance;
+    const Picture before = DrawAndRead();
+    for (int i = 0; i < 20000; ++i) onWheelChange(0, -1, 0, 0);
+    EXPECT_TRUE(std::isfinite(camDistance));
+    for (int i = 0; i < 20000; ++i) onWheelChange(0, 1, 0, 0);
+    EXPECT_NEAR(camDistance, start, start * 1e-12);
+    EXPECT_EQ(DifferingPixels(before, DrawAndRead()), 0);
+}
+
+// A window grown past what the renderer can draw into is shrunk back, and
+// nothing is drawn at the size that crashes the renderer.
+TEST_F(ViewerGl, WindowLargerThanTheRendererCanHoldShrinksBack) {
+    GLint largest[2];
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, largest);
+    const int before = displayCount;
+    glutReshapeWindow(32767, 32767);
+    SettleEvents(0.5, 60);
+    EXPECT_LE(glutGet(GLUT_WINDOW_WIDTH), largest[0]);
+    EXPECT_LE(glutGet(GLUT_WINDOW_HEIGHT), largest[1]);
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_LE(viewport[2], largest[0]);
+    EXPECT_LE(viewport[3], largest[1]);
+    EXPECT_GT(displayCount, before);
+    glutReshapeWindow(800, 600);
+    SettleEvents(0.5, 60);
+    ASSERT_EQ(glutGet(GLUT_WINDOW_WIDTH), 800);
+}
+
 // ---- Keys ----
 
 TEST_F(ViewerGl, TessellationKeysStepWithinLimitsAndRebuildTheLists) {
@@ -488,6 +520,33 @@ TEST_F(ViewerGl, TessellationKeysStepWithinLimitsAndRebuildTheLists) {
             EXPECT_FALSE(glIsList(old_scene));
         }
     }
+}
+
+// Keys pressed while a slow rebuild runs wait in the queue; only the last
+// "+" or "-" that changes the tessellation rebuilds.
+TEST_F(ViewerGl, QueuedTessellationKeysRebuildOnce) {
+    struct Case {
+        int tesel, pluses, minuses, tesel_after;
+        std::size_t builds;
+    };
+    // The last acting key rebuilds even when keys after it do nothing.
+    const Case cases[] = {{6, 5, 0, 11, 1}, {6, 3, 3, 6, 1}, {29, 5, 0, 31, 1}, {31, 2, 0, 31, 0}, {6, 1, 0, 7, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.pluses) + " plus, " + std::to_string(c.minuses) + " minus from " +
+                     std::to_string(c.tesel));
+        sphereTesel = c.tesel;
+        BuildDisplayLists();
+        const std::size_t before = listBuilds;
+        QueueKeyPresses("KP_Add", c.pluses);
+        QueueKeyPresses("KP_Subtract", c.minuses);
+        SettleEvents();
+        EXPECT_EQ(sphereTesel, c.tesel_after);
+        EXPECT_EQ(listBuilds - before, c.builds);
+    }
+    // The lists match the tessellation the keys left.
+    const Picture keyed = DrawAndRead();
+    BuildDisplayLists();
+    EXPECT_EQ(DifferingPixels(keyed, DrawAndRead()), 0);
 }
 
 TEST_F(ViewerGl, OtherKeysChangeNothing) {
