@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
+#include "messages.h"
 
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+namespace {
 
 bool Exists(const std::string& path) {
     struct stat status;
@@ -39,8 +39,8 @@ int MakeFolders(const std::string& dir, std::vector<std::string>& created) {
     return 0;
 }
 
-// Writes `text` to a new file of a name that starts with `prefix`; gives its
-// name, or "" with errno set.
+// Writes `text` to a new file of a name that starts with `prefix` and
+// flushes it to disk; gives its name, or "" with errno set.
 std::string WriteTemporary(const std::string& prefix, const std::string& text) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = prefix + std::to_string(getpid()) + "-" + std::to_string(attempt);
@@ -48,21 +48,20 @@ std::string WriteTemporary(const std::string& prefix, const std::string& text) {
         const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) return "";
-        std::size_t done = 0;
-        while (done < text.size()) {
+        int failure = 0;
+        for (std::size_t done = 0; done < text.size() && failure == 0;) {
             const ssize_t written = write(fd, text.data() + done, text.size() - done);
-            if (written < 0 && errno == EINTR) continue;
-            if (written <= 0) break;
-            done += static_cast<std::size_t>(written);
+            if (written > 0)
+                done += static_cast<std::size_t>(written);
+            else if (written == 0 || errno != EINTR)
+                failure = written == 0 ? EIO : errno;
         }
-        const bool complete = done == text.size() && fsync(fd) == 0;
-        const int saved = errno;
-        if (close(fd) != 0 || !complete) {
-            unlink(name.c_str());
-            errno = complete ? errno : (saved != 0 ? saved : EIO);
-            return "";
-        }
-        return name;
+        if (failure == 0 && fsync(fd) != 0) failure = errno;
+        if (close(fd) != 0 && failure == 0) failure = errno;
+        if (failure == 0) return name;
+        unlink(name.c_str());
+        errno = failure;
+        return "";
     }
     errno = EEXIST;
     return "";

@@ -13,6 +13,7 @@
 #include "atomic_files.h"
 #include "grid_mapping.h"
 #include "import_options.h"
+#include "messages.h"
 #include "output_files.h"
 #include "point_limit.h"
 #include "raster_source.h"
@@ -43,16 +44,14 @@ std::string SourceName(const std::string& input) {
     return absolute.empty() ? input : absolute.lexically_normal().string();
 }
 
-// The most points the viewer may be given here, and the largest height a
-// data file can hold.
-std::uint64_t PointLimit() { return std::min<std::uint64_t>(max_loadable_points(), INT_MAX); }
-
 int Fail(std::ostream& err, const std::string& message) {
     err << "error: " << message << std::endl;
     return 1;
 }
 
 }  // namespace
+
+std::uint64_t ImportPointLimit() { return std::min<std::uint64_t>(max_loadable_points(), INT_MAX); }
 
 int RunImport(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     const ParsedOptions parsed = ParseImportOptions(argc, argv);
@@ -89,15 +88,15 @@ int RunImport(int argc, const char* const* argv, std::ostream& out, std::ostream
     double lowest = 0;
     double highest = 0;
     if (!ValidRange(values, lowest, highest))
-        return Fail(err, "'" + options.input + "': band 1 holds no valid cell");
+        return Fail(err, Quoted(options.input) + ": band 1 holds no valid cell");
     const LevelScale scale = options.metres_per_level > 0
                                  ? ScaleForMetres(lowest, highest, options.metres_per_level)
                                  : ScaleForLevels(lowest, highest, options.levels);
 
     HeightGrid grid;
-    if (!MapHeights(values, placement, info.rows_run_south, info.columns_run_west, scale, PointLimit(), grid))
+    if (!MapHeights(values, placement, info.rows_run_south, info.columns_run_west, scale, ImportPointLimit(), grid))
         return Fail(err, "the grid would hold " + std::to_string(grid.points) + " points, more than the " +
-                             std::to_string(PointLimit()) +
+                             std::to_string(ImportPointLimit()) +
                              " this machine's memory allows; give a smaller --size, fewer --levels or a "
                              "larger --metres-per-level");
     std::vector<double>().swap(values);

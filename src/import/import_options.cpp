@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "messages.h"
+
 namespace {
 
 constexpr Resampling kResamplings[] = {Resampling::average, Resampling::bilinear, Resampling::cubic,
@@ -26,8 +28,6 @@ bool ParsePositive(const std::string& text, double& value) {
     value = std::strtod(text.c_str(), &end);
     return *end == '\0' && std::isfinite(value) && value > 0;
 }
-
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 // Applies one option that takes a value; gives the error text or "".
 std::string ApplyValue(const std::string& name, const std::string& value, ImportOptions& options,

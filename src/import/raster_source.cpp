@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cmath>
 
+#include "messages.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -21,8 +23,6 @@ GDALRIOResampleAlg GdalAlgorithm(Resampling resampling) {
     }
     return GRIORA_Average;
 }
-
-std::string Quoted(const std::string& text) { return "'" + text + "'"; }
 
 // Why GDAL could not open `path`, as the text of an "error:" line.
 std::string OpenError(const std::string& path) {
@@ -45,8 +45,8 @@ bool IsFloatingPoint(GDALDataType type) {
     return type == GDT_Float32 || type == GDT_Float64 || type == GDT_CFloat32 || type == GDT_CFloat64;
 }
 
-// The geotransform's two cell steps in metres, or false when the raster has
-// no usable georeferencing.
+// Sets the cells' ground size and orientation from the geotransform; leaves
+// the defaults when the raster has no usable georeferencing.
 void MeasureCells(GDALDataset& dataset, RasterInfo& info) {
     double transform[6];
     if (dataset.GetGeoTransform(transform) != CE_None) return;
@@ -174,6 +174,7 @@ bool RasterSource::Read(int columns, int rows, Resampling resampling, GDALProgre
             values[i] = NAN;
         else if (rescale)
             values[i] = values[i] * scale + offset;
+        if (!std::isfinite(values[i])) values[i] = NAN;
     }
     return true;
 }

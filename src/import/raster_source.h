@@ -42,7 +42,7 @@ public:
 
     // Reads band 1 resampled to `columns` x `rows` cells in raster order
     // (row 0 first, as stored), the band's scale and offset applied. Cells
-    // that are nodata, NaN or masked give NaN; with the averaging methods a
+    // that are nodata, NaN, infinite or masked give NaN; with the averaging methods a
     // cell is NaN only when no valid source cell falls into it, and nodata
     // never enters a valid cell's value. `progress` (a GDALProgressFunc and
     // its data) is called as the read goes on. On failure returns false and

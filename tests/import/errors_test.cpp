@@ -2,16 +2,14 @@
 // on standard output and nothing left in the output folder's place.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <filesystem>
 
 #include "child_process.h"
 #include "fixtures.h"
-#include "point_limit.h"
+#include "import_elevation.h"
 
 namespace {
 
-std::uint64_t PointLimit() { return std::min<std::uint64_t>(max_loadable_points(), INT_MAX); }
 
 struct ErrorCase {
     const char* name;
@@ -74,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "'{dir}/taken/config.txt' exists; give --force to overwrite it"},
         // Levels of 1e-8 metres: 3 cells at level 0, one at 1e11.
         ErrorCase{"PastThePointLimit", {"{dir}/steep.tif", "{out}", "--metres-per-level", "1e-8"},
-                  "the grid would hold 100000000004 points, more than the " + std::to_string(PointLimit()) +
+                  "the grid would hold 100000000004 points, more than the " + std::to_string(ImportPointLimit()) +
                       " this machine's memory allows; give a smaller --size, fewer --levels or a larger "
                       "--metres-per-level"}),
     [](const auto& info) { return std::string(info.param.name); });
