@@ -1,11 +1,11 @@
-// The files' texts, writing them whole or not at all, and the progress bar.
+// Writing files whole or not at all, and the progress bar.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
 #include "atomic_files.h"
-#include "output_files.h"
 #include "read_progress.h"
 #include "temp_files.h"
 
@@ -16,13 +16,6 @@ std::vector<std::string> Entries(const std::string& dir) {
     for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-TEST(Files, DataTextFollowsEveryHeightWithOneBlank) {
-    HeightGrid grid;
-    grid.size = 2;
-    grid.heights = {0, -1, 12, 3};
-    EXPECT_EQ(DataText(grid), "2\n0 -1 \n12 3 \n");
 }
 
 TEST(Files, WrittenFilesAppearWholeWithoutTheirTemporaries) {

@@ -13,19 +13,12 @@ ParsedOptions Parse(std::vector<const char*> arguments) {
     return ParseImportOptions(static_cast<int>(arguments.size()), arguments.data());
 }
 
-TEST(Options, DefaultsAndBothSpellingsOfAValue) {
-    const ParsedOptions plain = Parse({"in.tif", "out"});
-    ASSERT_EQ(plain.error, "");
-    EXPECT_EQ(plain.options.input, "in.tif");
-    EXPECT_EQ(plain.options.output_dir, "out");
-    EXPECT_EQ(plain.options.size, 0);
-    EXPECT_EQ(plain.options.levels, 24);
-    EXPECT_EQ(plain.options.resampling, Resampling::average);
-    EXPECT_FALSE(plain.options.force);
-
+TEST(Options, ValuesInBothSpellingsAnywhereAndHelpWinning) {
     const ParsedOptions all =
         Parse({"--size=64", "in.tif", "--metres-per-level", "2.5", "out", "--resampling", "mode", "--force"});
     ASSERT_EQ(all.error, "");
+    EXPECT_EQ(all.options.input, "in.tif");
+    EXPECT_EQ(all.options.output_dir, "out");
     EXPECT_EQ(all.options.size, 64);
     EXPECT_EQ(all.options.metres_per_level, 2.5);
     EXPECT_EQ(all.options.resampling, Resampling::mode);
