@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test test-sanitize coverage fuzz bench clean
+.PHONY: all deps build run demo test test-sanitize coverage fuzz bench clean
 
 all: build
 
@@ -14,15 +14,39 @@ build: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# On a desktop: the viewer on the example terrain. Without a reachable display:
-# the same under a private Xvfb server, saved as a PNG whose path is printed.
+# Shows the terrain of folder $(1): on a desktop in the viewer; without a
+# reachable display under a private Xvfb server, saved as the PNG $(2),
+# whose path is printed. $(3) names the target in the message.
+define show_terrain
+@if [ -n "$$DISPLAY" ] && timeout 5 xdpyinfo >/dev/null 2>&1; then \
+  cd $(1) && $(abspath $(BUILD_DIR))/src/app/pelorin; \
+else \
+  echo "$(3): no display reachable; taking a snapshot on a private X server"; \
+  PELORIN=$(abspath $(BUILD_DIR))/src/app/pelorin bash scripts/snapshot $(1) $(2); \
+fi
+endef
+
+# The viewer on the example terrain.
 run: build
-	@if [ -n "$$DISPLAY" ] && timeout 5 xdpyinfo >/dev/null 2>&1; then \
-	  cd examples && $(abspath $(BUILD_DIR))/src/app/pelorin; \
-	else \
-	  echo "run: no display reachable; taking a snapshot on a private X server"; \
-	  PELORIN=$(abspath $(BUILD_DIR))/src/app/pelorin bash scripts/snapshot examples $(abspath $(BUILD_DIR))/pelorin-example.png; \
+	$(call show_terrain,examples,$(abspath $(BUILD_DIR))/pelorin-example.png,run)
+
+# A real elevation model, Luxembourg, from the example data of Debian's
+# r-cran-terra package (fetched into $(BUILD_DIR)/demo, never committed),
+# imported into $(BUILD_DIR)/demo/elev and shown as `make run` shows the example.
+DEMO_DIR = $(abspath $(BUILD_DIR))/demo
+SUDO = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
+demo: build
+	@mkdir -p $(DEMO_DIR)
+	@if [ ! -f $(DEMO_DIR)/elev.tif ]; then \
+	  cd $(DEMO_DIR) && rm -rf r-cran-terra_*.deb package && \
+	  { apt-get download -qq r-cran-terra 2>/dev/null || \
+	    { $(SUDO) apt-get update -qq && apt-get download -qq r-cran-terra; }; } && \
+	  dpkg-deb -x r-cran-terra_*.deb package && \
+	  cp "$$(find package -path '*/terra/ex/elev.tif' | head -n 1)" elev.tif && \
+	  rm -rf r-cran-terra_*.deb package; \
 	fi
+	@$(abspath $(BUILD_DIR))/src/app/pelorin-import --force $(DEMO_DIR)/elev.tif $(DEMO_DIR)/elev
+	$(call show_terrain,$(DEMO_DIR)/elev,$(abspath $(BUILD_DIR))/pelorin-demo.png,demo)
 
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

@@ -1,0 +1,13 @@
+// pelorin-import: converts an elevation raster into a data file and a
+// configuration that the viewer shows.
+#include <gdal.h>
+
+#include <iostream>
+
+#include "import_elevation.h"
+
+int main(int argc, char** argv) {
+    const int status = RunImport(argc, argv, std::cout, std::cerr);
+    GDALDestroy();
+    return status;
+}

@@ -1,0 +1,133 @@
+#include "atomic_files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "messages.h"
+
+namespace {
+
+bool Exists(const std::string& path) {
+    struct stat status;
+    return lstat(path.c_str(), &status) == 0;
+}
+
+// Creates `dir` and its missing parents; `created` gets them, outermost
+// first. Gives 0 or the errno of the failure.
+int MakeFolders(const std::string& dir, std::vector<std::string>& created) {
+    std::vector<std::string> missing;
+    std::string path = dir;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    while (!path.empty() && !Exists(path)) {
+        missing.push_back(path);
+        const std::size_t slash = path.find_last_of('/');
+        if (slash == std::string::npos) break;
+        path.resize(slash);
+        while (path.size() > 1 && path.back() == '/') path.pop_back();
+    }
+    for (auto folder = missing.rbegin(); folder != missing.rend(); ++folder) {
+        if (mkdir(folder->c_str(), 0777) != 0) return errno;
+        created.push_back(*folder);
+    }
+    struct stat status;
+    if (stat(dir.c_str(), &status) != 0) return errno;
+    if (!S_ISDIR(status.st_mode)) return ENOTDIR;
+    return 0;
+}
+
+// Writes `text` to a new file of a name that starts with `prefix` and
+// flushes it to disk; gives its name, or "" with errno set.
+std::string WriteTemporary(const std::string& prefix, const std::string& text) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = prefix + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        // 0666 less the umask, as for any file a program creates.
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EEXIST) continue;
+        if (fd < 0) return "";
+        int failure = 0;
+        for (std::size_t done = 0; done < text.size() && failure == 0;) {
+            const ssize_t written = write(fd, text.data() + done, text.size() - done);
+            if (written > 0)
+                done += static_cast<std::size_t>(written);
+            else if (written == 0 || errno != EINTR)
+                failure = written == 0 ? EIO : errno;
+        }
+        if (failure == 0 && fsync(fd) != 0) failure = errno;
+        if (close(fd) != 0 && failure == 0) failure = errno;
+        if (failure == 0) return name;
+        unlink(name.c_str());
+        errno = failure;
+        return "";
+    }
+    errno = EEXIST;
+    return "";
+}
+
+// Renames `from` to `to`; without `overwrite`, fails with EEXIST when `to`
+// exists. A hard link refuses atomically where the file system has them.
+int PlaceFile(const std::string& from, const std::string& to, bool overwrite) {
+    if (overwrite) return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+    if (link(from.c_str(), to.c_str()) == 0) {
+        unlink(from.c_str());
+        return 0;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return errno;
+    if (Exists(to)) return EEXIST;
+    return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+std::string PathInFolder(const std::string& dir, const std::string& name) {
+    return dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+std::vector<std::string> ExistingFiles(const std::string& dir, const std::vector<std::string>& names) {
+    std::vector<std::string> existing;
+    for (const std::string& name : names)
+        if (Exists(PathInFolder(dir, name))) existing.push_back(PathInFolder(dir, name));
+    return existing;
+}
+
+std::string OverwriteRefusal(const std::string& path) {
+    return Quoted(path) + " exists; give --force to overwrite it";
+}
+
+bool WriteFilesAtomically(const std::string& dir, const std::vector<NamedText>& files, bool overwrite,
+                          std::string& error) {
+    std::vector<std::string> created_folders;
+    std::vector<std::string> temporaries;
+    std::vector<std::string> placed;
+    const auto fail = [&](const std::string& message) {
+        error = message;
+        for (const std::string& name : temporaries)
+            if (!name.empty()) unlink(name.c_str());
+        // A file that replaced another stays: the one it replaced is gone.
+        if (!overwrite)
+            for (const std::string& name : placed) unlink(name.c_str());
+        for (auto folder = created_folders.rbegin(); folder != created_folders.rend(); ++folder)
+            rmdir(folder->c_str());
+        return false;
+    };
+
+    if (const int number = MakeFolders(dir, created_folders))
+        return fail("cannot make the output folder " + Quoted(dir) + ": " + std::strerror(number));
+    for (const NamedText& file : files) {
+        const std::string name = WriteTemporary(PathInFolder(dir, "." + file.name + ".tmp-"), file.text);
+        if (name.empty()) return fail("cannot write " + Quoted(PathInFolder(dir, file.name)) + ": " + std::strerror(errno));
+        temporaries.push_back(name);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const std::string target = PathInFolder(dir, files[i].name);
+        const int number = PlaceFile(temporaries[i], target, overwrite);
+        if (number == EEXIST) return fail(OverwriteRefusal(target));
+        if (number != 0) return fail("cannot write " + Quoted(target) + ": " + std::strerror(number));
+        temporaries[i].clear();
+        placed.push_back(target);
+    }
+    return true;
+}

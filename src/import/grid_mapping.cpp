@@ -1,0 +1,94 @@
+#include "grid_mapping.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+int DefaultGridSize(int width, int height, int cap) { return std::min(std::max(width, height), cap); }
+
+GridPlacement FitIntoSquare(int size, double ground_width, double ground_height) {
+    GridPlacement placement;
+    placement.size = size;
+    const auto share = [size](double part, double whole) {
+        return std::clamp(static_cast<int>(std::lround(size * (part / whole))), 1, size);
+    };
+    if (ground_width >= ground_height) {
+        placement.columns = size;
+        placement.rows = share(ground_height, ground_width);
+    } else {
+        placement.rows = size;
+        placement.columns = share(ground_width, ground_height);
+    }
+    placement.first_column = (size - placement.columns) / 2;
+    placement.first_row = (size - placement.rows) / 2;
+    return placement;
+}
+
+bool ValidRange(const std::vector<double>& values, double& lowest, double& highest) {
+    bool found = false;
+    for (double value : values) {
+        if (std::isnan(value)) continue;
+        if (!found || value < lowest) lowest = value;
+        if (!found || value > highest) highest = value;
+        found = true;
+    }
+    return found;
+}
+
+LevelScale ScaleForLevels(double lowest, double highest, int levels) {
+    LevelScale scale;
+    scale.lowest = lowest;
+    scale.highest = highest;
+    scale.top_level = levels - 1;
+    scale.metres_per_level = (highest - lowest) / std::max(levels - 1, 1);
+    return scale;
+}
+
+LevelScale ScaleForMetres(double lowest, double highest, double metres_per_level) {
+    LevelScale scale;
+    scale.lowest = lowest;
+    scale.highest = highest;
+    scale.metres_per_level = metres_per_level;
+    scale.top_level = std::round((highest - lowest) / metres_per_level);
+    return scale;
+}
+
+double LevelOf(double value, const LevelScale& scale) {
+    if (!(scale.metres_per_level > 0)) return 0;
+    return std::clamp(std::round((value - scale.lowest) / scale.metres_per_level), 0.0, scale.top_level);
+}
+
+bool MapHeights(const std::vector<double>& values, const GridPlacement& placement, bool rows_run_south,
+                bool columns_run_west, const LevelScale& scale, std::uint64_t point_limit, HeightGrid& grid) {
+    grid = HeightGrid();
+    // Counted first, so that a refused grid takes no memory; in a double, as
+    // a tiny --metres-per-level can ask for any number of points.
+    double total = 0;
+    double highest = 0;
+    for (double value : values) {
+        if (std::isnan(value)) continue;
+        const double level = LevelOf(value, scale);
+        total += level + 1;
+        highest = std::max(highest, level);
+    }
+    if (total > static_cast<double>(point_limit)) {
+        grid.points = total < 1.8e19 ? static_cast<std::uint64_t>(total) : UINT64_MAX;
+        return false;
+    }
+    grid.points = static_cast<std::uint64_t>(total);
+    grid.highest = static_cast<int>(highest);
+
+    grid.size = placement.size;
+    const std::size_t size = static_cast<std::size_t>(placement.size);
+    grid.heights.assign(size * size, -1);
+    for (int r = 0; r < placement.rows; ++r) {
+        const int row = placement.first_row + (rows_run_south ? placement.rows - 1 - r : r);
+        for (int c = 0; c < placement.columns; ++c) {
+            const double value = values[static_cast<std::size_t>(r) * placement.columns + c];
+            if (std::isnan(value)) continue;
+            const int column = placement.first_column + (columns_run_west ? placement.columns - 1 - c : c);
+            grid.heights[row * size + column] = static_cast<int>(LevelOf(value, scale));
+        }
+    }
+    return true;
+}

@@ -1,0 +1,66 @@
+// From resampled raster values to the square grid of whole levels: where the
+// raster sits in the square, how values become levels, and the point count.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// The raster's place in the square grid: `columns` x `rows` cells from
+// (first_column, first_row), centred; the rest of the square is holes.
+struct GridPlacement {
+    int size = 0;
+    int columns = 0;
+    int rows = 0;
+    int first_column = 0;
+    int first_row = 0;
+};
+
+// The default cells per side: the raster's larger side, at most `cap`.
+int DefaultGridSize(int width, int height, int cap);
+
+// Fits ground extent `ground_width` x `ground_height` into `size` x `size`
+// square cells with its shape kept: the longer side takes all `size` cells,
+// the shorter one its share, rounded, at least 1.
+GridPlacement FitIntoSquare(int size, double ground_width, double ground_height);
+
+// How values become levels: level = round((value - lowest) / metres_per_level),
+// at most top_level. A metres_per_level of 0 (a flat raster) makes every
+// level 0.
+struct LevelScale {
+    double lowest = 0;
+    double highest = 0;
+    double metres_per_level = 0;
+    double top_level = 0;  // the highest level any value may take
+};
+
+// The lowest and highest value that is not NaN; false when every value is NaN.
+bool ValidRange(const std::vector<double>& values, double& lowest, double& highest);
+
+// `levels` levels from lowest to highest: heights 0 to levels - 1, the lowest
+// value at 0 and the highest at levels - 1 (at 0 when levels is 1).
+LevelScale ScaleForLevels(double lowest, double highest, int levels);
+
+// One level per `metres_per_level` (> 0) above the lowest value.
+LevelScale ScaleForMetres(double lowest, double highest, double metres_per_level);
+
+// The level of a valid value, as a real number that is whole.
+double LevelOf(double value, const LevelScale& scale);
+
+// The square grid: size x size heights, row 0 the southern edge, each row
+// from the west; -1 marks a hole.
+struct HeightGrid {
+    int size = 0;
+    std::vector<int> heights;
+    int highest = 0;          // the highest level of any cell
+    std::uint64_t points = 0;  // the sum of height + 1 over the cells that are not holes
+};
+
+// Places `values` (placement.columns x placement.rows, raster order, NaN for
+// holes) into the square grid, turning rows over when they run south and
+// columns when they run west. When the grid would hold more than
+// `point_limit` points, returns false with `grid` empty but for `points`,
+// the count it would hold; nothing large is allocated then. The limit must
+// be below 2^53 (so that the count is exact) and at most INT_MAX, the
+// largest height a data file can hold.
+bool MapHeights(const std::vector<double>& values, const GridPlacement& placement, bool rows_run_south,
+                bool columns_run_west, const LevelScale& scale, std::uint64_t point_limit, HeightGrid& grid);

@@ -1,0 +1,155 @@
+#include "import_options.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "messages.h"
+
+namespace {
+
+constexpr Resampling kResamplings[] = {Resampling::average, Resampling::bilinear, Resampling::cubic,
+                                       Resampling::nearest, Resampling::mode};
+
+// A whole decimal number and nothing else (no blanks, no sign but '-').
+bool ParseWhole(const std::string& text, long long& value) {
+    if (text.empty() || !(text[0] == '-' || (text[0] >= '0' && text[0] <= '9'))) return false;
+    errno = 0;
+    char* end = nullptr;
+    value = std::strtoll(text.c_str(), &end, 10);
+    return errno == 0 && *end == '\0';
+}
+
+bool ParsePositive(const std::string& text, double& value) {
+    if (text.empty() || std::strchr("0123456789.", text[0]) == nullptr) return false;
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return *end == '\0' && std::isfinite(value) && value > 0;
+}
+
+// Applies one option that takes a value; gives the error text or "".
+std::string ApplyValue(const std::string& name, const std::string& value, ImportOptions& options,
+                       bool& levels_given) {
+    long long whole = 0;
+    if (name == "--size") {
+        if (!ParseWhole(value, whole) || whole < 1 || whole > kMaxGridSize)
+            return "--size must be a whole number from 1 to " + std::to_string(kMaxGridSize) + ", not " +
+                   Quoted(value);
+        options.size = static_cast<int>(whole);
+    } else if (name == "--levels") {
+        if (!ParseWhole(value, whole) || whole < 1 || whole > 1000000000)
+            return "--levels must be a whole number from 1 to 1000000000, not " + Quoted(value);
+        options.levels = static_cast<int>(whole);
+        levels_given = true;
+    } else if (name == "--metres-per-level") {
+        if (!ParsePositive(value, options.metres_per_level))
+            return "--metres-per-level must be a positive number, not " + Quoted(value);
+    } else {  // --resampling
+        for (Resampling resampling : kResamplings)
+            if (value == ResamplingName(resampling)) {
+                options.resampling = resampling;
+                return "";
+            }
+        return "--resampling must be average, bilinear, cubic, nearest or mode, not " + Quoted(value);
+    }
+    return "";
+}
+
+bool TakesValue(const std::string& name) {
+    return name == "--size" || name == "--levels" || name == "--metres-per-level" || name == "--resampling";
+}
+
+}  // namespace
+
+const char* ResamplingName(Resampling resampling) {
+    switch (resampling) {
+        case Resampling::average: return "average";
+        case Resampling::bilinear: return "bilinear";
+        case Resampling::cubic: return "cubic";
+        case Resampling::nearest: return "nearest";
+        case Resampling::mode: return "mode";
+    }
+    return "average";
+}
+
+ParsedOptions ParseImportOptions(int argc, const char* const* argv) {
+    ParsedOptions parsed;
+    ImportOptions& options = parsed.options;
+    std::vector<std::string> operands;
+    bool levels_given = false;
+    bool options_ended = false;
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            options.help = true;
+            return parsed;
+        }
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (options_ended || arg.size() < 2 || arg[0] != '-') {
+            operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            options_ended = true;
+            continue;
+        }
+        if (arg == "--force") {
+            options.force = true;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        if (!TakesValue(name)) {
+            parsed.error = "unknown option " + Quoted(arg) + " (see pelorin-import --help)";
+            return parsed;
+        }
+        std::string value;
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < argc) {
+            value = argv[++i];
+        } else {
+            parsed.error = name + " needs a value";
+            return parsed;
+        }
+        parsed.error = ApplyValue(name, value, options, levels_given);
+        if (!parsed.error.empty()) return parsed;
+    }
+    if (levels_given && options.metres_per_level > 0) {
+        parsed.error = "give --levels or --metres-per-level, not both";
+    } else if (operands.size() != 2) {
+        parsed.error = "expected INPUT and OUTDIR, got " + std::to_string(operands.size()) +
+                       " operand" + (operands.size() == 1 ? "" : "s") + " (see pelorin-import --help)";
+    } else {
+        options.input = operands[0];
+        options.output_dir = operands[1];
+    }
+    return parsed;
+}
+
+std::string ImportUsage() {
+    return "usage: pelorin-import INPUT OUTDIR [options]\n"
+           "\n"
+           "Converts band 1 of an elevation raster that GDAL reads (GeoTIFF, ESRI ASCII\n"
+           "grid, SRTM .hgt, 16-bit PNG, netCDF, ...) into OUTDIR/data.txt and\n"
+           "OUTDIR/config.txt, so that `cd OUTDIR && pelorin` shows the terrain.\n"
+           "\n"
+           "Options:\n"
+           "  --size N                cells per side of the square grid, 1 to 4096\n"
+           "                          (default: the raster's larger side, at most 1024)\n"
+           "  --levels L              L height levels from the lowest valid cell to the\n"
+           "                          highest: heights 0 to L-1 (default 24)\n"
+           "  --metres-per-level M    instead of --levels: one level per M metres above the\n"
+           "                          lowest valid cell (heights are taken as metres)\n"
+           "  --resampling ALG        average, bilinear, cubic, nearest or mode\n"
+           "                          (default average)\n"
+           "  --force                 overwrite OUTDIR/data.txt and OUTDIR/config.txt\n"
+           "  --help                  print this text\n"
+           "\n"
+           "A raster that is not square is fitted into the square with its shape kept;\n"
+           "the rest of the square, and the nodata and NaN cells, become holes (height\n"
+           "-1). Rasters in degrees are measured in metres along the ground. The first\n"
+           "row of data.txt is the southern edge: x runs east, y north, z up.\n";
+}

@@ -1,0 +1,39 @@
+// The command line of pelorin-import: INPUT OUTDIR and the options, parsed
+// without side effects so that a bad option is refused before anything is
+// read or written.
+#pragma once
+
+#include <string>
+
+enum class Resampling { average, bilinear, cubic, nearest, mode };
+
+constexpr int kMaxGridSize = 4096;         // the largest --size
+constexpr int kDefaultGridSizeCap = 1024;  // the default size is the raster's larger side, at most this
+constexpr int kDefaultLevels = 24;
+
+struct ImportOptions {
+    std::string input;
+    std::string output_dir;
+    int size = 0;  // cells per side; 0: the raster's larger side, at most kDefaultGridSizeCap
+    int levels = kDefaultLevels;  // heights 0 to levels - 1; unused when metres_per_level > 0
+    double metres_per_level = 0;  // > 0 when --metres-per-level was given
+    Resampling resampling = Resampling::average;
+    bool force = false;
+    bool help = false;  // --help: print the usage and do nothing else
+};
+
+struct ParsedOptions {
+    ImportOptions options;
+    std::string error;  // empty when the command line is good; otherwise the "error: " line's text
+};
+
+// Parses argv[1..argc-1]. Options may come before, between or after the two
+// operands, as "--size N" or "--size=N"; "--" ends the options. A --help
+// (or -h) among the options wins: nothing else is checked.
+ParsedOptions ParseImportOptions(int argc, const char* const* argv);
+
+// The text --help prints.
+std::string ImportUsage();
+
+// "average", "bilinear", ...: the option's spelling of `resampling`.
+const char* ResamplingName(Resampling resampling);

@@ -1,0 +1,62 @@
+// Band 1 of a raster opened through GDAL: its size, the ground size of its
+// cells, its orientation, and reading it into a grid of another size.
+#pragma once
+
+#include <gdal_priv.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "import_options.h"
+
+struct RasterInfo {
+    int width = 0;   // cells per row
+    int height = 0;  // rows
+    std::string driver;  // GDAL's short name: "GTiff", "AAIGrid", ...
+    // Ground size of one cell along a row and down a column, in metres when
+    // the raster is georeferenced (degrees are converted at the raster's
+    // centre), else 1 by 1.
+    double cell_width = 1;
+    double cell_height = 1;
+    bool georeferenced = false;
+    bool geographic = false;  // coordinates in degrees of latitude and longitude
+    // Raster row 0 is the northern edge (or, without georeferencing, the top
+    // of the picture): the rows are turned over so that y runs north.
+    bool rows_run_south = true;
+    bool columns_run_west = false;  // columns are turned over so that x runs east
+};
+
+// Ground metres of a step of (dx, dy) degrees, the radius being the
+// ellipsoid's semi-major axis and the degrees of longitude shrunk by the
+// cosine of `latitude` (degrees).
+double GeographicStepMetres(double dx, double dy, double latitude, double semi_major_metres);
+
+class RasterSource {
+public:
+    // Opens `path` read-only as a raster. On failure gives nothing and sets
+    // `error` to the text of an "error:" line.
+    static std::unique_ptr<RasterSource> Open(const std::string& path, std::string& error);
+
+    const RasterInfo& info() const { return info_; }
+
+    // Reads band 1 resampled to `columns` x `rows` cells in raster order
+    // (row 0 first, as stored), the band's scale and offset applied. Cells
+    // that are nodata, NaN, infinite or masked give NaN; with the averaging methods a
+    // cell is NaN only when no valid source cell falls into it, and nodata
+    // never enters a valid cell's value. `progress` (a GDALProgressFunc and
+    // its data) is called as the read goes on. On failure returns false and
+    // sets `error`.
+    bool Read(int columns, int rows, Resampling resampling, GDALProgressFunc progress, void* progress_data,
+              std::vector<double>& values, std::string& error) const;
+
+private:
+    RasterSource() = default;
+
+    GDALDatasetUniquePtr dataset_;
+    // A virtual copy of band 1 whose nodata is NaN, for floating-point bands
+    // that declare none, so that GDAL's resampling leaves NaN cells out.
+    GDALDatasetUniquePtr nan_view_;
+    std::string path_;
+    RasterInfo info_;
+};

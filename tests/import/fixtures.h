@@ -1,0 +1,45 @@
+// Rasters made with GDAL for the importer's tests, and the importer's output
+// read back through the viewer's loader.
+#pragma once
+
+#include <gdal.h>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct Raster {
+    int width = 0;
+    int height = 0;
+    std::vector<double> values;  // row 0 (the northern edge) first
+    GDALDataType type = GDT_Int16;
+    std::optional<double> nodata;
+    std::optional<std::array<double, 6>> transform;  // GDAL's geotransform
+    int epsg = 0;                                     // 0: no coordinate system
+};
+
+// A raster of `width` x `height` cells, value `fill` everywhere.
+Raster Filled(int width, int height, double fill, GDALDataType type = GDT_Int16);
+
+// Writes `raster` with the GDAL driver `driver` ("GTiff", "AAIGrid", "PNG").
+void WriteRaster(const std::string& path, const std::string& driver, const Raster& raster);
+
+// The grid of an imported data file: heights[row][column], row 0 the first
+// row of the file, -1 for a cell without points; rebuilt from the points the
+// viewer's SurfData loads, the size taken from the header.
+struct LoadedGrid {
+    int size = 0;
+    std::vector<std::vector<int>> heights;
+    std::size_t points = 0;
+};
+LoadedGrid LoadGrid(const std::string& data_file);
+
+// Runs the importer in this process; gives the status, with its standard
+// output and error.
+struct ImportRun {
+    int status = 0;
+    std::string out;
+    std::string err;
+};
+ImportRun Import(const std::vector<std::string>& arguments);

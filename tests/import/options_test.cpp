@@ -1,0 +1,50 @@
+// The command line: good forms and every refusal, word for word.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "import_options.h"
+
+namespace {
+
+ParsedOptions Parse(std::vector<const char*> arguments) {
+    arguments.insert(arguments.begin(), "pelorin-import");
+    return ParseImportOptions(static_cast<int>(arguments.size()), arguments.data());
+}
+
+TEST(Options, ValuesInBothSpellingsAnywhereAndHelpWinning) {
+    const ParsedOptions all =
+        Parse({"--size=64", "in.tif", "--metres-per-level", "2.5", "out", "--resampling", "mode", "--force"});
+    ASSERT_EQ(all.error, "");
+    EXPECT_EQ(all.options.input, "in.tif");
+    EXPECT_EQ(all.options.output_dir, "out");
+    EXPECT_EQ(all.options.size, 64);
+    EXPECT_EQ(all.options.metres_per_level, 2.5);
+    EXPECT_EQ(all.options.resampling, Resampling::mode);
+    EXPECT_TRUE(all.options.force);
+    EXPECT_EQ(Parse({"--", "-in.tif", "out"}).options.input, "-in.tif");
+    EXPECT_TRUE(Parse({"--size", "0", "--help"}).options.help);
+}
+
+TEST(Options, RefusalsSayWhatWasWrong) {
+    const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
+        {{"a", "b", "--size", "0"}, "--size must be a whole number from 1 to 4096, not '0'"},
+        {{"a", "b", "--size", "4097"}, "--size must be a whole number from 1 to 4096, not '4097'"},
+        {{"a", "b", "--size", "12x"}, "--size must be a whole number from 1 to 4096, not '12x'"},
+        {{"a", "b", "--size", " 12"}, "--size must be a whole number from 1 to 4096, not ' 12'"},
+        {{"a", "b", "--levels", "0"}, "--levels must be a whole number from 1 to 1000000000, not '0'"},
+        {{"a", "b", "--metres-per-level", "-1"}, "--metres-per-level must be a positive number, not '-1'"},
+        {{"a", "b", "--metres-per-level", "inf"}, "--metres-per-level must be a positive number, not 'inf'"},
+        {{"a", "b", "--levels", "5", "--metres-per-level", "1"}, "give --levels or --metres-per-level, not both"},
+        {{"a", "b", "--resampling", "lanczos"},
+         "--resampling must be average, bilinear, cubic, nearest or mode, not 'lanczos'"},
+        {{"a", "b", "--size"}, "--size needs a value"},
+        {{"a", "b", "--sise", "5"}, "unknown option '--sise' (see pelorin-import --help)"},
+        {{"a"}, "expected INPUT and OUTDIR, got 1 operand (see pelorin-import --help)"},
+        {{"a", "b", "c"}, "expected INPUT and OUTDIR, got 3 operands (see pelorin-import --help)"},
+    };
+    for (const auto& [arguments, error] : cases) EXPECT_EQ(Parse(arguments).error, error);
+}
+
+}  // namespace
