@@ -24,18 +24,17 @@ public:
         std::vector<std::string> elements;
         std::string original;
 
-        variable(std::string name, const std::string& value, const std::string& separators);
+        variable(std::string variable_name, const std::string& value, const std::string& separators);
         // Stores `value` in `original` and splits it again into `elements`.
         void set_value(const std::string& value, const std::string& separators);
     };
 
     // Reads the named file; a file that cannot be opened gives an empty store.
     // Null markers or separators keep the defaults "#", "\n" and " \t\n".
-    explicit ConfigStore(const char* file_name, const char* comment_open = nullptr,
-                         const char* comment_close = nullptr,
-                         const char* element_separators = nullptr);
+    explicit ConfigStore(const char* file_name, const char* opening_marker = nullptr,
+                         const char* closing_marker = nullptr, const char* separators = nullptr);
     // Parses an argument vector; `argc` must be at least 1.
-    ConfigStore(int argc, const char* const* argv, const char* element_separators = nullptr);
+    ConfigStore(int argc, const char* const* argv, const char* separators = nullptr);
     ~ConfigStore();
 
     ConfigStore(const ConfigStore&) = delete;

@@ -108,8 +108,8 @@ TEST_P(FileFormat, YieldsThePointsInReadingOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FileFormat, testing::ValuesIn(kFormatCases),
-                         [](const testing::TestParamInfo<FormatCase>& info) {
-                             std::string name = info.param.name;
+                         [](const testing::TestParamInfo<FormatCase>& param_info) {
+                             std::string name = param_info.param.name;
                              for (char& ch : name)
                                  if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                              return name;

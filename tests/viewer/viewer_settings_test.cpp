@@ -57,6 +57,6 @@ INSTANTIATE_TEST_SUITE_P(
         SettingsCase{"CullOtherNumberIsOff", "[display]\ncull-hidden = 2\n", "radius=0.75 tesel=6 cull=0", ""},
         SettingsCase{"CullNotANumberIsOff", "[display]\ncull-hidden = yes\n", "radius=0.75 tesel=6 cull=0", ""},
         SettingsCase{"CullOutsideDisplayIgnored", "cull-hidden = 1\n", "radius=0.75 tesel=6 cull=0", ""}),
-    [](const testing::TestParamInfo<SettingsCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<SettingsCase>& param_info) { return param_info.param.name; });
 
 }  // namespace
