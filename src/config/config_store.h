@@ -10,6 +10,7 @@
 #include <istream>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "evaluation_limits.h"
@@ -92,6 +93,10 @@ private:
     // many thousand definitions, each looked up while it is stored and by
     // every expression naming it, would otherwise take quadratic time.
     std::unordered_map<std::string, std::size_t> variable_positions;
+    // The members of `sections`, so that a label tells in constant time
+    // whether its section is new: comparing it with every section before
+    // made many distinct labels take quadratic time.
+    std::unordered_set<std::string> known_sections;
     unsigned active_expansions = 0;
     WorkBudget argument_budget = WorkBudget::for_argument();
     WorkBudget store_budget = WorkBudget::for_store();

@@ -34,6 +34,22 @@ TEST(Bounds, ManyDefinitionsTakeLinearTime) {
     EXPECT_EQ(store->find_variable("v100000"), nullptr);
 }
 
+// A label's section was compared with every section before it, so n distinct
+// labels took n * n / 2 comparisons: 500000 of them took minutes, far past
+// the test's time-out. `sections` still lists each section once, in the order
+// labels first open it.
+TEST(Bounds, ManyDistinctLabelsTakeLinearTime) {
+    constexpr int kCount = 500000;
+    Strings list{"x"};
+    for (int i = 0; i < kCount; ++i) list.push_back("[s" + std::to_string(i) + "]");
+    list.insert(list.end(), {"[s7]", "[]", "[s0]", "[last]"});
+    auto store = parsed_store(list);
+    ASSERT_EQ(store->sections.size(), kCount + 1u);
+    EXPECT_EQ(store->sections[7], "s7/");
+    EXPECT_EQ(store->sections[kCount - 1], "s499999/");
+    EXPECT_EQ(store->sections.back(), "last/");
+}
+
 // Each costly line may spend its own budget, but the file as a whole has one
 // too: once it is used up, even the cheapest expression is refused.
 TEST(Bounds, StoreBudgetCoversTheWholeFile) {
