@@ -4,24 +4,11 @@
 
 #include <climits>
 #include <cmath>
-#include <fstream>
+#include <iterator>
 
-#include "line_end_translation.h"
+#include "config_file.h"
 #include "number_format.h"
 #include "standard_error.h"
-
-namespace {
-
-std::vector<std::string> read_file_tokens(const ConfigStore& store, const char* file_name) {
-    std::ifstream file;
-    if (file_name != nullptr) file.open(file_name, std::ios::in | std::ios::binary);
-    if (!file.is_open()) return {};
-    LineEndTranslatingBuffer translated(*file.rdbuf());
-    std::istream text(&translated);
-    return store.tokenize_stream(text);
-}
-
-}  // namespace
 
 ConfigStore::variable::variable(std::string variable_name, const std::string& value,
                                 const std::string& separators)
@@ -46,8 +33,13 @@ ConfigStore::ConfigStore(const char* file_name, const char* opening_marker,
     if (closing_marker != nullptr) comment_close = closing_marker;
     if (separators != nullptr) element_separators = separators;
     std::vector<std::string> list{file_name != nullptr ? file_name : ""};
-    const std::vector<std::string> tokens = read_file_tokens(*this, file_name);
-    list.insert(list.end(), tokens.begin(), tokens.end());
+    {
+        // Moved, and freed before parsing: a long file holds millions of tokens.
+        std::vector<std::string> tokens = read_config_file_tokens(*this, file_name);
+        list.reserve(1 + tokens.size());
+        list.insert(list.end(), std::make_move_iterator(tokens.begin()),
+                    std::make_move_iterator(tokens.end()));
+    }
     parse_arguments(list);
 }
 

@@ -2,6 +2,7 @@
 // of list a command line gives.
 #include <istream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "byte_class.h"
@@ -152,8 +153,9 @@ bool ends_reading(const Token& token) {
 }
 
 // Joins "name", "=", "value" written with blanks around "=" into one argument.
-std::vector<std::string> join_definitions(const std::vector<std::string>& tokens) {
+std::vector<std::string> join_definitions(std::vector<std::string> tokens) {
     std::vector<std::string> joined;
+    joined.reserve(tokens.size());
     std::size_t i = 0;
     while (i < tokens.size()) {
         if (i + 1 < tokens.size() && tokens[i + 1] == "=") {
@@ -164,7 +166,7 @@ std::vector<std::string> join_definitions(const std::vector<std::string>& tokens
             joined.push_back(tokens[i] + "=" + tokens[i + 2]);
             i += 3;
         } else {
-            joined.push_back(tokens[i]);
+            joined.push_back(std::move(tokens[i]));
             i += 1;
         }
     }
@@ -182,5 +184,5 @@ std::vector<std::string> ConfigStore::tokenize_stream(std::istream& in) const {
         if (ends_reading(token)) break;
         tokens.push_back(std::move(token.text));
     }
-    return join_definitions(tokens);
+    return join_definitions(std::move(tokens));
 }
