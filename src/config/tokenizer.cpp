@@ -147,6 +147,13 @@ Token read_token(ByteReader& reader) {
     return token;
 }
 
+// Some editors start a UTF-8 file with a byte order mark; it is no text, and
+// left in place it would spoil the first token (the first section label).
+void skip_utf8_byte_order_mark(ByteReader& reader) {
+    const int first = reader.next();
+    if (first != kEndOfInput) read_marker(reader, first, "\xEF\xBB\xBF");
+}
+
 bool ends_reading(const Token& token) {
     if (token.text.empty()) return !token.quoted;
     return static_cast<unsigned char>(token.text[0]) == 0xFF;
@@ -177,6 +184,7 @@ std::vector<std::string> join_definitions(std::vector<std::string> tokens) {
 
 std::vector<std::string> ConfigStore::tokenize_stream(std::istream& in) const {
     ByteReader reader(in);
+    skip_utf8_byte_order_mark(reader);
     std::vector<std::string> tokens;
     while (reader.can_read()) {
         if (!skip_to_token(reader, comment_open, comment_close)) break;
