@@ -30,7 +30,8 @@ public:
         void set_value(const std::string& value, const std::string& separators);
     };
 
-    // Reads the named file; a file that cannot be opened gives an empty store.
+    // Reads the named file, no further than its first kMaxConfigFileBytes
+    // (config_file.h); a file that cannot be opened gives an empty store.
     // Null markers or separators keep the defaults "#", "\n" and " \t\n".
     explicit ConfigStore(const char* file_name, const char* opening_marker = nullptr,
                          const char* closing_marker = nullptr, const char* separators = nullptr);

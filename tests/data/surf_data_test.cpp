@@ -125,8 +125,9 @@ TEST(SurfData, KeepsTheFileOpenUntilDestroyed) {
 }
 
 TEST(SurfData, AVeryWideFirstRowDoesNotEndTheLoad) {
-    // 2 x width x width elements is far beyond any memory; the reservation
-    // must be skipped, not fail.
+    // Memory must follow the points read, never the square of the first
+    // row's width (2 x 300000 x 300000 elements is far beyond any memory):
+    // this row of negative heights loads no points and ends where the data does.
     std::string row;
     for (int i = 0; i < 300000; ++i) row += "-1 ";
     LoadResult result = load("0\n" + row + "\n");
