@@ -4,28 +4,15 @@
 
 #include <climits>
 #include <cmath>
-#include <fstream>
+#include <iterator>
 
-#include "line_end_translation.h"
+#include "config_file.h"
 #include "number_format.h"
 #include "standard_error.h"
 
-namespace {
-
-std::vector<std::string> read_file_tokens(const ConfigStore& store, const char* file_name) {
-    std::ifstream file;
-    if (file_name != nullptr) file.open(file_name, std::ios::in | std::ios::binary);
-    if (!file.is_open()) return {};
-    LineEndTranslatingBuffer translated(*file.rdbuf());
-    std::istream text(&translated);
-    return store.tokenize_stream(text);
-}
-
-}  // namespace
-
-ConfigStore::variable::variable(std::string name, const std::string& value,
+ConfigStore::variable::variable(std::string variable_name, const std::string& value,
                                 const std::string& separators)
-    : name(std::move(name)) {
+    : name(std::move(variable_name)) {
     set_value(value, separators);
 }
 
@@ -40,19 +27,24 @@ void ConfigStore::variable::set_value(const std::string& value, const std::strin
     }
 }
 
-ConfigStore::ConfigStore(const char* file_name, const char* comment_open,
-                         const char* comment_close, const char* element_separators) {
-    if (comment_open != nullptr) this->comment_open = comment_open;
-    if (comment_close != nullptr) this->comment_close = comment_close;
-    if (element_separators != nullptr) this->element_separators = element_separators;
+ConfigStore::ConfigStore(const char* file_name, const char* opening_marker,
+                         const char* closing_marker, const char* separators) {
+    if (opening_marker != nullptr) comment_open = opening_marker;
+    if (closing_marker != nullptr) comment_close = closing_marker;
+    if (separators != nullptr) element_separators = separators;
     std::vector<std::string> list{file_name != nullptr ? file_name : ""};
-    const std::vector<std::string> tokens = read_file_tokens(*this, file_name);
-    list.insert(list.end(), tokens.begin(), tokens.end());
+    {
+        // Moved, and freed before parsing: a long file holds millions of tokens.
+        std::vector<std::string> tokens = read_config_file_tokens(*this, file_name);
+        list.reserve(1 + tokens.size());
+        list.insert(list.end(), std::make_move_iterator(tokens.begin()),
+                    std::make_move_iterator(tokens.end()));
+    }
     parse_arguments(list);
 }
 
-ConfigStore::ConfigStore(int argc, const char* const* argv, const char* element_separators) {
-    if (element_separators != nullptr) this->element_separators = element_separators;
+ConfigStore::ConfigStore(int argc, const char* const* argv, const char* separators) {
+    if (separators != nullptr) element_separators = separators;
     std::vector<std::string> list;
     for (int i = 0; argv != nullptr && i < argc; ++i) {
         list.emplace_back(argv[i] != nullptr ? argv[i] : "");

@@ -10,6 +10,7 @@
 #include <istream>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "evaluation_limits.h"
@@ -24,18 +25,18 @@ public:
         std::vector<std::string> elements;
         std::string original;
 
-        variable(std::string name, const std::string& value, const std::string& separators);
+        variable(std::string variable_name, const std::string& value, const std::string& separators);
         // Stores `value` in `original` and splits it again into `elements`.
         void set_value(const std::string& value, const std::string& separators);
     };
 
-    // Reads the named file; a file that cannot be opened gives an empty store.
+    // Reads the named file, no further than its first kMaxConfigFileBytes
+    // (config_file.h); a file that cannot be opened gives an empty store.
     // Null markers or separators keep the defaults "#", "\n" and " \t\n".
-    explicit ConfigStore(const char* file_name, const char* comment_open = nullptr,
-                         const char* comment_close = nullptr,
-                         const char* element_separators = nullptr);
+    explicit ConfigStore(const char* file_name, const char* opening_marker = nullptr,
+                         const char* closing_marker = nullptr, const char* separators = nullptr);
     // Parses an argument vector; `argc` must be at least 1.
-    ConfigStore(int argc, const char* const* argv, const char* element_separators = nullptr);
+    ConfigStore(int argc, const char* const* argv, const char* separators = nullptr);
     ~ConfigStore();
 
     ConfigStore(const ConfigStore&) = delete;
@@ -93,6 +94,10 @@ private:
     // many thousand definitions, each looked up while it is stored and by
     // every expression naming it, would otherwise take quadratic time.
     std::unordered_map<std::string, std::size_t> variable_positions;
+    // The members of `sections`, so that a label tells in constant time
+    // whether its section is new: comparing it with every section before
+    // made many distinct labels take quadratic time.
+    std::unordered_set<std::string> known_sections;
     unsigned active_expansions = 0;
     WorkBudget argument_budget = WorkBudget::for_argument();
     WorkBudget store_budget = WorkBudget::for_store();

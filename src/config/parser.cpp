@@ -66,9 +66,9 @@ std::string ConfigStore::open_section(const std::string& label_entry,
         section_stack.assign(1, expression_text::kTooCostly);
         current_section = section_stack.front() + "/";
     }
-    bool known = current_section.empty();
-    for (const std::string& section : sections) known = known || section == current_section;
-    if (!known) sections.push_back(current_section);
+    if (!current_section.empty() && known_sections.insert(current_section).second) {
+        sections.push_back(current_section);
+    }
     return label_entry;
 }
 

@@ -2,6 +2,7 @@
 // of list a command line gives.
 #include <istream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "byte_class.h"
@@ -146,14 +147,22 @@ Token read_token(ByteReader& reader) {
     return token;
 }
 
+// Some editors start a UTF-8 file with a byte order mark; it is no text, and
+// left in place it would spoil the first token (the first section label).
+void skip_utf8_byte_order_mark(ByteReader& reader) {
+    const int first = reader.next();
+    if (first != kEndOfInput) read_marker(reader, first, "\xEF\xBB\xBF");
+}
+
 bool ends_reading(const Token& token) {
     if (token.text.empty()) return !token.quoted;
     return static_cast<unsigned char>(token.text[0]) == 0xFF;
 }
 
 // Joins "name", "=", "value" written with blanks around "=" into one argument.
-std::vector<std::string> join_definitions(const std::vector<std::string>& tokens) {
+std::vector<std::string> join_definitions(std::vector<std::string> tokens) {
     std::vector<std::string> joined;
+    joined.reserve(tokens.size());
     std::size_t i = 0;
     while (i < tokens.size()) {
         if (i + 1 < tokens.size() && tokens[i + 1] == "=") {
@@ -164,7 +173,7 @@ std::vector<std::string> join_definitions(const std::vector<std::string>& tokens
             joined.push_back(tokens[i] + "=" + tokens[i + 2]);
             i += 3;
         } else {
-            joined.push_back(tokens[i]);
+            joined.push_back(std::move(tokens[i]));
             i += 1;
         }
     }
@@ -175,6 +184,7 @@ std::vector<std::string> join_definitions(const std::vector<std::string>& tokens
 
 std::vector<std::string> ConfigStore::tokenize_stream(std::istream& in) const {
     ByteReader reader(in);
+    skip_utf8_byte_order_mark(reader);
     std::vector<std::string> tokens;
     while (reader.can_read()) {
         if (!skip_to_token(reader, comment_open, comment_close)) break;
@@ -182,5 +192,5 @@ std::vector<std::string> ConfigStore::tokenize_stream(std::istream& in) const {
         if (ends_reading(token)) break;
         tokens.push_back(std::move(token.text));
     }
-    return join_definitions(tokens);
+    return join_definitions(std::move(tokens));
 }

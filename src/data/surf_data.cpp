@@ -2,12 +2,22 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
+#include <system_error>
 
 #include "point_limit.h"
 #include "point_loader.h"
 
 namespace {
+
+// Opening a directory as a file succeeds on Linux, but nothing can be read
+// from it: it counts as a file that cannot be opened.
+bool opens_as_file(std::ifstream& file, const std::string& file_name) {
+    file.open(file_name);
+    std::error_code unknown;  // a name that cannot be examined is no directory
+    return !file.fail() && !std::filesystem::is_directory(file_name, unknown);
+}
 
 [[noreturn]] void refuse_oversized(const std::string& file_name, long long row, long long column,
                                    std::uint64_t needed, std::uint64_t limit) {
@@ -28,8 +38,7 @@ void warn_data_ended(const std::string& file_name, long long row, long long colu
 }  // namespace
 
 SurfData::SurfData(std::string file_name) {
-    file.open(file_name);
-    if (file.fail()) {
+    if (!opens_as_file(file, file_name)) {
         std::cerr << "error: file not found (SurfData constructor)" << std::endl;
         std::exit(1);
     }

@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
         DataFileCase{"NoDataFile", {"config.txt", "[display]\nsphere-r = 0.5\n"}, {}, false},
         DataFileCase{"CommandLineCannotRedirect", {"data.txt", Terrain()}, {"data/file=missing.txt"}, true},
         DataFileCase{"CommandLineCannotRescue", {"present.txt", Terrain()}, {"data/file=present.txt"}, false}),
-    [](const testing::TestParamInfo<DataFileCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<DataFileCase>& param_info) { return param_info.param.name; });
 
 // ---- Window and picture ----
 
@@ -264,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"MiddleDragDoesNothing",
                   "mousemove --window %W 400 300 mousedown 2 mousemove --window %W 450 350 mouseup 2", false},
         InputCase{"UnboundKeyDoesNothing", "windowfocus --sync %W key x", false}),
-    [](const testing::TestParamInfo<InputCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<InputCase>& param_info) { return param_info.param.name; });
 
 TEST(Window, FullScreenThenEscapeRestores800By600At100) {
     Pelorin pelorin({"data.txt", Terrain()});
@@ -326,7 +326,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(EndCase{"LowerQ", [](const std::string& w) { TypeKeys(w, "q"); }},
                     EndCase{"UpperQ", [](const std::string& w) { TypeKeys(w, "Q"); }},
                     EndCase{"WindowSystemClose", [](const std::string& w) { RequestClose(w); }}),
-    [](const testing::TestParamInfo<EndCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<EndCase>& param_info) { return param_info.param.name; });
 
 // ---- Diagnostics ----
 
@@ -360,7 +360,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OriginalLineCase{"OnlyRadiusSet", "[display]\nsphere-r = 0.5\n", nullptr},
                     OriginalLineCase{"Set", "[display]\nsphere-tesel = 7.9\n", "## original = 7.9"},
                     OriginalLineCase{"SetToText", "[display]\nsphere-tesel = abc\n", "## original = abc"}),
-    [](const testing::TestParamInfo<OriginalLineCase>& info) { return info.param.name; });
+    [](const testing::TestParamInfo<OriginalLineCase>& param_info) { return param_info.param.name; });
 
 // ---- The snapshot script ----
 

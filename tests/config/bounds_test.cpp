@@ -7,6 +7,7 @@
 #include <iterator>
 #include <map>
 
+#include "config_file.h"
 #include "config_test_support.h"
 #include "evaluation_limits.h"
 #include "text_replacement.h"
@@ -32,6 +33,53 @@ TEST(Bounds, ManyDefinitionsTakeLinearTime) {
     EXPECT_STREQ(store->lookup("v99999", ""), "99999");
     EXPECT_STREQ(store->lookup("last", ""), "12345");
     EXPECT_EQ(store->find_variable("v100000"), nullptr);
+}
+
+// A label's section was compared with every section before it, so n distinct
+// labels took n * n / 2 comparisons: 500000 of them took minutes, far past
+// the test's time-out. `sections` still lists each section once, in the order
+// labels first open it.
+TEST(Bounds, ManyDistinctLabelsTakeLinearTime) {
+    constexpr int kCount = 500000;
+    Strings list{"x"};
+    for (int i = 0; i < kCount; ++i) list.push_back("[s" + std::to_string(i) + "]");
+    list.insert(list.end(), {"[s7]", "[]", "[s0]", "[last]"});
+    auto store = parsed_store(list);
+    ASSERT_EQ(store->sections.size(), kCount + 1u);
+    EXPECT_EQ(store->sections[7], "s7/");
+    EXPECT_EQ(store->sections[kCount - 1], "s499999/");
+    EXPECT_EQ(store->sections.back(), "last/");
+}
+
+// A file that never ended (a link to /dev/zero) was read until memory ran
+// out. Reading stops at the bound: a setting that ends there counts, one past
+// it does not, and the warning comes once however many stores read the file.
+TEST(Bounds, ConfigurationFileSize) {
+    const std::string head = "a = 1\n#";
+    const std::string tail = "\nb = 2";
+    const std::string at_bound =
+        head + std::string(kMaxConfigFileBytes - head.size() - tail.size(), 'x') + tail;
+    const TemporaryFile whole(at_bound);
+    const TemporaryFile longer(at_bound + "\nc = 3\n");
+    CapturedStderr err;
+    EXPECT_STREQ(ConfigStore(whole.path()).lookup("b", ""), "2");
+    EXPECT_EQ(err.text(), "");
+    const ConfigStore first(longer.path());
+    const ConfigStore second(longer.path());
+    EXPECT_STREQ(second.lookup("b", ""), "2");
+    EXPECT_STREQ(second.lookup("c", "unread"), "unread");
+    const std::string warning = "warning: configuration file '" + std::string(longer.path()) +
+                                "' is longer than 2 MiB (2097152 bytes); the rest of it is not read\n";
+    ASSERT_EQ(err.text(), warning);
+
+    const TempDir dir("config-endless");
+    const std::string endless = dir / "config.txt";
+    ASSERT_EQ(symlink("/dev/zero", endless.c_str()), 0);
+    const ConfigStore zeros(endless.c_str());
+    ASSERT_EQ(zeros.arguments.size(), 2u);
+    EXPECT_EQ(zeros.arguments[1], std::string(kMaxConfigFileBytes, '\0'));
+    EXPECT_EQ(err.text(), warning + "warning: configuration file '" + endless +
+                              "' is longer than 2 MiB (2097152 bytes); the rest of it is not read\n");
 }
 
 // Each costly line may spend its own budget, but the file as a whole has one

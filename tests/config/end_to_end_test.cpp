@@ -79,6 +79,40 @@ TEST(EndToEnd, UserFileWithCrlfLineEnds) {
     EXPECT_STREQ(config.lookup("display/file", "none"), "none");
 }
 
+// The ASCII text as UTF-16 with its byte order mark.
+std::string utf16(const std::string& text, bool big_endian) {
+    std::string bytes = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : text) bytes += big_endian ? std::string{'\0', c} : std::string{c, '\0'};
+    return bytes;
+}
+
+// Files as some editors save them: a UTF-8 byte order mark is skipped, so
+// the first label still opens its section; a UTF-16 file is not read, and
+// says so once however many stores read it.
+TEST(EndToEnd, FilesStartingWithAByteOrderMark) {
+    const std::string settings = "[display]\r\nsphere-r = 0.5\r\n";
+    const struct {
+        const char* why;
+        std::string bytes;
+        const char* radius;
+        bool is_utf16;
+    } cases[] = {
+        {"UTF-8", "\xEF\xBB\xBF" + settings, "0.5", false},
+        {"UTF-16, little-endian", utf16(settings, false), "none", true},
+        {"UTF-16, big-endian", utf16(settings, true), "none", true},
+    };
+    for (const auto& c : cases) {
+        const TemporaryFile file(c.bytes);
+        CapturedStderr err;
+        const ConfigStore first(file.path());
+        const ConfigStore second(file.path());
+        EXPECT_STREQ(second.lookup("display/sphere-r", "none"), c.radius) << c.why;
+        const std::string warning = "warning: configuration file '" + std::string(file.path()) +
+                                    "' is UTF-16 text and is not read; save it as UTF-8\n";
+        EXPECT_EQ(err.text(), c.is_utf16 ? warning : "") << c.why;
+    }
+}
+
 TEST(EndToEnd, CrlfAndLfFilesMeanTheSame) {
     const TemporaryFile crlf(user_file("\r\n"));
     const TemporaryFile lf(user_file("\n"));

@@ -51,8 +51,9 @@ TEST(Tokenizer, SplitsJoinsQuotesAndGroups) {
         {"lone backslash at the end stops", "a b\\", {"a", "b"}},
         {"0xFF first byte (a byte order mark) stops", "a \xff\xfe b", {"a"}},
         {"a UTF-16 file gives nothing", std::string("\xff\xfe[\0d\0]\0", 8), {}},
-        {"a UTF-8 byte order mark is part of the first token", "\xef\xbb\xbf[d]\nx = 1",
-         {"\xef\xbb\xbf[d]", "x=1"}},
+        {"a leading UTF-8 byte order mark is no text", "\xef\xbb\xbf[d]\nx = 1", {"[d]", "x=1"}},
+        {"a UTF-8 byte order mark elsewhere is text", "a \xef\xbb\xbf[d]", {"a", "\xef\xbb\xbf[d]"}},
+        {"the start of a byte order mark is text", "\xef\xbb[d]", {"\xef\xbb[d]"}},
         {"no translation of CRLF here", "a\r\nb", {"a\r", "b"}},
         {"NUL is an ordinary byte", std::string("a\0b c", 5), {std::string("a\0b", 3), "c"}},
     };

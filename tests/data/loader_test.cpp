@@ -166,8 +166,8 @@ TEST_P(LoaderMatchesStream, AtEveryBlockSize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, LoaderMatchesStream, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case>& info) {
-                             std::string name = info.param.name;
+                         [](const testing::TestParamInfo<Case>& param_info) {
+                             std::string name = param_info.param.name;
                              for (char& ch : name)
                                  if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                              return name;

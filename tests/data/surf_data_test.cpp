@@ -108,8 +108,8 @@ TEST_P(FileFormat, YieldsThePointsInReadingOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FileFormat, testing::ValuesIn(kFormatCases),
-                         [](const testing::TestParamInfo<FormatCase>& info) {
-                             std::string name = info.param.name;
+                         [](const testing::TestParamInfo<FormatCase>& param_info) {
+                             std::string name = param_info.param.name;
                              for (char& ch : name)
                                  if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                              return name;
@@ -125,8 +125,9 @@ TEST(SurfData, KeepsTheFileOpenUntilDestroyed) {
 }
 
 TEST(SurfData, AVeryWideFirstRowDoesNotEndTheLoad) {
-    // 2 x width x width elements is far beyond any memory; the reservation
-    // must be skipped, not fail.
+    // Memory must follow the points read, never the square of the first
+    // row's width (2 x 300000 x 300000 elements is far beyond any memory):
+    // this row of negative heights loads no points and ends where the data does.
     std::string row;
     for (int i = 0; i < 300000; ++i) row += "-1 ";
     LoadResult result = load("0\n" + row + "\n");

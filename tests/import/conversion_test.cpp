@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(Import, Formats,
                          ::testing::Values(RampCase{"GTiff", "nodata.tif", GDT_Int16, 100, 10, true, {1, 18}},
                                            RampCase{"AAIGrid", "grid.asc", GDT_Int16, -40, 3, true, {12}},
                                            RampCase{"PNG", "heights.png", GDT_UInt16, 0, 2730, false, {}}),
-                         [](const auto& info) { return std::string(info.param.driver); });
+                         [](const auto& param_info) { return std::string(param_info.param.driver); });
 
 // 4 x 4 cells averaged into 2 x 2: the north-west block holds 10, 10, 40 and
 // one missing cell, the north-east 0s, the south-west only missing cells and

@@ -75,6 +75,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "the grid would hold 100000000004 points, more than the " + std::to_string(ImportPointLimit()) +
                       " this machine's memory allows; give a smaller --size, fewer --levels or a larger "
                       "--metres-per-level"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 }  // namespace

@@ -1,0 +1,47 @@
+#include "config_file.h"
+
+#include <fstream>
+#include <istream>
+
+#include "bounded_read.h"
+#include "config_store.h"
+#include "line_end_translation.h"
+#include "warn_once.h"
+
+namespace {
+
+// A UTF-16 file starts with its byte order mark, in either byte order.
+bool is_utf16(const std::string& head) { return head == "\xFF\xFE" || head == "\xFE\xFF"; }
+
+std::string file_warning(const char* file_name, const std::string& problem) {
+    return "warning: configuration file '" + std::string(file_name) + "' " + problem;
+}
+
+// The bound as the warning gives it: "2 MiB (2097152 bytes)".
+std::string size_bound_text() {
+    return std::to_string(kMaxConfigFileBytes >> 20) + " MiB (" +
+           std::to_string(kMaxConfigFileBytes) + " bytes)";
+}
+
+}  // namespace
+
+std::vector<std::string> read_config_file_tokens(const ConfigStore& store, const char* file_name) {
+    std::ifstream file;
+    if (file_name != nullptr) file.open(file_name, std::ios::in | std::ios::binary);
+    if (!file.is_open()) return {};
+    BoundedReadBuffer bounded(*file.rdbuf(), kMaxConfigFileBytes);
+    LineEndTranslatingBuffer translated(bounded);
+    std::istream text(&translated);
+    text.peek();  // reads the first block, and with it the first bytes
+    if (is_utf16(bounded.head())) {
+        warn_once(
+            file_warning(file_name, "is UTF-16 text and is not read; save it as UTF-8"));
+        return {};
+    }
+    std::vector<std::string> tokens = store.tokenize_stream(text);
+    if (bounded.cut_short()) {
+        warn_once(file_warning(file_name, "is longer than " + size_bound_text() +
+                                              "; the rest of it is not read"));
+    }
+    return tokens;
+}

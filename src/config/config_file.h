@@ -1,0 +1,18 @@
+// Reading a configuration file into tokens for the store.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class ConfigStore;
+
+// No real configuration file comes near this size; reading stops here, so
+// that neither a file that never ends nor a huge one can exhaust memory.
+constexpr std::size_t kMaxConfigFileBytes = std::size_t{2} << 20;  // 2 MiB
+
+// The file's tokens, with CR LF read as LF. A file that cannot be opened
+// gives none. A UTF-16 file gives none, and a file longer than
+// kMaxConfigFileBytes the tokens of its first kMaxConfigFileBytes bytes, each
+// with one "warning:" line on standard error the first time in the process.
+std::vector<std::string> read_config_file_tokens(const ConfigStore& store, const char* file_name);
