@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "impostor_renderer.h"
 #include "surf_data.h"
 #include "viewer_callbacks.h"
 #include "viewer_cull.h"
@@ -18,6 +19,12 @@ int CappedTesel(int tesel) { return tesel > sphereTeselCap ? sphereTeselCap : te
 }  // namespace
 
 void BuildDisplayLists() {
+    // Impostors keep their own buffer and no lists, which would only take
+    // memory; if the buffer cannot hold the scene, the lists draw it.
+    if (renderer == Renderer::impostors) {
+        if (PrepareImpostors()) return;
+        renderer = Renderer::lists;
+    }
     const GLuint previousSphereList = sphereList;
 
     sphereList = glGenLists(2);
@@ -66,7 +73,11 @@ void onDisplay() {
               centerX, centerY, centerZ,
               upX, upY, upZ);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glCallList(sceneList);
+    if (renderer == Renderer::impostors) {
+        DrawImpostors();
+    } else {
+        glCallList(sceneList);
+    }
     glFlush();
     glutSwapBuffers();
 }
