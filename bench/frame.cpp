@@ -1,7 +1,12 @@
 // Times the viewer's drawing in process, on the window InitDisplay opens, with
 // the settings of "config.txt" in the working directory (data/file included).
 //
-//   bench_frame frames N   N frames of onDisplay + glFinish; prints the median
+//   bench_frame frames N [VIEW [drag]]
+//                          N frames of onDisplay + glFinish; prints the median.
+//                          VIEW "start" (the default) or "whole": the whole
+//                          terrain from the start view's angles, the far plane
+//                          moved out to hold it; "drag": the left button held
+//                          and the pointer moved a pixel before each frame
 //   bench_frame tesel N    N times: "+" and then the next frame, finished
 //                          (every "+" is undone by a "-" that is not timed)
 //   bench_frame views      twelve views drawn with and without the hidden-sphere
@@ -9,7 +14,9 @@
 //                          many of them show, without the cull, a sphere that
 //                          the cull leaves out
 //
-// Every mode first prints "renderer <GL_RENDERER>" and "spheres <n>".
+// Every mode first prints "renderer <GL_RENDERER>" and "spheres <n>"; the
+// frame modes end with "drawing lists|impostors" and, for impostors, the
+// spheres of the last frame.
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <time.h>
@@ -23,6 +30,7 @@
 #include <vector>
 
 #include "config_store.h"
+#include "impostor_renderer.h"
 #include "surf_data.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
@@ -136,6 +144,31 @@ void Views(const SurfData& points) {
     }
 }
 
+// Looks at the middle of the terrain from the start view's angles, from
+// where its bounding sphere fills the field of view's height.
+void WholeTerrainView(const SurfData& points) {
+    double maxX = 0, maxY = 0, maxZ = 0;
+    for (std::size_t i = 0; i < points.x.size(); ++i) {
+        maxX = std::max(maxX, points.x[i]), maxY = std::max(maxY, points.y[i]), maxZ = std::max(maxZ, points.z[i]);
+    }
+    centerX = maxX / 2, centerY = maxY / 2, centerZ = maxZ / 2;
+    const double reach = std::sqrt(centerX * centerX + centerY * centerY + centerZ * centerZ) + 1;
+    camDistance = reach / std::sin(fieldOfView / 2 * M_PI / 180);
+    farPlane = static_cast<float>(camDistance + reach);
+    onResize(800, 600);
+}
+
+// Frames while the left button is held and the pointer moves, as in an orbit.
+void DragFrames(int count, std::vector<double>& times) {
+    onMouseClick(GLUT_LEFT_BUTTON, GLUT_DOWN, 400, 300);
+    for (int i = 0; i < count + 1; ++i) {
+        onMouseDrag(400 + (i % 2 ? 1 : -1), 300);
+        const double seconds = TimedFrame();
+        if (i > 0) times.push_back(seconds);  // the first decides whether frames are coarse
+    }
+    onMouseClick(GLUT_LEFT_BUTTON, GLUT_UP, 400, 300);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -155,7 +188,13 @@ int main(int argc, char** argv) {
 
     std::vector<double> times;
     if (std::strcmp(argv[1], "frames") == 0) {
-        for (int i = 0; i < count; ++i) times.push_back(TimedFrame());
+        if (argc > 3 && std::strcmp(argv[3], "whole") == 0) WholeTerrainView(points);
+        TimedFrame();
+        if (argc > 4 && std::strcmp(argv[4], "drag") == 0) {
+            DragFrames(count, times);
+        } else {
+            for (int i = 0; i < count; ++i) times.push_back(TimedFrame());
+        }
     } else if (std::strcmp(argv[1], "tesel") == 0) {
         for (int i = 0; i < count; ++i) {
             const double start = Now();
@@ -169,5 +208,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!times.empty()) std::printf("median %.9f\n", Median(times));
+    std::printf("drawing %s\n", renderer == Renderer::impostors ? "impostors" : "lists");
+    if (renderer == Renderer::impostors) {
+        std::printf("last-frame %zu spheres%s\n", impostorFrameSpheres, impostorFrameCoarse ? " coarse" : "");
+    }
     return 0;
 }

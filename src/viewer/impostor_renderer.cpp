@@ -23,6 +23,7 @@
 double impostorCoarseAfterSeconds = 1.0 / 25;
 bool impostorFrameCoarse = false;
 std::size_t impostorFrameSpheres = 0;
+bool impostorSkipOutsideTiles = true;
 
 namespace {
 
@@ -223,7 +224,7 @@ void DrawImpostors() {
     glUniform1i(Uniform("centres"), 0);
 
     std::vector<std::int32_t> firsts, counts;
-    VisibleRuns(tiles, clip, sphereRadius, impostorFrameCoarse, firsts, counts);
+    VisibleRuns(tiles, clip, sphereRadius, impostorFrameCoarse, impostorSkipOutsideTiles, firsts, counts);
     impostorFrameSpheres = 0;
     for (std::size_t i = 0; i < firsts.size(); ++i) {
         impostorFrameSpheres += static_cast<std::size_t>(counts[i]);

@@ -39,6 +39,9 @@ void DrawImpostors();
 // Full frames slower than this give way to the reduced set while dragging:
 // 1/25 s, below which motion still looks smooth.
 extern double impostorCoarseAfterSeconds;
+// Whether frames leave out the tiles outside the view; turned off only to
+// compare pictures.
+extern bool impostorSkipOutsideTiles;
 // Whether the latest frame drew the reduced set, and how many spheres.
 extern bool impostorFrameCoarse;
 extern std::size_t impostorFrameSpheres;

@@ -94,12 +94,13 @@ bool OutsideView(const SphereTile& tile, const std::array<double, 16>& clip, dou
 }  // namespace
 
 void VisibleRuns(const std::vector<SphereTile>& tiles, const std::array<double, 16>& clip, double radius,
-                 bool coarse, std::vector<std::int32_t>& firsts, std::vector<std::int32_t>& counts) {
+                 bool coarse, bool skipOutside, std::vector<std::int32_t>& firsts,
+                 std::vector<std::int32_t>& counts) {
     firsts.clear();
     counts.clear();
     for (const SphereTile& tile : tiles) {
         const std::uint32_t count = coarse ? tile.coarse : tile.count;
-        if (count == 0 || OutsideView(tile, clip, radius)) continue;
+        if (count == 0 || (skipOutside && OutsideView(tile, clip, radius))) continue;
         const auto first = static_cast<std::int32_t>(tile.first);
         if (!firsts.empty() && firsts.back() + counts.back() == first) {
             counts.back() += static_cast<std::int32_t>(count);

@@ -51,7 +51,9 @@ private:
 
 // Runs of slots to draw for the view `clip` (projection times modelview,
 // column-major): the tiles any of whose spheres of `radius` may reach into
-// the view volume, only their leading coarse part when `coarse`. Adjacent
-// runs are joined. Firsts and counts are in spheres.
+// the view volume (every tile unless `skipOutside`), only their leading
+// coarse part when `coarse`. Adjacent runs are joined. Firsts and counts are
+// in spheres.
 void VisibleRuns(const std::vector<SphereTile>& tiles, const std::array<double, 16>& clip, double radius,
-                 bool coarse, std::vector<std::int32_t>& firsts, std::vector<std::int32_t>& counts);
+                 bool coarse, bool skipOutside, std::vector<std::int32_t>& firsts,
+                 std::vector<std::int32_t>& counts);
