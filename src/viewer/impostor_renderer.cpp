@@ -232,7 +232,7 @@ void DrawImpostors() {
         counts[i] *= impostorCorners;
     }
     if (!firsts.empty()) {
-        glMultiDrawArrays(GL_QUADS, firsts.data(), counts.data(), static_cast<GLsizei>(firsts.size()));
+        glMultiDrawArrays(GL_TRIANGLES, firsts.data(), counts.data(), static_cast<GLsizei>(firsts.size()));
     }
     glBindTexture(GL_TEXTURE_BUFFER, 0);
     glUseProgram(0);

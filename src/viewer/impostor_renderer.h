@@ -1,5 +1,5 @@
 // The opt-in renderer of "display/renderer = impostors": every sphere a true
-// sphere of radius sphereRadius, ray-cast per pixel from one quad, lit with the
+// sphere of radius sphereRadius, ray-cast per pixel from one triangle, lit with the
 // fixed-function formulas and the context's own light and material (or the
 // height colours), with the depth of the true surface. The GPU keeps three
 // floats per drawn sphere. The tessellation plays no part: "+" and "-" still

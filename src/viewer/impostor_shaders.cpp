@@ -5,9 +5,11 @@
 namespace {
 
 // Per corner: the sphere's centre from the buffer texture (sphere index =
-// vertex index / 4), its outline's bounds as slopes x/depth and y/depth, and
+// vertex index / 3), its outline's bounds as slopes x/depth and y/depth, and
 // the corner on a plane in front of the sphere but never in front of the near
-// plane, so no quad is clipped away while part of its sphere can show. The
+// plane, so no triangle is clipped away while part of its sphere can show.
+// One triangle a sphere, not a quad of two: on a software renderer the cost
+// of a far view is per vertex and per triangle set up, not per pixel. The
 // outline is worked out per axis in the plane through the eye and that axis:
 // the disc of the sphere there, cut off at the near plane, has its extreme
 // slopes at the tangent points from the eye or at the ends of the cut.
@@ -64,8 +66,8 @@ vec3 MapColour(float level) {
 }
 
 void main() {
-    int sphere = gl_VertexID / 4;
-    int corner = gl_VertexID - 4 * sphere;
+    int sphere = gl_VertexID / 3;
+    int corner = gl_VertexID - 3 * sphere;
     vec3 point = texelFetch(centres, sphere).xyz;
     vec3 c = (modelview * vec4(point, 1.0)).xyz;
     float d = -c.z;
@@ -73,7 +75,7 @@ void main() {
     diffuseColour = byHeight ? MapColour(point.z) : materialDiffuse;
     ambientColour = byHeight ? diffuseColour * ambientShare : materialAmbient;
     rayPoint = vec3(0.0);
-    // Outside the clip volume in x: the quad is dropped as a whole.
+    // Outside the clip volume in x: the triangle is dropped as a whole.
     gl_Position = vec4(2.0, 0.0, 0.0, 1.0);
     if (d + radius <= nearDistance || d - radius >= farDistance) return;
     vec2 limit = 1.01 * frustumSlope;
@@ -81,7 +83,8 @@ void main() {
     vec2 by = clamp(SlopeBounds(c.y, d), -limit.y, limit.y);
     if (bx.x >= bx.y || by.x >= by.y) return;
     float q = max(d - radius, 1.001 * nearDistance);
-    vec2 slope = vec2(corner == 1 || corner == 2 ? bx.y : bx.x, corner >= 2 ? by.y : by.x);
+    // A right triangle with legs twice the rectangle's sides holds it.
+    vec2 slope = vec2(corner == 1 ? 2.0 * bx.y - bx.x : bx.x, corner == 2 ? 2.0 * by.y - by.x : by.x);
     rayPoint = vec3(slope * q, -q);
     gl_Position = projection * vec4(rayPoint, 1.0);
 }

@@ -1,5 +1,5 @@
-// The shader program that draws every sphere as a true sphere: one quad per
-// sphere that covers its outline on the screen, and a fragment shader that
+// The shader program that draws every sphere as a true sphere: one triangle
+// per sphere that covers its outline on the screen, and a fragment shader that
 // casts the pixel's ray at the sphere, lights the hit point as the
 // fixed-function pipeline lights a vertex, and writes the hit's depth.
 #pragma once
@@ -8,8 +8,8 @@
 
 #include <string>
 
-// Vertices per sphere in the draw call: one quad.
-constexpr int impostorCorners = 4;
+// Vertices per sphere in the draw call: one triangle.
+constexpr int impostorCorners = 3;
 // Stops of the height colour map handed to the shader.
 constexpr int impostorColourStops = 9;
 
