@@ -7,8 +7,11 @@
 //                          terrain from the start view's angles, the far plane
 //                          moved out to hold it; "drag": the left button held
 //                          and the pointer moved a pixel before each frame
+//   bench_frame picture OUT  one frame of the start view, its RGB rows
+//                          (bottom row first) written raw to OUT
 //   bench_frame tesel N    N times: "+" and then the next frame, finished
-//                          (every "+" is undone by a "-" that is not timed)
+//                          (every "+" is undone by a "-" that is not timed);
+//                          also the median of as many plain frames between
 //   bench_frame views      twelve views drawn with and without the hidden-sphere
 //                          cull; prints the differing pixels of each, and how
 //                          many of them show, without the cull, a sphere that
@@ -173,7 +176,7 @@ void DragFrames(int count, std::vector<double>& times) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_frame frames N | tesel N | views\n");
+        std::fprintf(stderr, "usage: bench_frame frames N [VIEW [drag]] | picture OUT | tesel N | views\n");
         return 2;
     }
     const int count = argc > 2 ? std::atoi(argv[2]) : 0;
@@ -196,13 +199,22 @@ int main(int argc, char** argv) {
             for (int i = 0; i < count; ++i) times.push_back(TimedFrame());
         }
     } else if (std::strcmp(argv[1], "tesel") == 0) {
+        // Taking turns with plain frames, so the two medians see the same load.
+        std::vector<double> plain;
         for (int i = 0; i < count; ++i) {
             const double start = Now();
             onKey('+', 0, 0);
             TimedFrame();
             times.push_back(Now() - start);
             onKey('-', 0, 0);
+            plain.push_back(TimedFrame());
         }
+        std::printf("frame-median %.9f\n", Median(plain));
+    } else if (std::strcmp(argv[1], "picture") == 0 && argc > 2) {
+        const std::vector<unsigned char> rgb = Picture();
+        std::FILE* out = std::fopen(argv[2], "wb");
+        if (!out || std::fwrite(rgb.data(), 1, rgb.size(), out) != rgb.size() || std::fclose(out) != 0) return 1;
+        return 0;
     } else if (std::strcmp(argv[1], "views") == 0) {
         Views(points);
         return 0;
