@@ -30,7 +30,7 @@ class Grid:
         self.bytes = os.path.getsize(path)
 
     def describe(self):
-        what = "terrain" if self.kind == "smooth" else "grid of 0s and 1s"
+        what = {"smooth": "terrain", "relief": "relief terrain"}.get(self.kind, "grid of 0s and 1s")
         size = f"{self.bytes / 1e6:.1f} MB" if self.bytes >= 1e6 else f"{self.bytes / 1e3:.0f} kB"
         return f"{self.size}x{self.size} {what} ({size}, {self.points / 1e6:.2f} M points)"
 
@@ -334,8 +334,145 @@ def cull_rows(bench):
     ]
 
 
+# --- the two renderers side by side -------------------------------------------
+
+# Real-size relief terrains (heights 0 to 24); quick mode draws a small one.
+RENDERER_SIZES, RENDERER_SIZES_QUICK = (344, 1024), (64,)
+# Each renderer with its fastest picture-keeping settings: the lists at the
+# default tessellation (their cull leaves nothing out there), the impostors
+# with the exact true-sphere cull.
+RENDERERS = [("lists", "renderer = lists\n"), ("impostors", "renderer = impostors\ncull-hidden = 1\n")]
+# Goals per size: start view, whole terrain at rest and while dragging (s).
+RENDERER_GOALS = {344: (0.050, 0.200, 0.080), 1024: (0.100, 0.500, 0.150)}
+
+
+def renderer_frames(bench, grid, settings, view, n, processes):
+    """Median frame time for one view: the median of the medians of
+    `processes` runs of bench_frame, and the last run's output."""
+    medians = []
+    for _ in range(processes):
+        out, _ = viewer_command(bench, [bench.program("bench_frame"), "frames", str(n)] + view, grid, settings)
+        drawing = field(out, "drawing")
+        if drawing != settings.split()[2]:
+            sys.exit(f"bench: asked for {settings.split()[2]}, drew with {drawing}")
+        medians.append(float(field(out, "median")))
+    return statistics.median(medians), out
+
+
+def renderer_startup(bench, grid, settings, runs):
+    hook = dict(LD_PRELOAD=bench.program("libbench_first_frame_hook.so"))
+    times, peak = [], 0
+    for _ in range(runs):
+        start = time.monotonic()
+        _, err = viewer_command(bench, [bench.program(os.path.join("app", "pelorin"))], grid, settings,
+                                extra_env=hook)
+        times.append(float(field(err, "first-frame")) - start)
+        peak = max(peak, int(err.split("peak-kb")[-1].split()[0]))
+    return statistics.median(times), peak
+
+
+def renderer_size_rows(bench, size):
+    grid = bench.grid("relief", size)
+    goals = RENDERER_GOALS.get(size)
+    repeats = 1 if bench.quick else 3
+    times, rows = {}, []
+    for name, settings in RENDERERS:
+        # The impostors' frames are short, and the machine's other work weighs
+        # more on them: several processes of several frames each.
+        n, processes = (1, 1) if bench.quick else ((3, 1) if name == "lists" else (7, 3))
+        times[name, "start"], _ = renderer_frames(bench, grid, settings, [], n, processes)
+        times[name, "whole"], _ = renderer_frames(bench, grid, settings, ["whole"], n, processes)
+        if name == "lists":
+            # The lists have no reduced set: a frame while dragging is a full one.
+            times[name, "drag"] = times[name, "whole"]
+        else:
+            times[name, "drag"], out = renderer_frames(bench, grid, settings, ["whole", "drag"], n, processes)
+            coarse = "coarse" in out.split("last-frame", 1)[1].splitlines()[0]
+        times[name, "first"], times[name, "peak"] = renderer_startup(bench, grid, settings, repeats)
+        if name == "impostors":
+            out, _ = viewer_command(bench, [bench.program("bench_frame"), "tesel", str(n)], grid, settings)
+            times[name, "tesel"] = float(field(out, "median"))
+            times[name, "plain"] = float(field(out, "frame-median"))
+            drawn = int(field(out, "spheres"))
+    labels = {"start": "start view", "whole": "whole terrain at rest", "drag": "whole terrain while dragging"}
+    for index, view in enumerate(("start", "whole", "drag")):
+        figure = f"Renderers, {grid.describe()}, {labels[view]}"
+        lists, ours = times["lists", view], times["impostors", view]
+        speedup = lists / ours
+        goal = ""
+        if goals:
+            goal = goal_text(ours <= goals[index], f"at most {format_seconds(goals[index])}")
+            if size == 344:
+                goal += "; " + goal_text(speedup >= 30, f"at least 30x the lists ({speedup:.0f}x)")
+        lists_note = "lists (a full frame: no reduced set)" if view == "drag" else "lists, tessellation 6"
+        impostor_note = "impostors, cull-hidden = 1"
+        if view == "drag":
+            impostor_note += ", every other row and column" if coarse else ", full frames (fast enough)"
+        rows += [Row(figure, lists_note, lists, grid),
+                 Row(figure, impostor_note, ours, grid, f"{speedup:.1f}x faster than the lists", goal)]
+    figure = f"Renderers, {grid.describe()}, first frame"
+    first_goal = goal_text(times["impostors", "first"] <= 2, "within 2 s") if size == 1024 else ""
+    rows += [Row(figure, "lists: start of pelorin to its first finished frame", times["lists", "first"], grid),
+             Row(figure, "impostors: the same", times["impostors", "first"], grid,
+                 f"{times['lists', 'first'] / times['impostors', 'first']:.1f}x sooner", first_goal)]
+    figure = f"Renderers, {grid.describe()}, memory"
+    per_point = {name: times[name, "peak"] * 1024 / grid.points - 24 for name, _ in RENDERERS}
+    memory_goal = goal_text(per_point["impostors"] <= 40, "at most 40 bytes per point") if size == 1024 else ""
+    rows += [Row(figure, "lists: peak resident at the first frame", None, grid,
+                 f"{per_point['lists']:.0f} bytes per point beyond the 24 of the coordinates"),
+             Row(figure, f"impostors: the same ({drawn} of {grid.points} spheres in the buffer)", None, grid,
+                 f"{per_point['impostors']:.0f} bytes per point beyond the 24 of the coordinates", memory_goal)]
+    tesel, plain = times["impostors", "tesel"], times["impostors", "plain"]
+    tesel_goal = goal_text(tesel <= 1.2 * plain, "within one frame")
+    rows.append(Row(f"Renderers, {grid.describe()}, tessellation change", 'impostors: "+" to the next finished frame',
+                    tesel, grid, f"{tesel / plain:.2f}x a plain frame of the start view ({format_seconds(plain)})",
+                    tesel_goal))
+    return rows
+
+
+def likeness_rows(bench):
+    """The example at the start view: impostors against the lists at
+    tessellation 31, the finest faceted sphere."""
+    example = os.path.join(ROOT, "examples")
+    pictures = {}
+    for name, settings in (("lists", "sphere-tesel = 31\n"), ("impostors", "renderer = impostors\n")):
+        out_path = os.path.join(bench.scratch, f"example-{name}.rgb")
+        folder = os.path.join(bench.scratch, "viewer-example")
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "config.txt"), "w") as f:
+            f.write(f"[data]\nfile = {os.path.join(example, 'data.txt')}\n[display]\nsphere-r = 0.6\n{settings}")
+        env = dict(os.environ, DISPLAY=x_display(bench))
+        subprocess.run([bench.program("bench_frame"), "picture", out_path], cwd=folder, env=env, check=True,
+                       capture_output=True, timeout=300)
+        with open(out_path, "rb") as f:
+            pictures[name] = f.read()
+    a, b = pictures["lists"], pictures["impostors"]
+    pixels = len(a) // 3
+    close = sum(1 for p in range(pixels) if max(abs(a[3 * p + k] - b[3 * p + k]) for k in range(3)) <= 16)
+    share = close / pixels
+    return [Row("Renderers, the example (radius 0.6) at the start view", "impostors against lists at tessellation 31",
+                None, None, f"{share:.2%} of pixels within 16 levels in every channel",
+                goal_text(share >= 0.95, "at least 95 %"))]
+
+
+def renderer_rows(bench):
+    rows = []
+    for size in RENDERER_SIZES_QUICK if bench.quick else RENDERER_SIZES:
+        rows += renderer_size_rows(bench, size)
+    return rows + likeness_rows(bench)
+
+
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
-ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows]
+ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows]
+
+
+def only_groups(names):
+    """The row groups named on the command line, for running a few alone."""
+    known = {group.__name__: group for group in ROW_GROUPS}
+    missing = [n for n in names if n not in known]
+    if missing:
+        sys.exit(f"bench: no row group {', '.join(missing)}; known: {', '.join(known)}")
+    return [known[n] for n in names]
 
 
 # --- the table ----------------------------------------------------------------
@@ -401,16 +538,21 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--quick", action="store_true")
     parser.add_argument("--repeats", type=int, default=5)
+    parser.add_argument("--only", nargs="+", metavar="GROUP",
+                        help="run only these row groups; the table then goes to <build>/results-only.md")
     args = parser.parse_args()
 
     bench = Bench(os.path.abspath(args.build), args.quick, args.repeats)
     # The terrains other figures draw; generated here so every run has them.
     for size in TERRAIN_SIZES[:2] if args.quick else TERRAIN_SIZES:
         bench.grid("smooth", size)
-    rows = [row for group in ROW_GROUPS for row in group(bench)]
+    groups = only_groups(args.only) if args.only else ROW_GROUPS
+    rows = [row for group in groups for row in group(bench)]
     table = render(bench, rows)
     print(table, end="")
-    out = os.path.join(args.build, "results-quick.md") if args.quick else os.path.join(ROOT, "bench", "results.md")
+    out = os.path.join(ROOT, "bench", "results.md")
+    if args.quick or args.only:
+        out = os.path.join(args.build, "results-quick.md" if args.quick else "results-only.md")
     with open(out, "w") as f:
         f.write(table)
     print(f"(written to {os.path.relpath(out, ROOT)})")

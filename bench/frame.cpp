@@ -1,15 +1,25 @@
 // Times the viewer's drawing in process, on the window InitDisplay opens, with
 // the settings of "config.txt" in the working directory (data/file included).
 //
-//   bench_frame frames N   N frames of onDisplay + glFinish; prints the median
+//   bench_frame frames N [VIEW [drag]]
+//                          N frames of onDisplay + glFinish; prints the median.
+//                          VIEW "start" (the default) or "whole": the whole
+//                          terrain from the start view's angles, the far plane
+//                          moved out to hold it; "drag": the left button held
+//                          and the pointer moved a pixel before each frame
+//   bench_frame picture OUT  one frame of the start view, its RGB rows
+//                          (bottom row first) written raw to OUT
 //   bench_frame tesel N    N times: "+" and then the next frame, finished
-//                          (every "+" is undone by a "-" that is not timed)
+//                          (every "+" is undone by a "-" that is not timed);
+//                          also the median of as many plain frames between
 //   bench_frame views      twelve views drawn with and without the hidden-sphere
 //                          cull; prints the differing pixels of each, and how
 //                          many of them show, without the cull, a sphere that
 //                          the cull leaves out
 //
-// Every mode first prints "renderer <GL_RENDERER>" and "spheres <n>".
+// Every mode first prints "renderer <GL_RENDERER>" and "spheres <n>"; the
+// frame modes end with "drawing lists|impostors" and, for impostors, the
+// spheres of the last frame.
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <time.h>
@@ -23,6 +33,7 @@
 #include <vector>
 
 #include "config_store.h"
+#include "impostor_renderer.h"
 #include "surf_data.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
@@ -136,11 +147,36 @@ void Views(const SurfData& points) {
     }
 }
 
+// Looks at the middle of the terrain from the start view's angles, from
+// where its bounding sphere fills the field of view's height.
+void WholeTerrainView(const SurfData& points) {
+    double maxX = 0, maxY = 0, maxZ = 0;
+    for (std::size_t i = 0; i < points.x.size(); ++i) {
+        maxX = std::max(maxX, points.x[i]), maxY = std::max(maxY, points.y[i]), maxZ = std::max(maxZ, points.z[i]);
+    }
+    centerX = maxX / 2, centerY = maxY / 2, centerZ = maxZ / 2;
+    const double reach = std::sqrt(centerX * centerX + centerY * centerY + centerZ * centerZ) + 1;
+    camDistance = reach / std::sin(fieldOfView / 2 * M_PI / 180);
+    farPlane = static_cast<float>(camDistance + reach);
+    onResize(800, 600);
+}
+
+// Frames while the left button is held and the pointer moves, as in an orbit.
+void DragFrames(int count, std::vector<double>& times) {
+    onMouseClick(GLUT_LEFT_BUTTON, GLUT_DOWN, 400, 300);
+    for (int i = 0; i < count + 1; ++i) {
+        onMouseDrag(400 + (i % 2 ? 1 : -1), 300);
+        const double seconds = TimedFrame();
+        if (i > 0) times.push_back(seconds);  // the first decides whether frames are coarse
+    }
+    onMouseClick(GLUT_LEFT_BUTTON, GLUT_UP, 400, 300);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: bench_frame frames N | tesel N | views\n");
+        std::fprintf(stderr, "usage: bench_frame frames N [VIEW [drag]] | picture OUT | tesel N | views\n");
         return 2;
     }
     const int count = argc > 2 ? std::atoi(argv[2]) : 0;
@@ -155,19 +191,38 @@ int main(int argc, char** argv) {
 
     std::vector<double> times;
     if (std::strcmp(argv[1], "frames") == 0) {
-        for (int i = 0; i < count; ++i) times.push_back(TimedFrame());
+        if (argc > 3 && std::strcmp(argv[3], "whole") == 0) WholeTerrainView(points);
+        TimedFrame();
+        if (argc > 4 && std::strcmp(argv[4], "drag") == 0) {
+            DragFrames(count, times);
+        } else {
+            for (int i = 0; i < count; ++i) times.push_back(TimedFrame());
+        }
     } else if (std::strcmp(argv[1], "tesel") == 0) {
+        // Taking turns with plain frames, so the two medians see the same load.
+        std::vector<double> plain;
         for (int i = 0; i < count; ++i) {
             const double start = Now();
             onKey('+', 0, 0);
             TimedFrame();
             times.push_back(Now() - start);
             onKey('-', 0, 0);
+            plain.push_back(TimedFrame());
         }
+        std::printf("frame-median %.9f\n", Median(plain));
+    } else if (std::strcmp(argv[1], "picture") == 0 && argc > 2) {
+        const std::vector<unsigned char> rgb = Picture();
+        std::FILE* out = std::fopen(argv[2], "wb");
+        if (!out || std::fwrite(rgb.data(), 1, rgb.size(), out) != rgb.size() || std::fclose(out) != 0) return 1;
+        return 0;
     } else if (std::strcmp(argv[1], "views") == 0) {
         Views(points);
         return 0;
     }
     if (!times.empty()) std::printf("median %.9f\n", Median(times));
+    std::printf("drawing %s\n", renderer == Renderer::impostors ? "impostors" : "lists");
+    if (renderer == Renderer::impostors) {
+        std::printf("last-frame %zu spheres%s\n", impostorFrameSpheres, impostorFrameCoarse ? " coarse" : "");
+    }
     return 0;
 }

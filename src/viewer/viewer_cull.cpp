@@ -77,8 +77,13 @@ bool NeighboursEncloseSphere(double radius, int tesel) {
 }
 
 std::vector<bool> EnclosedPoints(const SurfData& points, double radius, int tesel) {
+    if (!NeighboursEncloseSphere(radius, tesel)) return {};
+    return SurroundedPoints(points);
+}
+
+std::vector<bool> SurroundedPoints(const SurfData& points) {
     const std::size_t count = points.x.size();
-    if (count == 0 || !NeighboursEncloseSphere(radius, tesel)) return {};
+    if (count == 0) return {};
 
     // The columns' bounding box, for a table of column tops.
     const double limit = 1 << 24;

@@ -39,3 +39,8 @@ bool NeighboursEncloseSphere(double radius, int tesel);
 // are not whole-numbered columns of levels 0..h, which the grid loader
 // always gives and which the per-column lookup relies on).
 std::vector<bool> EnclosedPoints(const SurfData& points, double radius, int tesel);
+
+// The part of that rule that does not depend on the spheres' shape: for each
+// point, whether it stands above the ground layer with all 26 neighbours
+// present. Empty when no point does or the points are not such columns.
+std::vector<bool> SurroundedPoints(const SurfData& points);

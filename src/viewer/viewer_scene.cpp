@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "height_colours.h"
+#include "impostor_renderer.h"
 #include "level_order.h"
 #include "surf_data.h"
 #include "viewer_callbacks.h"
 #include "viewer_cull.h"
 #include "viewer_fit.h"
-#include "window_events.h"
 #include "viewer_state.h"
+#include "window_events.h"
 
 namespace {
 
@@ -73,6 +74,12 @@ int LargestWindowSide() {
 }  // namespace
 
 void BuildDisplayLists() {
+    // Impostors keep their own buffer and no lists, which would only take
+    // memory; if the buffer cannot hold the scene, the lists draw it.
+    if (renderer == Renderer::impostors) {
+        if (PrepareImpostors()) return;
+        renderer = Renderer::lists;
+    }
     const GLuint previousSphereList = sphereList;
     ++listBuilds;
 
@@ -127,7 +134,11 @@ void onDisplay() {
     glLoadIdentity();
     gluLookAt(eye[0], eye[1], eye[2], centerX, centerY, centerZ, upX, upY, upZ);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glCallList(sceneList);
+    if (renderer == Renderer::impostors) {
+        DrawImpostors();
+    } else {
+        glCallList(sceneList);
+    }
     glFlush();
     glutSwapBuffers();
 }

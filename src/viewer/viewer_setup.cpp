@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "impostor_renderer.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
 #include "viewer_fit.h"
@@ -91,5 +92,7 @@ void InitDisplay(SurfData* points) {
     glutMouseWheelFunc(onWheelChange);
     glutIdleFunc(onIdle);
 
+    // The shaders need the window's context; refused, the lists draw.
+    if (renderer == Renderer::impostors && !StartImpostors()) renderer = Renderer::lists;
     BuildDisplayLists();
 }

@@ -1,0 +1,112 @@
+#include "impostor_tiles.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "surf_data.h"
+
+namespace {
+
+bool Even(double v) { return (static_cast<std::int64_t>(std::floor(v)) & 1) == 0; }
+
+bool CoarseColumn(double x, double y) { return Even(x) && Even(y); }
+
+}  // namespace
+
+SphereLayout::SphereLayout(const SurfData& points, const std::vector<bool>& leftOut, int side)
+    : points_(points), leftOut_(leftOut), side_(side > 0 ? side : 32) {
+    const std::size_t count = points.x.size();
+    if (count == 0) return;
+    double maxX = points.x[0], maxY = points.y[0];
+    minX_ = maxX, minY_ = maxY;
+    lowest_ = highest_ = static_cast<float>(points.z[0]);
+    for (std::size_t i = 0; i < count; ++i) {
+        minX_ = std::min(minX_, points.x[i]), maxX = std::max(maxX, points.x[i]);
+        minY_ = std::min(minY_, points.y[i]), maxY = std::max(maxY, points.y[i]);
+        lowest_ = std::min(lowest_, static_cast<float>(points.z[i]));
+        highest_ = std::max(highest_, static_cast<float>(points.z[i]));
+    }
+    auto tilesAcross = [&](double extent) { return static_cast<std::size_t>(extent / side_) + 1; };
+    while (static_cast<double>(tilesAcross(maxX - minX_)) * static_cast<double>(tilesAcross(maxY - minY_)) >
+           static_cast<double>(count) + 1024) {
+        side_ *= 2;
+    }
+    across_ = tilesAcross(maxX - minX_);
+    tiles_.resize(across_ * tilesAcross(maxY - minY_));
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!Kept(i)) continue;
+        SphereTile& tile = tiles_[TileOf(points.x[i], points.y[i])];
+        const std::array<float, 3> p = {static_cast<float>(points.x[i]), static_cast<float>(points.y[i]),
+                                        static_cast<float>(points.z[i])};
+        if (tile.count == 0) tile.low = tile.high = p;
+        for (int k = 0; k < 3; ++k) tile.low[k] = std::min(tile.low[k], p[k]), tile.high[k] = std::max(tile.high[k], p[k]);
+        ++tile.count;
+        tile.coarse += CoarseColumn(points.x[i], points.y[i]);
+    }
+    for (SphereTile& tile : tiles_) {
+        tile.first = static_cast<std::uint32_t>(spheres_);
+        spheres_ += tile.count;
+    }
+}
+
+std::size_t SphereLayout::TileOf(double x, double y) const {
+    return static_cast<std::size_t>((y - minY_) / side_) * across_ + static_cast<std::size_t>((x - minX_) / side_);
+}
+
+void SphereLayout::Place(float* out) const {
+    // Next free slot of each tile's coarse part and of the rest.
+    std::vector<std::uint32_t> coarseNext(tiles_.size()), fineNext(tiles_.size());
+    for (std::size_t t = 0; t < tiles_.size(); ++t) {
+        coarseNext[t] = tiles_[t].first;
+        fineNext[t] = tiles_[t].first + tiles_[t].coarse;
+    }
+    for (std::size_t i = 0; i < points_.x.size(); ++i) {
+        if (!Kept(i)) continue;
+        const double x = points_.x[i], y = points_.y[i];
+        const std::size_t t = TileOf(x, y);
+        const std::uint32_t slot = CoarseColumn(x, y) ? coarseNext[t]++ : fineNext[t]++;
+        float* p = out + 3 * static_cast<std::size_t>(slot);
+        p[0] = static_cast<float>(x), p[1] = static_cast<float>(y), p[2] = static_cast<float>(points_.z[i]);
+    }
+}
+
+namespace {
+
+// Whether the box, grown by `radius`, lies wholly on the outer side of one of
+// the six planes of the view volume (taken from the rows of `clip`).
+bool OutsideView(const SphereTile& tile, const std::array<double, 16>& clip, double radius) {
+    auto row = [&](int r, int k) { return clip[static_cast<std::size_t>(4 * k + r)]; };
+    for (int axis = 0; axis < 3; ++axis) {
+        for (double sign : {1.0, -1.0}) {
+            double plane[4];
+            for (int k = 0; k < 4; ++k) plane[k] = row(3, k) + sign * row(axis, k);
+            const double length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
+            // The box corner furthest along the plane's inward normal.
+            double reach = plane[3];
+            for (int k = 0; k < 3; ++k) reach += plane[k] * (plane[k] > 0 ? tile.high[k] : tile.low[k]);
+            // A small margin keeps the answer on the safe side of rounding.
+            if (reach < -(radius * 1.01 + 1e-3) * length) return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void VisibleRuns(const std::vector<SphereTile>& tiles, const std::array<double, 16>& clip, double radius,
+                 bool coarse, bool skipOutside, std::vector<std::int32_t>& firsts,
+                 std::vector<std::int32_t>& counts) {
+    firsts.clear();
+    counts.clear();
+    for (const SphereTile& tile : tiles) {
+        const std::uint32_t count = coarse ? tile.coarse : tile.count;
+        if (count == 0 || (skipOutside && OutsideView(tile, clip, radius))) continue;
+        const auto first = static_cast<std::int32_t>(tile.first);
+        if (!firsts.empty() && firsts.back() + counts.back() == first) {
+            counts.back() += static_cast<std::int32_t>(count);
+        } else {
+            firsts.push_back(first);
+            counts.push_back(static_cast<std::int32_t>(count));
+        }
+    }
+}

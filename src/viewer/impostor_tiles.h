@@ -1,0 +1,59 @@
+// The order in which the impostor buffer keeps the spheres, and the parts of
+// it a frame draws. Spheres are grouped by tiles of columns, so that a frame
+// skips every tile outside the view with one test; within a tile the spheres
+// of every other row and column come first, so that the reduced set drawn
+// while dragging is one leading run of each tile.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class SurfData;
+
+struct SphereTile {
+    std::uint32_t first = 0;   // slot of its first sphere
+    std::uint32_t count = 0;   // its spheres
+    std::uint32_t coarse = 0;  // of them, those of even x and even y, first
+    // Bounds of its sphere centres.
+    std::array<float, 3> low{}, high{};
+};
+
+class SphereLayout {
+public:
+    // Tiles of `side` columns a side over the points not marked in
+    // `leftOut` (empty: none is left out). Larger sides are taken for a
+    // point set spread so thinly that tiles would outnumber its points.
+    SphereLayout(const SurfData& points, const std::vector<bool>& leftOut, int side = 32);
+
+    std::size_t spheres() const { return spheres_; }
+    const std::vector<SphereTile>& tiles() const { return tiles_; }
+    // Lowest and highest z of all points, left out or not.
+    float lowest() const { return lowest_; }
+    float highest() const { return highest_; }
+
+    // Writes x, y and z of every kept point at its slot: 3 * spheres() floats.
+    void Place(float* out) const;
+
+private:
+    std::size_t TileOf(double x, double y) const;
+    bool Kept(std::size_t point) const { return leftOut_.empty() || !leftOut_[point]; }
+
+    const SurfData& points_;
+    const std::vector<bool>& leftOut_;
+    std::size_t spheres_ = 0;
+    double minX_ = 0, minY_ = 0, side_ = 32;
+    std::size_t across_ = 1;
+    float lowest_ = 0, highest_ = 0;
+    std::vector<SphereTile> tiles_;
+};
+
+// Runs of slots to draw for the view `clip` (projection times modelview,
+// column-major): the tiles any of whose spheres of `radius` may reach into
+// the view volume (every tile unless `skipOutside`), only their leading
+// coarse part when `coarse`. Adjacent runs are joined. Firsts and counts are
+// in spheres.
+void VisibleRuns(const std::vector<SphereTile>& tiles, const std::array<double, 16>& clip, double radius,
+                 bool coarse, bool skipOutside, std::vector<std::int32_t>& firsts,
+                 std::vector<std::int32_t>& counts);
