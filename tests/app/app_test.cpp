@@ -48,16 +48,6 @@ private:
     std::unique_ptr<XvfbServer> server_;
 };
 
-// Only matters in a sanitizer build. The open-files probe is preloaded ahead
-// of the sanitizer runtime. Leaks are not checked in the program: leaving the event
-// loop closes the display, which unloads the GL driver, and the driver's
-// allocations then have no symbols the suppressions could match; the
-// in-process viewer tests keep the check.
-std::string SanitizerOptionsForProgram() {
-    const char* inherited = getenv("ASAN_OPTIONS");
-    return std::string("ASAN_OPTIONS=") + (inherited ? inherited : "") + ":verify_asan_link_order=0:detect_leaks=0";
-}
-
 // One run of the program in a directory of its own.
 class Pelorin {
 public:
@@ -71,7 +61,7 @@ public:
             dir_.path(), PELORIN_PROGRAM, args,
             std::vector<std::string>{"LD_PRELOAD=" PELORIN_OPEN_FILES_PROBE,
                                      "PELORIN_OPEN_FILES_REPORT=" + (dir_ / "open-at-exit.txt"),
-                                     SanitizerOptionsForProgram()});
+                                     SanitizerOptionsForGlProgram()});
     }
 
     // Waits for the window; a failure leaves window() empty.
@@ -368,7 +358,7 @@ TEST(Snapshot, SavesThePictureAndQuitsOrPassesOnTheFailure) {
     TempDir dir("snapshot");
     WriteFile(dir / "data.txt", Terrain());
     ChildProcess run(dir.path(), "/bin/bash", {PELORIN_SNAPSHOT_SCRIPT, ".", "shot.png"},
-                     {std::string("PELORIN=") + PELORIN_PROGRAM, SanitizerOptionsForProgram()});
+                     {std::string("PELORIN=") + PELORIN_PROGRAM, SanitizerOptionsForGlProgram()});
     ASSERT_EQ(run.wait(60), 0) << run.errors();
     EXPECT_EQ(run.output(), "data prepared\nsnapshot written to " + (dir / "shot.png") + "\n");
 
@@ -386,7 +376,7 @@ TEST(Snapshot, SavesThePictureAndQuitsOrPassesOnTheFailure) {
     // A missing data file: the program's status, and no picture.
     TempDir empty("snapshot");
     ChildProcess failed(empty.path(), "/bin/bash", {PELORIN_SNAPSHOT_SCRIPT, ".", "shot.png"},
-                        {std::string("PELORIN=") + PELORIN_PROGRAM, SanitizerOptionsForProgram()});
+                        {std::string("PELORIN=") + PELORIN_PROGRAM, SanitizerOptionsForGlProgram()});
     EXPECT_EQ(failed.wait(60), 1);
     EXPECT_NE(failed.errors().find(kFileNotFound), std::string::npos);
     EXPECT_FALSE(std::ifstream(empty / "shot.png").good());

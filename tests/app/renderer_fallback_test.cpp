@@ -30,7 +30,9 @@ ProgramRun ShowAndQuit(const std::string& config, const std::vector<std::string>
     TempDir dir("fallback");
     WriteFile(dir / "data.txt", kTerrain);
     WriteFile(dir / "config.txt", config);
-    ChildProcess program(dir.path(), PELORIN_PROGRAM, {}, environment);
+    std::vector<std::string> full_environment = environment;
+    full_environment.push_back(SanitizerOptionsForGlProgram());
+    ChildProcess program(dir.path(), PELORIN_PROGRAM, {}, full_environment);
     ProgramRun run;
     const std::string window = WaitForWindow("Pelorin", 20);
     for (int tries = 0; !window.empty() && tries < 100; ++tries, usleep(100 * 1000)) {

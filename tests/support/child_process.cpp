@@ -60,3 +60,8 @@ std::optional<int> ChildProcess::wait(double timeout_seconds) {
 
 std::string ChildProcess::output() const { return ReadFile(dir_ + "/stdout.txt"); }
 std::string ChildProcess::errors() const { return ReadFile(dir_ + "/stderr.txt"); }
+
+std::string SanitizerOptionsForGlProgram() {
+    const char* inherited = getenv("ASAN_OPTIONS");
+    return std::string("ASAN_OPTIONS=") + (inherited ? inherited : "") + ":verify_asan_link_order=0:detect_leaks=0";
+}

@@ -36,3 +36,9 @@ private:
     std::optional<int> status_;
     std::string dir_;
 };
+
+// The ASAN_OPTIONS entry for running a GL program under a sanitizer build:
+// the test's own options, without the leak check at exit (leaving the event
+// loop unloads the GL driver, whose allocations can then no longer be
+// traced) and without the check on preloaded libraries.
+std::string SanitizerOptionsForGlProgram();

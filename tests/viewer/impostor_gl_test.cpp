@@ -5,6 +5,10 @@
 // while a button is held.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
+
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -311,5 +315,11 @@ TEST_F(Impostors, ReducedSetOnlyWhileAButtonIsHeldAndFramesAreSlow) {
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     testing::AddGlobalTestEnvironment(new ImpostorWindow);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+#ifdef __SANITIZE_ADDRESS__
+    // As in the viewer's other GL tests: check for leaks while the GL driver
+    // is still loaded and its allocations can be traced.
+    __lsan_do_leak_check();
+#endif
+    return result;
 }
