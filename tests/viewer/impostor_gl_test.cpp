@@ -6,9 +6,6 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#ifdef __SANITIZE_ADDRESS__
-#include <sanitizer/lsan_interface.h>
-#endif
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -22,6 +19,7 @@
 
 #include "impostor_renderer.h"
 #include "impostor_tiles.h"
+#include "gl_test_support.h"
 #include "picture.h"
 #include "surf_data.h"
 #include "temp_files.h"
@@ -57,24 +55,12 @@ private:
     std::unique_ptr<XvfbServer> server_;
 };
 
-Picture ReadWindow() {
-    onDisplay();
-    Picture picture;
-    picture.width = glutGet(GLUT_WINDOW_WIDTH);
-    picture.height = glutGet(GLUT_WINDOW_HEIGHT);
-    picture.rgb.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, picture.width, picture.height, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
-    return picture;
-}
-
 // The same view drawn by the display lists at `tesel`.
 Picture ListsPicture(int tesel) {
     renderer = Renderer::lists;
     sphereTesel = tesel;
     BuildDisplayLists();
-    const Picture picture = ReadWindow();
+    const Picture picture = DrawAndRead();
     glDeleteLists(sphereList, 2);
     sphereList = sceneList = 0;
     renderer = Renderer::impostors;
@@ -100,13 +86,7 @@ struct View {
 };
 
 std::unique_ptr<SurfData> Grid(const std::string& name, const std::vector<std::vector<int>>& rows) {
-    std::string text = std::to_string(rows.size()) + "\n";
-    for (const auto& row : rows) {
-        for (int h : row) text += std::to_string(h) + " ";
-        text += "\n";
-    }
-    WriteFile(*dir / name, text);
-    return std::make_unique<SurfData>(*dir / name);
+    return GridAt(*dir / name, rows);
 }
 
 std::vector<std::vector<int>> Hill(int size) {
@@ -141,7 +121,7 @@ TEST_F(Impostors, StartInPlaceOfTheListsAndBuildNone) {
     EXPECT_EQ(sphereList, 0u);
     EXPECT_EQ(sceneSpheres, example->x.size());
     // "+" and "-" change the value; the picture and the lists stay as they are.
-    const Picture before = ReadWindow();
+    const Picture before = DrawAndRead();
     const int tesel = sphereTesel;
     onKey('+', 0, 0);
     EXPECT_EQ(sphereTesel, tesel + 1);
@@ -149,7 +129,7 @@ TEST_F(Impostors, StartInPlaceOfTheListsAndBuildNone) {
     onKey('-', 0, 0);
     EXPECT_EQ(sphereTesel, tesel - 1);
     EXPECT_EQ(sphereList, 0u);
-    EXPECT_EQ(DifferingPixels(before, ReadWindow()), 0);
+    EXPECT_EQ(DifferingPixels(before, DrawAndRead()), 0);
 }
 
 // True spheres against the finest faceted ones: they differ at outlines and
@@ -159,7 +139,7 @@ TEST_F(Impostors, PictureOfTheExampleIsCloseToTessellation31) {
     for (const View& v : views) {
         SCOPED_TRACE("theta " + std::to_string(v.theta));
         v.Place();
-        const Picture impostors = ReadWindow();
+        const Picture impostors = DrawAndRead();
         const Picture lists = ListsPicture(31);
         EXPECT_GT(Shares(impostors).red, 0.05);
         EXPECT_GE(ShareWithinLevels(impostors, lists, 16), 0.95);
@@ -169,7 +149,7 @@ TEST_F(Impostors, PictureOfTheExampleIsCloseToTessellation31) {
 TEST_F(Impostors, HeightColoursRunFromVioletToYellow) {
     colourByHeight = true;
     View{0.4, 1.1, 12, 6, 8, 2}.Place();
-    const Picture picture = ReadWindow();
+    const Picture picture = DrawAndRead();
     long violet = 0, yellow = 0;
     for (std::size_t i = 0; i + 2 < picture.rgb.size(); i += 3) {
         const int r = picture.rgb[i], g = picture.rgb[i + 1], b = picture.rgb[i + 2];
@@ -268,11 +248,11 @@ TEST_F(Impostors, CullingAndSkippedTilesChangeNoPixel) {
             v.Place();
             cullHidden = false, impostorSkipOutsideTiles = false;
             BuildDisplayLists();
-            const Picture all = ReadWindow();
+            const Picture all = DrawAndRead();
             cullHidden = true, impostorSkipOutsideTiles = true;
             BuildDisplayLists();
             ASSERT_LT(sceneSpheres, grid->x.size());
-            const Picture culled = ReadWindow();
+            const Picture culled = DrawAndRead();
             skipped += sceneSpheres - impostorFrameSpheres;
             EXPECT_GT(Shares(all).red, 0.001);
             EXPECT_EQ(DifferingPixels(all, culled), 0);
@@ -293,10 +273,10 @@ TEST_F(Impostors, ReducedSetOnlyWhileAButtonIsHeldAndFramesAreSlow) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.threshold);
         impostorCoarseAfterSeconds = c.threshold;
-        const Picture rest = ReadWindow();
+        const Picture rest = DrawAndRead();
         const std::size_t full = impostorFrameSpheres;
         onMouseClick(GLUT_LEFT_BUTTON, GLUT_DOWN, 400, 300);
-        const Picture held = ReadWindow();
+        const Picture held = DrawAndRead();
         EXPECT_EQ(impostorFrameCoarse, c.coarse);
         if (c.coarse) {
             EXPECT_LT(impostorFrameSpheres, full / 3);
@@ -305,21 +285,11 @@ TEST_F(Impostors, ReducedSetOnlyWhileAButtonIsHeldAndFramesAreSlow) {
             EXPECT_EQ(DifferingPixels(rest, held), 0);
         }
         onMouseClick(GLUT_LEFT_BUTTON, GLUT_UP, 400, 300);
-        EXPECT_EQ(DifferingPixels(rest, ReadWindow()), 0);
+        EXPECT_EQ(DifferingPixels(rest, DrawAndRead()), 0);
         EXPECT_FALSE(impostorFrameCoarse);
     }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    testing::AddGlobalTestEnvironment(new ImpostorWindow);
-    const int result = RUN_ALL_TESTS();
-#ifdef __SANITIZE_ADDRESS__
-    // As in the viewer's other GL tests: check for leaks while the GL driver
-    // is still loaded and its allocations can be traced.
-    __lsan_do_leak_check();
-#endif
-    return result;
-}
+int main(int argc, char** argv) { return RunGlTests(argc, argv, new ImpostorWindow); }

@@ -6,9 +6,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#ifdef __SANITIZE_ADDRESS__
-#include <sanitizer/lsan_interface.h>
-#endif
 
 #include <algorithm>
 #include <array>
@@ -20,6 +17,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "gl_test_support.h"
 #include "picture.h"
 #include "queued_keys.h"
 #include "surf_data.h"
@@ -172,19 +170,6 @@ void ExpectMatrixNear(const Matrix& actual, const Matrix& expected, double toler
     for (int i = 0; i < 16; ++i) {
         EXPECT_NEAR(actual[i], expected[i], tolerance) << "element " << i;
     }
-}
-
-Picture DrawAndRead() {
-    onDisplay();
-    glFinish();
-    Picture picture;
-    picture.width = glutGet(GLUT_WINDOW_WIDTH);
-    picture.height = glutGet(GLUT_WINDOW_HEIGHT);
-    picture.rgb.resize(static_cast<std::size_t>(picture.width) * picture.height * 3);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, picture.width, picture.height, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
-    return picture;
 }
 
 class ViewerGl : public testing::Test {
@@ -609,15 +594,8 @@ TEST_F(ViewerGl, HugeTessellationIsCappedOnlyInTheSphereCall) {
 
 // ---- Hidden spheres ----
 
-// Heights as a data file: `rows` of equal length, the first number the size.
 std::unique_ptr<SurfData> Grid(const std::string& name, const std::vector<std::vector<int>>& rows) {
-    std::string text = std::to_string(rows.size()) + "\n";
-    for (const auto& row : rows) {
-        for (int h : row) text += std::to_string(h) + " ";
-        text += "\n";
-    }
-    WriteFile(*dir / name, text);
-    return std::make_unique<SurfData>(*dir / name);
+    return GridAt(*dir / name, rows);
 }
 
 std::vector<std::vector<int>> Block(int size, int height) {
@@ -900,15 +878,4 @@ TEST_F(ViewerOptIn, ColourByHeightRunsFromVioletAtTheLowestToYellowAtTheHighest)
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    testing::InitGoogleTest(&argc, argv);
-    testing::AddGlobalTestEnvironment(new ViewerWindow);
-    const int result = RUN_ALL_TESTS();
-#ifdef __SANITIZE_ADDRESS__
-    // The GL driver is unloaded on the way out, after which its allocations
-    // have no symbols to match the suppressions against; check while it is
-    // still loaded.
-    __lsan_do_leak_check();
-#endif
-    return result;
-}
+int main(int argc, char** argv) { return RunGlTests(argc, argv, new ViewerWindow); }
