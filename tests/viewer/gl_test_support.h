@@ -10,6 +10,9 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -19,6 +22,22 @@
 #include "surf_data.h"
 #include "temp_files.h"
 #include "viewer_callbacks.h"
+#include "xvfb_server.h"
+
+// Bounds the whole run, so a hung window fails it instead of blocking it,
+// and points DISPLAY at a private X server. The server stays up to the very
+// end of the process: the window and the GL driver outlive every test (see
+// RunGlTests), and stopping the server first would break the toolkit's
+// connection while it still holds it. It ends with this process.
+inline testing::AssertionResult StartPrivateDisplay(unsigned bound_seconds) {
+    alarm(bound_seconds);
+    // Kept in a static so the leak check sees it as still in use.
+    static const XvfbServer* server = nullptr;
+    server = new XvfbServer();
+    if (!server->ok()) return testing::AssertionFailure() << server->error();
+    setenv("DISPLAY", server->display().c_str(), 1);
+    return testing::AssertionSuccess();
+}
 
 // Draws a frame with the viewer's own display callback and reads it back.
 inline Picture DrawAndRead() {

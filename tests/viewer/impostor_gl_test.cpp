@@ -37,12 +37,9 @@ std::unique_ptr<SurfData> example;
 class ImpostorWindow : public testing::Environment {
 public:
     void SetUp() override {
-        alarm(120);  // a hung window fails the run instead of blocking it
+        ASSERT_TRUE(StartPrivateDisplay(120));
         dir = std::make_unique<TempDir>("impostors");
         ASSERT_FALSE(dir->path().empty());
-        server_ = std::make_unique<XvfbServer>();
-        ASSERT_TRUE(server_->ok()) << server_->error();
-        setenv("DISPLAY", server_->display().c_str(), 1);
         example = std::make_unique<SurfData>(PELORIN_EXAMPLE_DATA);
         ASSERT_EQ(example->x.size(), 1097u);
         sphereRadius = 0.6;  // the example's own
@@ -50,9 +47,6 @@ public:
         InitDisplay(example.get());
         for (int i = 0; i < 20; ++i) glutMainLoopEvent();
     }
-
-private:
-    std::unique_ptr<XvfbServer> server_;
 };
 
 // The same view drawn by the display lists at `tesel`.

@@ -61,7 +61,6 @@ struct ViewerSnapshot {
 };
 
 std::unique_ptr<TempDir> dir;
-XvfbServer* server = nullptr;
 std::unique_ptr<SurfData> points;
 std::unique_ptr<SurfData> noPoints;
 ViewerSnapshot startState;
@@ -102,16 +101,12 @@ int RedisplaysAfter(const std::function<void()>& action) {
 class ViewerWindow : public testing::Environment {
 public:
     void SetUp() override {
-        alarm(120);  // a hung window fails the run instead of blocking it
+        ASSERT_TRUE(StartPrivateDisplay(120));
         dir = std::make_unique<TempDir>("viewer");
         ASSERT_FALSE(dir->path().empty());
         // A 3 by 3 grid: a hill of 15 points about (1, 1).
         WriteFile(*dir / "data.txt", "3\n0 1 0 \n1 2 1 \n0 1 0 \n");
         WriteFile(*dir / "empty.txt", "1\n-1 \n");
-
-        server = new XvfbServer();
-        ASSERT_TRUE(server->ok()) << server->error();
-        setenv("DISPLAY", server->display().c_str(), 1);
 
         points = std::make_unique<SurfData>(*dir / "data.txt");
         noPoints = std::make_unique<SurfData>(*dir / "empty.txt");
@@ -125,10 +120,8 @@ public:
         ASSERT_GT(displayCount, 0) << "the window was never drawn";
         glGetDoublev(GL_PROJECTION_MATRIX, firstFrameProjection.data());
     }
-    // The window and its server stay up to the very end of the process:
-    // closing the window would unload the GL driver before the leak check
-    // (see main), and stopping the server first would break the toolkit's
-    // connection while it still holds it. The server ends with this process.
+    // The window stays up to the very end of the process: closing it would
+    // unload the GL driver before the leak check.
     void TearDown() override { dir.reset(); }
 };
 
