@@ -33,11 +33,11 @@
 #include <vector>
 
 #include "config_store.h"
-#include "impostor_renderer.h"
 #include "surf_data.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
-#include "viewer_cull.h"
+#include "hidden_spheres.h"
+#include "viewer_camera.h"
 #include "viewer_state.h"
 
 namespace {
@@ -116,16 +116,16 @@ void Views(const SurfData& points) {
             views.push_back({theta, near_phis[k / 2], 25, size / 3 + k, size / 2 - k, 10});
         }
     }
-    const std::vector<bool> enclosed = EnclosedPoints(points, sphereRadius, sphereTesel);
+    const std::vector<bool> enclosed = EnclosedPoints(points, scene.survey(), sphereRadius, sphereTesel);
     for (std::size_t v = 0; v < views.size(); ++v) {
         camTheta = views[v].theta, camPhi = views[v].phi, camDistance = views[v].distance;
         centerX = views[v].cx, centerY = views[v].cy, centerZ = views[v].cz;
-        cullHidden = false;
+        displayOptions.cullHidden = false;
         BuildDisplayLists();
         const std::vector<unsigned char> all = Picture();
         std::size_t red = 0;
         for (std::size_t i = 0; i < all.size(); i += 3) red += all[i] > all[i + 1] + 40;
-        cullHidden = true;
+        displayOptions.cullHidden = true;
         BuildDisplayLists();
         const std::vector<unsigned char> culled = Picture();
         std::vector<std::size_t> differing;
@@ -143,7 +143,7 @@ void Views(const SurfData& points) {
         }
         std::printf("view %zu theta %.3f phi %.3f distance %.1f differing %zu enclosed-shown %zu red %zu drawn %zu\n",
                     v, views[v].theta, views[v].phi, views[v].distance, differing.size(), enclosedShown, red,
-                    sceneSpheres);
+                    scene.spheres());
     }
 }
 
@@ -187,7 +187,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 20; ++i) glutMainLoopEvent();
     onResize(800, 600);
     TimedFrame();
-    std::printf("renderer %s\nspheres %zu\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)), sceneSpheres);
+    std::printf("renderer %s\nspheres %zu\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)), scene.spheres());
 
     std::vector<double> times;
     if (std::strcmp(argv[1], "frames") == 0) {
@@ -220,9 +220,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!times.empty()) std::printf("median %.9f\n", Median(times));
-    std::printf("drawing %s\n", renderer == Renderer::impostors ? "impostors" : "lists");
-    if (renderer == Renderer::impostors) {
-        std::printf("last-frame %zu spheres%s\n", impostorFrameSpheres, impostorFrameCoarse ? " coarse" : "");
+    std::printf("drawing %s\n", scene.active() == Renderer::impostors ? "impostors" : "lists");
+    if (scene.active() == Renderer::impostors) {
+        std::printf("last-frame %zu spheres%s\n", scene.impostors().lastFrameSpheres(), scene.impostors().lastFrameCoarse() ? " coarse" : "");
     }
     return 0;
 }

@@ -1,10 +1,14 @@
 // The scene builder and the GLUT callbacks that InitDisplay registers.
 #pragma once
 
-// Compiles a new sphere list and a new scene list from the current settings
-// and point set, and releases the lists of the previous build. Needs the
-// window's OpenGL context to be current.
+// Makes the scene ready for the current settings and point set: with the
+// display lists, compiles a new sphere list and a new scene list and
+// releases those of the previous build. Needs the window's OpenGL context to
+// be current.
 void BuildDisplayLists();
+
+// Draws the current view into the back buffer, without showing it.
+void DrawFrame();
 
 void onDisplay();
 void onResize(int width, int height);

@@ -1,23 +1,12 @@
 #include <GL/freeglut.h>
 
-#include <cmath>
-
+#include "extended_keys.h"
 #include "viewer_callbacks.h"
+#include "viewer_camera.h"
 #include "viewer_state.h"
 #include "window_events.h"
 
 namespace {
-
-// The polar angle stays off 0, where the view direction would be parallel to
-// the up vector and the camera would lose its orientation.
-const double camPhiMin = 0.00001;
-const double camPhiMax = M_PI;
-const double camDistanceMin = 0.00001;
-// Far beyond any view worth having, yet finite: without it some 10 000 steps
-// out make the distance infinite, and no step in brings the view back.
-const double camDistanceMax = 1e12;
-const double zoomFactor = 1.075;
-const double panRatePerDistance = 0.002;
 
 // Rebuilding a large scene takes seconds; when several "+" and "-" wait in
 // the queue, only the last one that changes the tessellation rebuilds.
@@ -44,46 +33,23 @@ void onMouseClick(int button, int state, int x, int y) {
 void onMouseDrag(int x, int y) {
     const int dx = x - lastX;
     const int dy = y - lastY;
-
+    OrbitCamera camera = CurrentCamera();
     if (dragMode == 1) {
-        // 0.18 degrees per pixel.
-        camTheta = camTheta - dx * M_PI * 2 * 0.0005;
-        camPhi = camPhi - dy * M_PI * 2 * 0.0005;
+        camera = Orbited(camera, dx, dy);
     } else if (dragMode == 2) {
-        // On the ground plane the screen's rightward direction is
-        // (-sin θ, cos θ) and its downward one (cos θ, sin θ); moving the
-        // centre against the drag makes the scene follow the pointer, and the
-        // step grows with the eye's distance.
-        const double theta = camTheta;
-        const double distance = camDistance;
-        centerX = centerX - (dy * std::cos(theta) - dx * std::sin(theta)) * distance * panRatePerDistance;
-        centerY = centerY - (dx * std::cos(theta) + dy * std::sin(theta)) * distance * panRatePerDistance;
+        camera = Panned(camera, dx, dy);
     }
-
-    if (camPhi < camPhiMin) camPhi = camPhiMin;
-    if (camPhi > camPhiMax) camPhi = camPhiMax;
-
+    camera.phi = HeldPolarAngle(camera.phi);
+    StoreCamera(camera);
     lastX = x;
     lastY = y;
     glutPostRedisplay();
 }
 
 void onWheelChange(int, int direction, int, int) {
-    // Steps out past the far bound are counted rather than taken, and steps
-    // in pay them back first, so as many steps in as went out always return
-    // to the same view.
-    if (direction == 1) {
-        if (zoomStepsPastBound > 0) {
-            --zoomStepsPastBound;
-        } else {
-            camDistance = camDistance / zoomFactor;
-        }
-    } else if (camDistance * zoomFactor > camDistanceMax) {
-        ++zoomStepsPastBound;
-    } else {
-        camDistance = camDistance * zoomFactor;
-    }
-    if (camDistance < camDistanceMin) camDistance = camDistanceMin;
+    const WheelZoom zoom = Wheeled({camDistance, zoomStepsPastBound}, direction);
+    camDistance = zoom.distance;
+    zoomStepsPastBound = zoom.stepsPastBound;
     glutPostRedisplay();
 }
 
@@ -117,6 +83,8 @@ void onKey(unsigned char key, int, int) {
             glutLeaveMainLoop();
             break;
         default:
+            // Every other key does nothing, unless the extended keys are on.
+            if (displayOptions.extendedKeys) onExtendedKey(key);
             break;
     }
 }

@@ -1,35 +1,30 @@
 #include "viewer_state.h"
 
-#include "choice_setting.h"
+#include <GL/freeglut.h>
 
 // The integer lookup below writes to standard error while static objects are
 // still being built; including the stream header here makes the standard
 // streams ready before this file's objects, whatever the link order.
 #include <iostream>
 
-// Everything below is zero until InitDisplay assigns it, except the two
-// sphere settings, which come from the viewer's own configuration store.
+// Everything below is zero until InitDisplay assigns it, except the
+// settings, which come from the viewer's own configuration store.
 
 SurfData* data = nullptr;
 
-// Must stay defined before the two settings: they are read from it during
-// the same static initialisation, in order of definition.
+// Must stay defined before the settings: they are read from it during the
+// same static initialisation, in order of definition, every key in the order
+// ReadSceneSettings gives.
 ConfigStore viewerConfig("config.txt", nullptr, nullptr, nullptr);
-double sphereRadius = viewerConfig.lookup("display/sphere-r", 0.75);
-int sphereTesel = viewerConfig.lookup("display/sphere-tesel", 6);
-// The floating-point lookup writes nothing, so this key adds no diagnostic.
-bool cullHidden = viewerConfig.lookup("display/cull-hidden", 0.0) == 1.0;
-bool fitView = viewerConfig.lookup("display/fit-view", 0.0) == 1.0;
-bool colourByHeight = ChoiceSetting(viewerConfig, "display/colour", {"red", "height"}) == 1;
-Renderer renderer = ChoiceSetting(viewerConfig, "display/renderer", {"lists", "impostors"}) == 1
-                        ? Renderer::impostors
-                        : Renderer::lists;
+namespace {
+const SceneSettings configured = ReadSceneSettings(viewerConfig);
+}  // namespace
+double sphereRadius = configured.sphereRadius;
+int sphereTesel = configured.sphereTesel;
+DisplayOptions displayOptions = configured.options;
 
 int windowWidth;
 int windowHeight;
-int viewportWidth;
-int viewportHeight;
-bool windowOversized;
 
 float fieldOfView;
 float nearPlane;
@@ -38,7 +33,6 @@ float farPlane;
 double camDistance;
 double camTheta;
 double camPhi;
-long zoomStepsPastBound;
 double centerX;
 double centerY;
 double centerZ;
@@ -48,9 +42,12 @@ double upZ;
 
 GLuint sphereList;
 GLuint sceneList;
-std::size_t sceneSpheres;
-std::size_t listBuilds;
 
 int dragMode;
 int lastX;
 int lastY;
+
+// The lists draw the toolkit's own sphere.
+SceneRenderer scene(glutSolidSphere);
+long zoomStepsPastBound;
+WindowArea windowArea;

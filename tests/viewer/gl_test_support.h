@@ -18,10 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "grid_file.h"
 #include "picture.h"
 #include "surf_data.h"
 #include "temp_files.h"
 #include "viewer_callbacks.h"
+#include "viewer_state.h"
 #include "xvfb_server.h"
 
 // Bounds the whole run, so a hung window fails it instead of blocking it,
@@ -39,9 +41,8 @@ inline testing::AssertionResult StartPrivateDisplay(unsigned bound_seconds) {
     return testing::AssertionSuccess();
 }
 
-// Draws a frame with the viewer's own display callback and reads it back.
-inline Picture DrawAndRead() {
-    onDisplay();
+// What the back buffer holds.
+inline Picture ReadFrame() {
     glFinish();
     Picture picture;
     picture.width = glutGet(GLUT_WINDOW_WIDTH);
@@ -53,15 +54,17 @@ inline Picture DrawAndRead() {
     return picture;
 }
 
-// Heights as a data file at `path`, loaded: `rows` of equal length.
-inline std::unique_ptr<SurfData> GridAt(const std::string& path, const std::vector<std::vector<int>>& rows) {
-    std::string text = std::to_string(rows.size()) + "\n";
-    for (const auto& row : rows) {
-        for (int h : row) text += std::to_string(h) + " ";
-        text += "\n";
-    }
-    WriteFile(path, text);
-    return std::make_unique<SurfData>(path);
+// Draws a frame with the viewer's own display callback and reads it back.
+inline Picture DrawAndRead() {
+    onDisplay();
+    return ReadFrame();
+}
+
+// Puts `points` on show, surveyed anew: a test's grid may take the address
+// of one freed before it.
+inline void ShowPoints(SurfData* points) {
+    data = points;
+    scene.Show(*points);
 }
 
 // Runs every test with `window` as the environment. The GL driver is

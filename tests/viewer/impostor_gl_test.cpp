@@ -17,13 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "impostor_renderer.h"
-#include "impostor_tiles.h"
 #include "gl_test_support.h"
 #include "picture.h"
 #include "surf_data.h"
 #include "temp_files.h"
-#include "true_sphere_cull.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
 #include "viewer_state.h"
@@ -43,21 +40,22 @@ public:
         example = std::make_unique<SurfData>(PELORIN_EXAMPLE_DATA);
         ASSERT_EQ(example->x.size(), 1097u);
         sphereRadius = 0.6;  // the example's own
-        renderer = Renderer::impostors;
+        displayOptions.renderer = Renderer::impostors;
         InitDisplay(example.get());
         for (int i = 0; i < 20; ++i) glutMainLoopEvent();
     }
 };
 
-// The same view drawn by the display lists at `tesel`.
+// The same view drawn by the display lists at `tesel`, with the matrices
+// the viewer's frame leaves.
 Picture ListsPicture(int tesel) {
-    renderer = Renderer::lists;
-    sphereTesel = tesel;
-    BuildDisplayLists();
-    const Picture picture = DrawAndRead();
-    glDeleteLists(sphereList, 2);
-    sphereList = sceneList = 0;
-    renderer = Renderer::impostors;
+    ListRenderer lists(glutSolidSphere);
+    lists.Build(*data, scene.survey(), sphereRadius, tesel, displayOptions);
+    DrawAndRead();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    lists.Draw();
+    const Picture picture = ReadFrame();
+    glDeleteLists(lists.sphereList(), 2);
     return picture;
 }
 
@@ -98,22 +96,21 @@ protected:
     void TearDown() override { Reset(); }
     static void Reset() {
         View{5 * M_PI / 4, M_PI / 4, 30, 10, 10, 0}.Place();
-        data = example.get();
+        ShowPoints(example.get());
         sphereRadius = 0.6;
-        cullHidden = false;
-        colourByHeight = false;
-        impostorSkipOutsideTiles = true;
-        impostorCoarseAfterSeconds = 1.0 / 25;
+        displayOptions.cullHidden = false;
+        displayOptions.colourByHeight = false;
+        scene.impostors().skipOutsideTiles = true;
+        scene.impostors().coarseAfterSeconds = 1.0 / 25;
         dragMode = 0;
-        ForgetImpostorBuffers();
         BuildDisplayLists();
     }
 };
 
 TEST_F(Impostors, StartInPlaceOfTheListsAndBuildNone) {
-    EXPECT_EQ(renderer, Renderer::impostors);
+    EXPECT_EQ(scene.active(), Renderer::impostors);
     EXPECT_EQ(sphereList, 0u);
-    EXPECT_EQ(sceneSpheres, example->x.size());
+    EXPECT_EQ(scene.spheres(), example->x.size());
     // "+" and "-" change the value; the picture and the lists stay as they are.
     const Picture before = DrawAndRead();
     const int tesel = sphereTesel;
@@ -141,7 +138,7 @@ TEST_F(Impostors, PictureOfTheExampleIsCloseToTessellation31) {
 }
 
 TEST_F(Impostors, HeightColoursRunFromVioletToYellow) {
-    colourByHeight = true;
+    displayOptions.colourByHeight = true;
     View{0.4, 1.1, 12, 6, 8, 2}.Place();
     const Picture picture = DrawAndRead();
     long violet = 0, yellow = 0;
@@ -153,68 +150,6 @@ TEST_F(Impostors, HeightColoursRunFromVioletToYellow) {
     EXPECT_EQ(Shares(picture).red, 0);
     EXPECT_GT(violet, 1000);
     EXPECT_GT(yellow, 100);
-}
-
-TEST(TrueSphereCull, RuleHoldsForRadiiBetweenHalfRootTwoAndOne) {
-    const struct {
-        double radius;
-        bool holds;
-    } cases[] = {{0.5, false}, {0.7071, false}, {0.7072, true}, {0.75, true}, {0.999, true}, {1.0, false}, {-0.8, false}};
-    for (const auto& c : cases) EXPECT_EQ(NeighboursEncloseTrueSphere(c.radius), c.holds) << c.radius;
-}
-
-// A tile is skipped only when all its spheres lie outside the view volume;
-// the identity view's volume is the cube [-1, 1]^3. Slots 0..39, ten a tile,
-// four of them coarse.
-TEST(SphereTiles, SkippedOnlyWhenNoSphereReachesIntoTheView) {
-    auto tile = [](std::uint32_t first, std::array<float, 3> low, std::array<float, 3> high) {
-        SphereTile t;
-        t.first = first, t.count = 10, t.coarse = 4, t.low = low, t.high = high;
-        return t;
-    };
-    const std::vector<SphereTile> tiles = {
-        tile(0, {0, 0, 0}, {0.5f, 0.5f, 0.5f}),           // inside
-        tile(10, {1.3f, 0, 0}, {2, 0.5f, 0.5f}),          // 0.3 beyond x = 1: spheres reach in
-        tile(20, {0, -2, -2}, {0.5f, -1.5f, 0.5f}),       // 0.5 beyond y = -1: none does
-        tile(30, {-0.5f, 0, -1.35f}, {0.5f, 0.5f, -1.3f}),  // 0.3 beyond the near plane
-    };
-    std::array<double, 16> identity{};
-    for (std::size_t i = 0; i < 16; i += 5) identity[i] = 1;
-    const struct {
-        bool coarse, skip;
-        std::vector<std::int32_t> firsts, counts;
-    } cases[] = {
-        {false, true, {0, 30}, {20, 10}},
-        {true, true, {0, 10, 30}, {4, 4, 4}},
-        {false, false, {0}, {40}},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::int32_t> firsts, counts;
-        VisibleRuns(tiles, identity, 0.4, c.coarse, c.skip, firsts, counts);
-        EXPECT_EQ(firsts, c.firsts);
-        EXPECT_EQ(counts, c.counts);
-    }
-}
-
-// The coarse columns (even x and y) lead each tile; every kept point has
-// one slot.
-TEST(SphereTiles, CoarseColumnsFirstInEveryTile) {
-    const auto grid = Grid("layout.txt", {{1, 0, 0}, {0, 2, 0}, {0, 0, 0}});
-    std::vector<bool> leftOut(grid->x.size(), false);
-    leftOut[1] = true;  // (0, 0, 1)
-    const SphereLayout layout(*grid, leftOut, 2);
-    ASSERT_EQ(layout.spheres(), grid->x.size() - 1);
-    std::vector<float> slots(3 * layout.spheres(), -1);
-    layout.Place(slots.data());
-    std::vector<std::array<float, 3>> placed;
-    for (std::size_t i = 0; i < slots.size(); i += 3) placed.push_back({slots[i], slots[i + 1], slots[i + 2]});
-    // Tiles of 2x2 columns: (0..1, 0..1), (2, 0..1), (0..1, 2), (2, 2).
-    const std::vector<std::array<float, 3>> expected = {
-        {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 1, 1}, {1, 1, 2}, {2, 0, 0}, {2, 1, 0},
-        {0, 2, 0}, {1, 2, 0}, {2, 2, 0}};
-    EXPECT_EQ(placed, expected);
-    EXPECT_EQ(layout.lowest(), 0);
-    EXPECT_EQ(layout.highest(), 2);
 }
 
 // Leaving out enclosed spheres and the tiles outside the view changes no
@@ -234,20 +169,20 @@ TEST_F(Impostors, CullingAndSkippedTilesChangeNoPixel) {
     sphereRadius = 0.75;
     std::size_t skipped = 0;
     int file = 0;
-    for (const Scene& scene : scenes) {
-        const auto grid = Grid("scene" + std::to_string(file++) + ".txt", scene.heights);
-        data = grid.get();
-        for (const View& v : scene.views) {
+    for (const Scene& terrain : scenes) {
+        const auto grid = Grid("scene" + std::to_string(file++) + ".txt", terrain.heights);
+        ShowPoints(grid.get());
+        for (const View& v : terrain.views) {
             SCOPED_TRACE("theta " + std::to_string(v.theta) + " distance " + std::to_string(v.distance));
             v.Place();
-            cullHidden = false, impostorSkipOutsideTiles = false;
+            displayOptions.cullHidden = false, scene.impostors().skipOutsideTiles = false;
             BuildDisplayLists();
             const Picture all = DrawAndRead();
-            cullHidden = true, impostorSkipOutsideTiles = true;
+            displayOptions.cullHidden = true, scene.impostors().skipOutsideTiles = true;
             BuildDisplayLists();
-            ASSERT_LT(sceneSpheres, grid->x.size());
+            ASSERT_LT(scene.spheres(), grid->x.size());
             const Picture culled = DrawAndRead();
-            skipped += sceneSpheres - impostorFrameSpheres;
+            skipped += scene.spheres() - scene.impostors().lastFrameSpheres();
             EXPECT_GT(Shares(all).red, 0.001);
             EXPECT_EQ(DifferingPixels(all, culled), 0);
         }
@@ -257,7 +192,7 @@ TEST_F(Impostors, CullingAndSkippedTilesChangeNoPixel) {
 
 TEST_F(Impostors, ReducedSetOnlyWhileAButtonIsHeldAndFramesAreSlow) {
     const auto grid = Grid("drag.txt", Hill(40));
-    data = grid.get();
+    ShowPoints(grid.get());
     BuildDisplayLists();
     View{0.7, 0.8, 60, 20, 20, 3}.Place();
     const struct {
@@ -266,21 +201,21 @@ TEST_F(Impostors, ReducedSetOnlyWhileAButtonIsHeldAndFramesAreSlow) {
     } cases[] = {{0, true}, {1e9, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.threshold);
-        impostorCoarseAfterSeconds = c.threshold;
+        scene.impostors().coarseAfterSeconds = c.threshold;
         const Picture rest = DrawAndRead();
-        const std::size_t full = impostorFrameSpheres;
+        const std::size_t full = scene.impostors().lastFrameSpheres();
         onMouseClick(GLUT_LEFT_BUTTON, GLUT_DOWN, 400, 300);
         const Picture held = DrawAndRead();
-        EXPECT_EQ(impostorFrameCoarse, c.coarse);
+        EXPECT_EQ(scene.impostors().lastFrameCoarse(), c.coarse);
         if (c.coarse) {
-            EXPECT_LT(impostorFrameSpheres, full / 3);
+            EXPECT_LT(scene.impostors().lastFrameSpheres(), full / 3);
             EXPECT_GT(DifferingPixels(rest, held), 1000);
         } else {
             EXPECT_EQ(DifferingPixels(rest, held), 0);
         }
         onMouseClick(GLUT_LEFT_BUTTON, GLUT_UP, 400, 300);
         EXPECT_EQ(DifferingPixels(rest, DrawAndRead()), 0);
-        EXPECT_FALSE(impostorFrameCoarse);
+        EXPECT_FALSE(scene.impostors().lastFrameCoarse());
     }
 }
 

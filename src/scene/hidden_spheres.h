@@ -24,6 +24,7 @@
 #include <vector>
 
 class SurfData;
+struct PointSurvey;
 
 // Corner `slice` of ring `stack` of the sphere call's polyhedron (rings of
 // equal polar angle from the +z pole, corners of equal azimuth around them),
@@ -35,12 +36,21 @@ std::array<double, 3> SphereCorner(double radius, int tesel, int slice, int stac
 bool NeighboursEncloseSphere(double radius, int tesel);
 
 // For each point of `points`, whether its sphere is enclosed by its
-// neighbours; empty when no sphere is (the rule does not hold, or the points
-// are not whole-numbered columns of levels 0..h, which the grid loader
+// neighbours; empty when no sphere is (the rule does not hold, or the
+// survey found no whole-number columns of levels 0..h, which the grid loader
 // always gives and which the per-column lookup relies on).
-std::vector<bool> EnclosedPoints(const SurfData& points, double radius, int tesel);
+std::vector<bool> EnclosedPoints(const SurfData& points, const PointSurvey& survey, double radius, int tesel);
 
-// The part of that rule that does not depend on the spheres' shape: for each
+// The same rule for true spheres, as the impostors draw them: a sphere with
+// all 26 neighbours is shut inside them when each neighbour holds the square
+// of half-side 1/2 about its centre in every face of the cube of half-side 1
+// through it, which for a true sphere means a radius above sqrt(2)/2, the
+// distance to the square's corners; and the sphere must fit in that cube, a
+// radius below 1. No tessellation enters, and no picture changes.
+bool NeighboursEncloseTrueSphere(double radius);
+std::vector<bool> EnclosedTrueSpheres(const SurfData& points, const PointSurvey& survey, double radius);
+
+// The part of the rule that does not depend on the spheres' shape: for each
 // point, whether it stands above the ground layer with all 26 neighbours
-// present. Empty when no point does or the points are not such columns.
-std::vector<bool> SurroundedPoints(const SurfData& points);
+// present. Empty when the points are not such columns.
+std::vector<bool> SurroundedPoints(const SurfData& points, const PointSurvey& survey);

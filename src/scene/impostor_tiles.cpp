@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "point_survey.h"
 #include "surf_data.h"
 
 namespace {
@@ -13,19 +14,15 @@ bool CoarseColumn(double x, double y) { return Even(x) && Even(y); }
 
 }  // namespace
 
-SphereLayout::SphereLayout(const SurfData& points, const std::vector<bool>& leftOut, int side)
+SphereLayout::SphereLayout(const SurfData& points, const PointSurvey& survey, const std::vector<bool>& leftOut,
+                           int side)
     : points_(points), leftOut_(leftOut), side_(side > 0 ? side : 32) {
     const std::size_t count = points.x.size();
     if (count == 0) return;
-    double maxX = points.x[0], maxY = points.y[0];
-    minX_ = maxX, minY_ = maxY;
-    lowest_ = highest_ = static_cast<float>(points.z[0]);
-    for (std::size_t i = 0; i < count; ++i) {
-        minX_ = std::min(minX_, points.x[i]), maxX = std::max(maxX, points.x[i]);
-        minY_ = std::min(minY_, points.y[i]), maxY = std::max(maxY, points.y[i]);
-        lowest_ = std::min(lowest_, static_cast<float>(points.z[i]));
-        highest_ = std::max(highest_, static_cast<float>(points.z[i]));
-    }
+    minX_ = survey.lowest[0], minY_ = survey.lowest[1];
+    const double maxX = survey.highest[0], maxY = survey.highest[1];
+    lowest_ = static_cast<float>(survey.lowest[2]);
+    highest_ = static_cast<float>(survey.highest[2]);
     auto tilesAcross = [&](double extent) { return static_cast<std::size_t>(extent / side_) + 1; };
     while (static_cast<double>(tilesAcross(maxX - minX_)) * static_cast<double>(tilesAcross(maxY - minY_)) >
            static_cast<double>(count) + 1024) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 class SurfData;
+struct PointSurvey;
 
 struct SphereTile {
     std::uint32_t first = 0;   // slot of its first sphere
@@ -23,9 +24,10 @@ struct SphereTile {
 class SphereLayout {
 public:
     // Tiles of `side` columns a side over the points not marked in
-    // `leftOut` (empty: none is left out). Larger sides are taken for a
-    // point set spread so thinly that tiles would outnumber its points.
-    SphereLayout(const SurfData& points, const std::vector<bool>& leftOut, int side = 32);
+    // `leftOut` (empty: none is left out), within the extent `survey` found.
+    // Larger sides are taken for a point set spread so thinly that tiles
+    // would outnumber its points.
+    SphereLayout(const SurfData& points, const PointSurvey& survey, const std::vector<bool>& leftOut, int side = 32);
 
     std::size_t spheres() const { return spheres_; }
     const std::vector<SphereTile>& tiles() const { return tiles_; }

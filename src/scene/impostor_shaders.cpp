@@ -20,7 +20,7 @@ uniform mat4 projection;
 uniform float radius;
 uniform float nearDistance;
 uniform float farDistance;
-uniform vec2 frustumSlope;
+uniform vec4 slopeRange;
 uniform bool byHeight;
 uniform vec3 materialDiffuse;
 uniform vec3 materialAmbient;
@@ -78,9 +78,8 @@ void main() {
     // Outside the clip volume in x: the triangle is dropped as a whole.
     gl_Position = vec4(2.0, 0.0, 0.0, 1.0);
     if (d + radius <= nearDistance || d - radius >= farDistance) return;
-    vec2 limit = 1.01 * frustumSlope;
-    vec2 bx = clamp(SlopeBounds(c.x, d), -limit.x, limit.x);
-    vec2 by = clamp(SlopeBounds(c.y, d), -limit.y, limit.y);
+    vec2 bx = clamp(SlopeBounds(c.x, d), slopeRange.x, slopeRange.y);
+    vec2 by = clamp(SlopeBounds(c.y, d), slopeRange.z, slopeRange.w);
     if (bx.x >= bx.y || by.x >= by.y) return;
     float q = max(d - radius, 1.001 * nearDistance);
     // A right triangle with legs twice the rectangle's sides holds it.

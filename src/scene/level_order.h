@@ -6,6 +6,7 @@
 #include <vector>
 
 class SurfData;
+struct PointSurvey;
 
 struct LevelOrder {
     double lowest = 0;
@@ -16,6 +17,7 @@ struct LevelOrder {
     std::vector<std::size_t> start;
 };
 
-// Empty when there are no points, or when the levels are not whole numbers
-// within a range the grouping can hold (never so for a loaded grid).
-LevelOrder OrderByLevel(const SurfData& points);
+// Empty when there are no points, or when the survey found the levels not to
+// be whole numbers within a range the grouping can hold (never so for a
+// loaded grid).
+LevelOrder OrderByLevel(const SurfData& points, const PointSurvey& survey);

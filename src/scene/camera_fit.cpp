@@ -4,19 +4,9 @@
 #include <cmath>
 #include <cstddef>
 
-#include "surf_data.h"
+#include "point_survey.h"
 
 namespace {
-
-double Dot(const Point3& a, const Point3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
-Point3 Minus(const Point3& a, const Point3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
-Point3 Cross(const Point3& a, const Point3& b) {
-    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-Point3 Normalised(const Point3& v) {
-    const double length = std::sqrt(Dot(v, v));
-    return {v[0] / length, v[1] / length, v[2] / length};
-}
 
 std::array<Point3, 8> Corners(const Bounds& box) {
     std::array<Point3, 8> corners;
@@ -36,25 +26,23 @@ Point3 Bounds::middle() const {
     return {(lowest[0] + highest[0]) / 2, (lowest[1] + highest[1]) / 2, (lowest[2] + highest[2]) / 2};
 }
 
-Bounds SphereBounds(const SurfData& points, double radius) {
+Bounds SphereBounds(const PointSurvey& survey, double radius) {
     Bounds box;
-    const std::size_t count = points.x.size();
-    if (count == 0) return box;
+    if (survey.empty()) return box;
     box.empty = false;
-    box.lowest = box.highest = {points.x[0], points.y[0], points.z[0]};
-    for (std::size_t i = 1; i < count; ++i) {
-        const Point3 p = {points.x[i], points.y[i], points.z[i]};
-        for (std::size_t axis = 0; axis < 3; ++axis) {
-            box.lowest[axis] = std::min(box.lowest[axis], p[axis]);
-            box.highest[axis] = std::max(box.highest[axis], p[axis]);
-        }
-    }
     const double grow = std::fabs(radius);
     for (std::size_t axis = 0; axis < 3; ++axis) {
-        box.lowest[axis] -= grow;
-        box.highest[axis] += grow;
+        box.lowest[axis] = survey.lowest[axis] - grow;
+        box.highest[axis] = survey.highest[axis] + grow;
     }
     return box;
+}
+
+OrbitCamera FittedCamera(OrbitCamera camera, const Bounds& box, double fovyDegrees, double aspect) {
+    if (box.empty) return camera;
+    camera.centre = box.middle();
+    camera.distance = FitDistance(box, camera.theta, camera.phi, fovyDegrees, aspect, fitMargin);
+    return camera;
 }
 
 double FitDistance(const Bounds& box, double theta, double phi, double fovyDegrees, double aspect, double margin) {
@@ -91,4 +79,12 @@ ClipPlanes ClipPlanesFor(const Bounds& box, const Point3& eye, const Point3& cen
     const double farPlane = std::max(farthest * 1.01, 1e-3);
     const double nearPlane = std::max(nearest * 0.99, farPlane / farToNearLimit);
     return {nearPlane, farPlane};
+}
+
+Projection ProjectionHolding(Projection projection, const Bounds& box, const Point3& eye, const Point3& centre) {
+    if (box.empty) return projection;
+    const ClipPlanes planes = ClipPlanesFor(box, eye, centre);
+    projection.nearPlane = static_cast<float>(planes.nearPlane);
+    projection.farPlane = static_cast<float>(planes.farPlane);
+    return projection;
 }

@@ -1,0 +1,214 @@
+// The shader loader's header must come before any other OpenGL header.
+#include <epoxy/gl.h>
+
+#include "impostor_renderer.h"
+
+#include <time.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fixed_state.h"
+#include "height_colours.h"
+#include "hidden_spheres.h"
+#include "impostor_shaders.h"
+#include "point_survey.h"
+#include "surf_data.h"
+
+namespace {
+
+double Now() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Why the context cannot run the shaders, or "" if it can.
+std::string MissingSupport() {
+    if (!epoxy_is_desktop_gl()) return "the context is not desktop OpenGL";
+    const int version = epoxy_gl_version();
+    if (version < 33) {
+        return "OpenGL " + std::to_string(version / 10) + "." + std::to_string(version % 10) +
+               " is below the 3.3 the shaders need";
+    }
+    if (version < 40 && !epoxy_has_gl_extension("GL_ARB_texture_buffer_object_rgb32")) {
+        return "no buffer textures of three floats";
+    }
+    return "";
+}
+
+using Vec3f = std::array<float, 3>;
+
+Vec3f Rgb(const Rgba& c) { return {c[0], c[1], c[2]}; }
+Vec3f Product(const Rgba& a, const Rgba& b) { return {a[0] * b[0], a[1] * b[1], a[2] * b[2]}; }
+Vec3f Sum(const Rgba& a, const Rgba& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
+Vec3f Normalised(const Vec3f& v) {
+    const float n = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    return n > 0 ? Vec3f{v[0] / n, v[1] / n, v[2] / n} : Vec3f{0, 0, 1};
+}
+
+class Uniforms {
+public:
+    explicit Uniforms(unsigned program) : program_(program) {}
+    GLint operator()(const char* name) const { return glGetUniformLocation(program_, name); }
+    void Vec3(const char* name, const Vec3f& v) const { glUniform3f((*this)(name), v[0], v[1], v[2]); }
+    void Float(const char* name, double v) const { glUniform1f((*this)(name), static_cast<float>(v)); }
+    void Matrix(const char* name, const Matrix4& m) const {
+        std::array<float, 16> f;
+        for (std::size_t i = 0; i < 16; ++i) f[i] = static_cast<float>(m[i]);
+        glUniformMatrix4fv((*this)(name), 1, GL_FALSE, f.data());
+    }
+
+private:
+    unsigned program_;
+};
+
+// The light and material of the fixed state, so the spheres are lit as the
+// display lists light theirs. The light is given in eye space.
+void SetLighting(const Uniforms& set) {
+    const Lighting& l = sceneLighting;
+    const Vec3f toLight = Normalised(Rgb(l.lightPosition));
+    set.Vec3("lightDirection", toLight);
+    // A non-local viewer looks along -z: the half vector is L + (0, 0, 1).
+    set.Vec3("halfVector", Normalised({toLight[0], toLight[1], toLight[2] + 1}));
+    set.Vec3("ambientLight", Sum(l.sceneAmbient, l.lightAmbient));
+    set.Vec3("diffuseLight", Rgb(l.lightDiffuse));
+    set.Vec3("specularProduct", Product(l.lightSpecular, l.materialSpecular));
+    set.Float("shininess", l.materialShininess);
+    set.Float("alpha", l.materialDiffuse[3]);
+    set.Vec3("materialDiffuse", Rgb(l.materialDiffuse));
+    set.Vec3("materialAmbient", Rgb(l.materialAmbient));
+}
+
+void SetColours(const Uniforms& set, bool byHeight, float lowest, float highest) {
+    glUniform1i(set("byHeight"), byHeight ? 1 : 0);
+    set.Float("lowest", lowest);
+    set.Float("highest", highest);
+    std::array<GLfloat, 3 * impostorColourStops> stops;
+    for (int i = 0; i < impostorColourStops; ++i) {
+        const Colour c = ColourMapAt(static_cast<double>(i) / (impostorColourStops - 1));
+        std::memcpy(&stops[static_cast<std::size_t>(3 * i)], c.data(), sizeof c);
+    }
+    glUniform3fv(set("stops"), impostorColourStops, stops.data());
+    set.Float("ambientShare", AmbientFor({1, 1, 1})[0]);
+}
+
+// The slopes x/depth and y/depth that the view volume spans, with 1 % to
+// spare, for a projection whose x and y rows may be shifted off the axis (a
+// tile of a larger picture).
+std::array<float, 4> SlopeRange(const Matrix4& p) {
+    std::array<float, 4> range;
+    for (int axis = 0; axis < 2; ++axis) {
+        const double scale = p[static_cast<std::size_t>(5 * axis)], shift = p[static_cast<std::size_t>(8 + axis)];
+        const double middle = shift / scale, half = 1 / scale;
+        range[static_cast<std::size_t>(2 * axis)] = static_cast<float>(middle - 1.01 * half);
+        range[static_cast<std::size_t>(2 * axis + 1)] = static_cast<float>(middle + 1.01 * half);
+    }
+    return range;
+}
+
+}  // namespace
+
+std::string ImpostorRenderer::Start(bool refuse) {
+    const std::string missing = MissingSupport();
+    if (!missing.empty()) return missing;
+    std::string error;
+    program_ = BuildImpostorProgram(refuse, error);
+    if (program_ == 0) return error;
+    glGenBuffers(1, &buffer_);
+    glGenTextures(1, &texture_);
+    return "";
+}
+
+std::string ImpostorRenderer::Prepare(const SurfData& points, const PointSurvey& survey, double radius,
+                                      bool cullHidden) {
+    const FillKey key{&points, points.x.size(), radius, cullHidden};
+    if (filled_ && key == filledFor_) return "";
+    filled_ = false;
+
+    const std::vector<bool> leftOut = cullHidden ? EnclosedTrueSpheres(points, survey, radius) : std::vector<bool>();
+    const SphereLayout layout(points, survey, leftOut);
+    GLint texels = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &texels);
+    if (layout.spheres() > static_cast<std::size_t>(texels)) {
+        return std::to_string(layout.spheres()) + " spheres are more than a buffer texture holds (" +
+               std::to_string(texels) + ")";
+    }
+
+    // Written straight into the buffer's own memory, so the spheres are never
+    // held twice.
+    const auto bytes = static_cast<GLsizeiptr>(3 * sizeof(float) * (layout.spheres() > 0 ? layout.spheres() : 1));
+    // Earlier errors must not be taken for this allocation's.
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+    glBindBuffer(GL_TEXTURE_BUFFER, buffer_);
+    glBufferData(GL_TEXTURE_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
+    bool placed = glGetError() == GL_NO_ERROR;
+    if (placed && layout.spheres() > 0) {
+        void* memory = glMapBufferRange(GL_TEXTURE_BUFFER, 0, bytes, GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT);
+        placed = memory != nullptr;
+        if (placed) layout.Place(static_cast<float*>(memory));
+        placed = glUnmapBuffer(GL_TEXTURE_BUFFER) == GL_TRUE && placed;
+    }
+    glBindTexture(GL_TEXTURE_BUFFER, texture_);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGB32F, buffer_);
+    glBindTexture(GL_TEXTURE_BUFFER, 0);
+    glBindBuffer(GL_TEXTURE_BUFFER, 0);
+    if (!placed) return "a buffer of " + std::to_string(bytes) + " bytes for the spheres could not be filled";
+
+    tiles_ = layout.tiles();
+    lowestLevel_ = layout.lowest();
+    highestLevel_ = layout.highest();
+    spheres_ = layout.spheres();
+    radius_ = radius;
+    filledFor_ = key;
+    filled_ = true;
+    return "";
+}
+
+Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeight) const {
+    const Uniforms set(program_);
+    const Matrix4 projection = ProjectionMatrix(frame);
+    const Matrix4 modelview = ModelviewMatrix(frame);
+    set.Matrix("modelview", modelview);
+    set.Matrix("projection", projection);
+    set.Float("nearDistance", frame.projection.nearPlane);
+    set.Float("farDistance", frame.projection.farPlane);
+    const std::array<float, 4> slopes = SlopeRange(projection);
+    glUniform4f(set("slopeRange"), slopes[0], slopes[1], slopes[2], slopes[3]);
+    glUniform2f(set("depthTerms"), static_cast<float>(projection[10]), static_cast<float>(projection[14]));
+    set.Float("radius", radius_);
+    SetLighting(set);
+    SetColours(set, colourByHeight, lowestLevel_, highestLevel_);
+    return Multiply(projection, modelview);
+}
+
+void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight) {
+    const double start = Now();
+    lastFrameCoarse_ = frame.dragging && lastFullFrameSeconds_ > coarseAfterSeconds;
+
+    glUseProgram(program_);
+    const Matrix4 clip = SetUniforms(frame, colourByHeight);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_BUFFER, texture_);
+    glUniform1i(glGetUniformLocation(program_, "centres"), 0);
+
+    std::vector<std::int32_t> firsts, counts;
+    VisibleRuns(tiles_, clip, radius_, lastFrameCoarse_, skipOutsideTiles, firsts, counts);
+    lastFrameSpheres_ = 0;
+    for (std::size_t i = 0; i < firsts.size(); ++i) {
+        lastFrameSpheres_ += static_cast<std::size_t>(counts[i]);
+        firsts[i] *= impostorCorners;
+        counts[i] *= impostorCorners;
+    }
+    if (!firsts.empty()) {
+        glMultiDrawArrays(GL_TRIANGLES, firsts.data(), counts.data(), static_cast<GLsizei>(firsts.size()));
+    }
+    glBindTexture(GL_TEXTURE_BUFFER, 0);
+    glUseProgram(0);
+    glFinish();
+    if (!lastFrameCoarse_) lastFullFrameSeconds_ = Now() - start;
+}

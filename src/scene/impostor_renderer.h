@@ -1,0 +1,83 @@
+// The renderer of "display/renderer = impostors": every sphere a true sphere,
+// ray-cast per pixel from one triangle, lit with the fixed-function formulas
+// and the scene's light and material (or the height colours), with the depth
+// of the true surface. The GPU keeps three floats per drawn sphere. The
+// tessellation plays no part.
+//
+// It draws into whatever context is current when its functions are called,
+// always the same one.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "frame_view.h"
+#include "impostor_tiles.h"
+
+class SurfData;
+struct PointSurvey;
+
+class ImpostorRenderer {
+public:
+    // Sets the shader path up in the current context. Returns why it cannot
+    // (an OpenGL below 3.3 without buffer textures of three floats, or
+    // shaders that do not compile or link), or "" when it can. `refuse`
+    // makes the fragment shader one that does not compile, to test that
+    // path on any driver.
+    std::string Start(bool refuse);
+
+    // Fills the GPU buffer for these points, radius and cull setting, unless
+    // the last fill was for the same ones. Returns why the buffer cannot hold
+    // the spheres, or "".
+    std::string Prepare(const SurfData& points, const PointSurvey& survey, double radius, bool cullHidden);
+
+    // Makes the next Prepare fill afresh, for a point set that changed in place.
+    void Forget() { filled_ = false; }
+
+    // Draws every tile that can reach into the frame's view volume, and only
+    // every other row and column of them while the frame is dragged and the
+    // latest full frame took longer than coarseAfterSeconds. Ends with
+    // glFinish, so a full frame's time is known.
+    void Draw(const FrameView& frame, bool colourByHeight);
+
+    // Spheres in the buffer, and drawn by the latest frame.
+    std::size_t spheres() const { return spheres_; }
+    std::size_t lastFrameSpheres() const { return lastFrameSpheres_; }
+    bool lastFrameCoarse() const { return lastFrameCoarse_; }
+
+    // Full frames slower than this give way to the reduced set while
+    // dragging: 1/25 s, below which motion still looks smooth.
+    double coarseAfterSeconds = 1.0 / 25;
+    // Whether frames leave out the tiles outside the view; turned off only to
+    // compare pictures.
+    bool skipOutsideTiles = true;
+
+private:
+    struct FillKey {
+        const SurfData* points = nullptr;
+        std::size_t count = 0;
+        double radius = 0;
+        bool cull = false;
+        bool operator==(const FillKey& o) const {
+            return points == o.points && count == o.count && radius == o.radius && cull == o.cull;
+        }
+    };
+
+    // Sets the camera, light and colour uniforms; returns the frame's
+    // projection times modelview, to cull the tiles with.
+    Matrix4 SetUniforms(const FrameView& frame, bool colourByHeight) const;
+
+    unsigned program_ = 0;
+    unsigned buffer_ = 0;
+    unsigned texture_ = 0;
+    std::vector<SphereTile> tiles_;
+    float lowestLevel_ = 0, highestLevel_ = 0;
+    double radius_ = 0;
+    bool filled_ = false;
+    FillKey filledFor_;
+    std::size_t spheres_ = 0;
+    std::size_t lastFrameSpheres_ = 0;
+    bool lastFrameCoarse_ = false;
+    double lastFullFrameSeconds_ = 0;
+};

@@ -1,0 +1,119 @@
+#include <epoxy/gl.h>
+
+#include "list_renderer.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "fixed_state.h"
+#include "height_colours.h"
+#include "hidden_spheres.h"
+#include "level_order.h"
+#include "point_survey.h"
+#include "scene_settings.h"
+#include "surf_data.h"
+
+namespace {
+
+// Counts below 1 need no cap: the sphere call draws nothing for them.
+int CappedTesel(int tesel) { return tesel > sphereTeselCap ? sphereTeselCap : tesel; }
+
+void SetMaterial(const Colour& diffuse, const Colour& ambient) {
+    const GLfloat ambientRgba[] = {ambient[0], ambient[1], ambient[2], 1.0f};
+    const GLfloat diffuseRgba[] = {diffuse[0], diffuse[1], diffuse[2], 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambientRgba);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuseRgba);
+}
+
+void SetMaterialColour(const Colour& diffuse) { SetMaterial(diffuse, AmbientFor(diffuse)); }
+
+class SceneCompiler {
+public:
+    SceneCompiler(const SurfData& points, unsigned sphereList, const std::vector<bool>& enclosed)
+        : points_(points), sphereList_(sphereList), enclosed_(enclosed) {}
+
+    void Sphere(std::size_t i) {
+        if (!enclosed_.empty() && enclosed_[i]) return;
+        ++spheres;
+        glPushMatrix();
+        glTranslated(points_.x[i], points_.y[i], points_.z[i]);
+        glCallList(sphereList_);
+        glPopMatrix();
+    }
+
+    // The material changes once per level, not once per sphere.
+    void ByLevel(const PointSurvey& survey) {
+        const LevelOrder levels = OrderByLevel(points_, survey);
+        for (std::size_t k = 0; k + 1 < levels.start.size(); ++k) {
+            if (levels.start[k] == levels.start[k + 1]) continue;
+            const double level = levels.lowest + static_cast<double>(k);
+            SetMaterialColour(HeightColour(level, levels.lowest, levels.highest));
+            for (std::size_t j = levels.start[k]; j < levels.start[k + 1]; ++j) Sphere(levels.order[j]);
+        }
+        // Points the grouping cannot order keep the order they were loaded in.
+        if (levels.order.empty()) {
+            for (std::size_t i = 0; i < points_.x.size(); ++i) {
+                SetMaterialColour(HeightColour(points_.z[i], survey.lowest[2], survey.highest[2]));
+                Sphere(i);
+            }
+        }
+        // The material outlives the list: the red one is put back for any
+        // drawing that follows.
+        const Lighting& l = sceneLighting;
+        SetMaterial({l.materialDiffuse[0], l.materialDiffuse[1], l.materialDiffuse[2]},
+                    {l.materialAmbient[0], l.materialAmbient[1], l.materialAmbient[2]});
+    }
+
+    void InOrder() {
+        for (std::size_t i = 0; i < points_.x.size(); ++i) Sphere(i);
+    }
+
+    std::size_t spheres = 0;
+
+private:
+    const SurfData& points_;
+    unsigned sphereList_;
+    const std::vector<bool>& enclosed_;
+};
+
+}  // namespace
+
+void ListRenderer::Build(const SurfData& points, const PointSurvey& survey, double radius, int tesel,
+                         const DisplayOptions& options) {
+    const unsigned previous = sphereList_;
+    ++builds_;
+    sphereList_ = glGenLists(2);
+
+    const int capped = CappedTesel(tesel);
+    glNewList(sphereList_, GL_COMPILE);
+    glPushMatrix();
+    drawSphere_(radius, capped, capped);
+    glPopMatrix();
+    glEndList();
+
+    // Spheres enclosed by their neighbours can be left out only when asked:
+    // by default every point is drawn.
+    const std::vector<bool> enclosed =
+        options.cullHidden ? EnclosedPoints(points, survey, radius, capped) : std::vector<bool>();
+
+    // One translated instance of the sphere per point, so a frame costs a
+    // single list call and the point arrays are walked only here. Back faces
+    // are not culled either: at a sphere's outline a back face can tie in
+    // depth with the front face sharing its edge and win the pixel, so
+    // culling it would change the picture.
+    SceneCompiler compile(points, sphereList_, enclosed);
+    glNewList(sceneList(), GL_COMPILE);
+    if (options.colourByHeight) {
+        compile.ByLevel(survey);
+    } else {
+        compile.InOrder();
+    }
+    glEndList();
+    spheres_ = compile.spheres;
+
+    // Without this every "+" or "-" would leak a sphere's worth of geometry
+    // and a scene list.
+    if (previous != 0) glDeleteLists(previous, 2);
+}
+
+void ListRenderer::Draw() const { glCallList(sceneList()); }

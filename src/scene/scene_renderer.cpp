@@ -1,0 +1,73 @@
+#include <epoxy/gl.h>
+
+#include "scene_renderer.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "frame_view.h"
+#include "surf_data.h"
+
+namespace {
+
+bool ShadersRefusedOnRequest() {
+    const char* refuse = std::getenv("PELORIN_REFUSE_SHADERS");
+    return refuse != nullptr && std::strcmp(refuse, "1") == 0;
+}
+
+}  // namespace
+
+void SceneRenderer::Show(const SurfData& points) {
+    points_ = &points;
+    survey_ = SurveyPoints(points);
+    impostors_.Forget();
+}
+
+void SceneRenderer::Start(Renderer wanted) {
+    active_ = Renderer::lists;
+    if (wanted != Renderer::impostors) return;
+    const std::string refused = impostors_.Start(ShadersRefusedOnRequest());
+    if (refused.empty()) {
+        active_ = Renderer::impostors;
+    } else {
+        GiveWayToLists(refused);
+    }
+}
+
+void SceneRenderer::Prepare(double radius, int tesel, const DisplayOptions& options) {
+    // Impostors keep their own buffer and no lists, which would only take
+    // memory.
+    if (active_ == Renderer::impostors) {
+        const std::string refused = impostors_.Prepare(*points_, survey_, radius, options.cullHidden);
+        if (refused.empty()) return;
+        GiveWayToLists(refused);
+    }
+    lists_.Build(*points_, survey_, radius, tesel, options);
+}
+
+Renderer SceneRenderer::Draw(const FrameView& frame, const DisplayOptions& options) {
+    if (active_ == Renderer::impostors) {
+        impostors_.Draw(frame, options.colourByHeight);
+    } else {
+        lists_.Draw();
+    }
+    return active_;
+}
+
+std::size_t SceneRenderer::spheres() const {
+    return active_ == Renderer::impostors ? impostors_.spheres() : lists_.spheres();
+}
+
+void SceneRenderer::GiveWayToLists(const std::string& reason) {
+    std::fprintf(stderr, "warning: display/renderer = impostors: %s; drawing with the display lists\n",
+                 reason.c_str());
+    active_ = Renderer::lists;
+}
+
+void LoadFrame(const FrameView& frame) {
+    glViewport(0, 0, frame.drawnWidth(), frame.drawnHeight());
+    LoadPerspective(frame.projection, frame.width, frame.height, frame.tile);
+    LoadLookAt(EyePosition(frame.camera), frame.camera.centre, frame.up);
+}

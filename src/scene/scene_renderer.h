@@ -1,0 +1,63 @@
+// The scene as a whole: the point set on show with its survey, and the
+// renderer that draws it, the display lists or the impostors. Whether the
+// impostors give way to the lists is decided here and only here. It draws
+// into whatever OpenGL context is current when its functions are called,
+// always the same one, and knows nothing of windows.
+#pragma once
+
+#include <cstddef>
+
+#include "impostor_renderer.h"
+#include "list_renderer.h"
+#include "point_survey.h"
+#include "scene_settings.h"
+
+class SurfData;
+struct FrameView;
+
+class SceneRenderer {
+public:
+    explicit SceneRenderer(SphereDrawer drawSphere) : lists_(drawSphere) {}
+
+    // The point set to draw, surveyed once here. Not owned: it must outlive
+    // its drawing.
+    void Show(const SurfData& points);
+    const SurfData* points() const { return points_; }
+    const PointSurvey& survey() const { return survey_; }
+
+    // Sets the wanted renderer up in the current context. Impostors that the
+    // context cannot run give one "warning:" line, and the lists draw.
+    // PELORIN_REFUSE_SHADERS=1 in the environment refuses the shaders, to
+    // test that road on any driver.
+    void Start(Renderer wanted);
+
+    // Makes the active renderer ready for these spheres: the lists are
+    // compiled anew, the impostors' buffer filled unless it already holds
+    // them. An impostor buffer that cannot hold the scene gives one
+    // "warning:" line, and from then on the lists draw.
+    void Prepare(double radius, int tesel, const DisplayOptions& options);
+
+    // Draws with the current matrices (the lists) or the frame's camera (the
+    // impostors), and says which renderer drew.
+    Renderer Draw(const FrameView& frame, const DisplayOptions& options);
+
+    Renderer active() const { return active_; }
+    // Spheres the active renderer holds after the latest Prepare.
+    std::size_t spheres() const;
+
+    ListRenderer& lists() { return lists_; }
+    ImpostorRenderer& impostors() { return impostors_; }
+
+private:
+    void GiveWayToLists(const std::string& reason);
+
+    const SurfData* points_ = nullptr;
+    PointSurvey survey_;
+    Renderer active_ = Renderer::lists;
+    ListRenderer lists_;
+    ImpostorRenderer impostors_;
+};
+
+// Sets the viewport over the part of the picture the frame draws, and loads
+// its perspective and camera as the current OpenGL matrices.
+void LoadFrame(const FrameView& frame);

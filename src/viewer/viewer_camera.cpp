@@ -1,0 +1,45 @@
+#include "viewer_camera.h"
+
+#include "camera_fit.h"
+#include "camera_keys.h"
+#include "viewer_state.h"
+
+OrbitCamera CurrentCamera() { return {{centerX, centerY, centerZ}, camDistance, camTheta, camPhi}; }
+
+void StoreCamera(const OrbitCamera& camera) {
+    camDistance = camera.distance;
+    camTheta = camera.theta;
+    camPhi = camera.phi;
+    centerX = camera.centre[0];
+    centerY = camera.centre[1];
+    centerZ = camera.centre[2];
+}
+
+Projection CurrentProjection() { return {fieldOfView, nearPlane, farPlane}; }
+
+FrameView CurrentFrame() {
+    FrameView frame;
+    frame.camera = CurrentCamera();
+    frame.up = {upX, upY, upZ};
+    frame.projection = CurrentProjection();
+    frame.width = windowArea.width;
+    frame.height = windowArea.height;
+    frame.dragging = dragMode != 0;
+    return frame;
+}
+
+void PlaceOpeningCamera() {
+    const double aspect = static_cast<double>(windowWidth) / static_cast<double>(windowHeight);
+    StoreCamera(OpeningCamera(displayOptions, scene.survey(), sphereRadius, CurrentProjection(), aspect));
+    zoomStepsPastBound = 0;
+}
+
+void ApplyProjection(const Point3& eye) {
+    if (displayOptions.fitView) {
+        const Projection held =
+            ProjectionHolding(CurrentProjection(), SphereBounds(scene.survey(), sphereRadius), eye, CurrentCamera().centre);
+        nearPlane = held.nearPlane;
+        farPlane = held.farPlane;
+    }
+    LoadPerspective(CurrentProjection(), windowArea.width, windowArea.height);
+}

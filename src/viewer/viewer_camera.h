@@ -1,0 +1,22 @@
+// The viewer's camera variables as the scene core's values, and back.
+#pragma once
+
+#include "camera.h"
+#include "frame_view.h"
+
+OrbitCamera CurrentCamera();
+void StoreCamera(const OrbitCamera& camera);
+Projection CurrentProjection();
+
+// The frame the window draws next: the camera, the projection and the
+// drawing area as they stand, dragged while a button is held.
+FrameView CurrentFrame();
+
+// Puts the camera where the scene opens: the start camera, or the one the
+// [camera] keys and fit-view give, for the window's start size.
+void PlaceOpeningCamera();
+
+// Loads the projection for the window's current size: the fixed planes of
+// the plain viewer, or with fit-view the planes that hold the whole point
+// set as seen from `eye`.
+void ApplyProjection(const Point3& eye);
