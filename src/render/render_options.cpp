@@ -1,0 +1,120 @@
+#include "render_options.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// A whole number from `low` to `high`, written with nothing after it.
+bool WholeNumber(const std::string& text, int low, int high, int& value) {
+    if (text.empty() || text[0] == '-' || text[0] == '+' || text[0] == ' ') return false;
+    char* end = nullptr;
+    errno = 0;
+    const long parsed = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+bool Size(const std::string& text, int& width, int& height) {
+    const std::size_t x = text.find('x');
+    return x != std::string::npos && WholeNumber(text.substr(0, x), 1, largestPictureSide, width) &&
+           WholeNumber(text.substr(x + 1), 1, largestPictureSide, height);
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string Checked(const RenderOptions& o) {
+    if (o.output.empty()) return "-o needs a file name";
+    if (!o.video.empty() && o.turntable == 0) return "--video needs --turntable N: a film of one picture is no film";
+    return "";
+}
+
+}  // namespace
+
+ParsedOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
+    ParsedOptions parsed;
+    RenderOptions& o = parsed.options;
+    const std::string sides = std::to_string(largestPictureSide);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 >= arguments.size()) return false;
+            into = arguments[++i];
+            return true;
+        };
+        std::string text;
+        if (option == "--help" || option == "-h") {
+            o.help = true;
+        } else if (option == "--quiet") {
+            o.quiet = true;
+        } else if (option == "--transparent") {
+            o.transparent = true;
+        } else if (option == "-o" || option == "--output") {
+            if (!value(o.output)) return {o, option + " needs a file name"};
+        } else if (option == "--size") {
+            if (!value(text) || !Size(text, o.width, o.height)) {
+                return {o, "--size needs WIDTHxHEIGHT, each from 1 to " + sides + " pixels (such as 1920x1080)"};
+            }
+        } else if (option == "--supersample") {
+            if (!value(text) || !WholeNumber(text, 1, largestSupersample, o.supersample)) {
+                return {o, "--supersample needs N from 1 to " + std::to_string(largestSupersample)};
+            }
+        } else if (option == "--turntable") {
+            if (!value(text) || !WholeNumber(text, 1, 100000, o.turntable)) {
+                return {o, "--turntable needs a number of pictures from 1 to 100000"};
+            }
+        } else if (option == "--video") {
+            if (!value(o.video) || o.video.empty()) return {o, "--video needs a file name"};
+        } else {
+            return {o, "unknown option '" + option + "' (see pelorin-render --help)"};
+        }
+    }
+    parsed.error = o.help ? "" : Checked(o);
+    return parsed;
+}
+
+std::string RenderUsage() {
+    return "usage: pelorin-render [options]\n"
+           "Draws the scene of config.txt in the working directory into a PNG file,\n"
+           "with no window and no display server.\n"
+           "\n"
+           "  -o FILE.png         the picture (default pelorin.png)\n"
+           "  --size WxH          its size in pixels (default 800x600; each side at most " +
+           std::to_string(largestPictureSide) +
+           ")\n"
+           "  --supersample N     N x N samples a pixel, averaged (default 1, at most " +
+           std::to_string(largestSupersample) +
+           ")\n"
+           "  --transparent       an alpha channel: the background is transparent\n"
+           "  --turntable N       N pictures evenly around the vertical axis through the\n"
+           "                      look-at point, FILE-0001.png and on; the scene is\n"
+           "                      loaded once\n"
+           "  --video FILE.mp4    with --turntable, also a film of the pictures (ffmpeg)\n"
+           "  --quiet             no progress line on standard error\n"
+           "  --help              this text\n";
+}
+
+namespace {
+
+std::string Stem(const std::string& output) {
+    return EndsWith(output, ".png") ? output.substr(0, output.size() - 4) : output;
+}
+
+}  // namespace
+
+std::string TurntablePictureName(const std::string& output, int index) {
+    char number[16];
+    std::snprintf(number, sizeof number, "-%04d.png", index);
+    return Stem(output) + number;
+}
+
+std::string TurntablePattern(const std::string& output) {
+    std::string pattern;
+    for (char c : Stem(output)) pattern += c == '%' ? "%%" : std::string(1, c);
+    return pattern + "-%04d.png";
+}

@@ -1,0 +1,40 @@
+// The command line of pelorin-render.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct RenderOptions {
+    std::string output = "pelorin.png";
+    int width = 800;
+    int height = 600;
+    // Samples per pixel along each axis.
+    int supersample = 1;
+    bool transparent = false;
+    // Pictures around the vertical axis; 0 for one picture.
+    int turntable = 0;
+    std::string video;
+    bool quiet = false;
+    bool help = false;
+};
+
+// The largest picture side and sampling accepted.
+constexpr int largestPictureSide = 16384;
+constexpr int largestSupersample = 16;
+
+struct ParsedOptions {
+    RenderOptions options;
+    // What is wrong with the command line, or "" when nothing is.
+    std::string error;
+};
+
+ParsedOptions ParseRenderOptions(const std::vector<std::string>& arguments);
+
+// What --help prints.
+std::string RenderUsage();
+
+// The file of picture `index` (from 1) of a turntable written to `output`:
+// out.png gives out-0001.png.
+std::string TurntablePictureName(const std::string& output, int index);
+// All of them as one printf pattern, out-%04d.png, for a film's encoder.
+std::string TurntablePattern(const std::string& output);
