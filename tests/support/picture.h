@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <vector>
 
 struct Picture {
@@ -43,4 +44,17 @@ inline long DifferingPixels(const Picture& a, const Picture& b) {
         count += a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2];
     }
     return count;
+}
+
+// The share of pixels whose channels all lie within `levels` of the other's;
+// 0 for pictures of different sizes.
+inline double ShareWithinLevels(const Picture& a, const Picture& b, int levels) {
+    if (a.width != b.width || a.height != b.height || a.rgb.empty()) return 0;
+    long close = 0;
+    for (std::size_t i = 0; i + 2 < a.rgb.size(); i += 3) {
+        bool near = true;
+        for (std::size_t k = 0; k < 3; ++k) near = near && std::abs(a.rgb[i + k] - b.rgb[i + k]) <= levels;
+        close += near;
+    }
+    return static_cast<double>(close) / (static_cast<double>(a.width) * a.height);
 }

@@ -59,16 +59,6 @@ Picture ListsPicture(int tesel) {
     return picture;
 }
 
-double ShareWithinLevels(const Picture& a, const Picture& b, int levels) {
-    long close = 0;
-    for (std::size_t i = 0; i + 2 < a.rgb.size(); i += 3) {
-        bool near = true;
-        for (std::size_t k = 0; k < 3; ++k) near = near && std::abs(a.rgb[i + k] - b.rgb[i + k]) <= levels;
-        close += near;
-    }
-    return static_cast<double>(close) / (static_cast<double>(a.width) * a.height);
-}
-
 struct View {
     double theta, phi, distance, cx, cy, cz;
     void Place() const {

@@ -25,6 +25,7 @@
 #include "viewer_callbacks.h"
 #include "hidden_spheres.h"
 #include "point_survey.h"
+#include "sphere_mesh.h"
 #include "viewer_camera.h"
 #include "viewer_state.h"
 #include "clock.h"
@@ -544,47 +545,65 @@ protected:
     }
 };
 
+// The polygons `draw` emits, captured in feedback mode under identity
+// matrices and a viewport mapping x and y by +1 (z by (z+1)/2), each as its
+// corners. Feedback positions come back snapped to a few hundred-thousandths.
+std::vector<std::vector<Vec3>> Polygons(const std::function<void()>& draw) {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, 2, 2);
+    std::vector<GLfloat> buffer(1 << 20);
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    const GLint used = glRenderMode(GL_RENDER);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    onResize(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
+    std::vector<std::vector<Vec3>> polygons;
+    for (GLint i = 0; i < used && buffer[i] == GL_POLYGON_TOKEN;) {
+        const int n = static_cast<int>(buffer[i + 1]);
+        std::vector<Vec3> v;
+        for (int k = 0; k < n; ++k) {
+            const GLfloat* w = &buffer[i + 2 + 3 * k];
+            v.push_back({w[0] - 1.0, w[1] - 1.0, 2.0 * w[2] - 1.0});
+        }
+        i += 2 + 3 * n;
+        polygons.push_back(v);
+    }
+    return polygons;
+}
+
 // The rule is worked out for a model of the sphere call's geometry; the call
-// itself, captured in feedback mode, must have exactly those corners.
-TEST_F(ViewerCull, SphereCallMatchesTheModel) {
-    for (int tesel : {4, 6, 8, 13}) {
+// itself must have exactly those corners. The mesh drawn offscreen, where
+// the toolkit is not there, must give the very same polygons in the same
+// order.
+TEST_F(ViewerCull, SphereCallMatchesTheModelAndTheOffscreenMesh) {
+    for (int tesel : {2, 4, 6, 8, 13}) {
         SCOPED_TRACE("tesel " + std::to_string(tesel));
         const double radius = 0.5;  // inside the unit clip cube
-        // Identity matrices, and a viewport mapping x and y by +1 (z by (z+1)/2).
-        // Feedback positions come back snapped to a few hundred-thousandths.
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
-        glViewport(0, 0, 2, 2);
-        std::vector<GLfloat> buffer(1 << 20);
-        glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_3D, buffer.data());
-        glRenderMode(GL_FEEDBACK);
-        glutSolidSphere(radius, tesel, tesel);
-        const GLint used = glRenderMode(GL_RENDER);
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        onResize(glutGet(GLUT_WINDOW_WIDTH), glutGet(GLUT_WINDOW_HEIGHT));
-        ASSERT_GT(used, 0);
+        const auto polygons = Polygons([&] { glutSolidSphere(radius, tesel, tesel); });
+        ASSERT_FALSE(polygons.empty());
+        const auto mesh = Polygons([&] { DrawSphereMesh(radius, tesel, tesel); });
+        ASSERT_EQ(mesh.size(), polygons.size());
+        for (std::size_t p = 0; p < mesh.size(); ++p) {
+            ASSERT_EQ(mesh[p].size(), polygons[p].size()) << "polygon " << p;
+            for (std::size_t k = 0; k < mesh[p].size(); ++k) {
+                for (int a = 0; a < 3; ++a) EXPECT_NEAR(mesh[p][k][a], polygons[p][k][a], 1e-6) << "polygon " << p;
+            }
+        }
 
         std::vector<std::array<double, 3>> corners;
         for (int stack = 0; stack <= tesel; ++stack) {
             for (int slice = 0; slice < tesel; ++slice) corners.push_back(SphereCorner(radius, tesel, slice, stack));
         }
         std::vector<bool> seen(corners.size(), false);
-        int polygons = 0, strays = 0;
-        for (GLint i = 0; i < used;) {
-            ASSERT_EQ(buffer[i], GL_POLYGON_TOKEN);
-            const int n = static_cast<int>(buffer[i + 1]);
-            std::vector<Vec3> v;
-            for (int k = 0; k < n; ++k) {
-                const GLfloat* w = &buffer[i + 2 + 3 * k];
-                v.push_back({w[0] - 1.0, w[1] - 1.0, 2.0 * w[2] - 1.0});
-            }
-            i += 2 + 3 * n;
-            ++polygons;
-            for (const Vec3& p : v) {
+        int strays = 0;
+        for (const auto& polygon : polygons) {
+            for (const Vec3& p : polygon) {
                 bool matched = false;
                 for (std::size_t c = 0; c < corners.size(); ++c) {
                     const double dx = p[0] - corners[c][0], dy = p[1] - corners[c][1], dz = p[2] - corners[c][2];
@@ -593,10 +612,11 @@ TEST_F(ViewerCull, SphereCallMatchesTheModel) {
                 strays += !matched;
             }
         }
-        EXPECT_GE(polygons, 2 * tesel * (tesel - 1));
+        EXPECT_GE(static_cast<int>(polygons.size()), 2 * tesel * (tesel - 1));
         EXPECT_EQ(strays, 0) << "corners the model does not have";
         EXPECT_EQ(std::count(seen.begin(), seen.end(), false), 0) << "model corners the call does not draw";
     }
+    EXPECT_TRUE(Polygons([] { DrawSphereMesh(0.5, 1, 1); }).empty());
 }
 
 TEST_F(ViewerCull, SceneLeavesOutExactlyTheEnclosedSpheres) {
