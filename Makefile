@@ -15,14 +15,14 @@ build: deps
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # Shows the terrain of folder $(1): on a desktop in the viewer; without a
-# reachable display under a private Xvfb server, saved as the PNG $(2),
-# whose path is printed. $(3) names the target in the message.
+# reachable display, drawn by pelorin-render into the PNG $(2), whose path
+# is printed. $(3) names the target in the message.
 define show_terrain
 @if [ -n "$$DISPLAY" ] && timeout 5 xdpyinfo >/dev/null 2>&1; then \
   cd $(1) && $(abspath $(BUILD_DIR))/src/app/pelorin; \
 else \
-  echo "$(3): no display reachable; taking a snapshot on a private X server"; \
-  PELORIN=$(abspath $(BUILD_DIR))/src/app/pelorin bash scripts/snapshot $(1) $(2); \
+  echo "$(3): no display reachable; drawing the picture with pelorin-render"; \
+  cd $(1) && $(abspath $(BUILD_DIR))/src/app/pelorin-render -o $(2); \
 fi
 endef
 

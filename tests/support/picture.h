@@ -2,6 +2,7 @@
 // about: the white background and the red of a lit sphere.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdlib>
 #include <vector>
@@ -57,4 +58,15 @@ inline double ShareWithinLevels(const Picture& a, const Picture& b, int levels) 
         close += near;
     }
     return static_cast<double>(close) / (static_cast<double>(a.width) * a.height);
+}
+
+// The rows in the other order: pictures read back from OpenGL start at the
+// bottom, pictures read from files at the top.
+inline Picture UpsideDown(const Picture& picture) {
+    Picture flipped = picture;
+    const std::size_t row = static_cast<std::size_t>(picture.width) * 3;
+    for (int y = 0; y < picture.height; ++y) {
+        std::copy_n(&picture.rgb[y * row], row, &flipped.rgb[(picture.height - 1 - y) * row]);
+    }
+    return flipped;
 }

@@ -19,6 +19,7 @@
 #include "child_process.h"
 #include "gl_test_support.h"
 #include "picture.h"
+#include "png_read.h"
 #include "queued_keys.h"
 #include "surf_data.h"
 #include "viewer.h"
@@ -479,6 +480,50 @@ TEST_F(ViewerGl, OtherKeysChangeNothing) {
         EXPECT_EQ(sphereList, lists);
         EXPECT_EQ(camDistance, startState.camDistance);
     }
+}
+
+// With display/keys = extended: "c" prints the camera as config lines, "s"
+// saves the window, "r" returns to the opening camera and "h" lists the
+// bindings. With the standard keys the same four do nothing.
+TEST_F(ViewerGl, ExtendedKeysPrintSaveAndGoBack) {
+    const TempDir folder("keys");
+    char previous[4096];
+    ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+    ASSERT_EQ(chdir(folder.path().c_str()), 0);
+    camTheta = M_PI / 2, camPhi = M_PI / 3, camDistance = 12.5, centerX = 1, centerY = -2, centerZ = 3;
+    const Picture moved = DrawAndRead();
+    for (bool extended : {false, true}) {
+        SCOPED_TRACE(extended ? "extended" : "standard");
+        displayOptions.extendedKeys = extended;
+        testing::internal::CaptureStdout();
+        int redisplays = 0;
+        for (unsigned char key : {'c', 's', 'h'}) redisplays += RedisplaysAfter([&] { onKey(key, 0, 0); });
+        const std::string printed = testing::internal::GetCapturedStdout();
+        if (!extended) {
+            EXPECT_EQ(printed, "");
+            EXPECT_EQ(redisplays, 0);
+            EXPECT_FALSE(ReadPng("pelorin-0001.png").ok());
+            EXPECT_EQ(RedisplaysAfter([] { onKey('r', 0, 0); }), 0);
+            EXPECT_EQ(camDistance, 12.5);
+            continue;
+        }
+        EXPECT_EQ(printed.rfind("[camera]\nazimuth = 90\nelevation = 30\ndistance = 12.5\ncenter = '1 -2 3'\n"
+                                "saved pelorin-0001.png\n",
+                                0),
+                  0u)
+            << printed;
+        EXPECT_NE(printed.find("s           save the window as pelorin-NNNN.png"), std::string::npos) << printed;
+        EXPECT_EQ(DifferingPixels(ReadPng("pelorin-0001.png").picture, UpsideDown(moved)), 0);
+        testing::internal::CaptureStdout();
+        onKey('s', 0, 0);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "saved pelorin-0002.png\n");
+        EXPECT_EQ(RedisplaysAfter([] { onKey('r', 0, 0); }), 1);
+        EXPECT_EQ(camDistance, startState.camDistance);
+        EXPECT_EQ(camTheta, startState.camTheta);
+        EXPECT_EQ(centerX, startState.centerX);
+    }
+    displayOptions.extendedKeys = false;
+    ASSERT_EQ(chdir(previous), 0);
 }
 
 // ---- Drawing ----

@@ -1,0 +1,129 @@
+// Times pelorin-render's drawing of one picture in process, with the scene of
+// "config.txt" in the working directory set up as pelorin-render sets it up
+// (an offscreen context, the fixed state, the scene prepared once).
+//
+//   bench_render_frame N [WxH [S]]
+//       draws the opening view N + 1 times at W x H (default 800x600) with
+//       S x S samples a pixel (default 1), each draw read back into an image,
+//       and writes each image to a PNG file in the working directory.
+//
+// Prints "renderer <GL_RENDERER>", "spheres <n>", "ready <s>" (process start
+// to the scene prepared), "first <s>" (the first draw, which also pays for
+// the framebuffer and the driver's first use of the shaders), "median <s>"
+// (of the N draws after it) and "png <s>" (the median PNG write).
+#include <epoxy/gl.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "camera_fit.h"
+#include "camera_keys.h"
+#include "config_store.h"
+#include "fixed_state.h"
+#include "offscreen_context.h"
+#include "offscreen_picture.h"
+#include "scene_renderer.h"
+#include "sphere_mesh.h"
+#include "surf_data.h"
+
+namespace {
+
+double Now() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+// Seconds since the process started, so "ready" counts what the kernel and
+// the dynamic loader did before main too.
+double SinceStart() {
+    std::FILE* f = std::fopen("/proc/self/stat", "r");
+    unsigned long long startTicks = 0;
+    if (f != nullptr) {
+        // Field 22 is the start time in clock ticks since boot; field 2 may
+        // hold blanks, so skip past its closing parenthesis.
+        char line[1024];
+        if (std::fgets(line, sizeof line, f) != nullptr) {
+            const char* p = std::strrchr(line, ')');
+            for (int field = 2; p != nullptr && field < 22; ++field) p = std::strchr(p + 1, ' ');
+            if (p != nullptr) startTicks = std::strtoull(p + 1, nullptr, 10);
+        }
+        std::fclose(f);
+    }
+    timespec boot;
+    clock_gettime(CLOCK_BOOTTIME, &boot);
+    return boot.tv_sec + boot.tv_nsec * 1e-9 - static_cast<double>(startTicks) / sysconf(_SC_CLK_TCK);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "bench_render_frame: %s\n", message.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return Fail("usage: bench_render_frame N [WxH [S]]");
+    const int n = std::max(1, std::atoi(argv[1]));
+    PictureSpec spec;
+    if (argc > 2 && std::sscanf(argv[2], "%dx%d", &spec.width, &spec.height) != 2) return Fail("size not WxH");
+    if (argc > 3) spec.supersample = std::max(1, std::atoi(argv[3]));
+
+    ConfigStore config("config.txt", nullptr, nullptr, nullptr);
+    const SceneSettings settings = ReadSceneSettings(config);
+    SurfData points{std::string(config.lookup("data/file", "data.txt"))};
+
+    OffscreenContext context;
+    if (!context.ok()) return Fail("no offscreen context: " + context.error());
+    SetFixedState();
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+
+    SceneRenderer scene(DrawSphereMesh);
+    scene.Show(points);
+    scene.Start(settings.options.renderer);
+    scene.Prepare(settings.sphereRadius, settings.sphereTesel, settings.options);
+    glFinish();
+    const double ready = SinceStart();
+
+    // The opening view of a single picture, as pelorin-render frames it.
+    FrameView view;
+    view.camera = OpeningCamera(settings.options, scene.survey(), settings.sphereRadius, StartProjection(),
+                                static_cast<double>(spec.width) / spec.height);
+    view.projection = StartProjection();
+    if (settings.options.fitView) {
+        view.projection = ProjectionHolding(view.projection, SphereBounds(scene.survey(), settings.sphereRadius),
+                                            EyePosition(view.camera), view.camera.centre);
+    }
+
+    OffscreenPictures pictures(scene, settings.options);
+    std::vector<double> draws, writes;
+    double first = 0;
+    for (int i = 0; i <= n; ++i) {
+        const double start = Now();
+        const Image image = pictures.Draw(view, spec);
+        const double drawn = Now();
+        if (image.pixels.empty()) return Fail(pictures.error());
+        const std::string error = WritePng("bench-render-frame.png", image);
+        if (!error.empty()) return Fail(error);
+        writes.push_back(Now() - drawn);
+        if (i == 0) {
+            first = drawn - start;
+        } else {
+            draws.push_back(drawn - start);
+        }
+    }
+    std::printf("renderer %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    std::printf("drawing %s\n", scene.active() == Renderer::impostors ? "impostors" : "lists");
+    std::printf("spheres %zu\n", scene.spheres());
+    std::printf("ready %.6f\nfirst %.6f\nmedian %.6f\npng %.6f\n", ready, first, Median(draws), Median(writes));
+    return 0;
+}
