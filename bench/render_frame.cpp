@@ -7,10 +7,10 @@
 //       S x S samples a pixel (default 1), each draw read back into an image,
 //       and writes each image to a PNG file in the working directory.
 //
-// Prints "renderer <GL_RENDERER>", "spheres <n>", "ready <s>" (process start
-// to the scene prepared), "first <s>" (the first draw, which also pays for
-// the framebuffer and the driver's first use of the shaders), "median <s>"
-// (of the N draws after it) and "png <s>" (the median PNG write).
+// Prints "renderer <GL_RENDERER>", "drawing lists|impostors", "spheres <n>",
+// "first <s>" (the first draw, which also pays for the framebuffer and the
+// driver's first use of the shaders), "median <s>" (of the N draws after it)
+// and "png <s>" (the median PNG write).
 #include <epoxy/gl.h>
 #include <time.h>
 
@@ -36,27 +36,6 @@ double Now() {
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return t.tv_sec + t.tv_nsec * 1e-9;
-}
-
-// Seconds since the process started, so "ready" counts what the kernel and
-// the dynamic loader did before main too.
-double SinceStart() {
-    std::FILE* f = std::fopen("/proc/self/stat", "r");
-    unsigned long long startTicks = 0;
-    if (f != nullptr) {
-        // Field 22 is the start time in clock ticks since boot; field 2 may
-        // hold blanks, so skip past its closing parenthesis.
-        char line[1024];
-        if (std::fgets(line, sizeof line, f) != nullptr) {
-            const char* p = std::strrchr(line, ')');
-            for (int field = 2; p != nullptr && field < 22; ++field) p = std::strchr(p + 1, ' ');
-            if (p != nullptr) startTicks = std::strtoull(p + 1, nullptr, 10);
-        }
-        std::fclose(f);
-    }
-    timespec boot;
-    clock_gettime(CLOCK_BOOTTIME, &boot);
-    return boot.tv_sec + boot.tv_nsec * 1e-9 - static_cast<double>(startTicks) / sysconf(_SC_CLK_TCK);
 }
 
 double Median(std::vector<double> v) {
@@ -91,8 +70,6 @@ int main(int argc, char** argv) {
     scene.Show(points);
     scene.Start(settings.options.renderer);
     scene.Prepare(settings.sphereRadius, settings.sphereTesel, settings.options);
-    glFinish();
-    const double ready = SinceStart();
 
     // The opening view of a single picture, as pelorin-render frames it.
     FrameView view;
@@ -124,6 +101,6 @@ int main(int argc, char** argv) {
     std::printf("renderer %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     std::printf("drawing %s\n", scene.active() == Renderer::impostors ? "impostors" : "lists");
     std::printf("spheres %zu\n", scene.spheres());
-    std::printf("ready %.6f\nfirst %.6f\nmedian %.6f\npng %.6f\n", ready, first, Median(draws), Median(writes));
+    std::printf("first %.6f\nmedian %.6f\npng %.6f\n", first, Median(draws), Median(writes));
     return 0;
 }
