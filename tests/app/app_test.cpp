@@ -15,6 +15,7 @@
 
 #include "child_process.h"
 #include "picture.h"
+#include "ridge_terrain.h"
 #include "x_driver.h"
 #include "xvfb_server.h"
 
@@ -24,15 +25,7 @@ constexpr double kWindowTimeout = 20;
 constexpr double kExitTimeout = 15;
 const char* const kFileNotFound = "error: file not found (SurfData constructor)\n";
 
-// A 20 by 20 terrain like the example: a ridge rising towards one corner.
-std::string Terrain() {
-    std::string text = "20\n";
-    for (int row = 0; row < 20; ++row) {
-        for (int column = 0; column < 20; ++column) text += std::to_string((row + column) / 10 + (row % 3 == 0)) + " ";
-        text += "\n";
-    }
-    return text;
-}
+std::string Terrain() { return RidgeTerrain(); }
 
 class PrivateDisplay : public testing::Environment {
 public:

@@ -11,18 +11,11 @@
 
 #include "child_process.h"
 #include "png_read.h"
+#include "ridge_terrain.h"
 
 namespace {
 
-// A 20 by 20 ridge, as in the viewer's own tests.
-std::string Terrain() {
-    std::string text = "20\n";
-    for (int row = 0; row < 20; ++row) {
-        for (int column = 0; column < 20; ++column) text += std::to_string((row + column) / 10 + (row % 3 == 0)) + " ";
-        text += "\n";
-    }
-    return text;
-}
+std::string Terrain() { return RidgeTerrain(); }
 
 const char* const kFitted = "[display]\nfit-view = 1\ncolour = height\nrenderer = impostors\n";
 

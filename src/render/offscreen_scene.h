@@ -1,0 +1,47 @@
+// The scene of config.txt in the working directory, read as the viewer reads
+// it (the same keys, defaults and messages) and made ready to draw in an
+// OpenGL context of its own, with no window.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "config_store.h"
+#include "offscreen_context.h"
+#include "offscreen_picture.h"
+#include "scene_renderer.h"
+#include "scene_settings.h"
+#include "surf_data.h"
+
+class OffscreenScene {
+public:
+    // Reads config.txt and its data file (one that cannot be opened ends the
+    // process with status 1, as it ends the viewer), makes the context and
+    // prepares the renderer. Tiles are at most `largestTile` samples a side
+    // (0: what the context allows).
+    explicit OffscreenScene(int largestTile = 0);
+
+    // False, with the reason, when no context could be made.
+    bool ok() const { return context_.ok(); }
+    const std::string& error() const { return context_.error(); }
+
+    // The view the viewer opens with, for a picture of width x height,
+    // turned `turn` of `turns` steps around the vertical axis through the
+    // look-at point. With fit-view its planes hold the points.
+    FrameView View(int width, int height, int turn = 0, int turns = 0) const;
+
+    // The picture of `view`; empty, with pictureError(), when it could not
+    // be drawn.
+    Image Draw(const FrameView& view, const PictureSpec& spec) { return pictures_->Draw(view, spec); }
+    const std::string& pictureError() const { return pictures_->error(); }
+
+    const SurfData& points() const { return points_; }
+
+private:
+    ConfigStore config_;
+    SceneSettings settings_;
+    SurfData points_;
+    OffscreenContext context_;
+    SceneRenderer scene_;
+    std::unique_ptr<OffscreenPictures> pictures_;
+};
