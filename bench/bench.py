@@ -9,6 +9,7 @@ import argparse
 import datetime
 import os
 import platform
+import shutil
 import statistics
 import subprocess
 import sys
@@ -462,8 +463,200 @@ def renderer_rows(bench):
     return rows + likeness_rows(bench)
 
 
+# --- pictures without a display ----------------------------------------------
+
+# The relief terrains drawn to files, and the turntable's pictures; quick mode
+# draws a small terrain and a short turntable.
+PICTURE_SIZE, PICTURE_SIZE_QUICK = 344, 64
+TURNTABLE, TURNTABLE_QUICK = 36, 4
+# The large picture: terrain size, picture size and samples a side.
+LARGE_PICTURE, LARGE_PICTURE_QUICK = (1024, "3840x2160", 2), (64, "640x360", 2)
+# The keys pelorin-import writes for a large grid.
+TERRAIN_KEYS = "renderer = impostors\nfit-view = 1\ncolour = height\ncull-hidden = 1\n"
+PNG_END = b"\x00\x00\x00\x00IEND\xaeB`\x82"
+
+
+class Timed:
+    """One process's seconds to a complete PNG file, to its end, and its peak
+    resident memory in kB."""
+
+    def __init__(self, to_png, total, peak_kb):
+        self.to_png, self.total, self.peak_kb = to_png, total, peak_kb
+
+
+def png_complete(path):
+    try:
+        with open(path, "rb") as f:
+            f.seek(-len(PNG_END), os.SEEK_END)
+            return f.read() == PNG_END
+    except OSError:
+        return False
+
+
+def png_size(path):
+    with open(path, "rb") as f:
+        head = f.read(24)
+    return int.from_bytes(head[16:20], "big"), int.from_bytes(head[20:24], "big")
+
+
+def timed_process(command, folder, png, env=None, tries=1):
+    """Runs `command` in `folder`, watching every 2 ms for `png` to be whole
+    on disk (a file written in place is whole once its end chunk is there).
+    A failed run is tried again, up to `tries` runs in all."""
+    for attempt in range(1, tries + 1):
+        if os.path.exists(png):
+            os.remove(png)
+        with open(os.path.join(folder, "bench-output.txt"), "w+") as out:
+            start = time.perf_counter()
+            process = subprocess.Popen(command, cwd=folder, env=env, stdout=out, stderr=subprocess.STDOUT)
+            to_png = None
+            while True:
+                pid, status, usage = os.wait4(process.pid, os.WNOHANG)
+                now = time.perf_counter()
+                if to_png is None and png_complete(png):
+                    to_png = now - start
+                if pid:
+                    break
+                time.sleep(0.002)
+            process.returncode = os.waitstatus_to_exitcode(status)
+            out.seek(0)
+            output = out.read()
+            if process.returncode == 0 and to_png is not None:
+                # Such as impostors that gave way to the lists.
+                if "warning:" in output:
+                    sys.exit(f"bench: {' '.join(command)} did not draw as asked:\n{output}")
+                return Timed(to_png, now - start, usage.ru_maxrss)
+            failure = (f"bench: {' '.join(command)} ended with status {process.returncode} "
+                       f"without writing {png}:\n{output}")
+        if attempt == tries:
+            sys.exit(failure)
+        print(failure + "(trying again)", file=sys.stderr)
+
+
+def picture_folder(bench, name, grid=None):
+    """A scratch folder holding the example, or a config.txt naming `grid`
+    with the large-terrain keys."""
+    folder = os.path.join(bench.scratch, f"pictures-{name}")
+    os.makedirs(folder, exist_ok=True)
+    if grid is None:
+        for file in ("config.txt", "data.txt"):
+            shutil.copy(os.path.join(ROOT, "examples", file), folder)
+    else:
+        with open(os.path.join(folder, "config.txt"), "w") as f:
+            f.write(f"[data]\nfile = {grid.path}\n[display]\n{TERRAIN_KEYS}")
+    return folder
+
+
+def render_picture(bench, folder, extra=(), size=(800, 600)):
+    png = os.path.join(folder, "render.png")
+    timed = timed_process([bench.program(os.path.join("app", "pelorin-render")), "-o", png, "--quiet",
+                           "--size", f"{size[0]}x{size[1]}", *extra], folder, png)
+    if png_size(png) != size:
+        sys.exit(f"bench: pelorin-render wrote a picture of {png_size(png)}, not {size}")
+    return timed
+
+
+def snapshot_picture(bench, folder):
+    png = os.path.join(folder, "snapshot.png")
+    env = dict(os.environ, PELORIN=bench.program(os.path.join("app", "pelorin")))
+    # A run can fail while other work on the machine starts X servers of its
+    # own at the same moment; that says nothing of the time, so try again.
+    timed = timed_process([os.path.join(ROOT, "scripts", "snapshot"), folder, png], folder, png, env, tries=3)
+    if png_size(png) != (800, 600):
+        sys.exit(f"bench: the snapshot is {png_size(png)}, not 800x600")
+    return timed
+
+
+def render_rows(bench):
+    """pelorin-render beside a snapshot through a fresh X server, one 800x600
+    picture each from process start to the file on disk; a turntable against
+    one offscreen frame's drawing; and a large supersampled picture."""
+    grid = bench.grid("relief", PICTURE_SIZE_QUICK if bench.quick else PICTURE_SIZE)
+    turns = TURNTABLE_QUICK if bench.quick else TURNTABLE
+    example, terrain = picture_folder(bench, "example"), picture_folder(bench, f"relief-{grid.size}", grid)
+    # The single pictures take turns; the turntable and the in-process drawing
+    # join in the first rounds.
+    rounds, long_rounds = (3, 3) if bench.quick else (2 * bench.repeats + 1, bench.repeats)
+    draws_per_process = 3 if bench.quick else 7
+    runs = {key: [] for key in ("example render", "example snapshot", "terrain render", "terrain snapshot",
+                                "turntable", "first draw", "draw", "png")}
+    for index in range(rounds):
+        runs["example render"].append(render_picture(bench, example))
+        runs["example snapshot"].append(snapshot_picture(bench, example))
+        runs["terrain render"].append(render_picture(bench, terrain))
+        runs["terrain snapshot"].append(snapshot_picture(bench, terrain))
+        if index >= long_rounds:
+            continue
+        last = os.path.join(terrain, f"turn-{turns:04d}.png")
+        runs["turntable"].append(timed_process([bench.program(os.path.join("app", "pelorin-render")), "-o",
+                                                os.path.join(terrain, "turn.png"), "--quiet", "--turntable",
+                                                str(turns)], terrain, last).total)
+        done = subprocess.run([bench.program("bench_render_frame"), str(draws_per_process)], cwd=terrain,
+                              check=True, capture_output=True, text=True)
+        if "warning:" in done.stderr:
+            sys.exit(f"bench: bench_render_frame did not draw as asked:\n{done.stderr}")
+        bench.renderer = done.stdout.split("renderer ", 1)[1].splitlines()[0]
+        for key, name in (("first draw", "first"), ("draw", "median"), ("png", "png")):
+            runs[key].append(float(field(done.stdout, name)))
+
+    def median(key, what="to_png"):
+        return statistics.median(getattr(r, what) if isinstance(r, Timed) else r for r in runs[key])
+
+    rows = []
+    keys = ", ".join(TERRAIN_KEYS.strip().splitlines())
+    for name, goal, label in (("example", 4, "the example"),
+                              ("terrain", 2 if grid.size == PICTURE_SIZE else None, f"{grid.describe()}, {keys}")):
+        figure = f"One 800x600 picture without a display, {label}"
+        ours, theirs = median(f"{name} render"), median(f"{name} snapshot")
+        speedup = theirs / ours
+        row_grid = None if name == "example" else grid
+        goal_note = goal_text(speedup >= goal, f"at least {goal}x faster than the snapshot ({speedup:.1f}x)") \
+            if goal else ""
+        rows += [Row(figure, "pelorin-render: process start to the PNG on disk", ours, row_grid,
+                     f"{speedup:.1f}x faster; the whole process {format_seconds(median(name + ' render', 'total'))}",
+                     goal_note),
+                 Row(figure, "`scripts/snapshot` (fresh Xvfb, the viewer, a window grab): the same", theirs, row_grid,
+                     f"the whole script {format_seconds(median(name + ' snapshot', 'total'))}")]
+    single, first, draw, png = median("terrain render"), median("first draw"), median("draw"), median("png")
+    figure = f"One 800x600 picture without a display, {grid.describe()}"
+    rows += [Row(figure, "its whole-view frame in process: the first drawing of a process (with read-back)", first,
+                 grid, f"{first / single:.0%} of pelorin-render's time"),
+             Row(figure, f"the same frame drawn again (median of {draws_per_process} a process)", draw, grid,
+                 f"{draw / single:.0%} of pelorin-render's time; writing its PNG {format_seconds(png)}")]
+
+    # Whole processes on both sides: the turntable is done when its process is.
+    total, one = statistics.median(runs["turntable"]), median("terrain render", "total")
+    per_picture = (total - one) / (turns - 1)
+    bound = one + turns * 1.2 * draw
+    figure = f"Turntable of {turns} pictures at 800x600, {grid.describe()}"
+    rows += [Row(figure, f"pelorin-render --turntable {turns}: the whole process", total, grid,
+                 f"{total / one:.1f}x one picture's whole process ({format_seconds(one)})",
+                 goal_text(total <= bound, f"at most one picture's time + {turns} x 1.2 x one frame's drawing "
+                                           f"({format_seconds(bound)})")),
+             Row(figure, f"each further picture: (turntable - one picture) / {turns - 1}", per_picture, grid,
+                 f"{per_picture / draw:.2f}x one frame's drawing ({format_seconds(draw)}); "
+                 f"writing a PNG {format_seconds(png)}")]
+    return rows + large_picture_rows(bench)
+
+
+def large_picture_rows(bench):
+    size, picture, samples = LARGE_PICTURE_QUICK if bench.quick else LARGE_PICTURE
+    grid = bench.grid("relief", size)
+    folder = picture_folder(bench, f"relief-{size}", grid)
+    width, height = (int(v) for v in picture.split("x"))
+    runs = [render_picture(bench, folder, ["--supersample", str(samples)], (width, height))
+            for _ in range(1 if bench.quick else 3)]
+    seconds = statistics.median(r.total for r in runs)
+    peak_kb = max(r.peak_kb for r in runs)
+    per_point = peak_kb * 1024 / grid.points - 24
+    return [Row(f"A {picture} picture, supersample {samples}, {grid.describe()}",
+                "pelorin-render: the whole process", seconds, grid,
+                f"peak resident {peak_kb / 1024:.0f} MB: {per_point:.0f} bytes per point beyond the 24 of the "
+                "coordinates")]
+
+
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
-ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows]
+ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows, render_rows]
 
 
 def only_groups(names):
@@ -529,6 +722,8 @@ def render(bench, rows):
         elif row.seconds is not None and row.grid is not None:
             timing = [format_seconds(row.seconds), f"{row.grid.bytes / 1e6 / row.seconds:.0f}",
                       f"{row.grid.points / 1e6 / row.seconds:.1f}"]
+        elif row.seconds is not None:
+            timing = [format_seconds(row.seconds), "", ""]
         lines.append("| " + " | ".join([row.figure, row.program] + timing + [row.ratio, row.goal]) + " |")
     return "\n".join(lines) + "\n"
 
