@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <thread>
+#include <utility>
 
 #include "film.h"
 #include "offscreen_scene.h"
@@ -45,6 +47,31 @@ private:
     bool terminal_;
 };
 
+// Writes each picture on a thread of its own, so that the next one is drawn
+// while the last one is compressed.
+class PictureWriter {
+public:
+    ~PictureWriter() { Wait(); }
+
+    // Starts writing `image` once the picture before it is written; returns
+    // what went wrong with that one, or "".
+    std::string Write(const std::string& path, Image image) {
+        const std::string error = Wait();
+        thread_ = std::thread([this, path, picture = std::move(image)] { error_ = WritePng(path, picture); });
+        return error;
+    }
+
+    // Waits for the picture being written; returns what went wrong, or "".
+    std::string Wait() {
+        if (thread_.joinable()) thread_.join();
+        return std::move(error_);
+    }
+
+private:
+    std::thread thread_;
+    std::string error_;
+};
+
 }  // namespace
 
 int RunRender(const RenderOptions& options) {
@@ -53,14 +80,18 @@ int RunRender(const RenderOptions& options) {
     const PictureSpec spec{options.width, options.height, options.supersample, options.transparent};
     const int count = options.turntable > 0 ? options.turntable : 1;
     Progress progress(count, options.quiet);
+    PictureWriter writer;
     for (int i = 0; i < count; ++i) {
-        const Image image = scene.Draw(scene.View(options.width, options.height, i, options.turntable), spec);
+        Image image = scene.Draw(scene.View(options.width, options.height, i, options.turntable), spec);
         if (image.pixels.empty()) return Fail(scene.pictureError());
         const std::string name = options.turntable > 0 ? TurntablePictureName(options.output, i + 1) : options.output;
-        const std::string error = WritePng(name, image);
+        const std::string error = writer.Write(name, std::move(image));
         if (!error.empty()) return Fail(error);
-        progress.Done(i + 1);
+        if (i > 0) progress.Done(i);
     }
+    const std::string error = writer.Wait();
+    if (!error.empty()) return Fail(error);
+    progress.Done(count);
     if (options.turntable == 0) {
         std::cout << "wrote " << options.output << std::endl;
         return 0;
@@ -68,8 +99,8 @@ int RunRender(const RenderOptions& options) {
     std::cout << "wrote " << count << " pictures, " << TurntablePictureName(options.output, 1) << " to "
               << TurntablePictureName(options.output, count) << std::endl;
     if (options.video.empty()) return 0;
-    const std::string error = EncodeFilm(TurntablePattern(options.output), filmFramesPerSecond, options.video);
-    if (!error.empty()) return Fail(error);
+    const std::string film = EncodeFilm(TurntablePattern(options.output), filmFramesPerSecond, options.video);
+    if (!film.empty()) return Fail(film);
     std::cout << "wrote " << options.video << std::endl;
     return 0;
 }
