@@ -15,8 +15,10 @@
 #include "height_colours.h"
 #include "hidden_spheres.h"
 #include "impostor_shaders.h"
+#include "layer_light.h"
 #include "point_survey.h"
 #include "surf_data.h"
+#include "vec3.h"
 
 namespace {
 
@@ -124,33 +126,40 @@ std::string ImpostorRenderer::Start(bool refuse) {
 }
 
 std::string ImpostorRenderer::Prepare(const SurfData& points, const PointSurvey& survey, double radius,
-                                      bool cullHidden) {
-    const FillKey key{&points, points.x.size(), radius, cullHidden};
+                                      bool cullHidden, bool levelOfDetail) {
+    const FillKey key{&points, points.x.size(), radius, cullHidden, levelOfDetail};
     if (filled_ && key == filledFor_) return "";
     filled_ = false;
 
     const std::vector<bool> leftOut = cullHidden ? EnclosedTrueSpheres(points, survey, radius) : std::vector<bool>();
     const SphereLayout layout(points, survey, leftOut);
+    // Where the neighbours shut a sphere in, they shut a block's in too, so
+    // the levels leave those out whether or not the full detail does.
+    const BlockLevels levels(survey, layout, NeighboursEncloseTrueSphere(radius), levelOfDetail ? 5 : 0);
+    const std::size_t spheres = layout.spheres() + levels.spheres();
     GLint texels = 0;
     glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &texels);
-    if (layout.spheres() > static_cast<std::size_t>(texels)) {
-        return std::to_string(layout.spheres()) + " spheres are more than a buffer texture holds (" +
-               std::to_string(texels) + ")";
+    if (spheres > static_cast<std::size_t>(texels)) {
+        return std::to_string(spheres) + " spheres are more than a buffer texture holds (" + std::to_string(texels) +
+               ")";
     }
 
     // Written straight into the buffer's own memory, so the spheres are never
     // held twice.
-    const auto bytes = static_cast<GLsizeiptr>(3 * sizeof(float) * (layout.spheres() > 0 ? layout.spheres() : 1));
+    const auto bytes = static_cast<GLsizeiptr>(3 * sizeof(float) * (spheres > 0 ? spheres : 1));
     // Earlier errors must not be taken for this allocation's.
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
     glBindBuffer(GL_TEXTURE_BUFFER, buffer_);
     glBufferData(GL_TEXTURE_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
     bool placed = glGetError() == GL_NO_ERROR;
-    if (placed && layout.spheres() > 0) {
+    if (placed && spheres > 0) {
         void* memory = glMapBufferRange(GL_TEXTURE_BUFFER, 0, bytes, GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT);
         placed = memory != nullptr;
-        if (placed) layout.Place(static_cast<float*>(memory));
+        if (placed) {
+            layout.Place(static_cast<float*>(memory));
+            levels.Place(static_cast<float*>(memory) + 3 * layout.spheres());
+        }
         placed = glUnmapBuffer(GL_TEXTURE_BUFFER) == GL_TRUE && placed;
     }
     glBindTexture(GL_TEXTURE_BUFFER, texture_);
@@ -160,6 +169,8 @@ std::string ImpostorRenderer::Prepare(const SurfData& points, const PointSurvey&
     if (!placed) return "a buffer of " + std::to_string(bytes) + " bytes for the spheres could not be filled";
 
     tiles_ = layout.tiles();
+    levelRuns_ = levels.runs();
+    levelBase_ = static_cast<std::uint32_t>(layout.spheres());
     lowestLevel_ = layout.lowest();
     highestLevel_ = layout.highest();
     spheres_ = layout.spheres();
@@ -173,6 +184,9 @@ Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeigh
     const Uniforms set(program_);
     const Matrix4 projection = ProjectionMatrix(frame);
     const Matrix4 modelview = ModelviewMatrix(frame);
+    const LayerLight averages = AveragedLayerLight(modelview, radius_);
+    set.Float("averageDiffuse", averages.diffuse);
+    set.Float("averageSpecular", averages.specular);
     set.Matrix("modelview", modelview);
     set.Matrix("projection", projection);
     set.Float("nearDistance", frame.projection.nearPlane);
@@ -186,6 +200,23 @@ Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeigh
     return Multiply(projection, modelview);
 }
 
+std::vector<LevelDraws> ImpostorRenderer::Plan(const FrameView& frame, const Matrix4& clip) const {
+    std::vector<LevelDraws> draws(1);
+    if (levelRuns_.empty()) {
+        VisibleRuns(tiles_, clip, radius_, lastFrameCoarse_, skipOutsideTiles, draws[0].firsts, draws[0].counts);
+        return draws;
+    }
+    DetailView view;
+    view.eye = EyePosition(frame.camera);
+    view.forward = Normalised(Minus(frame.camera.centre, view.eye));
+    // The whole picture's height, whatever part of it a tile draws.
+    view.pixelsPerUnit = frame.height / 2.0 / std::tan(frame.projection.fieldOfView * M_PI / 360);
+    view.radius = radius_;
+    view.threshold = detailThreshold;
+    view.bias = lastFrameCoarse_ ? 1 : 0;
+    return PlanLevels(tiles_, levelRuns_, levelBase_, clip, view);
+}
+
 void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight) {
     const double start = Now();
     lastFrameCoarse_ = frame.dragging && lastFullFrameSeconds_ > coarseAfterSeconds;
@@ -196,15 +227,21 @@ void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight) {
     glBindTexture(GL_TEXTURE_BUFFER, texture_);
     glUniform1i(glGetUniformLocation(program_, "centres"), 0);
 
-    std::vector<std::int32_t> firsts, counts;
-    VisibleRuns(tiles_, clip, radius_, lastFrameCoarse_, skipOutsideTiles, firsts, counts);
+    std::vector<LevelDraws> levels = Plan(frame, clip);
+    glUniform1i(glGetUniformLocation(program_, "averaged"), 0);
     lastFrameSpheres_ = 0;
-    for (std::size_t i = 0; i < firsts.size(); ++i) {
-        lastFrameSpheres_ += static_cast<std::size_t>(counts[i]);
-        firsts[i] *= impostorCorners;
-        counts[i] *= impostorCorners;
-    }
-    if (!firsts.empty()) {
+    for (std::size_t level = 0; level < levels.size(); ++level) {
+        std::vector<std::int32_t>& firsts = levels[level].firsts;
+        std::vector<std::int32_t>& counts = levels[level].counts;
+        if (firsts.empty()) continue;
+        // A block's spheres are as much larger as the block is wider.
+        glUniform1f(glGetUniformLocation(program_, "radius"), static_cast<float>(radius_ * (1 << level)));
+        glUniform1i(glGetUniformLocation(program_, "averaged"), level > 0 ? 1 : 0);
+        for (std::size_t i = 0; i < firsts.size(); ++i) {
+            lastFrameSpheres_ += static_cast<std::size_t>(counts[i]);
+            firsts[i] *= impostorCorners;
+            counts[i] *= impostorCorners;
+        }
         glMultiDrawArrays(GL_TRIANGLES, firsts.data(), counts.data(), static_cast<GLsizei>(firsts.size()));
     }
     glBindTexture(GL_TEXTURE_BUFFER, 0);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "frame_view.h"
+#include "impostor_levels.h"
 #include "impostor_tiles.h"
 
 class SurfData;
@@ -27,18 +28,22 @@ public:
     // path on any driver.
     std::string Start(bool refuse);
 
-    // Fills the GPU buffer for these points, radius and cull setting, unless
-    // the last fill was for the same ones. Returns why the buffer cannot hold
-    // the spheres, or "".
-    std::string Prepare(const SurfData& points, const PointSurvey& survey, double radius, bool cullHidden);
+    // Fills the GPU buffer for these points, radius and cull setting, with
+    // the coarser levels of far views when `levelOfDetail`, unless the last
+    // fill was for the same ones. Returns why the buffer cannot hold the
+    // spheres, or "".
+    std::string Prepare(const SurfData& points, const PointSurvey& survey, double radius, bool cullHidden,
+                        bool levelOfDetail);
 
     // Makes the next Prepare fill afresh, for a point set that changed in place.
     void Forget() { filled_ = false; }
 
-    // Draws every tile that can reach into the frame's view volume, and only
-    // every other row and column of them while the frame is dragged and the
-    // latest full frame took longer than coarseAfterSeconds. Ends with
-    // glFinish, so a full frame's time is known.
+    // Draws every tile that can reach into the frame's view volume: with
+    // levels of detail each at the level the size of its spheres asks for,
+    // one level coarser while the frame is dragged and the latest full frame
+    // took longer than coarseAfterSeconds; without, every sphere, and then
+    // only every other row and column while dragged so. Ends with glFinish,
+    // so a full frame's time is known.
     void Draw(const FrameView& frame, bool colourByHeight);
 
     // Spheres in the buffer, and drawn by the latest frame.
@@ -49,6 +54,9 @@ public:
     // Full frames slower than this give way to the reduced set while
     // dragging: 1/25 s, below which motion still looks smooth.
     double coarseAfterSeconds = 1.0 / 25;
+    // Spheres that show narrower than this many pixels give way to a
+    // coarser level.
+    double detailThreshold = 1.5;
     // Whether frames leave out the tiles outside the view; turned off only to
     // compare pictures.
     bool skipOutsideTiles = true;
@@ -59,19 +67,25 @@ private:
         std::size_t count = 0;
         double radius = 0;
         bool cull = false;
+        bool levels = false;
         bool operator==(const FillKey& o) const {
-            return points == o.points && count == o.count && radius == o.radius && cull == o.cull;
+            return points == o.points && count == o.count && radius == o.radius && cull == o.cull &&
+                   levels == o.levels;
         }
     };
 
     // Sets the camera, light and colour uniforms; returns the frame's
     // projection times modelview, to cull the tiles with.
     Matrix4 SetUniforms(const FrameView& frame, bool colourByHeight) const;
+    // The runs of the frame at each level, 0 first.
+    std::vector<LevelDraws> Plan(const FrameView& frame, const Matrix4& clip) const;
 
     unsigned program_ = 0;
     unsigned buffer_ = 0;
     unsigned texture_ = 0;
     std::vector<SphereTile> tiles_;
+    std::vector<std::vector<LevelRun>> levelRuns_;
+    std::uint32_t levelBase_ = 0;
     float lowestLevel_ = 0, highestLevel_ = 0;
     double radius_ = 0;
     bool filled_ = false;

@@ -95,7 +95,8 @@ void main() {
 // sphere open the ray meets its inside, as with the clipped polygons of a
 // faceted sphere, lit with the outward normal as they are. The colour is the
 // fixed-function sum for one directional light and a non-local viewer,
-// clamped per channel.
+// clamped per channel; or, for the coarse levels, that sum averaged over the
+// sphere's face.
 const char* const fragmentSource = R"(#version 330
 uniform float radius;
 uniform float nearDistance;
@@ -107,6 +108,9 @@ uniform vec3 diffuseLight;
 uniform vec3 specularProduct;
 uniform float shininess;
 uniform float alpha;
+uniform bool averaged;
+uniform float averageDiffuse;
+uniform float averageSpecular;
 
 in vec3 rayPoint;
 flat in vec3 centre;
@@ -135,6 +139,10 @@ void main() {
     float diffuse = dot(normal, lightDirection);
     vec3 lit = ambientLight * ambientColour + max(diffuse, 0.0) * diffuseLight * diffuseColour;
     if (diffuse > 0.0) lit += pow(max(dot(normal, halfVector), 0.0), shininess) * specularProduct;
+    // A stand-in for many spheres a pixel or so wide shows what those blend
+    // into: each sphere's light averaged over its face.
+    if (averaged) lit = ambientLight * ambientColour + averageDiffuse * diffuseLight * diffuseColour +
+                        averageSpecular * specularProduct;
     colour = vec4(min(lit, vec3(1.0)), alpha);
 }
 )";

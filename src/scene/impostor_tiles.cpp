@@ -67,11 +67,8 @@ void SphereLayout::Place(float* out) const {
     }
 }
 
-namespace {
-
-// Whether the box, grown by `radius`, lies wholly on the outer side of one of
-// the six planes of the view volume (taken from the rows of `clip`).
-bool OutsideView(const SphereTile& tile, const std::array<double, 16>& clip, double radius) {
+bool OutsideView(const std::array<float, 3>& low, const std::array<float, 3>& high, const std::array<double, 16>& clip,
+                 double radius) {
     auto row = [&](int r, int k) { return clip[static_cast<std::size_t>(4 * k + r)]; };
     for (int axis = 0; axis < 3; ++axis) {
         for (double sign : {1.0, -1.0}) {
@@ -80,15 +77,13 @@ bool OutsideView(const SphereTile& tile, const std::array<double, 16>& clip, dou
             const double length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
             // The box corner furthest along the plane's inward normal.
             double reach = plane[3];
-            for (int k = 0; k < 3; ++k) reach += plane[k] * (plane[k] > 0 ? tile.high[k] : tile.low[k]);
+            for (int k = 0; k < 3; ++k) reach += plane[k] * (plane[k] > 0 ? high[k] : low[k]);
             // A small margin keeps the answer on the safe side of rounding.
             if (reach < -(radius * 1.01 + 1e-3) * length) return true;
         }
     }
     return false;
 }
-
-}  // namespace
 
 void VisibleRuns(const std::vector<SphereTile>& tiles, const std::array<double, 16>& clip, double radius,
                  bool coarse, bool skipOutside, std::vector<std::int32_t>& firsts,
@@ -97,7 +92,7 @@ void VisibleRuns(const std::vector<SphereTile>& tiles, const std::array<double, 
     counts.clear();
     for (const SphereTile& tile : tiles) {
         const std::uint32_t count = coarse ? tile.coarse : tile.count;
-        if (count == 0 || (skipOutside && OutsideView(tile, clip, radius))) continue;
+        if (count == 0 || (skipOutside && OutsideView(tile.low, tile.high, clip, radius))) continue;
         const auto first = static_cast<std::int32_t>(tile.first);
         if (!firsts.empty() && firsts.back() + counts.back() == first) {
             counts.back() += static_cast<std::int32_t>(count);

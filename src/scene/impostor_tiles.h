@@ -38,6 +38,13 @@ public:
     // Writes x, y and z of every kept point at its slot: 3 * spheres() floats.
     void Place(float* out) const;
 
+    // The tile grid: tiles of side() columns from (lowestX(), lowestY()),
+    // across() of them in a row, row by row.
+    int side() const { return static_cast<int>(side_); }
+    std::size_t across() const { return across_; }
+    double lowestX() const { return minX_; }
+    double lowestY() const { return minY_; }
+
 private:
     std::size_t TileOf(double x, double y) const;
     bool Kept(std::size_t point) const { return leftOut_.empty() || !leftOut_[point]; }
@@ -50,6 +57,12 @@ private:
     float lowest_ = 0, highest_ = 0;
     std::vector<SphereTile> tiles_;
 };
+
+// Whether the box of sphere centres, grown by `radius`, lies wholly on the
+// outer side of one of the six planes of the view volume `clip` (projection
+// times modelview, column-major).
+bool OutsideView(const std::array<float, 3>& low, const std::array<float, 3>& high, const std::array<double, 16>& clip,
+                 double radius);
 
 // Runs of slots to draw for the view `clip` (projection times modelview,
 // column-major): the tiles any of whose spheres of `radius` may reach into

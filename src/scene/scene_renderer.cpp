@@ -52,7 +52,7 @@ void SceneRenderer::Prepare(double radius, int tesel, const DisplayOptions& opti
     // Impostors keep their own buffer and no lists, which would only take
     // memory.
     if (active_ == Renderer::impostors) {
-        const std::string refused = impostors_.Prepare(*points_, survey_, radius, options.cullHidden);
+        const std::string refused = impostors_.Prepare(*points_, survey_, radius, options.cullHidden, options.levelOfDetail);
         if (refused.empty()) return;
         GiveWayToLists(refused);
     }

@@ -15,6 +15,7 @@ SceneSettings ReadSceneSettings(const ConfigStore& store) {
     options.colourByHeight = ChoiceSetting(store, "display/colour", {"red", "height"}) == 1;
     options.renderer =
         ChoiceSetting(store, "display/renderer", {"lists", "impostors"}) == 1 ? Renderer::impostors : Renderer::lists;
+    options.levelOfDetail = store.lookup("display/level-of-detail", 1.0) != 0.0;
     options.extendedKeys = ChoiceSetting(store, "display/keys", {"standard", "extended"}) == 1;
     options.camera = ReadCameraKeys(store);
     return settings;

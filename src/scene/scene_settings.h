@@ -33,6 +33,10 @@ struct DisplayOptions {
     bool colourByHeight = false;
     // "display/renderer": the display lists, or ray-cast sphere impostors.
     Renderer renderer = Renderer::lists;
+    // "display/level-of-detail" = 0: the impostors draw every sphere even
+    // where it shows smaller than a pixel or two; by default far tiles draw
+    // coarser stand-ins.
+    bool levelOfDetail = true;
     // "display/keys" = extended: the viewer's keys beyond the standard ones.
     bool extendedKeys = false;
     CameraKeys camera;
@@ -47,7 +51,7 @@ struct SceneSettings {
 
 // Reads the keys in a fixed order: "display/sphere-r", "display/sphere-tesel"
 // (whose look-up writes the "## original = " line), "display/cull-hidden",
-// "display/fit-view", "display/colour", "display/renderer", "display/keys",
-// then the [camera] keys. A value a key cannot take gives one "warning:" line
+// "display/fit-view", "display/colour", "display/renderer",
+// "display/level-of-detail", "display/keys", then the [camera] keys. A value a key cannot take gives one "warning:" line
 // and the key's default.
 SceneSettings ReadSceneSettings(const ConfigStore& store);
