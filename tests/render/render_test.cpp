@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cmath>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -154,6 +155,93 @@ TEST(RenderPictures, TurntableGoesAroundFromTheSinglePicture) {
     EXPECT_FALSE(Exists(render.Path("turn-0005.png")));
     ASSERT_EQ(render.Run({"-o", "turn.png", "--turntable", "2", "--quiet"}), 0);
     EXPECT_EQ(render.errors(), "");
+}
+
+// ---- Levels of detail ----
+
+// A closed terrain of rolling hills, 200 cells a side.
+std::string Hills() {
+    std::string text = "200\n";
+    for (int row = 0; row < 200; ++row) {
+        for (int column = 0; column < 200; ++column) {
+            text += std::to_string(static_cast<int>(6 + 5 * std::sin(column / 9.0) * std::cos(row / 13.0))) + " ";
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+const char* const kHills = "[display]\nrenderer = impostors\ncull-hidden = 1\nfit-view = 1\n";
+
+struct DetailPictures {
+    PngPicture full, coarse;
+};
+
+// The view of `camera` drawn with every sphere and with the levels of detail.
+DetailPictures BothWays(Render& render, const std::string& camera, const std::vector<std::string>& args) {
+    DetailPictures pictures;
+    WriteFile(render.Path("config.txt"), std::string(kHills) + "level-of-detail = 0\n" + camera);
+    EXPECT_EQ(render.Run(args), 0) << render.errors();
+    pictures.full = render.Read("pelorin.png");
+    WriteFile(render.Path("config.txt"), kHills + camera);
+    EXPECT_EQ(render.Run(args), 0) << render.errors();
+    pictures.coarse = render.Read("pelorin.png");
+    return pictures;
+}
+
+// Far off, where spheres are a pixel wide, the coarse blocks hold every
+// sphere they stand for: from above, aslant, grazing and from below, no
+// background shows where the full picture has spheres. Close by, the
+// picture is the full one.
+TEST(LevelsOfDetail, NoBackgroundShowsThroughAndNearViewsAreExact) {
+    Render render("");
+    WriteFile(render.Path("data.txt"), Hills());
+    const struct {
+        const char* camera;
+        bool far;
+    } views[] = {
+        {"[camera]\nazimuth = 225\nelevation = 60\ndistance = 1300\ncenter = '100 100 5'\n", true},
+        {"[camera]\nazimuth = 10\nelevation = 25\ndistance = 1100\ncenter = '100 100 5'\n", true},
+        {"[camera]\nazimuth = 130\nelevation = 4\ndistance = 1000\ncenter = '100 100 5'\n", true},
+        {"[camera]\nazimuth = 300\nelevation = -35\ndistance = 1200\ncenter = '100 100 5'\n", true},
+        {"[camera]\nazimuth = 200\nelevation = 40\ndistance = 40\ncenter = '60 60 5'\n", false},
+    };
+    for (const auto& v : views) {
+        SCOPED_TRACE(v.camera);
+        const DetailPictures pictures = BothWays(render, v.camera, {"--transparent"});
+        ASSERT_EQ(pictures.full.alpha.size(), pictures.coarse.alpha.size());
+        long opened = 0, covered = 0;
+        for (std::size_t p = 0; p < pictures.full.alpha.size(); ++p) {
+            opened += pictures.full.alpha[p] > 0 && pictures.coarse.alpha[p] == 0;
+            covered += pictures.full.alpha[p] > 0;
+        }
+        EXPECT_GT(covered, 3000);
+        EXPECT_EQ(opened, 0);
+        const long differing = DifferingPixels(pictures.full.picture, pictures.coarse.picture);
+        if (v.far) {
+            EXPECT_GT(differing, 1000) << "the far view drew no coarser level";
+        } else {
+            EXPECT_EQ(differing, 0);
+        }
+    }
+}
+
+// The mean difference per channel from the same view supersampled 8 x 8 at
+// full detail: the coarse picture is the closer one, by far.
+TEST(LevelsOfDetail, FarViewIsCloserToTheSupersampledPicture) {
+    Render render("");
+    WriteFile(render.Path("data.txt"), Hills());
+    // Small, so the terrain fills most of the picture while its spheres
+    // show a pixel wide.
+    const std::string camera = "[camera]\nazimuth = 225\nelevation = 45\ndistance = 300\ncenter = '100 100 5'\n";
+    const DetailPictures pictures = BothWays(render, camera, {"--size", "200x150"});
+    WriteFile(render.Path("config.txt"), std::string(kHills) + "level-of-detail = 0\n" + camera);
+    ASSERT_EQ(render.Run({"--size", "200x150", "--supersample", "8", "-o", "reference.png"}), 0) << render.errors();
+    const Picture reference = render.Read("reference.png").picture;
+    const double full = MeanDifference(pictures.full.picture, reference);
+    const double coarse = MeanDifference(pictures.coarse.picture, reference);
+    EXPECT_GT(full, 5.0);
+    EXPECT_LE(coarse, 0.6 * full) << "full detail " << full;
 }
 
 // ---- Failures ----

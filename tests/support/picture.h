@@ -70,3 +70,12 @@ inline Picture UpsideDown(const Picture& picture) {
     }
     return flipped;
 }
+
+// The mean absolute difference per channel, in levels of 255; -1 for
+// pictures of different sizes.
+inline double MeanDifference(const Picture& a, const Picture& b) {
+    if (a.width != b.width || a.height != b.height || a.rgb.empty()) return -1;
+    double sum = 0;
+    for (std::size_t i = 0; i < a.rgb.size(); ++i) sum += std::abs(a.rgb[i] - b.rgb[i]);
+    return sum / static_cast<double>(a.rgb.size());
+}
