@@ -229,6 +229,15 @@ void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight) {
 
     std::vector<LevelDraws> levels = Plan(frame, clip);
     glUniform1i(glGetUniformLocation(program_, "averaged"), 0);
+    // In a multisampled picture the outline is found by the ray of each
+    // sample, not once a pixel, or it would stay as jagged as without.
+    GLint sampleBuffers = 0;
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
+    const bool perSample = sampleBuffers > 0 && epoxy_gl_version() >= 40;
+    if (perSample) {
+        glEnable(GL_SAMPLE_SHADING);
+        glMinSampleShading(1.0f);
+    }
     lastFrameSpheres_ = 0;
     for (std::size_t level = 0; level < levels.size(); ++level) {
         std::vector<std::int32_t>& firsts = levels[level].firsts;
@@ -244,6 +253,7 @@ void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight) {
         }
         glMultiDrawArrays(GL_TRIANGLES, firsts.data(), counts.data(), static_cast<GLsizei>(firsts.size()));
     }
+    if (perSample) glDisable(GL_SAMPLE_SHADING);
     glBindTexture(GL_TEXTURE_BUFFER, 0);
     glUseProgram(0);
     glFinish();

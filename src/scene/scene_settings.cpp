@@ -4,6 +4,13 @@
 #include "choice_setting.h"
 #include "config_store.h"
 
+namespace {
+
+// Whole samples, from 1 (none) to 64; anything else is one.
+int SampleCount(double asked) { return asked >= 1 && asked <= 64 ? static_cast<int>(asked) : 1; }
+
+}  // namespace
+
 SceneSettings ReadSceneSettings(const ConfigStore& store) {
     SceneSettings settings;
     settings.sphereRadius = store.lookup("display/sphere-r", 0.75);
@@ -16,6 +23,7 @@ SceneSettings ReadSceneSettings(const ConfigStore& store) {
     options.renderer =
         ChoiceSetting(store, "display/renderer", {"lists", "impostors"}) == 1 ? Renderer::impostors : Renderer::lists;
     options.levelOfDetail = store.lookup("display/level-of-detail", 1.0) != 0.0;
+    options.antialias = SampleCount(store.lookup("display/antialias", 0.0));
     options.extendedKeys = ChoiceSetting(store, "display/keys", {"standard", "extended"}) == 1;
     options.camera = ReadCameraKeys(store);
     return settings;

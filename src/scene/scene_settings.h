@@ -37,6 +37,9 @@ struct DisplayOptions {
     // where it shows smaller than a pixel or two; by default far tiles draw
     // coarser stand-ins.
     bool levelOfDetail = true;
+    // "display/antialias" = N: the viewer's window keeps N samples a pixel
+    // (multisampling), where the display offers them; by default one.
+    int antialias = 1;
     // "display/keys" = extended: the viewer's keys beyond the standard ones.
     bool extendedKeys = false;
     CameraKeys camera;
@@ -52,6 +55,7 @@ struct SceneSettings {
 // Reads the keys in a fixed order: "display/sphere-r", "display/sphere-tesel"
 // (whose look-up writes the "## original = " line), "display/cull-hidden",
 // "display/fit-view", "display/colour", "display/renderer",
-// "display/level-of-detail", "display/keys", then the [camera] keys. A value a key cannot take gives one "warning:" line
+// "display/level-of-detail", "display/antialias", "display/keys", then the
+// [camera] keys. A value a key cannot take gives one "warning:" line
 // and the key's default.
 SceneSettings ReadSceneSettings(const ConfigStore& store);

@@ -1,5 +1,7 @@
 #include <GL/freeglut.h>
 
+#include <cstdio>
+
 #include "fixed_state.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
@@ -7,6 +9,33 @@
 #include "viewer_state.h"
 
 namespace {
+
+const unsigned int plainDisplayMode = GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH;
+
+bool ModePossible(unsigned int mode, int samples) {
+    glutSetOption(GLUT_MULTISAMPLE, samples);
+    glutInitDisplayMode(mode);
+    return glutGet(GLUT_DISPLAY_MODE_POSSIBLE) != 0;
+}
+
+// The window's display mode: the plain one, or with the samples a pixel of
+// "display/antialias", or failing that the most the display offers below
+// them, after one warning line.
+unsigned int WindowDisplayMode() {
+    const int asked = displayOptions.antialias;
+    if (asked <= 1) return plainDisplayMode;
+    const unsigned int multisampled = plainDisplayMode | GLUT_MULTISAMPLE;
+    int samples = asked;
+    while (samples >= 2 && !ModePossible(multisampled, samples)) --samples;
+    if (samples == asked) return multisampled;
+    std::fprintf(stderr, "warning: display/antialias = %d: ", asked);
+    if (samples < 2) {
+        std::fprintf(stderr, "the display offers no multisampling; drawing one sample a pixel\n");
+        return plainDisplayMode;
+    }
+    std::fprintf(stderr, "the display offers at most %d samples a pixel; using %d\n", samples, samples);
+    return multisampled;
+}
 
 void SetInitialCamera() {
     StoreCamera(StartCamera());
@@ -35,7 +64,7 @@ void InitDisplay(SurfData* points) {
     data = points;
     scene.Show(*data);
 
-    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitDisplayMode(WindowDisplayMode());
     windowWidth = 800;
     windowHeight = 600;
     glutInitWindowSize(windowWidth, windowHeight);
