@@ -17,8 +17,8 @@ OffscreenScene::OffscreenScene(int largestTile)
     if (!context_.ok()) return;
     SetFixedState();
     glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
-    scene_.Show(points_);
     scene_.Start(settings_.options.renderer);
+    scene_.Show(points_);
     scene_.Prepare(settings_.sphereRadius, settings_.sphereTesel, settings_.options);
     pictures_ = std::make_unique<OffscreenPictures>(scene_, settings_.options, largestTile);
 }

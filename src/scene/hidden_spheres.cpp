@@ -77,11 +77,6 @@ std::vector<bool> EnclosedPoints(const SurfData& points, const PointSurvey& surv
     return SurroundedPoints(points, survey);
 }
 
-std::vector<bool> EnclosedTrueSpheres(const SurfData& points, const PointSurvey& survey, double radius) {
-    if (!NeighboursEncloseTrueSphere(radius)) return {};
-    return SurroundedPoints(points, survey);
-}
-
 std::vector<bool> SurroundedPoints(const SurfData& points, const PointSurvey& survey) {
     const ColumnTable& columns = survey.columns;
     if (columns.empty()) return {};

@@ -48,7 +48,6 @@ std::vector<bool> EnclosedPoints(const SurfData& points, const PointSurvey& surv
 // distance to the square's corners; and the sphere must fit in that cube, a
 // radius below 1. No tessellation enters, and no picture changes.
 bool NeighboursEncloseTrueSphere(double radius);
-std::vector<bool> EnclosedTrueSpheres(const SurfData& points, const PointSurvey& survey, double radius);
 
 // The part of the rule that does not depend on the spheres' shape: for each
 // point, whether it stands above the ground layer with all 26 neighbours

@@ -131,8 +131,13 @@ std::string ImpostorRenderer::Prepare(const SurfData& points, const PointSurvey&
     if (filled_ && key == filledFor_) return "";
     filled_ = false;
 
-    const std::vector<bool> leftOut = cullHidden ? EnclosedTrueSpheres(points, survey, radius) : std::vector<bool>();
-    const SphereLayout layout(points, survey, leftOut);
+    // Whole-number columns are laid out from the survey's table alone; any
+    // other point set sphere by sphere, all kept, since no neighbour can be
+    // told without columns.
+    const std::vector<bool> noneLeftOut;
+    const SphereLayout layout = survey.columns.empty()
+                                    ? SphereLayout(points, survey, noneLeftOut)
+                                    : SphereLayout(survey, cullHidden && NeighboursEncloseTrueSphere(radius));
     // Where the neighbours shut a sphere in, they shut a block's in too, so
     // the levels leave those out whether or not the full detail does.
     const BlockLevels levels(survey, layout, NeighboursEncloseTrueSphere(radius), levelOfDetail ? 5 : 0);

@@ -16,30 +16,70 @@ bool CoarseColumn(double x, double y) { return Even(x) && Even(y); }
 
 SphereLayout::SphereLayout(const SurfData& points, const PointSurvey& survey, const std::vector<bool>& leftOut,
                            int side)
-    : points_(points), leftOut_(leftOut), side_(side > 0 ? side : 32) {
-    const std::size_t count = points.x.size();
-    if (count == 0) return;
+    : points_(&points), leftOut_(&leftOut) {
+    Build(survey, side);
+}
+
+SphereLayout::SphereLayout(const PointSurvey& survey, bool shellOnly, int side)
+    : columns_(&survey.columns), shellOnly_(shellOnly) {
+    Build(survey, side);
+}
+
+template <typename Visit>
+void SphereLayout::ForEachSphere(Visit visit) const {
+    if (points_ != nullptr) {
+        for (std::size_t i = 0; i < points_->x.size(); ++i) {
+            if (leftOut_->empty() || !(*leftOut_)[i]) visit(points_->x[i], points_->y[i], points_->z[i]);
+        }
+        return;
+    }
+    const ColumnTable& table = *columns_;
+    for (std::int64_t row = 1; row + 1 < table.depth; ++row) {
+        for (std::int64_t column = 1; column + 1 < table.width; ++column) {
+            const std::size_t cell = static_cast<std::size_t>(row * table.width + column);
+            const std::int32_t top = table.top[cell];
+            // Levels 1 .. m-1 are shut in, m being the lowest top around.
+            std::int32_t lowest = 0;
+            if (shellOnly_) {
+                lowest = top;
+                for (std::int64_t dy = -1; dy <= 1; ++dy) {
+                    for (std::int64_t dx = -1; dx <= 1; ++dx) {
+                        lowest = std::min(lowest, table.top[static_cast<std::size_t>(
+                                                      static_cast<std::int64_t>(cell) + dy * table.width + dx)]);
+                    }
+                }
+            }
+            const double x = static_cast<double>(table.lowestX + column - 1);
+            const double y = static_cast<double>(table.lowestY + row - 1);
+            for (std::int32_t z = 0; z <= top; ++z) {
+                if (z == 0 || z >= lowest) visit(x, y, static_cast<double>(z));
+            }
+        }
+    }
+}
+
+void SphereLayout::Build(const PointSurvey& survey, int side) {
+    side_ = side > 0 ? side : 32;
+    if (survey.empty()) return;
     minX_ = survey.lowest[0], minY_ = survey.lowest[1];
     const double maxX = survey.highest[0], maxY = survey.highest[1];
     lowest_ = static_cast<float>(survey.lowest[2]);
     highest_ = static_cast<float>(survey.highest[2]);
     auto tilesAcross = [&](double extent) { return static_cast<std::size_t>(extent / side_) + 1; };
     while (static_cast<double>(tilesAcross(maxX - minX_)) * static_cast<double>(tilesAcross(maxY - minY_)) >
-           static_cast<double>(count) + 1024) {
+           static_cast<double>(survey.count) + 1024) {
         side_ *= 2;
     }
     across_ = tilesAcross(maxX - minX_);
     tiles_.resize(across_ * tilesAcross(maxY - minY_));
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!Kept(i)) continue;
-        SphereTile& tile = tiles_[TileOf(points.x[i], points.y[i])];
-        const std::array<float, 3> p = {static_cast<float>(points.x[i]), static_cast<float>(points.y[i]),
-                                        static_cast<float>(points.z[i])};
+    ForEachSphere([&](double x, double y, double z) {
+        SphereTile& tile = tiles_[TileOf(x, y)];
+        const std::array<float, 3> p = {static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
         if (tile.count == 0) tile.low = tile.high = p;
         for (int k = 0; k < 3; ++k) tile.low[k] = std::min(tile.low[k], p[k]), tile.high[k] = std::max(tile.high[k], p[k]);
         ++tile.count;
-        tile.coarse += CoarseColumn(points.x[i], points.y[i]);
-    }
+        tile.coarse += CoarseColumn(x, y);
+    });
     for (SphereTile& tile : tiles_) {
         tile.first = static_cast<std::uint32_t>(spheres_);
         spheres_ += tile.count;
@@ -57,14 +97,12 @@ void SphereLayout::Place(float* out) const {
         coarseNext[t] = tiles_[t].first;
         fineNext[t] = tiles_[t].first + tiles_[t].coarse;
     }
-    for (std::size_t i = 0; i < points_.x.size(); ++i) {
-        if (!Kept(i)) continue;
-        const double x = points_.x[i], y = points_.y[i];
+    ForEachSphere([&](double x, double y, double z) {
         const std::size_t t = TileOf(x, y);
         const std::uint32_t slot = CoarseColumn(x, y) ? coarseNext[t]++ : fineNext[t]++;
         float* p = out + 3 * static_cast<std::size_t>(slot);
-        p[0] = static_cast<float>(x), p[1] = static_cast<float>(y), p[2] = static_cast<float>(points_.z[i]);
-    }
+        p[0] = static_cast<float>(x), p[1] = static_cast<float>(y), p[2] = static_cast<float>(z);
+    });
 }
 
 bool OutsideView(const std::array<float, 3>& low, const std::array<float, 3>& high, const std::array<double, 16>& clip,

@@ -11,6 +11,7 @@
 #include <vector>
 
 class SurfData;
+struct ColumnTable;
 struct PointSurvey;
 
 struct SphereTile {
@@ -28,6 +29,11 @@ public:
     // Larger sides are taken for a point set spread so thinly that tiles
     // would outnumber its points.
     SphereLayout(const SurfData& points, const PointSurvey& survey, const std::vector<bool>& leftOut, int side = 32);
+    // The same over the columns the survey found, without reading the
+    // points again: every level of every column, or with `shellOnly` only
+    // the levels that the column's eight neighbours leave open and its
+    // ground level, the spheres the hidden-sphere cull keeps.
+    SphereLayout(const PointSurvey& survey, bool shellOnly, int side = 32);
 
     std::size_t spheres() const { return spheres_; }
     const std::vector<SphereTile>& tiles() const { return tiles_; }
@@ -46,11 +52,16 @@ public:
     double lowestY() const { return minY_; }
 
 private:
+    void Build(const PointSurvey& survey, int side);
+    // Calls visit(x, y, z) for every kept sphere, in the points' order.
+    template <typename Visit>
+    void ForEachSphere(Visit visit) const;
     std::size_t TileOf(double x, double y) const;
-    bool Kept(std::size_t point) const { return leftOut_.empty() || !leftOut_[point]; }
 
-    const SurfData& points_;
-    const std::vector<bool>& leftOut_;
+    const SurfData* points_ = nullptr;
+    const std::vector<bool>* leftOut_ = nullptr;
+    const ColumnTable* columns_ = nullptr;
+    bool shellOnly_ = false;
     std::size_t spheres_ = 0;
     double minX_ = 0, minY_ = 0, side_ = 32;
     std::size_t across_ = 1;

@@ -31,6 +31,11 @@ bool ShadersRefusedOnRequest() {
 }  // namespace
 
 void SceneRenderer::Show(const SurfData& points) {
+    // Big grids are shown with the impostors; the plain renderer stays as
+    // quiet as it always was.
+    if (active_ == Renderer::impostors) {
+        preparing_ = std::make_unique<SlowWorkNote>("preparing " + std::to_string(points.x.size()) + " points to draw");
+    }
     points_ = &points;
     survey_ = SurveyPoints(points);
     impostors_.Forget();
@@ -53,6 +58,7 @@ void SceneRenderer::Prepare(double radius, int tesel, const DisplayOptions& opti
     // memory.
     if (active_ == Renderer::impostors) {
         const std::string refused = impostors_.Prepare(*points_, survey_, radius, options.cullHidden, options.levelOfDetail);
+        preparing_.reset();
         if (refused.empty()) return;
         GiveWayToLists(refused);
     }

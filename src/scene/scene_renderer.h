@@ -6,11 +6,13 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 
 #include "impostor_renderer.h"
 #include "list_renderer.h"
 #include "point_survey.h"
 #include "scene_settings.h"
+#include "slow_work_note.h"
 
 class SurfData;
 struct FrameView;
@@ -20,7 +22,9 @@ public:
     explicit SceneRenderer(SphereDrawer drawSphere) : lists_(drawSphere) {}
 
     // The point set to draw, surveyed once here. Not owned: it must outlive
-    // its drawing.
+    // its drawing. With the impostors, a preparation from here to the end of
+    // the next Prepare that takes more than a second says so on standard
+    // error (SlowWorkNote).
     void Show(const SurfData& points);
     const SurfData* points() const { return points_; }
     const PointSurvey& survey() const { return survey_; }
@@ -53,6 +57,7 @@ private:
 
     const SurfData* points_ = nullptr;
     PointSurvey survey_;
+    std::unique_ptr<SlowWorkNote> preparing_;
     Renderer active_ = Renderer::lists;
     ListRenderer lists_;
     ImpostorRenderer impostors_;

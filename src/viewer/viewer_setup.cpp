@@ -62,7 +62,6 @@ void InitDisplay(SurfData* points) {
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
 
     data = points;
-    scene.Show(*data);
 
     glutInitDisplayMode(WindowDisplayMode());
     windowWidth = 800;
@@ -73,6 +72,10 @@ void InitDisplay(SurfData* points) {
 
     SetFixedState();
     SetInitialCamera();
+    // The shaders need the window's context. The points are surveyed once
+    // the window is up, so a big grid's window shows at once.
+    scene.Start(displayOptions.renderer);
+    scene.Show(*data);
     // Without fit-view or [camera] keys this is the start camera itself.
     PlaceOpeningCamera();
     glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
@@ -85,7 +88,5 @@ void InitDisplay(SurfData* points) {
     glutMouseWheelFunc(onWheelChange);
     glutIdleFunc(onIdle);
 
-    // The shaders need the window's context.
-    scene.Start(displayOptions.renderer);
     BuildDisplayLists();
 }

@@ -142,4 +142,24 @@ TEST(SphereTiles, CoarseColumnsFirstInEveryTile) {
     EXPECT_EQ(layout.highest(), 2);
 }
 
+// Laid out from the survey's columns, the spheres take the very slots they
+// take when laid out point by point, with the cull's choice of points.
+TEST(SphereTiles, ColumnsGiveTheSlotsOfThePoints) {
+    Heights ridge = Block(70, 3);
+    for (int y = 0; y < 70; ++y) ridge[y][(y * 7) % 70] = 9, ridge[y][(y * 3) % 70] = -1;
+    for (const bool shell : {false, true}) {
+        SCOPED_TRACE(shell ? "shell" : "every level");
+        const auto grid = Grid("columns.txt", ridge);
+        const PointSurvey survey = SurveyPoints(*grid);
+        const std::vector<bool> leftOut = shell ? SurroundedPoints(*grid, survey) : std::vector<bool>();
+        const SphereLayout fromPoints(*grid, survey, leftOut), fromColumns(survey, shell);
+        ASSERT_EQ(fromColumns.spheres(), fromPoints.spheres());
+        ASSERT_LT(fromColumns.spheres(), shell ? grid->x.size() : grid->x.size() + 1);
+        std::vector<float> a(3 * fromPoints.spheres()), b(a.size());
+        fromPoints.Place(a.data());
+        fromColumns.Place(b.data());
+        EXPECT_EQ(a, b);
+    }
+}
+
 }  // namespace
