@@ -149,11 +149,13 @@ std::vector<LevelDraws> PlanLevels(const std::vector<SphereTile>& tiles,
         const double pixels = depth > 0 ? 2 * view.radius * view.pixelsPerUnit / depth : HUGE_VAL;
         const int level = std::min(LevelForSize(pixels, view.threshold, coarsest) + view.bias, coarsest);
         if (level == 0) {
-            if (!OutsideView(tile.low, tile.high, clip, view.radius)) Append(draws[0], tile.first, tile.count);
+            if (!view.skipOutside || !OutsideView(tile.low, tile.high, clip, view.radius)) {
+                Append(draws[0], tile.first, tile.count);
+            }
             continue;
         }
         const LevelRun& run = levelRuns[static_cast<std::size_t>(level - 1)][t];
-        if (run.count > 0 && !OutsideView(run.low, run.high, clip, view.radius * (1 << level))) {
+        if (run.count > 0 && (!view.skipOutside || !OutsideView(run.low, run.high, clip, view.radius * (1 << level)))) {
             Append(draws[static_cast<std::size_t>(level)], levelBase + run.first, run.count);
         }
     }

@@ -86,6 +86,9 @@ struct DetailView {
     double threshold = 1.5;
     // Levels coarser than the sizes ask for, while dragging.
     int bias = 0;
+    // Whether tiles outside the view volume are left out; kept only to
+    // compare pictures.
+    bool skipOutside = true;
 };
 
 // The runs to draw at each level, 0 (full detail, the tiles' own runs) to

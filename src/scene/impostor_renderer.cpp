@@ -219,6 +219,7 @@ std::vector<LevelDraws> ImpostorRenderer::Plan(const FrameView& frame, const Mat
     view.radius = radius_;
     view.threshold = detailThreshold;
     view.bias = lastFrameCoarse_ ? 1 : 0;
+    view.skipOutside = skipOutsideTiles;
     return PlanLevels(tiles_, levelRuns_, levelBase_, clip, view);
 }
 
