@@ -655,8 +655,199 @@ def large_picture_rows(bench):
                 "coordinates")]
 
 
+# --- levels of detail ---------------------------------------------------------
+
+# Relief terrains drawn by the impostors with levels of detail (the default)
+# and with level-of-detail = 0; quick mode draws a small one.
+DETAIL_SIZES, DETAIL_SIZES_QUICK = (344, 1024, 2048), (64,)
+DETAIL_KEYS = "renderer = impostors\ncull-hidden = 1\ncolour = height\n"
+DETAIL_SIDES = (("on", ""), ("off", "level-of-detail = 0\n"))
+# Goals for the default: the fitted whole view at rest (s); every drag; the
+# start view and its likeness at 344x344; start-up and memory at 2048x2048;
+# the picture error at the sizes where spheres shrink below a pixel.
+DETAIL_REST_GOALS = {344: 0.100, 1024: 0.100, 2048: 0.150}
+DETAIL_DRAG_GOAL, DETAIL_START_GOAL, DETAIL_LIKENESS_GOAL = 0.040, 0.050, 0.01
+DETAIL_FIRST_GOALS = {2048: (4.0, 2.0)}  # first frame, window up (s)
+DETAIL_MEMORY_GOAL = 8  # bytes per point beyond the coordinates, at 2048x2048
+DETAIL_ERROR_GOAL, DETAIL_ERROR_SIZES = 0.6, (1024, 2048)
+# The reference picture's samples a side.
+DETAIL_REFERENCE_SAMPLES = 8
+
+
+def read_png_rgb(path):
+    """The RGB samples of an 8-bit, non-interlaced PNG as a height x width x 3
+    numpy array (pelorin-render writes the Sub filter; the others are read
+    too, slowly)."""
+    import zlib
+    import numpy
+    with open(path, "rb") as f:
+        data = f.read()
+    pos, header, idat = 8, None, []
+    while pos < len(data):
+        length = int.from_bytes(data[pos:pos + 4], "big")
+        kind, body = data[pos + 4:pos + 8], data[pos + 8:pos + 8 + length]
+        if kind == b"IHDR":
+            header = body
+        elif kind == b"IDAT":
+            idat.append(body)
+        pos += 12 + length
+    width, height = int.from_bytes(header[0:4], "big"), int.from_bytes(header[4:8], "big")
+    if header[8] != 8 or header[9] not in (2, 6) or header[12] != 0:
+        sys.exit(f"bench: {path} is not an 8-bit RGB or RGBA PNG without interlacing")
+    channels = 3 if header[9] == 2 else 4
+    stride = width * channels
+    raw = numpy.frombuffer(zlib.decompress(b"".join(idat)), numpy.uint8).reshape(height, stride + 1)
+    rows = numpy.zeros((height, stride), numpy.int32)
+    above = numpy.zeros(stride, numpy.int32)
+    for y in range(height):
+        kind, line = raw[y, 0], raw[y, 1:].astype(numpy.int32)
+        if kind == 1:
+            line = line.reshape(width, channels).cumsum(axis=0).reshape(stride) & 255
+        elif kind == 2:
+            line = (line + above) & 255
+        elif kind in (3, 4):
+            for x in range(stride):
+                left = int(line[x - channels]) if x >= channels else 0
+                up, corner = int(above[x]), int(above[x - channels]) if x >= channels else 0
+                if kind == 3:
+                    guess = (left + up) // 2
+                else:
+                    p = left + up - corner
+                    guess = min((abs(p - left), 0, left), (abs(p - up), 1, up), (abs(p - corner), 2, corner))[2]
+                line[x] = (line[x] + guess) & 255
+        rows[y] = above = line
+    return rows.reshape(height, width, channels)[:, :, :3]
+
+
+def detail_frames(bench, grid, settings, view, n):
+    """One bench_frame process: its median frame, the spheres of its last
+    frame and whether that frame was coarse."""
+    out, _ = viewer_command(bench, [bench.program("bench_frame"), "frames", str(n)] + view, grid, settings)
+    if field(out, "drawing") != "impostors":
+        sys.exit(f"bench: asked for impostors, drew with {field(out, 'drawing')}")
+    last = out.split("last-frame", 1)[1].splitlines()[0].split()
+    return float(field(out, "median")), int(last[0]), "coarse" in last
+
+
+def detail_startup(bench, grid, settings):
+    """One start of the shipped viewer: seconds to its window being mapped and
+    to its first finished frame, and its peak resident memory there in kB."""
+    hook = dict(LD_PRELOAD=bench.program("libbench_first_frame_hook.so"))
+    start = time.monotonic()
+    _, err = viewer_command(bench, [bench.program(os.path.join("app", "pelorin"))], grid, settings,
+                            extra_env=hook)
+    return (float(field(err, "window")) - start, float(field(err, "first-frame")) - start,
+            int(err.split("peak-kb")[-1].split()[0]))
+
+
+def detail_picture(bench, grid, settings, samples=1):
+    """pelorin-render's 800x600 picture of the scene with these display keys."""
+    folder = os.path.join(bench.scratch, f"detail-{grid.size}")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "config.txt"), "w") as f:
+        f.write(f"[data]\nfile = {grid.path}\n[display]\n{settings}")
+    render_picture(bench, folder, ["--supersample", str(samples)])
+    return read_png_rgb(os.path.join(folder, "render.png")).astype(int)
+
+
+def detail_size_rows(bench, size, smallest, largest):
+    grid = bench.grid("relief", size)
+    n, processes = (1, 1) if bench.quick else (7, 5)
+    fitted = DETAIL_KEYS + "fit-view = 1\n"
+    runs = {}
+    # ON and OFF take turns, so the machine's other work falls on both alike.
+    for _ in range(processes):
+        for side, extra in DETAIL_SIDES:
+            for view, settings, args in (("rest", fitted, []), ("drag", fitted, ["start", "drag"]),
+                                         ("start", DETAIL_KEYS, [])):
+                runs.setdefault((side, view), []).append(detail_frames(bench, grid, settings + extra, args, n))
+            runs.setdefault((side, "startup"), []).append(detail_startup(bench, grid, fitted + extra))
+
+    def median(side, view, index=0):
+        return statistics.median(r[index] for r in runs[side, view])
+
+    keys = ", ".join(fitted.strip().splitlines())
+    off_key = "level-of-detail = 0"
+    rows = []
+    for view, label, what, goal in (
+            ("rest", "fitted whole view at rest", f"bench_frame frames {n}, {keys}", DETAIL_REST_GOALS.get(size)),
+            ("drag", "fitted whole view while dragging", f"bench_frame frames {n} start drag, {keys}",
+             DETAIL_DRAG_GOAL),
+            ("start", "start view (camera at distance 30 looking at (10,10,0))",
+             f"bench_frame frames {n}, {', '.join(DETAIL_KEYS.strip().splitlines())}",
+             DETAIL_START_GOAL if size == 344 else None)):
+        figure = f"Levels of detail, {grid.describe()}, {label}"
+        on, off = median("on", view), median("off", view)
+        notes = {}
+        for side in ("on", "off"):
+            spheres = runs[side, view][-1][1]
+            notes[side] = f"{spheres} spheres in the last frame"
+            if view == "drag":
+                coarse = sum(r[2] for r in runs[side, view])
+                notes[side] += f", coarse in {coarse} of {processes} processes"
+        goal_note = goal_text(on <= goal, f"at most {format_seconds(goal)}") if goal else ""
+        rows += [Row(figure, f"{what}; level of detail on (default): {notes['on']}", on, grid,
+                     f"{on / off:.2f}x off", goal_note),
+                 Row(figure, f"the same with {off_key}: {notes['off']}", off, grid)]
+
+    figure = f"Levels of detail, {grid.describe()}, start-up"
+    first_goal, window_goal = DETAIL_FIRST_GOALS.get(size, (None, None))
+    first = {side: median(side, "startup", 1) for side in ("on", "off")}
+    rows += [Row(figure, f"pelorin (first-frame hook), {keys}: start to the first finished frame", first["on"], grid,
+                 f"{first['on'] / first['off']:.2f}x off",
+                 goal_text(first["on"] <= first_goal, f"at most {format_seconds(first_goal)}") if first_goal else ""),
+             Row(figure, f"the same with {off_key}", first["off"], grid)]
+    if largest:
+        window = {side: median(side, "startup", 0) for side in ("on", "off")}
+        rows += [Row(figure, "start to the window mapped (first XMapWindow, flushed)", window["on"], grid,
+                     f"{window['on'] / first['on']:.0%} of the way to the first frame",
+                     goal_text(window["on"] <= window_goal, f"at most {format_seconds(window_goal)}")
+                     if window_goal else ""),
+                 Row(figure, f"the same with {off_key}", window["off"], grid)]
+    per_point = {side: max(r[2] for r in runs[side, "startup"]) * 1024 / grid.points - 24 for side in ("on", "off")}
+    memory_goal = goal_text(per_point["on"] <= DETAIL_MEMORY_GOAL, f"at most {DETAIL_MEMORY_GOAL} bytes per point") \
+        if size == 2048 else ""
+    rows += [Row(figure, "peak resident at the first frame (the highest of the starts)", None, grid,
+                 f"{per_point['on']:.1f} bytes per point beyond the 24 of the coordinates", memory_goal),
+             Row(figure, f"the same with {off_key}", None, grid,
+                 f"{per_point['off']:.1f} bytes per point beyond the 24 of the coordinates")]
+
+    # The pictures: pelorin-render at one sample a pixel against every sphere
+    # drawn with 8 x 8 samples.
+    reference = detail_picture(bench, grid, fitted + "level-of-detail = 0\n", DETAIL_REFERENCE_SAMPLES)
+    error = {side: float(abs(detail_picture(bench, grid, fitted + extra) - reference).mean())
+             for side, extra in DETAIL_SIDES}
+    ratio = error["on"] / error["off"]
+    figure = f"Levels of detail, {grid.describe()}, fitted whole view: picture error"
+    rows += [Row(figure, f"pelorin-render 800x600, {keys}; level of detail on (default), against the same "
+                         f"view with {off_key} and --supersample {DETAIL_REFERENCE_SAMPLES}", None, grid,
+                 f"mean {error['on']:.2f} levels a channel; {ratio:.2f}x off",
+                 goal_text(ratio <= DETAIL_ERROR_GOAL, f"at most {DETAIL_ERROR_GOAL}x off ({ratio:.2f}x)")
+                 if size in DETAIL_ERROR_SIZES else ""),
+             Row(figure, f"the same with {off_key}", None, grid, f"mean {error['off']:.2f} levels a channel")]
+    if smallest:
+        on, off = (detail_picture(bench, grid, DETAIL_KEYS + extra) for _, extra in DETAIL_SIDES)
+        share = float((abs(on - off).max(axis=2) > 2).mean())
+        rows.append(Row(f"Levels of detail, {grid.describe()}, start view: likeness",
+                        f"pelorin-render 800x600, {', '.join(DETAIL_KEYS.strip().splitlines())}; level of "
+                        f"detail on (default) against {off_key}", None, grid,
+                        f"{share:.3%} of pixels more than 2 levels apart in some channel",
+                        goal_text(share <= DETAIL_LIKENESS_GOAL, f"at most {DETAIL_LIKENESS_GOAL:.0%}")
+                        if size == 344 else ""))
+    return rows
+
+
+def detail_rows(bench):
+    """The impostors with levels of detail against level-of-detail = 0: frame
+    times of the fitted whole view at rest and dragged and of the start view,
+    start-up, memory, and the pictures against a supersampled reference."""
+    sizes = DETAIL_SIZES_QUICK if bench.quick else DETAIL_SIZES
+    return [row for size in sizes for row in detail_size_rows(bench, size, size == sizes[0], size == sizes[-1])]
+
+
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
 ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows, render_rows]
+ROW_GROUPS += [detail_rows]
 
 
 def only_groups(names):
