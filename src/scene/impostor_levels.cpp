@@ -50,8 +50,9 @@ BlockLevels::BlockLevels(const PointSurvey& survey, const SphereLayout& layout, 
         for (std::size_t t = 0; t < tiles; ++t) {
             LevelRun& run = runs_.back()[t];
             run.first = static_cast<std::uint32_t>(spheres_);
-            TileSpheres(level, t, [&](float x, float y, float z) {
+            TileSpheres(level, t, [&](float x, float y, float z, bool coarse) {
                 const std::array<float, 3> p = {x, y, z};
+                run.coarse += coarse;
                 if (run.count++ == 0) run.low = run.high = p;
                 for (int k = 0; k < 3; ++k) run.low[k] = std::min(run.low[k], p[k]), run.high[k] = std::max(run.high[k], p[k]);
             });
@@ -88,9 +89,12 @@ void BlockLevels::TileSpheres(int level, std::size_t tile, Visit sphere) const {
     const std::int64_t blocksPerTile = layout_.side() >> level;
     const std::int64_t across = static_cast<std::int64_t>(layout_.across());
     const std::int64_t tx = static_cast<std::int64_t>(tile) % across, ty = static_cast<std::int64_t>(tile) / across;
-    for (std::int64_t by = ty * blocksPerTile; by < (ty + 1) * blocksPerTile; ++by) {
-        for (std::int64_t bx = tx * blocksPerTile; bx < (tx + 1) * blocksPerTile; ++bx) {
-            BlockSpheres(level, bx, by, sphere);
+    for (const bool coarse : {true, false}) {
+        for (std::int64_t by = ty * blocksPerTile; by < (ty + 1) * blocksPerTile; ++by) {
+            for (std::int64_t bx = tx * blocksPerTile; bx < (tx + 1) * blocksPerTile; ++bx) {
+                if ((bx % 2 == 0 && by % 2 == 0) != coarse) continue;
+                BlockSpheres(level, bx, by, [&](float x, float y, float z) { sphere(x, y, z, coarse); });
+            }
         }
     }
 }
@@ -99,7 +103,7 @@ void BlockLevels::Place(float* out) const {
     for (int level = 1; level <= coarsest(); ++level) {
         for (std::size_t t = 0; t < runs_[static_cast<std::size_t>(level - 1)].size(); ++t) {
             float* p = out + 3 * static_cast<std::size_t>(run(level, t).first);
-            TileSpheres(level, t, [&](float x, float y, float z) { *p++ = x, *p++ = y, *p++ = z; });
+            TileSpheres(level, t, [&](float x, float y, float z, bool) { *p++ = x, *p++ = y, *p++ = z; });
         }
     }
 }
@@ -147,16 +151,16 @@ std::vector<LevelDraws> PlanLevels(const std::vector<SphereTile>& tiles,
         if (tile.count == 0) continue;
         const double depth = NearestDepth(tile.low, tile.high, view);
         const double pixels = depth > 0 ? 2 * view.radius * view.pixelsPerUnit / depth : HUGE_VAL;
-        const int level = std::min(LevelForSize(pixels, view.threshold, coarsest) + view.bias, coarsest);
+        const int level = LevelForSize(pixels, view.threshold, coarsest);
         if (level == 0) {
             if (!view.skipOutside || !OutsideView(tile.low, tile.high, clip, view.radius)) {
-                Append(draws[0], tile.first, tile.count);
+                Append(draws[0], tile.first, view.coarse ? tile.coarse : tile.count);
             }
             continue;
         }
         const LevelRun& run = levelRuns[static_cast<std::size_t>(level - 1)][t];
         if (run.count > 0 && (!view.skipOutside || !OutsideView(run.low, run.high, clip, view.radius * (1 << level)))) {
-            Append(draws[static_cast<std::size_t>(level)], levelBase + run.first, run.count);
+            Append(draws[static_cast<std::size_t>(level)], levelBase + run.first, view.coarse ? run.coarse : run.count);
         }
     }
     return draws;

@@ -21,6 +21,8 @@ struct SphereTile;
 struct LevelRun {
     std::uint32_t first = 0;
     std::uint32_t count = 0;
+    // Of them, those of the blocks of every other row and column, first.
+    std::uint32_t coarse = 0;
     std::array<float, 3> low{}, high{};
 };
 
@@ -60,6 +62,8 @@ private:
     // `level`, from its top down.
     template <typename Visit>
     void BlockSpheres(int level, std::int64_t bx, std::int64_t by, Visit sphere) const;
+    // The same for every block of a tile: first the blocks of even rows and
+    // columns, then the others; `sphere(x, y, z, coarse)`.
     template <typename Visit>
     void TileSpheres(int level, std::size_t tile, Visit sphere) const;
 
@@ -84,8 +88,9 @@ struct DetailView {
     double radius = 0;
     // Spheres narrower than this many pixels give way to a coarser level.
     double threshold = 1.5;
-    // Levels coarser than the sizes ask for, while dragging.
-    int bias = 0;
+    // Only every other row and column of each tile and level, while
+    // dragging.
+    bool coarse = false;
     // Whether tiles outside the view volume are left out; kept only to
     // compare pictures.
     bool skipOutside = true;

@@ -218,7 +218,7 @@ std::vector<LevelDraws> ImpostorRenderer::Plan(const FrameView& frame, const Mat
     view.pixelsPerUnit = frame.height / 2.0 / std::tan(frame.projection.fieldOfView * M_PI / 360);
     view.radius = radius_;
     view.threshold = detailThreshold;
-    view.bias = lastFrameCoarse_ ? 1 : 0;
+    view.coarse = lastFrameCoarse_;
     view.skipOutside = skipOutsideTiles;
     return PlanLevels(tiles_, levelRuns_, levelBase_, clip, view);
 }

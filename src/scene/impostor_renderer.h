@@ -38,12 +38,12 @@ public:
     // Makes the next Prepare fill afresh, for a point set that changed in place.
     void Forget() { filled_ = false; }
 
-    // Draws every tile that can reach into the frame's view volume: with
+    // Draws every tile that can reach into the frame's view volume, with
     // levels of detail each at the level the size of its spheres asks for,
-    // one level coarser while the frame is dragged and the latest full frame
-    // took longer than coarseAfterSeconds; without, every sphere, and then
-    // only every other row and column while dragged so. Ends with glFinish,
-    // so a full frame's time is known.
+    // and only every other row and column of spheres or blocks while the
+    // frame is dragged and the latest full frame took longer than
+    // coarseAfterSeconds. Ends with glFinish, so a full frame's time is
+    // known.
     void Draw(const FrameView& frame, bool colourByHeight);
 
     // Spheres in the buffer, and drawn by the latest frame.
