@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "point_survey.h"
-#include "surf_data.h"
+#include "point_view.h"
 
 namespace {
 
@@ -72,15 +72,15 @@ bool NeighboursEncloseSphere(double radius, int tesel) {
 
 bool NeighboursEncloseTrueSphere(double radius) { return radius > std::sqrt(0.5) && radius < 1; }
 
-std::vector<bool> EnclosedPoints(const SurfData& points, const PointSurvey& survey, double radius, int tesel) {
+std::vector<bool> EnclosedPoints(const PointView& points, const PointSurvey& survey, double radius, int tesel) {
     if (!NeighboursEncloseSphere(radius, tesel)) return {};
     return SurroundedPoints(points, survey);
 }
 
-std::vector<bool> SurroundedPoints(const SurfData& points, const PointSurvey& survey) {
+std::vector<bool> SurroundedPoints(const PointView& points, const PointSurvey& survey) {
     const ColumnTable& columns = survey.columns;
     if (columns.empty()) return {};
-    const std::size_t count = points.x.size();
+    const std::size_t count = points.count;
     const std::int64_t width = columns.width;
     // Levels 1 .. m-1 of a column are enclosed, m being the lowest top among
     // it and its eight neighbours: the levels below, at and above are there.

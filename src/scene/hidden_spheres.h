@@ -22,8 +22,8 @@
 
 #include <array>
 #include <vector>
+#include "point_view.h"
 
-class SurfData;
 struct PointSurvey;
 
 // Corner `slice` of ring `stack` of the sphere call's polyhedron (rings of
@@ -39,7 +39,7 @@ bool NeighboursEncloseSphere(double radius, int tesel);
 // neighbours; empty when no sphere is (the rule does not hold, or the
 // survey found no whole-number columns of levels 0..h, which the grid loader
 // always gives and which the per-column lookup relies on).
-std::vector<bool> EnclosedPoints(const SurfData& points, const PointSurvey& survey, double radius, int tesel);
+std::vector<bool> EnclosedPoints(const PointView& points, const PointSurvey& survey, double radius, int tesel);
 
 // The same rule for true spheres, as the impostors draw them: a sphere with
 // all 26 neighbours is shut inside them when each neighbour holds the square
@@ -52,4 +52,4 @@ bool NeighboursEncloseTrueSphere(double radius);
 // The part of the rule that does not depend on the spheres' shape: for each
 // point, whether it stands above the ground layer with all 26 neighbours
 // present. Empty when the points are not such columns.
-std::vector<bool> SurroundedPoints(const SurfData& points, const PointSurvey& survey);
+std::vector<bool> SurroundedPoints(const PointView& points, const PointSurvey& survey);

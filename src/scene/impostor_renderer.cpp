@@ -5,6 +5,7 @@
 
 #include <time.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -14,10 +15,11 @@
 #include "fixed_state.h"
 #include "height_colours.h"
 #include "hidden_spheres.h"
+#include "impostor_arrangement.h"
 #include "impostor_shaders.h"
 #include "layer_light.h"
 #include "point_survey.h"
-#include "surf_data.h"
+#include "point_view.h"
 #include "vec3.h"
 
 namespace {
@@ -125,32 +127,46 @@ std::string ImpostorRenderer::Start(bool refuse) {
     return "";
 }
 
-std::string ImpostorRenderer::Prepare(const SurfData& points, const PointSurvey& survey, double radius,
+std::string ImpostorRenderer::Prepare(const PointView& points, const PointSurvey& survey, double radius,
                                       bool cullHidden, bool levelOfDetail) {
-    const FillKey key{&points, points.x.size(), radius, cullHidden, levelOfDetail};
+    const FillKey key{points.x, points.count, radius, cullHidden, levelOfDetail};
     if (filled_ && key == filledFor_) return "";
     filled_ = false;
+    const ImpostorArrangement arrangement(points, survey, radius, cullHidden, levelOfDetail);
+    // Written straight into the buffer's own memory, so the spheres are never
+    // held twice.
+    const std::string refused = Fill(arrangement.spheres(), [&](float* out) { arrangement.Place(out); });
+    if (!refused.empty()) return refused;
+    Keep(arrangement.Tiles(), radius);
+    filledFor_ = key;
+    filled_ = true;
+    return "";
+}
 
-    // Whole-number columns are laid out from the survey's table alone; any
-    // other point set sphere by sphere, all kept, since no neighbour can be
-    // told without columns.
-    const std::vector<bool> noneLeftOut;
-    const SphereLayout layout = survey.columns.empty()
-                                    ? SphereLayout(points, survey, noneLeftOut)
-                                    : SphereLayout(survey, cullHidden && NeighboursEncloseTrueSphere(radius));
-    // Where the neighbours shut a sphere in, they shut a block's in too, so
-    // the levels leave those out whether or not the full detail does.
-    const BlockLevels levels(survey, layout, NeighboursEncloseTrueSphere(radius), levelOfDetail ? 5 : 0);
-    const std::size_t spheres = layout.spheres() + levels.spheres();
+std::string ImpostorRenderer::Take(const PlacedImpostors& placed) {
+    filled_ = false;
+    const std::size_t spheres = placed.centres.size() / 3;
+    const std::string refused = Fill(spheres, [&](float* out) {
+        std::copy(placed.centres.begin(), placed.centres.end(), out);
+    });
+    if (!refused.empty()) return refused;
+    Keep(placed.tiles, placed.radius);
+    return "";
+}
+
+void ImpostorRenderer::Keep(const ImpostorTiles& tiles, double radius) {
+    tiles_ = tiles;
+    radius_ = radius;
+}
+
+template <typename Write>
+std::string ImpostorRenderer::Fill(std::size_t spheres, Write write) {
     GLint texels = 0;
     glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &texels);
     if (spheres > static_cast<std::size_t>(texels)) {
         return std::to_string(spheres) + " spheres are more than a buffer texture holds (" + std::to_string(texels) +
                ")";
     }
-
-    // Written straight into the buffer's own memory, so the spheres are never
-    // held twice.
     const auto bytes = static_cast<GLsizeiptr>(3 * sizeof(float) * (spheres > 0 ? spheres : 1));
     // Earlier errors must not be taken for this allocation's.
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
@@ -161,10 +177,7 @@ std::string ImpostorRenderer::Prepare(const SurfData& points, const PointSurvey&
     if (placed && spheres > 0) {
         void* memory = glMapBufferRange(GL_TEXTURE_BUFFER, 0, bytes, GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT);
         placed = memory != nullptr;
-        if (placed) {
-            layout.Place(static_cast<float*>(memory));
-            levels.Place(static_cast<float*>(memory) + 3 * layout.spheres());
-        }
+        if (placed) write(static_cast<float*>(memory));
         placed = glUnmapBuffer(GL_TEXTURE_BUFFER) == GL_TRUE && placed;
     }
     glBindTexture(GL_TEXTURE_BUFFER, texture_);
@@ -172,16 +185,6 @@ std::string ImpostorRenderer::Prepare(const SurfData& points, const PointSurvey&
     glBindTexture(GL_TEXTURE_BUFFER, 0);
     glBindBuffer(GL_TEXTURE_BUFFER, 0);
     if (!placed) return "a buffer of " + std::to_string(bytes) + " bytes for the spheres could not be filled";
-
-    tiles_ = layout.tiles();
-    levelRuns_ = levels.runs();
-    levelBase_ = static_cast<std::uint32_t>(layout.spheres());
-    lowestLevel_ = layout.lowest();
-    highestLevel_ = layout.highest();
-    spheres_ = layout.spheres();
-    radius_ = radius;
-    filledFor_ = key;
-    filled_ = true;
     return "";
 }
 
@@ -201,14 +204,14 @@ Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeigh
     glUniform2f(set("depthTerms"), static_cast<float>(projection[10]), static_cast<float>(projection[14]));
     set.Float("radius", radius_);
     SetLighting(set);
-    SetColours(set, colourByHeight, lowestLevel_, highestLevel_);
+    SetColours(set, colourByHeight, tiles_.lowest, tiles_.highest);
     return Multiply(projection, modelview);
 }
 
 std::vector<LevelDraws> ImpostorRenderer::Plan(const FrameView& frame, const Matrix4& clip) const {
     std::vector<LevelDraws> draws(1);
-    if (levelRuns_.empty()) {
-        VisibleRuns(tiles_, clip, radius_, lastFrameCoarse_, skipOutsideTiles, draws[0].firsts, draws[0].counts);
+    if (tiles_.levelRuns.empty()) {
+        VisibleRuns(tiles_.tiles, clip, radius_, lastFrameCoarse_, skipOutsideTiles, draws[0].firsts, draws[0].counts);
         return draws;
     }
     DetailView view;
@@ -220,7 +223,7 @@ std::vector<LevelDraws> ImpostorRenderer::Plan(const FrameView& frame, const Mat
     view.threshold = detailThreshold;
     view.coarse = lastFrameCoarse_;
     view.skipOutside = skipOutsideTiles;
-    return PlanLevels(tiles_, levelRuns_, levelBase_, clip, view);
+    return PlanLevels(tiles_.tiles, tiles_.levelRuns, tiles_.levelBase, clip, view);
 }
 
 void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight) {

@@ -13,10 +13,9 @@
 #include <vector>
 
 #include "frame_view.h"
-#include "impostor_levels.h"
-#include "impostor_tiles.h"
+#include "impostor_arrangement.h"
+#include "point_view.h"
 
-class SurfData;
 struct PointSurvey;
 
 class ImpostorRenderer {
@@ -32,8 +31,12 @@ public:
     // the coarser levels of far views when `levelOfDetail`, unless the last
     // fill was for the same ones. Returns why the buffer cannot hold the
     // spheres, or "".
-    std::string Prepare(const SurfData& points, const PointSurvey& survey, double radius, bool cullHidden,
+    std::string Prepare(const PointView& points, const PointSurvey& survey, double radius, bool cullHidden,
                         bool levelOfDetail);
+
+    // Takes spheres placed elsewhere (on another thread) into the GPU buffer.
+    // Returns why the buffer cannot hold them, or "".
+    std::string Take(const PlacedImpostors& placed);
 
     // Makes the next Prepare fill afresh, for a point set that changed in place.
     void Forget() { filled_ = false; }
@@ -46,8 +49,8 @@ public:
     // known.
     void Draw(const FrameView& frame, bool colourByHeight);
 
-    // Spheres in the buffer, and drawn by the latest frame.
-    std::size_t spheres() const { return spheres_; }
+    // Full-detail spheres in the buffer, and spheres drawn by the latest frame.
+    std::size_t spheres() const { return tiles_.spheres; }
     std::size_t lastFrameSpheres() const { return lastFrameSpheres_; }
     bool lastFrameCoarse() const { return lastFrameCoarse_; }
 
@@ -63,7 +66,7 @@ public:
 
 private:
     struct FillKey {
-        const SurfData* points = nullptr;
+        const double* points = nullptr;
         std::size_t count = 0;
         double radius = 0;
         bool cull = false;
@@ -79,18 +82,19 @@ private:
     Matrix4 SetUniforms(const FrameView& frame, bool colourByHeight) const;
     // The runs of the frame at each level, 0 first.
     std::vector<LevelDraws> Plan(const FrameView& frame, const Matrix4& clip) const;
+    // Allocates the buffer for `spheres` and lets `write` fill its memory;
+    // returns why it could not, or "".
+    template <typename Write>
+    std::string Fill(std::size_t spheres, Write write);
+    void Keep(const ImpostorTiles& tiles, double radius);
 
     unsigned program_ = 0;
     unsigned buffer_ = 0;
     unsigned texture_ = 0;
-    std::vector<SphereTile> tiles_;
-    std::vector<std::vector<LevelRun>> levelRuns_;
-    std::uint32_t levelBase_ = 0;
-    float lowestLevel_ = 0, highestLevel_ = 0;
+    ImpostorTiles tiles_;
     double radius_ = 0;
     bool filled_ = false;
     FillKey filledFor_;
-    std::size_t spheres_ = 0;
     std::size_t lastFrameSpheres_ = 0;
     bool lastFrameCoarse_ = false;
     double lastFullFrameSeconds_ = 0;

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "point_survey.h"
-#include "surf_data.h"
+#include "point_view.h"
 
 namespace {
 
@@ -14,9 +14,9 @@ bool CoarseColumn(double x, double y) { return Even(x) && Even(y); }
 
 }  // namespace
 
-SphereLayout::SphereLayout(const SurfData& points, const PointSurvey& survey, const std::vector<bool>& leftOut,
+SphereLayout::SphereLayout(const PointView& points, const PointSurvey& survey, const std::vector<bool>& leftOut,
                            int side)
-    : points_(&points), leftOut_(&leftOut) {
+    : points_(points), fromPoints_(true), leftOut_(&leftOut) {
     Build(survey, side);
 }
 
@@ -27,9 +27,9 @@ SphereLayout::SphereLayout(const PointSurvey& survey, bool shellOnly, int side)
 
 template <typename Visit>
 void SphereLayout::ForEachSphere(Visit visit) const {
-    if (points_ != nullptr) {
-        for (std::size_t i = 0; i < points_->x.size(); ++i) {
-            if (leftOut_->empty() || !(*leftOut_)[i]) visit(points_->x[i], points_->y[i], points_->z[i]);
+    if (fromPoints_) {
+        for (std::size_t i = 0; i < points_.count; ++i) {
+            if (leftOut_->empty() || !(*leftOut_)[i]) visit(points_.x[i], points_.y[i], points_.z[i]);
         }
         return;
     }

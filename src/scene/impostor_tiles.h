@@ -9,8 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+#include "point_view.h"
 
-class SurfData;
 struct ColumnTable;
 struct PointSurvey;
 
@@ -28,7 +28,7 @@ public:
     // `leftOut` (empty: none is left out), within the extent `survey` found.
     // Larger sides are taken for a point set spread so thinly that tiles
     // would outnumber its points.
-    SphereLayout(const SurfData& points, const PointSurvey& survey, const std::vector<bool>& leftOut, int side = 32);
+    SphereLayout(const PointView& points, const PointSurvey& survey, const std::vector<bool>& leftOut, int side = 32);
     // The same over the columns the survey found, without reading the
     // points again: every level of every column, or with `shellOnly` only
     // the levels that the column's eight neighbours leave open and its
@@ -58,7 +58,8 @@ private:
     void ForEachSphere(Visit visit) const;
     std::size_t TileOf(double x, double y) const;
 
-    const SurfData* points_ = nullptr;
+    PointView points_;
+    bool fromPoints_ = false;
     const std::vector<bool>* leftOut_ = nullptr;
     const ColumnTable* columns_ = nullptr;
     bool shellOnly_ = false;

@@ -4,8 +4,8 @@
 
 #include <cstddef>
 #include <vector>
+#include "point_view.h"
 
-class SurfData;
 struct PointSurvey;
 
 struct LevelOrder {
@@ -20,4 +20,4 @@ struct LevelOrder {
 // Empty when there are no points, or when the survey found the levels not to
 // be whole numbers within a range the grouping can hold (never so for a
 // loaded grid).
-LevelOrder OrderByLevel(const SurfData& points, const PointSurvey& survey);
+LevelOrder OrderByLevel(const PointView& points, const PointSurvey& survey);

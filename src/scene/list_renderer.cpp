@@ -11,7 +11,7 @@
 #include "level_order.h"
 #include "point_survey.h"
 #include "scene_settings.h"
-#include "surf_data.h"
+#include "point_view.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ void SetMaterialColour(const Colour& diffuse) { SetMaterial(diffuse, AmbientFor(
 
 class SceneCompiler {
 public:
-    SceneCompiler(const SurfData& points, unsigned sphereList, const std::vector<bool>& enclosed)
+    SceneCompiler(const PointView& points, unsigned sphereList, const std::vector<bool>& enclosed)
         : points_(points), sphereList_(sphereList), enclosed_(enclosed) {}
 
     void Sphere(std::size_t i) {
@@ -52,7 +52,7 @@ public:
         }
         // Points the grouping cannot order keep the order they were loaded in.
         if (levels.order.empty()) {
-            for (std::size_t i = 0; i < points_.x.size(); ++i) {
+            for (std::size_t i = 0; i < points_.count; ++i) {
                 SetMaterialColour(HeightColour(points_.z[i], survey.lowest[2], survey.highest[2]));
                 Sphere(i);
             }
@@ -65,20 +65,20 @@ public:
     }
 
     void InOrder() {
-        for (std::size_t i = 0; i < points_.x.size(); ++i) Sphere(i);
+        for (std::size_t i = 0; i < points_.count; ++i) Sphere(i);
     }
 
     std::size_t spheres = 0;
 
 private:
-    const SurfData& points_;
+    const PointView& points_;
     unsigned sphereList_;
     const std::vector<bool>& enclosed_;
 };
 
 }  // namespace
 
-void ListRenderer::Build(const SurfData& points, const PointSurvey& survey, double radius, int tesel,
+void ListRenderer::Build(const PointView& points, const PointSurvey& survey, double radius, int tesel,
                          const DisplayOptions& options) {
     const unsigned previous = sphereList_;
     ++builds_;

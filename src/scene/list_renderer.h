@@ -5,8 +5,8 @@
 #include <cstddef>
 
 #include "sphere_mesh.h"
+#include "point_view.h"
 
-class SurfData;
 struct DisplayOptions;
 struct PointSurvey;
 
@@ -24,7 +24,7 @@ public:
     // cull-hidden the spheres enclosed by their neighbours are left out;
     // with colours by height the spheres are grouped by level so the
     // material changes once per level.
-    void Build(const SurfData& points, const PointSurvey& survey, double radius, int tesel,
+    void Build(const PointView& points, const PointSurvey& survey, double radius, int tesel,
                const DisplayOptions& options);
 
     void Draw() const;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "surf_data.h"
+#include "point_view.h"
 
 namespace {
 
@@ -60,9 +60,9 @@ ColumnTable ColumnsOf(const std::vector<Run>& runs, const PointSurvey& survey) {
 
 }  // namespace
 
-PointSurvey SurveyPoints(const SurfData& points) {
+PointSurvey SurveyPoints(const PointView& points) {
     PointSurvey survey;
-    survey.count = points.x.size();
+    survey.count = points.count;
     if (survey.count == 0) return survey;
     Point3 low = {points.x[0], points.y[0], points.z[0]};
     Point3 high = low;

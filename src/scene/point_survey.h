@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "vec3.h"
+#include "point_view.h"
 
-class SurfData;
 
 // The columns of a point set in which every (x, y) holds one run of the
 // levels 0, 1, ..., h in a row, as the grid loader writes them. The table
@@ -43,4 +43,4 @@ struct PointSurvey {
     bool empty() const { return count == 0; }
 };
 
-PointSurvey SurveyPoints(const SurfData& points);
+PointSurvey SurveyPoints(const PointView& points);

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "frame_view.h"
-#include "surf_data.h"
+#include "point_view.h"
 
 namespace {
 
@@ -30,13 +30,13 @@ bool ShadersRefusedOnRequest() {
 
 }  // namespace
 
-void SceneRenderer::Show(const SurfData& points) {
+void SceneRenderer::Show(const PointView& points) {
     // Big grids are shown with the impostors; the plain renderer stays as
     // quiet as it always was.
     if (active_ == Renderer::impostors) {
-        preparing_ = std::make_unique<SlowWorkNote>("preparing " + std::to_string(points.x.size()) + " points to draw");
+        preparing_ = std::make_unique<SlowWorkNote>("preparing " + std::to_string(points.count) + " points to draw");
     }
-    points_ = &points;
+    points_ = points;
     survey_ = SurveyPoints(points);
     impostors_.Forget();
 }
@@ -57,12 +57,12 @@ void SceneRenderer::Prepare(double radius, int tesel, const DisplayOptions& opti
     // Impostors keep their own buffer and no lists, which would only take
     // memory.
     if (active_ == Renderer::impostors) {
-        const std::string refused = impostors_.Prepare(*points_, survey_, radius, options.cullHidden, options.levelOfDetail);
+        const std::string refused = impostors_.Prepare(points_, survey_, radius, options.cullHidden, options.levelOfDetail);
         preparing_.reset();
         if (refused.empty()) return;
         GiveWayToLists(refused);
     }
-    lists_.Build(*points_, survey_, radius, tesel, options);
+    lists_.Build(points_, survey_, radius, tesel, options);
 }
 
 Renderer SceneRenderer::Draw(const FrameView& frame, const DisplayOptions& options) {

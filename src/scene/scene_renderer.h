@@ -13,8 +13,8 @@
 #include "point_survey.h"
 #include "scene_settings.h"
 #include "slow_work_note.h"
+#include "point_view.h"
 
-class SurfData;
 struct FrameView;
 
 class SceneRenderer {
@@ -25,8 +25,8 @@ public:
     // its drawing. With the impostors, a preparation from here to the end of
     // the next Prepare that takes more than a second says so on standard
     // error (SlowWorkNote).
-    void Show(const SurfData& points);
-    const SurfData* points() const { return points_; }
+    void Show(const PointView& points);
+    const PointView& points() const { return points_; }
     const PointSurvey& survey() const { return survey_; }
 
     // Sets the wanted renderer up in the current context. Impostors that the
@@ -55,7 +55,7 @@ public:
 private:
     void GiveWayToLists(const std::string& reason);
 
-    const SurfData* points_ = nullptr;
+    PointView points_;
     PointSurvey survey_;
     std::unique_ptr<SlowWorkNote> preparing_;
     Renderer active_ = Renderer::lists;

@@ -26,7 +26,7 @@ int LargestWindowSide() {
 }  // namespace
 
 void BuildDisplayLists() {
-    if (scene.points() != data) scene.Show(*data);
+    if (scene.points() != PointView(*data)) scene.Show(*data);
     scene.Prepare(sphereRadius, sphereTesel, displayOptions);
     // The impostors compile no lists.
     if (scene.active() == Renderer::lists) {
