@@ -188,7 +188,8 @@ std::string ImpostorRenderer::Fill(std::size_t spheres, Write write) {
     return "";
 }
 
-Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeight) const {
+Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeight,
+                                      const ColourRange& colours) const {
     const Uniforms set(program_);
     const Matrix4 projection = ProjectionMatrix(frame);
     const Matrix4 modelview = ModelviewMatrix(frame);
@@ -204,7 +205,7 @@ Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeigh
     glUniform2f(set("depthTerms"), static_cast<float>(projection[10]), static_cast<float>(projection[14]));
     set.Float("radius", radius_);
     SetLighting(set);
-    SetColours(set, colourByHeight, tiles_.lowest, tiles_.highest);
+    SetColours(set, colourByHeight, static_cast<float>(colours.lowest), static_cast<float>(colours.highest));
     return Multiply(projection, modelview);
 }
 
@@ -226,12 +227,12 @@ std::vector<LevelDraws> ImpostorRenderer::Plan(const FrameView& frame, const Mat
     return PlanLevels(tiles_.tiles, tiles_.levelRuns, tiles_.levelBase, clip, view);
 }
 
-void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight) {
+void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight, const ColourRange& colours) {
     const double start = Now();
     lastFrameCoarse_ = frame.dragging && lastFullFrameSeconds_ > coarseAfterSeconds;
 
     glUseProgram(program_);
-    const Matrix4 clip = SetUniforms(frame, colourByHeight);
+    const Matrix4 clip = SetUniforms(frame, colourByHeight, colours);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_BUFFER, texture_);
     glUniform1i(glGetUniformLocation(program_, "centres"), 0);

@@ -14,6 +14,7 @@
 
 #include "frame_view.h"
 #include "impostor_arrangement.h"
+#include "scene_settings.h"
 #include "point_view.h"
 
 struct PointSurvey;
@@ -47,7 +48,7 @@ public:
     // frame is dragged and the latest full frame took longer than
     // coarseAfterSeconds. Ends with glFinish, so a full frame's time is
     // known.
-    void Draw(const FrameView& frame, bool colourByHeight);
+    void Draw(const FrameView& frame, bool colourByHeight, const ColourRange& colours);
 
     // Full-detail spheres in the buffer, and spheres drawn by the latest frame.
     std::size_t spheres() const { return tiles_.spheres; }
@@ -79,7 +80,7 @@ private:
 
     // Sets the camera, light and colour uniforms; returns the frame's
     // projection times modelview, to cull the tiles with.
-    Matrix4 SetUniforms(const FrameView& frame, bool colourByHeight) const;
+    Matrix4 SetUniforms(const FrameView& frame, bool colourByHeight, const ColourRange& colours) const;
     // The runs of the frame at each level, 0 first.
     std::vector<LevelDraws> Plan(const FrameView& frame, const Matrix4& clip) const;
     // Allocates the buffer for `spheres` and lets `write` fill its memory;

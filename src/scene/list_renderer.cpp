@@ -29,8 +29,9 @@ void SetMaterialColour(const Colour& diffuse) { SetMaterial(diffuse, AmbientFor(
 
 class SceneCompiler {
 public:
-    SceneCompiler(const PointView& points, unsigned sphereList, const std::vector<bool>& enclosed)
-        : points_(points), sphereList_(sphereList), enclosed_(enclosed) {}
+    SceneCompiler(const PointView& points, unsigned sphereList, const std::vector<bool>& enclosed,
+                  const ColourRange& range)
+        : points_(points), sphereList_(sphereList), enclosed_(enclosed), range_(range) {}
 
     void Sphere(std::size_t i) {
         if (!enclosed_.empty() && enclosed_[i]) return;
@@ -47,13 +48,13 @@ public:
         for (std::size_t k = 0; k + 1 < levels.start.size(); ++k) {
             if (levels.start[k] == levels.start[k + 1]) continue;
             const double level = levels.lowest + static_cast<double>(k);
-            SetMaterialColour(HeightColour(level, levels.lowest, levels.highest));
+            SetMaterialColour(HeightColour(level, range_.lowest, range_.highest));
             for (std::size_t j = levels.start[k]; j < levels.start[k + 1]; ++j) Sphere(levels.order[j]);
         }
         // Points the grouping cannot order keep the order they were loaded in.
         if (levels.order.empty()) {
             for (std::size_t i = 0; i < points_.count; ++i) {
-                SetMaterialColour(HeightColour(points_.z[i], survey.lowest[2], survey.highest[2]));
+                SetMaterialColour(HeightColour(points_.z[i], range_.lowest, range_.highest));
                 Sphere(i);
             }
         }
@@ -74,6 +75,7 @@ private:
     const PointView& points_;
     unsigned sphereList_;
     const std::vector<bool>& enclosed_;
+    const ColourRange range_;
 };
 
 }  // namespace
@@ -101,7 +103,7 @@ void ListRenderer::Build(const PointView& points, const PointSurvey& survey, dou
     // are not culled either: at a sphere's outline a back face can tie in
     // depth with the front face sharing its edge and win the pixel, so
     // culling it would change the picture.
-    SceneCompiler compile(points, sphereList_, enclosed);
+    SceneCompiler compile(points, sphereList_, enclosed, ColoursOf(options, survey));
     glNewList(sceneList(), GL_COMPILE);
     if (options.colourByHeight) {
         compile.ByLevel(survey);

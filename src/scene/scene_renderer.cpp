@@ -67,7 +67,7 @@ void SceneRenderer::Prepare(double radius, int tesel, const DisplayOptions& opti
 
 Renderer SceneRenderer::Draw(const FrameView& frame, const DisplayOptions& options) {
     if (active_ == Renderer::impostors) {
-        impostors_.Draw(frame, options.colourByHeight);
+        impostors_.Draw(frame, options.colourByHeight, ColoursOf(options, survey_));
     } else {
         lists_.Draw();
     }

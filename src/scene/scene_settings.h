@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "vec3.h"
 
@@ -20,6 +21,12 @@ struct CameraKeys {
     std::optional<Point3> centre;
 
     bool any() const { return azimuthDegrees || elevationDegrees || distance || centre; }
+};
+
+// The levels that the height colours run between.
+struct ColourRange {
+    double lowest = 0;
+    double highest = 0;
 };
 
 // The opt-in display choices; each default is the picture of the plain viewer.
@@ -42,20 +49,48 @@ struct DisplayOptions {
     int antialias = 1;
     // "display/keys" = extended: the viewer's keys beyond the standard ones.
     bool extendedKeys = false;
+    // "display/colour-range" = 'LOW HIGH': the levels the height colours run
+    // between; unset, those of the point set (the first frame of a series).
+    std::optional<ColourRange> colourRange;
+    // "display/legend" = 1: a colour bar with its values on the picture.
+    bool legend = false;
     CameraKeys camera;
 };
+
+// A series of height files, and how they are shown.
+struct SeriesSettings {
+    // "data/series": a printf pattern (frames/h-%05d.txt) or a glob
+    // (frames/*.txt) naming the frames; empty for the single "data/file".
+    std::string pattern;
+    // "data/frames-per-second": how fast space plays the series.
+    double framesPerSecond = 10;
+    // "data/watch" = 1: follow the file or series as it changes on disk.
+    bool watch = false;
+    // "data/metres-per-level": what one level is on the ground, for the
+    // legend's values; 0 gives them in levels.
+    double metresPerLevel = 0;
+};
+
+struct PointSurvey;
+
+// The range the height colours run between: the configured one, or that of
+// the point set.
+ColourRange ColoursOf(const DisplayOptions& options, const PointSurvey& survey);
 
 struct SceneSettings {
     double sphereRadius = 0.75;
     // Slices and stacks of every sphere.
     int sphereTesel = 6;
     DisplayOptions options;
+    SeriesSettings series;
 };
 
 // Reads the keys in a fixed order: "display/sphere-r", "display/sphere-tesel"
 // (whose look-up writes the "## original = " line), "display/cull-hidden",
 // "display/fit-view", "display/colour", "display/renderer",
-// "display/level-of-detail", "display/antialias", "display/keys", then the
-// [camera] keys. A value a key cannot take gives one "warning:" line
+// "display/level-of-detail", "display/antialias", "display/keys",
+// "display/colour-range", "display/legend", the [camera] keys, then
+// "data/series", "data/frames-per-second", "data/watch" and
+// "data/metres-per-level". A value a key cannot take gives one "warning:" line
 // and the key's default.
 SceneSettings ReadSceneSettings(const ConfigStore& store);
