@@ -36,6 +36,8 @@ SeriesSettings ReadSeriesSettings(const ConfigStore& store) {
     series.watch = store.lookup("data/watch", 0.0) == 1.0;
     const double metres = store.lookup("data/metres-per-level", 0.0);
     series.metresPerLevel = metres > 0 && std::isfinite(metres) ? metres : 0;
+    const double base = store.lookup("data/level-0-metres", 0.0);
+    series.levelZeroMetres = std::isfinite(base) ? base : 0;
     return series;
 }
 

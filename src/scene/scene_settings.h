@@ -66,9 +66,11 @@ struct SeriesSettings {
     double framesPerSecond = 10;
     // "data/watch" = 1: follow the file or series as it changes on disk.
     bool watch = false;
-    // "data/metres-per-level": what one level is on the ground, for the
-    // legend's values; 0 gives them in levels.
+    // "data/metres-per-level": what one level is in metres, for the legend's
+    // values; 0 gives them in levels. "data/level-0-metres": the height of
+    // level 0 in metres.
     double metresPerLevel = 0;
+    double levelZeroMetres = 0;
 };
 
 struct PointSurvey;
@@ -90,7 +92,7 @@ struct SceneSettings {
 // "display/fit-view", "display/colour", "display/renderer",
 // "display/level-of-detail", "display/antialias", "display/keys",
 // "display/colour-range", "display/legend", the [camera] keys, then
-// "data/series", "data/frames-per-second", "data/watch" and
-// "data/metres-per-level". A value a key cannot take gives one "warning:" line
+// "data/series", "data/frames-per-second", "data/watch",
+// "data/metres-per-level" and "data/level-0-metres". A value a key cannot take gives one "warning:" line
 // and the key's default.
 SceneSettings ReadSceneSettings(const ConfigStore& store);
