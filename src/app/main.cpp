@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config_store.h"
+#include "frame_series.h"
 #include "surf_data.h"
 #include "viewer.h"
 
@@ -16,7 +17,9 @@ int main(int argc, char** argv) {
 
     // The name's copy lives only while the loader opens the file. A file that
     // cannot be opened ends the process with status 1 inside the constructor.
-    SurfData points(std::string(config.lookup("data/file", "data.txt")));
+    // With "data/series" the name is its first frame's; a series that names
+    // no file says so, and the loader ends the process as for a missing file.
+    SurfData points(FirstDataFile(config));
 
     InitDisplay(&points);
     glutMainLoop();

@@ -143,7 +143,8 @@ std::string ImpostorRenderer::Prepare(const PointView& points, const PointSurvey
     return "";
 }
 
-std::string ImpostorRenderer::Take(const PlacedImpostors& placed) {
+std::string ImpostorRenderer::Take(const PlacedImpostors& placed, const PointView& points, bool cullHidden,
+                                   bool levelOfDetail) {
     filled_ = false;
     const std::size_t spheres = placed.centres.size() / 3;
     const std::string refused = Fill(spheres, [&](float* out) {
@@ -151,6 +152,8 @@ std::string ImpostorRenderer::Take(const PlacedImpostors& placed) {
     });
     if (!refused.empty()) return refused;
     Keep(placed.tiles, placed.radius);
+    filledFor_ = {points.x, points.count, placed.radius, cullHidden, levelOfDetail};
+    filled_ = true;
     return "";
 }
 

@@ -35,9 +35,10 @@ public:
     std::string Prepare(const PointView& points, const PointSurvey& survey, double radius, bool cullHidden,
                         bool levelOfDetail);
 
-    // Takes spheres placed elsewhere (on another thread) into the GPU buffer.
+    // Takes the spheres of `points`, placed elsewhere (on another thread) as
+    // Prepare would place them with these settings, into the GPU buffer.
     // Returns why the buffer cannot hold them, or "".
-    std::string Take(const PlacedImpostors& placed);
+    std::string Take(const PlacedImpostors& placed, const PointView& points, bool cullHidden, bool levelOfDetail);
 
     // Makes the next Prepare fill afresh, for a point set that changed in place.
     void Forget() { filled_ = false; }

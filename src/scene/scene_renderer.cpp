@@ -65,6 +65,17 @@ void SceneRenderer::Prepare(double radius, int tesel, const DisplayOptions& opti
     lists_.Build(points_, survey_, radius, tesel, options);
 }
 
+void SceneRenderer::ShowFrame(const LoadedFrame& frame, double radius, int tesel, const DisplayOptions& options) {
+    points_ = frame.view();
+    survey_ = frame.survey;
+    if (active_ == Renderer::impostors && frame.impostors) {
+        const std::string refused = impostors_.Take(*frame.impostors, points_, options.cullHidden, options.levelOfDetail);
+        if (refused.empty()) return;
+        GiveWayToLists(refused);
+    }
+    Prepare(radius, tesel, options);
+}
+
 Renderer SceneRenderer::Draw(const FrameView& frame, const DisplayOptions& options) {
     if (active_ == Renderer::impostors) {
         impostors_.Draw(frame, options.colourByHeight, ColoursOf(options, survey_));

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <memory>
 
+#include "frame_loader.h"
 #include "impostor_renderer.h"
 #include "list_renderer.h"
 #include "point_survey.h"
@@ -40,6 +41,11 @@ public:
     // them. An impostor buffer that cannot hold the scene gives one
     // "warning:" line, and from then on the lists draw.
     void Prepare(double radius, int tesel, const DisplayOptions& options);
+
+    // Shows a frame of a series read and made ready on another thread: the
+    // impostors take its placed spheres, the lists are compiled for it. The
+    // frame must outlive its drawing.
+    void ShowFrame(const LoadedFrame& frame, double radius, int tesel, const DisplayOptions& options);
 
     // Draws with the current matrices (the lists) or the frame's camera (the
     // impostors), and says which renderer drew.

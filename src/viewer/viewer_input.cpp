@@ -3,6 +3,7 @@
 #include "extended_keys.h"
 #include "viewer_callbacks.h"
 #include "viewer_camera.h"
+#include "viewer_series.h"
 #include "viewer_state.h"
 #include "window_events.h"
 
@@ -83,8 +84,9 @@ void onKey(unsigned char key, int, int) {
             glutLeaveMainLoop();
             break;
         default:
-            // Every other key does nothing, unless the extended keys are on.
-            if (displayOptions.extendedKeys) onExtendedKey(key);
+            // Every other key does nothing, unless a series or the extended
+            // keys are on.
+            if (!onSeriesKey(key) && displayOptions.extendedKeys) onExtendedKey(key);
             break;
     }
 }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "colour_legend.h"
 #include "viewer_callbacks.h"
 #include "viewer_camera.h"
+#include "viewer_series.h"
 #include "viewer_state.h"
 #include "window_events.h"
 
@@ -26,7 +28,8 @@ int LargestWindowSide() {
 }  // namespace
 
 void BuildDisplayLists() {
-    if (scene.points() != PointView(*data)) scene.Show(*data);
+    // A series shows frames of its own; otherwise the point set is `data`.
+    if (!SeriesActive() && scene.points() != PointView(*data)) scene.Show(*data);
     scene.Prepare(sphereRadius, sphereTesel, displayOptions);
     // The impostors compile no lists.
     if (scene.active() == Renderer::lists) {
@@ -44,6 +47,7 @@ void DrawFrame() {
     LoadLookAt(eye, camera.centre, {upX, upY, upZ});
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene.Draw(CurrentFrame(), displayOptions);
+    DrawLegendIfWanted(displayOptions, scene.survey(), SeriesSettings{}, CurrentFrame());
     glFlush();
 }
 
@@ -71,4 +75,10 @@ void onResize(int width, int height) {
 
 // The loop calls this without pause whenever no event is waiting; waiting
 // here for the next one keeps an untouched viewer off the processor.
-void onIdle() { WaitForWindowEvents(idleWaitMilliseconds); }
+void onIdle() {
+    if (SeriesActive()) {
+        SeriesIdle();
+    } else {
+        WaitForWindowEvents(idleWaitMilliseconds);
+    }
+}

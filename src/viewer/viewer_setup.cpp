@@ -5,6 +5,7 @@
 #include "fixed_state.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
+#include "viewer_series.h"
 #include "viewer_camera.h"
 #include "viewer_state.h"
 
@@ -89,4 +90,5 @@ void InitDisplay(SurfData* points) {
     glutIdleFunc(onIdle);
 
     BuildDisplayLists();
+    StartSeries();
 }

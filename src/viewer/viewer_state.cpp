@@ -22,6 +22,7 @@ const SceneSettings configured = ReadSceneSettings(viewerConfig);
 double sphereRadius = configured.sphereRadius;
 int sphereTesel = configured.sphereTesel;
 DisplayOptions displayOptions = configured.options;
+SeriesSettings seriesSettings = configured.series;
 
 int windowWidth;
 int windowHeight;

@@ -59,6 +59,9 @@ extern int lastY;
 // store and in the same static initialisation.
 extern DisplayOptions displayOptions;
 
+// "data/series" and the keys that go with it.
+extern SeriesSettings seriesSettings;
+
 // The point set's survey and the renderer that draws it.
 extern SceneRenderer scene;
 

@@ -5,13 +5,14 @@
 #include <X11/Xutil.h>
 #include <poll.h>
 
-void WaitForWindowEvents(int milliseconds) {
+void WaitForWindowEvents(int milliseconds, const std::vector<int>& alsoWaitOn) {
     Display* display = glXGetCurrentDisplay();
     if (display == nullptr) return;
     // Events already read into the client's queue would never wake poll.
     if (XPending(display) > 0) return;
-    pollfd connection{ConnectionNumber(display), POLLIN, 0};
-    poll(&connection, 1, milliseconds);
+    std::vector<pollfd> waits = {{ConnectionNumber(display), POLLIN, 0}};
+    for (int descriptor : alsoWaitOn) waits.push_back({descriptor, POLLIN, 0});
+    poll(waits.data(), waits.size(), milliseconds);
 }
 
 namespace {

@@ -1,0 +1,94 @@
+#include "viewer_series.h"
+
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "frame_series.h"
+#include "series_player.h"
+#include "viewer_state.h"
+#include "window_events.h"
+
+namespace {
+
+std::unique_ptr<SeriesPlayer> player;
+// The frame on show since the first one, which is the caller's point set.
+std::unique_ptr<LoadedFrame> shownFrame;
+
+void Title() { glutSetWindowTitle(("Pelorin: " + player->Label()).c_str()); }
+
+void Show(std::unique_ptr<LoadedFrame> frame) {
+    scene.ShowFrame(*frame, sphereRadius, sphereTesel, displayOptions);
+    if (scene.active() == Renderer::lists) {
+        sphereList = scene.lists().sphereList();
+        sceneList = scene.lists().sceneList();
+    }
+    // The lists now draw the new frame; the old one can go.
+    shownFrame = std::move(frame);
+    Title();
+    glutPostRedisplay();
+}
+
+}  // namespace
+
+void StartSeries() {
+    if (seriesSettings.pattern.empty() && !seriesSettings.watch) return;
+    FramePreparation preparation;
+    preparation.impostors = scene.active() == Renderer::impostors;
+    preparation.radius = sphereRadius;
+    preparation.cullHidden = displayOptions.cullHidden;
+    preparation.levelOfDetail = displayOptions.levelOfDetail;
+    player = std::make_unique<SeriesPlayer>(seriesSettings, FirstDataFile(viewerConfig), preparation);
+    // Colours mean the same heights in every frame: the first frame's range,
+    // unless the configuration fixes one.
+    if (!displayOptions.colourRange) displayOptions.colourRange = ColoursOf(displayOptions, scene.survey());
+    glutSpecialFunc(onSpecialKey);
+    Title();
+}
+
+bool SeriesActive() { return player != nullptr; }
+
+bool onSeriesKey(unsigned char key) {
+    if (!player) return false;
+    switch (key) {
+        case '.':
+            player->Step(1);
+            return true;
+        case ',':
+            player->Step(-1);
+            return true;
+        case ' ':
+            player->TogglePlay();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void onSpecialKey(int key, int, int) {
+    switch (key) {
+        case GLUT_KEY_RIGHT:
+            player->Step(1);
+            break;
+        case GLUT_KEY_LEFT:
+            player->Step(-1);
+            break;
+        case GLUT_KEY_HOME:
+            player->First();
+            break;
+        case GLUT_KEY_END:
+            player->Last();
+            break;
+        default:
+            break;
+    }
+}
+
+void SeriesIdle() {
+    const int due = player->WaitMilliseconds();
+    WaitForWindowEvents(due < 0 ? idleWaitMilliseconds : std::min(due, idleWaitMilliseconds), player->Descriptors());
+    std::unique_ptr<LoadedFrame> frame = player->Poll();
+    if (frame) Show(std::move(frame));
+}
