@@ -32,7 +32,15 @@ void warn_data_ended(const std::string& file_name, long long row, long long colu
                      std::size_t points) {
     std::cerr << "warning: data file '" << file_name << "': no height could be read at row "
               << row + 1 << ", column " << column + 1 << "; the grid ends there with " << points
-              << " points" << std::endl;
+              << " points";
+    // Heights were read but no row ever ended: most likely a matrix written
+    // with the usual number formatting, which puts no blank after a row's
+    // last number, so every line end is taken as a separator.
+    if (row == 0 && column > 0)
+        std::cerr << "; a row ends where a line end follows the blank after its last height: one "
+                     "blank after every height, and the line end right after that blank (a file "
+                     "written without a blank after each row's last height reads as one row)";
+    std::cerr << std::endl;
 }
 
 }  // namespace

@@ -52,39 +52,54 @@ struct FormatCase {
     const char* name;
     const char* content;
     Points expected;
-    const char* warning_at;  // "row R, column C" when the data ends early, else null
+    // When the data ends early, the warning after "no height could be read at ";
+    // else empty.
+    std::string warning;
 };
+
+// What the warning adds when no row ever ended.
+const std::string kOneRow =
+    "; a row ends where a line end follows the blank after its last height: one blank after every "
+    "height, and the line end right after that blank (a file written without a blank after each "
+    "row's last height reads as one row)";
 
 const FormatCase kFormatCases[] = {
     {"two by two example", "7\n1 0 \n0 2 \n",
-     {{0, 0, 1, 0, 1, 1, 1}, {0, 0, 0, 1, 1, 1, 1}, {0, 1, 0, 0, 0, 1, 2}}, nullptr},
+     {{0, 0, 1, 0, 1, 1, 1}, {0, 0, 0, 1, 1, 1, 1}, {0, 1, 0, 0, 0, 1, 2}}, ""},
     {"zero and negative heights keep their columns", "0\n0 -1 \n-3 1 \n",
-     {{0, 1, 1}, {0, 1, 1}, {0, 0, 1}}, nullptr},
+     {{0, 1, 1}, {0, 1, 1}, {0, 0, 1}}, ""},
     {"extra blanks between heights are harmless", "0\n0    0 \n\t0  0 \n",
-     {{0, 1, 0, 1}, {0, 0, 1, 1}, {0, 0, 0, 0}}, nullptr},
+     {{0, 1, 0, 1}, {0, 0, 1, 1}, {0, 0, 0, 0}}, ""},
     {"CR LF line ends end rows at the CR", "0\r\n0 0 \r\n0 0 \r\n",
-     {{0, 1, 0, 1}, {0, 0, 1, 1}, {0, 0, 0, 0}}, nullptr},
+     {{0, 1, 0, 1}, {0, 0, 1, 1}, {0, 0, 0, 0}}, ""},
     {"line end as separator continues the row", "0\n0 0\n0 0 \n0 0 0 0 \n",
-     {{0, 1, 2, 3, 0, 1, 2, 3}, {0, 0, 0, 0, 1, 1, 1, 1}, {0, 0, 0, 0, 0, 0, 0, 0}}, "row 3, column 1"},
+     {{0, 1, 2, 3, 0, 1, 2, 3}, {0, 0, 0, 0, 1, 1, 1, 1}, {0, 0, 0, 0, 0, 0, 0, 0}},
+     "row 3, column 1; the grid ends there with 8 points"},
     {"two characters before the line end continue the row", "0\n0  \n0 \n",
-     {{0, 1}, {0, 0}, {0, 0}}, "row 2, column 1"},
+     {{0, 1}, {0, 0}, {0, 0}}, "row 2, column 1; the grid ends there with 2 points"},
     {"empty line after an unseparated height ends the row", "0\n4\n\n9 9 \n",
-     {{0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {0, 1, 2, 3, 4}}, nullptr},
+     {{0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {0, 1, 2, 3, 4}}, ""},
     {"only as many rows as heights per row are read", "0\n0 0 0 \n0 0 0 \n1 0 0 \n7 7 7 \n7 7 7 \n",
      {{0, 1, 2, 0, 1, 2, 0, 0, 1, 2}, {0, 0, 0, 1, 1, 1, 2, 2, 2, 2}, {0, 0, 0, 0, 0, 0, 0, 1, 0, 0}},
-     nullptr},
+     ""},
     {"a one-height first row is the whole grid", "0\n2 \n5 5 \n", {{0, 0, 0}, {0, 0, 0}, {0, 1, 2}},
-     nullptr},
-    {"the first number is the header even without one", "1 0 \n0 2 \n", {{0}, {0}, {0}}, nullptr},
-    {"floating-point header", "2.5e1\n0 \n", {{0}, {0}, {0}}, nullptr},
+     ""},
+    {"the first number is the header even without one", "1 0 \n0 2 \n", {{0}, {0}, {0}}, ""},
+    {"floating-point header", "2.5e1\n0 \n", {{0}, {0}, {0}}, ""},
     // The data ends before the grid is complete: the points so far are kept.
-    {"fewer rows than heights per row", "0\n0 0 \n", {{0, 1}, {0, 0}, {0, 0}}, "row 2, column 1"},
+    {"fewer rows than heights per row", "0\n0 0 \n", {{0, 1}, {0, 0}, {0, 0}},
+     "row 2, column 1; the grid ends there with 2 points"},
     {"last row without its line end", "0\n0 0 \n0 1 ", {{0, 1, 0, 1, 1}, {0, 0, 1, 1, 1}, {0, 0, 0, 0, 1}},
-     "row 2, column 3"},
-    {"a height that is no number", "0\n0 x 0 \n", {{0}, {0}, {0}}, "row 1, column 2"},
-    {"a height beyond the int range", "0\n0 2147483648 \n", {{0}, {0}, {0}}, "row 1, column 2"},
-    {"an empty file", "", {}, "row 1, column 1"},
-    {"a header only", "12\n", {}, "row 1, column 1"},
+     "row 2, column 3; the grid ends there with 5 points"},
+    {"a height that is no number", "0\n0 x 0 \n", {{0}, {0}, {0}},
+     "row 1, column 2; the grid ends there with 1 points" + kOneRow},
+    {"a height beyond the int range", "0\n0 2147483648 \n", {{0}, {0}, {0}},
+     "row 1, column 2; the grid ends there with 1 points" + kOneRow},
+    {"an empty file", "", {}, "row 1, column 1; the grid ends there with 0 points"},
+    {"a header only", "12\n", {}, "row 1, column 1; the grid ends there with 0 points"},
+    {"a matrix without a blank after each row's last height is one row", "0\n0 1\n0 0\n",
+     {{0, 1, 1, 2, 3}, {0, 0, 0, 0, 0}, {0, 0, 1, 0, 0}},
+     "row 1, column 5; the grid ends there with 5 points" + kOneRow},
 };
 
 void PrintTo(const FormatCase& c, std::ostream* out) { *out << c.name; }
@@ -98,9 +113,11 @@ TEST_P(FileFormat, YieldsThePointsInReadingOrder) {
     EXPECT_EQ(result.points.y, c.expected.y);
     EXPECT_EQ(result.points.z, c.expected.z);
     EXPECT_EQ(result.out, "data prepared\n");
-    if (c.warning_at) {
+    if (!c.warning.empty()) {
+        const std::string ending = "': no height could be read at " + c.warning + "\n";
         EXPECT_EQ(result.err.rfind("warning: data file '", 0), 0u) << result.err;
-        EXPECT_NE(result.err.find(c.warning_at), std::string::npos) << result.err;
+        ASSERT_GE(result.err.size(), ending.size()) << result.err;
+        EXPECT_EQ(result.err.substr(result.err.size() - ending.size()), ending);
         EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     } else {
         EXPECT_EQ(result.err, "");
