@@ -9,10 +9,8 @@
 
 namespace {
 
-// How often a frame read short is read again, and how long its size must
-// stay the same before what is there is taken as the whole file.
+// How often a frame read short is read again.
 const std::chrono::milliseconds retryEvery(100);
-const std::chrono::milliseconds steadyFor(500);
 
 long long SizeOf(const std::string& file) {
     struct stat status;
@@ -27,8 +25,9 @@ std::string BaseName(const std::string& file) {
 }  // namespace
 
 SeriesPlayer::SeriesPlayer(const SeriesSettings& settings, const std::string& singleFile,
-                           const FramePreparation& preparation)
+                           const FramePreparation& preparation, std::chrono::milliseconds steadyFor)
     : settings_(settings),
+      steadyFor_(steadyFor),
       files_(settings.pattern.empty() ? std::vector<std::string>{singleFile} : SeriesFiles(settings.pattern)),
       loader_(preparation) {
     if (settings.watch) {
@@ -69,12 +68,15 @@ void SeriesPlayer::TogglePlay() {
 void SeriesPlayer::Want(int index, bool again) {
     if (index < 0 || index >= count()) return;
     if (!again && index == shown_ && waiting_.index < 0) return;
-    if (!again && prefetched_.index == index) {
+    if (!again && prefetched_.index == index && loader_.Pending(prefetched_.ticket)) {
         waiting_ = prefetched_;
         prefetched_ = {};
         return;
     }
+    // The loader reads one frame at a time: this request takes the place of
+    // any frame read ahead.
     waiting_ = {++tickets_, index};
+    prefetched_ = {};
     loader_.Request(waiting_.ticket, file(index));
 }
 
@@ -82,7 +84,8 @@ void SeriesPlayer::Want(int index, bool again) {
 // this one is shown.
 void SeriesPlayer::Prefetch() {
     const int next = shown_ + direction_;
-    if (waiting_.index >= 0 || next < 0 || next >= count() || prefetched_.index == next) return;
+    if (waiting_.index >= 0 || next < 0 || next >= count()) return;
+    if (prefetched_.index == next && loader_.Pending(prefetched_.ticket)) return;
     prefetched_ = {++tickets_, next};
     loader_.Request(prefetched_.ticket, file(next));
 }
@@ -125,7 +128,7 @@ std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> 
         // for its size to settle.
         const long long size = SizeOf(frame->file);
         if (size != lastSize_) lastSize_ = size, sizeSince_ = now;
-        if (now - sizeSince_ < steadyFor) {
+        if (now - sizeSince_ < steadyFor_) {
             retryAt_ = now + retryEvery;
             return nullptr;
         }

@@ -19,8 +19,11 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // The frames "data/series" names, or `singleFile` alone when it names
-    // none (to follow it with "data/watch"). Frame 0 is taken as shown.
-    SeriesPlayer(const SeriesSettings& settings, const std::string& singleFile, const FramePreparation& preparation);
+    // none (to follow it with "data/watch"). Frame 0 is taken as shown. A
+    // watched frame read short is taken as it is once its size has stayed
+    // the same for `steadyFor`.
+    SeriesPlayer(const SeriesSettings& settings, const std::string& singleFile, const FramePreparation& preparation,
+                 std::chrono::milliseconds steadyFor = std::chrono::milliseconds(500));
 
     int count() const { return static_cast<int>(files_.size()); }
     int shown() const { return shown_; }
@@ -54,6 +57,7 @@ private:
     std::unique_ptr<LoadedFrame> Arrived(std::unique_ptr<LoadedFrame> frame, Clock::time_point now);
 
     SeriesSettings settings_;
+    std::chrono::milliseconds steadyFor_;
     std::vector<std::string> files_;
     FrameLoader loader_;
     std::unique_ptr<FileWatch> watch_;

@@ -57,9 +57,10 @@ public:
                                      SanitizerOptionsForGlProgram()});
     }
 
-    // Waits for the window; a failure leaves window() empty.
-    void WaitForWindow() {
-        window_ = ::WaitForWindow("Pelorin", kWindowTimeout);
+    // Waits for the window titled `title` (a pattern); a failure leaves
+    // window() empty.
+    void WaitForWindow(const std::string& title = "Pelorin") {
+        window_ = ::WaitForWindow(title, kWindowTimeout);
         ASSERT_FALSE(window_.empty()) << "no window; stderr:\n" << process_->errors();
     }
 
@@ -272,6 +273,45 @@ TEST(Window, FullScreenThenEscapeRestores800By600At100) {
         EXPECT_EQ(g, restored);
     }
     pelorin.Quit();
+}
+
+// ---- A series ----
+
+// Waits until the window's title is `title`; returns the last one seen.
+std::string WaitForTitle(const std::string& window, const std::string& title) {
+    std::string seen;
+    for (int tries = 0; tries < 100 && (seen = TitleOf(window)) != title; ++tries) usleep(100 * 1000);
+    return seen;
+}
+
+// The arrows, End, Home and space step and play through the frames, each
+// named in the title; the first frame is read once, with "data prepared".
+TEST(Series, KeysStepAndPlayThroughTheFrames) {
+    std::string lower = Terrain(), higher = Terrain();
+    for (char& c : lower) c = c == '2' ? '0' : c;
+    for (char& c : higher) c = c == '0' ? '3' : c;
+    Pelorin pelorin({"config.txt", "[data]\nseries = f-%d.txt\n[display]\nsphere-tesel = 4\n", "f-1.txt", Terrain(),
+                     "f-2.txt", lower, "f-10.txt", higher});
+    pelorin.Start();
+    pelorin.WaitForWindow("Pelorin: frame 1 of 3: f-1.txt");
+    const Picture first = pelorin.FirstFrame();
+    const struct {
+        const char* keys;
+        const char* title;
+    } steps[] = {{"Right", "frame 2 of 3: f-2.txt"}, {"End", "frame 3 of 3: f-10.txt"},
+                 {"Left", "frame 2 of 3: f-2.txt"}, {"Home", "frame 1 of 3: f-1.txt"},
+                 {"period", "frame 2 of 3: f-2.txt"}, {"comma", "frame 1 of 3: f-1.txt"},
+                 {"space", "frame 3 of 3: f-10.txt"}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.keys);
+        TypeKeys(pelorin.window(), step.keys);
+        EXPECT_EQ(WaitForTitle(pelorin.window(), std::string("Pelorin: ") + step.title),
+                  std::string("Pelorin: ") + step.title);
+    }
+    EXPECT_GT(DifferingPixels(first, WaitForChange(pelorin.window(), first, 500, 10)), 500);
+    pelorin.Quit();
+    EXPECT_EQ(pelorin.process().output(), "data prepared\n");
+    EXPECT_EQ(CountLinesStartingWith(pelorin.process().errors(), "warning:"), 0) << pelorin.process().errors();
 }
 
 // ---- How it ends ----
