@@ -7,12 +7,13 @@
 #include "camera_fit.h"
 #include "camera_keys.h"
 #include "fixed_state.h"
+#include "frame_series.h"
 #include "sphere_mesh.h"
 
 OffscreenScene::OffscreenScene(int largestTile)
     : config_("config.txt", nullptr, nullptr, nullptr),
       settings_(ReadSceneSettings(config_)),
-      points_(std::string(config_.lookup("data/file", "data.txt"))),
+      points_(FirstDataFile(config_)),
       scene_(DrawSphereMesh) {
     if (!context_.ok()) return;
     SetFixedState();
@@ -20,13 +21,21 @@ OffscreenScene::OffscreenScene(int largestTile)
     scene_.Start(settings_.options.renderer);
     scene_.Show(points_);
     scene_.Prepare(settings_.sphereRadius, settings_.sphereTesel, settings_.options);
+    // The colours of a series mean the same heights in every frame: the
+    // first frame's range, unless the configuration fixes one.
+    if (!settings_.series.pattern.empty() && !settings_.options.colourRange) {
+        settings_.options.colourRange = ColoursOf(settings_.options, scene_.survey());
+    }
     pictures_ = std::make_unique<OffscreenPictures>(scene_, settings_.options, largestTile);
 }
 
-FrameView OffscreenScene::View(int width, int height, int turn, int turns) const {
+FrameView OffscreenScene::View(int width, int height, int turn, int turns) {
     FrameView view;
-    OrbitCamera camera = OpeningCamera(settings_.options, scene_.survey(), settings_.sphereRadius, StartProjection(),
-                                       static_cast<double>(width) / height);
+    if (!camera_) {
+        camera_ = OpeningCamera(settings_.options, scene_.survey(), settings_.sphereRadius, StartProjection(),
+                                static_cast<double>(width) / height);
+    }
+    OrbitCamera camera = *camera_;
     if (turns > 0) camera.theta += 2 * M_PI * turn / turns;
     view.camera = camera;
     view.width = width;
@@ -37,4 +46,17 @@ FrameView OffscreenScene::View(int width, int height, int turn, int turns) const
                                             EyePosition(camera), camera.centre);
     }
     return view;
+}
+
+void OffscreenScene::ShowFrame(const LoadedFrame& frame) {
+    scene_.ShowFrame(frame, settings_.sphereRadius, settings_.sphereTesel, settings_.options);
+}
+
+FramePreparation OffscreenScene::Preparation() const {
+    FramePreparation preparation;
+    preparation.impostors = scene_.active() == Renderer::impostors;
+    preparation.radius = settings_.sphereRadius;
+    preparation.cullHidden = settings_.options.cullHidden;
+    preparation.levelOfDetail = settings_.options.levelOfDetail;
+    return preparation;
 }

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "config_store.h"
+#include "frame_loader.h"
 #include "offscreen_context.h"
 #include "offscreen_picture.h"
 #include "scene_renderer.h"
@@ -28,7 +30,14 @@ public:
     // The view the viewer opens with, for a picture of width x height,
     // turned `turn` of `turns` steps around the vertical axis through the
     // look-at point. With fit-view its planes hold the points.
-    FrameView View(int width, int height, int turn = 0, int turns = 0) const;
+    // The camera is the one of the first frame shown, kept for a series.
+    FrameView View(int width, int height, int turn = 0, int turns = 0);
+
+    // Shows a frame of the series, read and made ready elsewhere as
+    // Preparation() says; it must outlive its drawing.
+    void ShowFrame(const LoadedFrame& frame);
+    FramePreparation Preparation() const;
+    const SceneSettings& settings() const { return settings_; }
 
     // The picture of `view`; empty, with pictureError(), when it could not
     // be drawn.
@@ -44,4 +53,5 @@ private:
     OffscreenContext context_;
     SceneRenderer scene_;
     std::unique_ptr<OffscreenPictures> pictures_;
+    std::optional<OrbitCamera> camera_;
 };

@@ -1,7 +1,9 @@
 #include "render_job.h"
 
+#include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -9,6 +11,7 @@
 #include <utility>
 
 #include "film.h"
+#include "frame_series.h"
 #include "offscreen_scene.h"
 
 namespace {
@@ -72,34 +75,94 @@ private:
     std::string error_;
 };
 
+// Draws the pictures of `count` views, each made ready by `prepare(i)` (which
+// may skip one by returning false), and writes them; returns how many were
+// written, or -1 after an "error:" line.
+template <typename Prepare>
+int DrawPictures(OffscreenScene& scene, const RenderOptions& options, int count, Prepare prepare) {
+    const PictureSpec spec{options.width, options.height, options.supersample, options.transparent};
+    const bool numbered = options.turntable > 0 || options.series;
+    Progress progress(count, options.quiet);
+    PictureWriter writer;
+    int written = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!prepare(i)) continue;
+        Image image = scene.Draw(scene.View(options.width, options.height, i, options.turntable), spec);
+        if (image.pixels.empty()) return Fail(scene.pictureError()), -1;
+        ++written;
+        const std::string name = numbered ? NumberedPictureName(options.output, written) : options.output;
+        const std::string error = writer.Write(name, std::move(image));
+        if (!error.empty()) return Fail(error), -1;
+        if (i > 0) progress.Done(i);
+    }
+    const std::string error = writer.Wait();
+    if (!error.empty()) return Fail(error), -1;
+    progress.Done(count);
+    return written;
+}
+
+// The frames of the series from FIRST to LAST, each read while the one
+// before it is drawn; the first frame of the series is the one the scene
+// opened with.
+int DrawSeries(OffscreenScene& scene, const RenderOptions& options) {
+    const std::string& pattern = scene.settings().series.pattern;
+    if (pattern.empty()) return Fail("--series needs data/series in config.txt"), -1;
+    const std::vector<std::string> files = SeriesFiles(pattern);
+    const int last = options.lastFrame > 0 ? std::min(options.lastFrame, static_cast<int>(files.size()))
+                                           : static_cast<int>(files.size());
+    const int first = options.firstFrame;
+    if (first > last) {
+        return Fail("--frames " + std::to_string(first) + "-: the series has " + std::to_string(files.size()) +
+                    " frames"),
+               -1;
+    }
+    FrameLoader loader(scene.Preparation());
+    std::unique_ptr<LoadedFrame> shown;
+    auto ask = [&](int frame) {
+        if (frame <= last && frame > 1) loader.Request(frame, files[static_cast<std::size_t>(frame - 1)]);
+    };
+    ask(first);
+    return DrawPictures(scene, options, last - first + 1, [&](int i) {
+        const int frame = first + i;
+        if (frame == 1) {
+            ask(frame + 1);
+            return true;
+        }
+        std::unique_ptr<LoadedFrame> next;
+        while (!(next = loader.Take(frame))) {
+            pollfd ready{loader.ReadyDescriptor(), POLLIN, 0};
+            poll(&ready, 1, 100);
+            loader.Drain();
+        }
+        ask(frame + 1);
+        if (!next->opened || next->outcome.end == LoadOutcome::End::refused) {
+            std::cerr << "warning: frame '" << next->file << "' cannot be read; skipped" << std::endl;
+            return false;
+        }
+        scene.ShowFrame(*next);
+        shown = std::move(next);
+        return true;
+    });
+}
+
 }  // namespace
 
 int RunRender(const RenderOptions& options) {
     OffscreenScene scene(LargestTileAsked());
     if (!scene.ok()) return Fail("no OpenGL context could be made without a display: " + scene.error());
-    const PictureSpec spec{options.width, options.height, options.supersample, options.transparent};
     const int count = options.turntable > 0 ? options.turntable : 1;
-    Progress progress(count, options.quiet);
-    PictureWriter writer;
-    for (int i = 0; i < count; ++i) {
-        Image image = scene.Draw(scene.View(options.width, options.height, i, options.turntable), spec);
-        if (image.pixels.empty()) return Fail(scene.pictureError());
-        const std::string name = options.turntable > 0 ? TurntablePictureName(options.output, i + 1) : options.output;
-        const std::string error = writer.Write(name, std::move(image));
-        if (!error.empty()) return Fail(error);
-        if (i > 0) progress.Done(i);
-    }
-    const std::string error = writer.Wait();
-    if (!error.empty()) return Fail(error);
-    progress.Done(count);
-    if (options.turntable == 0) {
+    const int written = options.series ? DrawSeries(scene, options) : DrawPictures(scene, options, count, [](int) {
+        return true;
+    });
+    if (written < 0) return 1;
+    if (options.turntable == 0 && !options.series) {
         std::cout << "wrote " << options.output << std::endl;
         return 0;
     }
-    std::cout << "wrote " << count << " pictures, " << TurntablePictureName(options.output, 1) << " to "
-              << TurntablePictureName(options.output, count) << std::endl;
-    if (options.video.empty()) return 0;
-    const std::string film = EncodeFilm(TurntablePattern(options.output), filmFramesPerSecond, options.video);
+    std::cout << "wrote " << written << " pictures, " << NumberedPictureName(options.output, 1) << " to "
+              << NumberedPictureName(options.output, written) << std::endl;
+    if (options.video.empty() || written == 0) return 0;
+    const std::string film = EncodeFilm(NumberedPattern(options.output), filmFramesPerSecond, options.video);
     if (!film.empty()) return Fail(film);
     std::cout << "wrote " << options.video << std::endl;
     return 0;

@@ -28,9 +28,23 @@ bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
+// FIRST-LAST, either side may be left out: "5-", "-20", "7".
+bool FrameRange(const std::string& text, int& first, int& last) {
+    const std::size_t dash = text.find('-');
+    const std::string from = dash == std::string::npos ? text : text.substr(0, dash);
+    const std::string to = dash == std::string::npos ? text : text.substr(dash + 1);
+    first = 1, last = 0;
+    if (!from.empty() && !WholeNumber(from, 1, 1000000000, first)) return false;
+    if (!to.empty() && !WholeNumber(to, 1, 1000000000, last)) return false;
+    return (!from.empty() || !to.empty()) && (last == 0 || first <= last);
+}
+
 std::string Checked(const RenderOptions& o) {
     if (o.output.empty()) return "-o needs a file name";
-    if (!o.video.empty() && o.turntable == 0) return "--video needs --turntable N: a film of one picture is no film";
+    if (o.series && o.turntable > 0) return "--series and --turntable each draw a sequence of their own; choose one";
+    if (!o.video.empty() && o.turntable == 0 && !o.series) {
+        return "--video needs --turntable N or --series: a film of one picture is no film";
+    }
     return "";
 }
 
@@ -68,6 +82,13 @@ ParsedOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
             if (!value(text) || !WholeNumber(text, 1, 100000, o.turntable)) {
                 return {o, "--turntable needs a number of pictures from 1 to 100000"};
             }
+        } else if (option == "--series") {
+            o.series = true;
+        } else if (option == "--frames") {
+            o.series = true;
+            if (!value(text) || !FrameRange(text, o.firstFrame, o.lastFrame)) {
+                return {o, "--frames needs FIRST-LAST, frames counted from 1 (such as 5-20, 5- or -20)"};
+            }
         } else if (option == "--video") {
             if (!value(o.video) || o.video.empty()) return {o, "--video needs a file name"};
         } else {
@@ -94,7 +115,12 @@ std::string RenderUsage() {
            "  --turntable N       N pictures evenly around the vertical axis through the\n"
            "                      look-at point, FILE-0001.png and on; the scene is\n"
            "                      loaded once\n"
-           "  --video FILE.mp4    with --turntable, also a film of the pictures (ffmpeg)\n"
+           "  --series            a picture of every frame of data/series in config.txt,\n"
+           "                      FILE-0001.png and on, with the first frame's camera\n"
+           "                      and colours; frames are read ahead\n"
+           "  --frames FIRST-LAST only these frames of the series (from 1)\n"
+           "  --video FILE.mp4    with --turntable or --series, also a film of the\n"
+           "                      pictures (ffmpeg)\n"
            "  --quiet             no progress line on standard error\n"
            "  --help              this text\n";
 }
@@ -107,13 +133,13 @@ std::string Stem(const std::string& output) {
 
 }  // namespace
 
-std::string TurntablePictureName(const std::string& output, int index) {
+std::string NumberedPictureName(const std::string& output, int index) {
     char number[16];
     std::snprintf(number, sizeof number, "-%04d.png", index);
     return Stem(output) + number;
 }
 
-std::string TurntablePattern(const std::string& output) {
+std::string NumberedPattern(const std::string& output) {
     std::string pattern;
     for (char c : Stem(output)) pattern += c == '%' ? "%%" : std::string(1, c);
     return pattern + "-%04d.png";

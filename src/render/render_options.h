@@ -13,6 +13,11 @@ struct RenderOptions {
     bool transparent = false;
     // Pictures around the vertical axis; 0 for one picture.
     int turntable = 0;
+    // A picture of every frame of the series in config.txt, or of the
+    // frames firstFrame to lastFrame (counted from 1; 0: to the last).
+    bool series = false;
+    int firstFrame = 1;
+    int lastFrame = 0;
     std::string video;
     bool quiet = false;
     bool help = false;
@@ -33,8 +38,8 @@ ParsedOptions ParseRenderOptions(const std::vector<std::string>& arguments);
 // What --help prints.
 std::string RenderUsage();
 
-// The file of picture `index` (from 1) of a turntable written to `output`:
-// out.png gives out-0001.png.
-std::string TurntablePictureName(const std::string& output, int index);
+// The file of picture `index` (from 1) of a turntable or a series written
+// to `output`: out.png gives out-0001.png.
+std::string NumberedPictureName(const std::string& output, int index);
 // All of them as one printf pattern, out-%04d.png, for a film's encoder.
-std::string TurntablePattern(const std::string& output);
+std::string NumberedPattern(const std::string& output);
