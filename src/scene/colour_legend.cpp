@@ -13,10 +13,11 @@
 namespace {
 
 const int mostTicks = 6;
-// Round values stay this share of a step away from the ends of the range,
-// so their labels never crowd the ends' labels. Below half a step, the
-// coarsest step that keeps to six values still leaves one between the ends.
-const double endClearance = 0.4;
+// Round values keep more than half a step from the ends of the range: an
+// end written to the step's decimals then never reads as the round value
+// beside it, and their labels never crowd each other. The finest step that
+// keeps to six values still leaves at least one round value between.
+const double endClearance = 0.5;
 
 // Values this large, or steps this fine, are written with an exponent.
 const double largestFixed = 1e7;
@@ -101,7 +102,7 @@ Layout LayOut(int width, int height, int labelColumns) {
     // pictures take their width as the measure, so the legend still fits.
     const double u = std::min(static_cast<double>(height), 1.5 * width) / 300;
     layout.unit = u;
-    const double margin = 8 * u, padding = 5 * u, barWidth = 8 * u, barHeight = 130 * u, labelGap = 2 * u;
+    const double margin = 8 * u, padding = 5 * u, barWidth = 8 * u, barHeight = 130 * u, labelGap = 4 * u;
     layout.tickLength = 3 * u;
     layout.panel.right = width - margin;
     layout.panel.left =
@@ -205,6 +206,7 @@ std::vector<LegendTick> LegendTicks(const LegendSpec& spec) {
     const auto valueOf = [&](double level) { return metres ? spec.levelZeroMetres + level * spec.metresPerLevel : level; };
     const std::string unit = metres ? " m" : " levels";
     const double low = spec.range.lowest, high = spec.range.highest;
+    if (!std::isfinite(valueOf(high) - valueOf(low))) return {};
 
     if (!(high > low)) {
         const double value = valueOf(low);
@@ -236,6 +238,7 @@ std::vector<LegendTick> LegendTicks(const LegendSpec& spec) {
 void DrawLegend(const LegendSpec& spec, int width, int height, const TileWindow& tile) {
     if (width <= 0 || height <= 0) return;
     const std::vector<LegendTick> ticks = LegendTicks(spec);
+    if (ticks.empty()) return;
     int labelColumns = 0;
     for (const LegendTick& tick : ticks) labelColumns = std::max(labelColumns, TextColumns(tick.label));
     const Layout layout = LayOut(width, height, labelColumns);

@@ -30,7 +30,8 @@ struct LegendTick {
 // range and round values between them, 3 to 6 in all, every one with the
 // same number of decimals. In metres each carries " m"; in levels the
 // highest carries " levels". A range of no extent (every sphere takes the
-// map's middle colour) has its one value.
+// map's middle colour) has its one value; one beyond the numbers has none,
+// and no legend is drawn.
 std::vector<LegendTick> LegendTicks(const LegendSpec& spec);
 
 // Draws the legend over the picture in the current OpenGL context, with the
