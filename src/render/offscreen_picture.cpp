@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "colour_legend.h"
 #include "scene_renderer.h"
 
 namespace {
@@ -49,8 +50,10 @@ void Downsample(const std::vector<unsigned char>& samples, int tileWidth, int n,
 
 }  // namespace
 
-OffscreenPictures::OffscreenPictures(SceneRenderer& scene, const DisplayOptions& options, int largestTile)
-    : scene_(scene), options_(options), largestTile_(largestTile > 0 ? largestTile : ContextLargestTile()) {}
+OffscreenPictures::OffscreenPictures(SceneRenderer& scene, const DisplayOptions& options, int largestTile,
+                                     const SeriesSettings& series)
+    : scene_(scene), options_(options), series_(series),
+      largestTile_(largestTile > 0 ? largestTile : ContextLargestTile()) {}
 
 OffscreenPictures::~OffscreenPictures() {
     if (framebuffer_ == 0) return;
@@ -126,6 +129,7 @@ void OffscreenPictures::DrawTile(const FrameView& view, const PictureSpec& spec,
     LoadFrame(frame);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene_.Draw(frame, options_);
+    DrawLegendIfWanted(options_, scene_.survey(), series_, frame);
 
     std::vector<unsigned char> samples(static_cast<std::size_t>(width * n) * (height * n) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

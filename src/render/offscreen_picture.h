@@ -24,8 +24,9 @@ struct PictureSpec {
 class OffscreenPictures {
 public:
     // `largestTile` bounds a tile's side in samples; 0 takes what the context
-    // allows, at most 4096.
-    OffscreenPictures(SceneRenderer& scene, const DisplayOptions& options, int largestTile = 0);
+    // allows, at most 4096. `series` gives the legend its metres.
+    OffscreenPictures(SceneRenderer& scene, const DisplayOptions& options, int largestTile = 0,
+                      const SeriesSettings& series = {});
     ~OffscreenPictures();
 
     OffscreenPictures(const OffscreenPictures&) = delete;
@@ -43,6 +44,7 @@ private:
 
     SceneRenderer& scene_;
     const DisplayOptions& options_;
+    SeriesSettings series_;
     int largestTile_;
     unsigned framebuffer_ = 0, colour_ = 0, depth_ = 0;
     int targetWidth_ = 0, targetHeight_ = 0;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "child_process.h"
+#include "height_colours.h"
 #include "png_read.h"
 #include "ridge_terrain.h"
 
@@ -155,6 +157,97 @@ TEST(RenderPictures, TurntableGoesAroundFromTheSinglePicture) {
     EXPECT_FALSE(Exists(render.Path("turn-0005.png")));
     ASSERT_EQ(render.Run({"-o", "turn.png", "--turntable", "2", "--quiet"}), 0);
     EXPECT_EQ(render.errors(), "");
+}
+
+// ---- The colour legend ----
+
+const char* const kLegend = "[display]\ncolour = height\nlegend = 1\n";
+
+// Within 6 levels, channel by channel, of the map's colour at t.
+bool NearMap(const unsigned char* p, double t) {
+    const Colour c = ColourMapAt(t);
+    for (int k = 0; k < 3; ++k) {
+        if (std::abs(p[k] - static_cast<int>(std::lround(c[k] * 255))) > 6) return false;
+    }
+    return true;
+}
+
+// The legend's bar: the longest run down a column of the picture's right
+// third in which every pixel is a colour of the map (lit spheres match it
+// only here and there), and the near-black grey pixels there, its values,
+// ticks and frame (shaded spheres keep their hue).
+struct LegendFound {
+    int x = 0, top = 0, length = 0;
+    long ink = 0;
+};
+
+LegendFound FindLegend(const Picture& picture) {
+    LegendFound found;
+    for (int x = picture.width * 2 / 3; x < picture.width; ++x) {
+        for (int y = 0, run = 0; y < picture.height; ++y) {
+            const unsigned char* p = picture.pixel(x, y);
+            bool onMap = false;
+            for (int i = 0; i <= 128 && !onMap; ++i) onMap = NearMap(p, i / 128.0);
+            run = onMap ? run + 1 : 0;
+            if (run > found.length) found = {x, y - run + 1, run, found.ink};
+            const auto [least, most] = std::minmax({p[0], p[1], p[2]});
+            found.ink += most < 70 && most - least <= 10;
+        }
+    }
+    return found;
+}
+
+// With the height colours and legend = 1, a bar from the map's low end at
+// the bottom to its high end at the top, with dark values beside it;
+// otherwise nothing of it, and the red picture is untouched.
+TEST(Legend, DrawnOnlyOverTheHeightColoursWhenAsked) {
+    Render render("");
+    for (const char* config : {kLegend, "[display]\ncolour = height\n", "[display]\nlegend = 1\n"}) {
+        SCOPED_TRACE(config);
+        WriteFile(render.Path("config.txt"), config);
+        ASSERT_EQ(render.Run({}), 0) << render.errors();
+        const Picture picture = render.Read("pelorin.png").picture;
+        const LegendFound legend = FindLegend(picture);
+        if (config == kLegend) {
+            ASSERT_GE(legend.length, 100);
+            EXPECT_TRUE(NearMap(picture.pixel(legend.x, legend.top), 1));
+            EXPECT_TRUE(NearMap(picture.pixel(legend.x, legend.top + legend.length - 1), 0));
+            EXPECT_GT(legend.ink, 300);
+        } else {
+            EXPECT_LT(legend.length, 40);
+            EXPECT_LT(legend.ink, 20);
+        }
+    }
+    const Picture red = render.Read("pelorin.png").picture;
+    WriteFile(render.Path("config.txt"), "");
+    ASSERT_EQ(render.Run({}), 0) << render.errors();
+    EXPECT_EQ(DifferingPixels(red, render.Read("pelorin.png").picture), 0);
+}
+
+// Laid out on the whole picture: drawn in small tiles it is the same, and
+// the scene of every later tile is drawn as without it; its size follows
+// the picture's height, not the samples.
+TEST(Legend, SameInTilesAndInProportionToThePicture) {
+    for (const std::string& config : {std::string(kLegend), std::string(kFitted) + "legend = 1\n"}) {
+        SCOPED_TRACE(config);
+        Render render(config);
+        const std::vector<std::string> args = {"--size", "500x300", "--supersample", "2"};
+        ASSERT_EQ(render.Run(args), 0) << render.errors();
+        const Picture whole = render.Read("pelorin.png").picture;
+        ASSERT_EQ(render.Run(args, {"PELORIN_RENDER_TILE=150"}), 0) << render.errors();
+        EXPECT_GE(ShareWithinLevels(whole, render.Read("pelorin.png").picture, 2), 0.999);
+        EXPECT_GE(FindLegend(whole).length, 50);
+    }
+    Render render(kLegend);
+    std::vector<int> lengths;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, {"--supersample", "3"}, {"--size", "1600x1200"}}) {
+        ASSERT_EQ(render.Run(args), 0) << render.errors();
+        lengths.push_back(FindLegend(render.Read("pelorin.png").picture).length);
+    }
+    EXPECT_GE(lengths[0], 100);
+    EXPECT_NEAR(lengths[1], lengths[0], 2);
+    EXPECT_NEAR(lengths[2], 2 * lengths[0], 2);
 }
 
 // ---- Levels of detail ----
