@@ -47,7 +47,7 @@ void DrawFrame() {
     LoadLookAt(eye, camera.centre, {upX, upY, upZ});
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene.Draw(CurrentFrame(), displayOptions);
-    DrawLegendIfWanted(displayOptions, scene.survey(), SeriesSettings{}, CurrentFrame());
+    DrawLegendIfWanted(displayOptions, scene.survey(), seriesSettings, CurrentFrame());
     glFlush();
 }
 
