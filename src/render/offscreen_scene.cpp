@@ -26,7 +26,7 @@ OffscreenScene::OffscreenScene(int largestTile)
     if (!settings_.series.pattern.empty() && !settings_.options.colourRange) {
         settings_.options.colourRange = ColoursOf(settings_.options, scene_.survey());
     }
-    pictures_ = std::make_unique<OffscreenPictures>(scene_, settings_.options, largestTile);
+    pictures_ = std::make_unique<OffscreenPictures>(scene_, settings_.options, largestTile, settings_.series);
 }
 
 FrameView OffscreenScene::View(int width, int height, int turn, int turns) {

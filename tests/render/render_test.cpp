@@ -2,6 +2,7 @@
 // and their errors, the pictures it writes, and how it fails.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -83,7 +84,12 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"SupersampleZero", {"--supersample", "0"}, "--supersample needs N from 1 to 16"},
                     UsageCase{"SupersampleText", {"--supersample", "2x"}, "--supersample needs N from 1 to 16"},
                     UsageCase{"TurntableMissing", {"--turntable"}, "--turntable needs a number of pictures from 1 to 100000"},
-                    UsageCase{"VideoAlone", {"--video", "f.mp4"}, "--video needs --turntable N: a film of one picture is no film"}),
+                    UsageCase{"VideoAlone", {"--video", "f.mp4"},
+                              "--video needs --turntable N or --series: a film of one picture is no film"},
+                    UsageCase{"SeriesAndTurntable", {"--series", "--turntable", "3"},
+                              "--series and --turntable each draw a sequence of their own; choose one"},
+                    UsageCase{"FramesBackwards", {"--frames", "5-2"},
+                              "--frames needs FIRST-LAST, frames counted from 1 (such as 5-20, 5- or -20)"}),
     [](const testing::TestParamInfo<UsageCase>& param_info) { return param_info.param.name; });
 
 TEST(RenderOptions, HelpDescribesEveryOption) {
@@ -335,6 +341,30 @@ TEST(LevelsOfDetail, FarViewIsCloserToTheSupersampledPicture) {
     const double coarse = MeanDifference(pictures.coarse.picture, reference);
     EXPECT_GT(full, 5.0);
     EXPECT_LE(coarse, 0.6 * full) << "full detail " << full;
+}
+
+// ---- Series ----
+
+// Every frame of the series with the first frame's camera and colours: a
+// frame that only adds a tall column far off changes no other pixel, an
+// unreadable frame is skipped with one warning, and --frames picks a range.
+TEST(RenderSeries, EveryFrameWithTheFirstFramesCameraAndColours) {
+    Render render("[data]\nseries = f-%d.txt\n[display]\nrenderer = impostors\ncolour = height\n", false);
+    std::string tall = Terrain();
+    tall.replace(tall.rfind("1 "), 2, "60 ");
+    WriteFile(render.Path("f-1.txt"), Terrain());
+    WriteFile(render.Path("f-3.txt"), tall);
+    ASSERT_EQ(mkdir(render.Path("f-2.txt").c_str(), 0700), 0);
+    ASSERT_EQ(render.Run({"-o", "s.png", "--series"}), 0) << render.errors();
+    EXPECT_EQ(render.output(), "data prepared\nwrote 2 pictures, s-0001.png to s-0002.png\n");
+    EXPECT_NE(render.errors().find("warning: frame 'f-2.txt' cannot be read; skipped\n"), std::string::npos)
+        << render.errors();
+    const Picture first = render.Read("s-0001.png").picture, third = render.Read("s-0002.png").picture;
+    const long differing = DifferingPixels(first, third);
+    EXPECT_GT(differing, 0);
+    EXPECT_LT(differing, 2000);
+    ASSERT_EQ(render.Run({"-o", "r.png", "--frames", "3-"}), 0) << render.errors();
+    EXPECT_EQ(DifferingPixels(render.Read("r-0001.png").picture, third), 0);
 }
 
 // ---- Failures ----
