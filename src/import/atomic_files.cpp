@@ -97,37 +97,62 @@ std::string OverwriteRefusal(const std::string& path) {
     return Quoted(path) + " exists; give --force to overwrite it";
 }
 
+FolderWriter::FolderWriter(std::string dir, bool overwrite) : dir_(std::move(dir)), overwrite_(overwrite) {}
+
+FolderWriter::~FolderWriter() {
+    if (!done_) Undo();
+}
+
+void FolderWriter::Undo() {
+    for (const std::string& name : temporaries_)
+        if (!name.empty()) unlink(name.c_str());
+    // A file that replaced another stays: the one it replaced is gone.
+    if (!overwrite_)
+        for (const std::string& name : placed_) unlink(name.c_str());
+    for (auto folder = created_folders_.rbegin(); folder != created_folders_.rend(); ++folder)
+        rmdir(folder->c_str());
+    done_ = true;
+}
+
+bool FolderWriter::Fail(const std::string& message, std::string& error) {
+    error = message;
+    Undo();
+    return false;
+}
+
+bool FolderWriter::Add(const NamedText& file, std::string& error) {
+    if (done_) return false;
+    if (!folder_made_) {
+        if (const int number = MakeFolders(dir_, created_folders_))
+            return Fail("cannot make the output folder " + Quoted(dir_) + ": " + std::strerror(number), error);
+        folder_made_ = true;
+    }
+    const std::string name = WriteTemporary(PathInFolder(dir_, "." + file.name + ".tmp-"), file.text);
+    if (name.empty())
+        return Fail("cannot write " + Quoted(PathInFolder(dir_, file.name)) + ": " + std::strerror(errno), error);
+    names_.push_back(file.name);
+    temporaries_.push_back(name);
+    return true;
+}
+
+bool FolderWriter::Commit(std::string& error) {
+    if (done_) return false;
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+        const std::string target = PathInFolder(dir_, names_[i]);
+        const int number = PlaceFile(temporaries_[i], target, overwrite_);
+        if (number == EEXIST) return Fail(OverwriteRefusal(target), error);
+        if (number != 0) return Fail("cannot write " + Quoted(target) + ": " + std::strerror(number), error);
+        temporaries_[i].clear();
+        placed_.push_back(target);
+    }
+    done_ = true;
+    return true;
+}
+
 bool WriteFilesAtomically(const std::string& dir, const std::vector<NamedText>& files, bool overwrite,
                           std::string& error) {
-    std::vector<std::string> created_folders;
-    std::vector<std::string> temporaries;
-    std::vector<std::string> placed;
-    const auto fail = [&](const std::string& message) {
-        error = message;
-        for (const std::string& name : temporaries)
-            if (!name.empty()) unlink(name.c_str());
-        // A file that replaced another stays: the one it replaced is gone.
-        if (!overwrite)
-            for (const std::string& name : placed) unlink(name.c_str());
-        for (auto folder = created_folders.rbegin(); folder != created_folders.rend(); ++folder)
-            rmdir(folder->c_str());
-        return false;
-    };
-
-    if (const int number = MakeFolders(dir, created_folders))
-        return fail("cannot make the output folder " + Quoted(dir) + ": " + std::strerror(number));
-    for (const NamedText& file : files) {
-        const std::string name = WriteTemporary(PathInFolder(dir, "." + file.name + ".tmp-"), file.text);
-        if (name.empty()) return fail("cannot write " + Quoted(PathInFolder(dir, file.name)) + ": " + std::strerror(errno));
-        temporaries.push_back(name);
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::string target = PathInFolder(dir, files[i].name);
-        const int number = PlaceFile(temporaries[i], target, overwrite);
-        if (number == EEXIST) return fail(OverwriteRefusal(target));
-        if (number != 0) return fail("cannot write " + Quoted(target) + ": " + std::strerror(number));
-        temporaries[i].clear();
-        placed.push_back(target);
-    }
-    return true;
+    FolderWriter writer(dir, overwrite);
+    for (const NamedText& file : files)
+        if (!writer.Add(file, error)) return false;
+    return writer.Commit(error);
 }

@@ -21,11 +21,40 @@ std::vector<std::string> ExistingFiles(const std::string& dir, const std::vector
 // The error text for an existing `path` that is not to be overwritten.
 std::string OverwriteRefusal(const std::string& path);
 
-// Writes every file to a hidden temporary name in `dir`, flushes it to disk,
-// then renames each into place. `dir` and any missing parents are created.
-// Without `overwrite` an existing file is never replaced, even one that
-// appears meanwhile. On failure nothing that this call made is left (not the
-// temporary files, nor files already renamed, nor folders it created) and
-// `error` holds the text of an "error:" line.
+// Files written one at a time into a folder, so that only one text need be
+// held at once, and put in place together. Each is written to a hidden
+// temporary name in the folder and flushed to disk; Commit renames them all
+// into place. The folder and any missing parents are created by the first
+// Add. Without `overwrite` an existing file is never replaced, even one that
+// appears meanwhile. On a failure, or when the writer goes away without a
+// Commit, nothing that it made is left (not the temporary files, nor files
+// already renamed, nor folders it created); a failure's `error` holds the
+// text of an "error:" line, and the writer does nothing more.
+class FolderWriter {
+public:
+    FolderWriter(std::string dir, bool overwrite);
+    ~FolderWriter();
+    FolderWriter(const FolderWriter&) = delete;
+    FolderWriter& operator=(const FolderWriter&) = delete;
+
+    bool Add(const NamedText& file, std::string& error);
+    bool Commit(std::string& error);
+
+private:
+    bool Fail(const std::string& message, std::string& error);
+    void Undo();
+
+    std::string dir_;
+    bool overwrite_;
+    bool folder_made_ = false;
+    bool done_ = false;  // committed or failed
+    std::vector<std::string> names_;
+    std::vector<std::string> temporaries_;
+    std::vector<std::string> placed_;
+    std::vector<std::string> created_folders_;
+};
+
+// Writes every file with a FolderWriter and commits them: all appear, or
+// nothing that this call made is left and `error` says why.
 bool WriteFilesAtomically(const std::string& dir, const std::vector<NamedText>& files, bool overwrite,
                           std::string& error);
