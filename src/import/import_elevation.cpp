@@ -2,10 +2,15 @@
 
 #include <cpl_error.h>
 #include <gdal_priv.h>
+#include <glob.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -49,6 +54,286 @@ int Fail(std::ostream& err, const std::string& message) {
     return 1;
 }
 
+// The frames of a series are named so, and config.txt names them by it.
+constexpr const char* kFramePattern = "frame-%05d.txt";
+
+std::string FrameName(int number) {
+    char name[32];
+    std::snprintf(name, sizeof name, kFramePattern, number);
+    return name;
+}
+
+// The names in `dir` that the viewer takes as frames of kFramePattern.
+std::vector<std::string> FramesIn(const std::string& dir) {
+    std::vector<std::string> frames;
+    std::error_code failure;
+    for (std::filesystem::directory_iterator entry(dir, failure), end; !failure && entry != end;
+         entry.increment(failure)) {
+        const std::string name = entry->path().filename().string();
+        const std::size_t digits = name.size() - std::min(name.size(), std::strlen("frame-.txt"));
+        if (digits > 0 && digits <= 18 && name.compare(0, 6, "frame-") == 0 &&
+            name.compare(name.size() - 4, 4, ".txt") == 0 &&
+            name.find_first_not_of("0123456789", 6) == name.size() - 4)
+            frames.push_back(name);
+    }
+    std::sort(frames.begin(), frames.end());
+    return frames;
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether a comes before b with the runs of digits in both compared as
+// numbers (frame-2 before frame-10), as the viewer orders a glob's matches.
+bool NumericallyBefore(const std::string& a, const std::string& b) {
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (!IsDigit(a[i]) || !IsDigit(b[j])) {
+            if (a[i] != b[j]) return a[i] < b[j];
+            ++i, ++j;
+            continue;
+        }
+        while (i + 1 < a.size() && a[i] == '0' && IsDigit(a[i + 1])) ++i;
+        while (j + 1 < b.size() && b[j] == '0' && IsDigit(b[j + 1])) ++j;
+        std::size_t end_a = i;
+        std::size_t end_b = j;
+        while (end_a < a.size() && IsDigit(a[end_a])) ++end_a;
+        while (end_b < b.size() && IsDigit(b[end_b])) ++end_b;
+        if (end_a - i != end_b - j) return end_a - i < end_b - j;
+        const int order = a.compare(i, end_a - i, b, j, end_b - j);
+        if (order != 0) return order < 0;
+        i = end_a;
+        j = end_b;
+    }
+    return a.size() - i < b.size() - j;
+}
+
+// An input that names no file but holds a wildcard is a glob to expand.
+bool IsGlob(const std::string& input) {
+    struct stat status;
+    return input.find_first_of("*?[") != std::string::npos && lstat(input.c_str(), &status) != 0;
+}
+
+// The inputs with every glob replaced by its matches, in the order of the
+// numbers in their names; `globbed` tells whether there was a glob.
+bool ExpandInputs(const std::vector<std::string>& operands, std::vector<std::string>& inputs, bool& globbed,
+                  std::string& error) {
+    globbed = false;
+    for (const std::string& operand : operands) {
+        if (!IsGlob(operand)) {
+            inputs.push_back(operand);
+            continue;
+        }
+        globbed = true;
+        glob_t found{};
+        const int status = glob(operand.c_str(), 0, nullptr, &found);
+        std::vector<std::string> matches(found.gl_pathv, found.gl_pathv + (status == 0 ? found.gl_pathc : 0));
+        globfree(&found);
+        if (status != 0 && status != GLOB_NOMATCH) {
+            error = "cannot list the files of " + Quoted(operand);
+            return false;
+        }
+        if (matches.empty()) {
+            error = Quoted(operand) + " matches no file";
+            return false;
+        }
+        std::sort(matches.begin(), matches.end(), NumericallyBefore);
+        inputs.insert(inputs.end(), matches.begin(), matches.end());
+    }
+    return true;
+}
+
+// A shell lists a glob's matches in the order of their characters, where
+// frame-10 comes before frame-2; such a series would play out of order.
+// Inputs in another order were put so on purpose.
+void WarnOfOrder(const std::vector<std::string>& operands, std::ostream& err) {
+    for (std::size_t i = 1; i < operands.size(); ++i)
+        if (operands[i - 1] < operands[i] && NumericallyBefore(operands[i], operands[i - 1])) {
+            err << "warning: the inputs are taken in the order given, " << Quoted(operands[i - 1]) << " before "
+                << Quoted(operands[i]) << "; quote a glob to have them in the order of the numbers in their names"
+                << std::endl;
+            return;
+        }
+}
+
+std::string NoValidCell(const std::string& input, const RasterInfo& info) {
+    return Quoted(input) + (info.text_matrix ? ": every number is NaN or infinite" : ": band 1 holds no valid cell");
+}
+
+std::string TooManyPoints(std::uint64_t points) {
+    return "the grid would hold " + std::to_string(points) + " points, more than the " +
+           std::to_string(ImportPointLimit()) +
+           " this machine's memory allows; give a smaller --size, fewer --levels or a larger --metres-per-level";
+}
+
+bool ReadValues(const RasterSource& source, const GridPlacement& placement, const ImportOptions& options,
+                const std::string& input, std::vector<double>& values, std::string& error) {
+    ReadProgress progress("reading " + input, StandardErrorIsTerminal());
+    return source.Read(placement.columns, placement.rows, options.resampling, ReadProgress::Report, &progress, values,
+                       error);
+}
+
+// A text matrix of whole numbers, such as a simulation's counts of layers,
+// keeps them: one level per unit, unless the levels were asked for.
+LevelScale ChooseScale(double lowest, double highest, const ImportOptions& options, bool whole_matrix) {
+    if (options.metres_per_level > 0) return ScaleForMetres(lowest, highest, options.metres_per_level);
+    if (whole_matrix && !options.levels_given) return ScaleForMetres(lowest, highest, 1);
+    return ScaleForLevels(lowest, highest, options.levels);
+}
+
+SourceSummary Summarize(const std::string& input, const RasterInfo& info, int size, const LevelScale& scale,
+                        const ImportOptions& options) {
+    SourceSummary summary;
+    summary.name = SourceName(input);
+    summary.driver = info.driver;
+    summary.width = info.width;
+    summary.height = info.height;
+    summary.cell_width = info.cell_width;
+    summary.cell_height = info.cell_height;
+    summary.grid_cell = std::max(info.width * info.cell_width, info.height * info.cell_height) / size;
+    summary.georeferenced = info.georeferenced;
+    summary.geographic = info.geographic;
+    summary.text_matrix = info.text_matrix;
+    summary.metres_known = info.georeferenced || options.metres_per_level > 0;
+    summary.lowest = scale.lowest;
+    summary.highest = scale.highest;
+    summary.metres_per_level = scale.metres_per_level;
+    return summary;
+}
+
+int GridSize(const ImportOptions& options, const RasterInfo& info) {
+    return options.size > 0 ? options.size : DefaultGridSize(info.width, info.height, kDefaultGridSizeCap);
+}
+
+GridPlacement PlaceInSquare(int size, const RasterInfo& info) {
+    return FitIntoSquare(size, info.width * info.cell_width, info.height * info.cell_height);
+}
+
+int ImportOne(const ImportOptions& options, const std::string& input, std::ostream& out, std::ostream& err) {
+    std::string error;
+    const std::unique_ptr<RasterSource> source = RasterSource::Open(input, error);
+    if (!source) return Fail(err, error);
+    const RasterInfo& info = source->info();
+
+    // Refused before the read, which may take a while.
+    const std::vector<std::string> existing = ExistingFiles(options.output_dir, {"data.txt", "config.txt"});
+    if (!options.force && !existing.empty()) return Fail(err, OverwriteRefusal(existing.front()));
+
+    const int size = GridSize(options, info);
+    const GridPlacement placement = PlaceInSquare(size, info);
+    std::vector<double> values;
+    if (!ReadValues(*source, placement, options, input, values, error)) return Fail(err, error);
+
+    double lowest = 0;
+    double highest = 0;
+    if (!ValidRange(values, lowest, highest)) return Fail(err, NoValidCell(input, info));
+    const LevelScale scale = ChooseScale(lowest, highest, options, info.text_matrix && info.whole_values);
+
+    HeightGrid grid;
+    if (!MapHeights(values, placement, info.rows_run_south, info.columns_run_west, scale, ImportPointLimit(), grid))
+        return Fail(err, TooManyPoints(grid.points));
+    std::vector<double>().swap(values);
+
+    const SourceSummary summary = Summarize(input, info, size, scale, options);
+    WrittenGrids written;
+    written.size = grid.size;
+    written.highest = grid.highest;
+    written.fewest_points = written.most_points = grid.points;
+    const std::vector<NamedText> files = {{"data.txt", DataText(grid)}, {"config.txt", ConfigText(summary, written)}};
+    if (!WriteFilesAtomically(options.output_dir, files, options.force, error)) return Fail(err, error);
+
+    const std::string side = std::to_string(grid.size);
+    out << "wrote " << PathInFolder(options.output_dir, "data.txt") << ": " << side << " x " << side << " cells, "
+        << grid.points << " points, heights 0 to " << grid.highest << " (" << PerLevel(summary) << ")" << std::endl;
+    return 0;
+}
+
+// Every input is read twice: once for the lowest and highest value of the
+// whole series, which make its one mapping to levels, and once to map and
+// write it. Only one frame's values are held at a time.
+int ImportSeries(const ImportOptions& options, const std::vector<std::string>& inputs, std::ostream& out,
+                 std::ostream& err) {
+    // Refused before the reads, which may take a while. Frames left from
+    // another series would play as frames of this one.
+    const std::vector<std::string> existing = FramesIn(options.output_dir);
+    if (!options.force && ExistingFiles(options.output_dir, {"config.txt"}).size() == 1)
+        return Fail(err, OverwriteRefusal(PathInFolder(options.output_dir, "config.txt")));
+    if (!options.force && !existing.empty())
+        return Fail(err, OverwriteRefusal(PathInFolder(options.output_dir, existing.front())));
+
+    std::string error;
+    RasterInfo first;
+    int size = 0;
+    GridPlacement placement;
+    double lowest = 0;
+    double highest = 0;
+    bool whole_matrices = true;
+    std::vector<double> values;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], error);
+        if (!source) return Fail(err, error);
+        const RasterInfo& info = source->info();
+        if (i == 0) {
+            first = info;
+            size = GridSize(options, info);
+            placement = PlaceInSquare(size, info);
+        } else if (info.width != first.width || info.height != first.height) {
+            return Fail(err, Quoted(inputs[i]) + ": " + std::to_string(info.width) + " x " +
+                                 std::to_string(info.height) + " cells where " + Quoted(inputs[0]) + " has " +
+                                 std::to_string(first.width) + " x " + std::to_string(first.height) +
+                                 "; the frames of a series must all be of one size");
+        }
+        if (!ReadValues(*source, placement, options, inputs[i], values, error)) return Fail(err, error);
+        double frame_lowest = 0;
+        double frame_highest = 0;
+        if (!ValidRange(values, frame_lowest, frame_highest)) return Fail(err, NoValidCell(inputs[i], info));
+        lowest = i == 0 ? frame_lowest : std::min(lowest, frame_lowest);
+        highest = i == 0 ? frame_highest : std::max(highest, frame_highest);
+        whole_matrices = whole_matrices && info.text_matrix && info.whole_values;
+    }
+    const LevelScale scale = ChooseScale(lowest, highest, options, whole_matrices);
+
+    FolderWriter writer(options.output_dir, options.force);
+    WrittenGrids written;
+    written.series_pattern = kFramePattern;
+    written.size = size;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], error);
+        if (!source || !ReadValues(*source, placement, options, inputs[i], values, error)) return Fail(err, error);
+        const RasterInfo& info = source->info();
+        HeightGrid grid;
+        if (!MapHeights(values, placement, info.rows_run_south, info.columns_run_west, scale, ImportPointLimit(),
+                        grid))
+            return Fail(err, Quoted(inputs[i]) + ": " + TooManyPoints(grid.points));
+        if (!writer.Add({FrameName(static_cast<int>(i) + 1), DataText(grid)}, error)) return Fail(err, error);
+        written.highest = std::max(written.highest, grid.highest);
+        written.fewest_points = i == 0 ? grid.points : std::min(written.fewest_points, grid.points);
+        written.most_points = std::max(written.most_points, grid.points);
+    }
+
+    SourceSummary summary = Summarize(inputs.front(), first, size, scale, options);
+    summary.inputs = static_cast<int>(inputs.size());
+    summary.last_name = SourceName(inputs.back());
+    if (!writer.Add({"config.txt", ConfigText(summary, written)}, error) || !writer.Commit(error))
+        return Fail(err, error);
+    // With --force, the frames of an earlier, longer series go with it.
+    for (const std::string& name : existing) {
+        const long long number = std::strtoll(name.c_str() + std::strlen("frame-"), nullptr, 10);
+        if (number >= 1 && number <= summary.inputs && name == FrameName(static_cast<int>(number))) continue;
+        if (std::remove(PathInFolder(options.output_dir, name).c_str()) != 0)
+            err << "warning: cannot remove " << Quoted(PathInFolder(options.output_dir, name))
+                << ", a frame of the series written before: " << std::strerror(errno) << std::endl;
+    }
+    const std::string side = std::to_string(size);
+    out << "wrote " << PathInFolder(options.output_dir, FrameName(1))
+        << (summary.inputs > 1 ? " to " + FrameName(summary.inputs) : "") << " and config.txt: " << summary.inputs
+        << (summary.inputs > 1 ? " frames" : " frame") << " of " << side << " x " << side << " cells, "
+        << written.fewest_points
+        << (written.most_points != written.fewest_points ? " to " + std::to_string(written.most_points) : "")
+        << " points a frame, heights 0 to " << written.highest << " (" << PerLevel(summary) << ")" << std::endl;
+    return 0;
+}
+
 }  // namespace
 
 std::uint64_t ImportPointLimit() { return std::min<std::uint64_t>(max_loadable_points(), INT_MAX); }
@@ -62,65 +347,14 @@ int RunImport(int argc, const char* const* argv, std::ostream& out, std::ostream
     if (!parsed.error.empty()) return Fail(err, parsed.error);
     const ImportOptions& options = parsed.options;
 
-    QuietGdal quiet;
+    // More than one input, or a glob even of one match, makes a series.
+    std::vector<std::string> inputs;
+    bool globbed = false;
     std::string error;
-    const std::unique_ptr<RasterSource> source = RasterSource::Open(options.input, error);
-    if (!source) return Fail(err, error);
-    const RasterInfo& info = source->info();
+    if (!ExpandInputs(options.inputs, inputs, globbed, error)) return Fail(err, error);
+    if (!globbed) WarnOfOrder(inputs, err);
 
-    // Refused before the read, which may take a while.
-    const std::vector<std::string> existing = ExistingFiles(options.output_dir, {"data.txt", "config.txt"});
-    if (!options.force && !existing.empty()) return Fail(err, OverwriteRefusal(existing.front()));
-
-    const int size =
-        options.size > 0 ? options.size : DefaultGridSize(info.width, info.height, kDefaultGridSizeCap);
-    const GridPlacement placement =
-        FitIntoSquare(size, info.width * info.cell_width, info.height * info.cell_height);
-
-    std::vector<double> values;
-    {
-        ReadProgress progress("reading " + options.input, StandardErrorIsTerminal());
-        if (!source->Read(placement.columns, placement.rows, options.resampling, ReadProgress::Report, &progress,
-                          values, error))
-            return Fail(err, error);
-    }
-
-    double lowest = 0;
-    double highest = 0;
-    if (!ValidRange(values, lowest, highest))
-        return Fail(err, Quoted(options.input) + ": band 1 holds no valid cell");
-    const LevelScale scale = options.metres_per_level > 0
-                                 ? ScaleForMetres(lowest, highest, options.metres_per_level)
-                                 : ScaleForLevels(lowest, highest, options.levels);
-
-    HeightGrid grid;
-    if (!MapHeights(values, placement, info.rows_run_south, info.columns_run_west, scale, ImportPointLimit(), grid))
-        return Fail(err, "the grid would hold " + std::to_string(grid.points) + " points, more than the " +
-                             std::to_string(ImportPointLimit()) +
-                             " this machine's memory allows; give a smaller --size, fewer --levels or a "
-                             "larger --metres-per-level");
-    std::vector<double>().swap(values);
-
-    SourceSummary summary;
-    summary.name = SourceName(options.input);
-    summary.driver = info.driver;
-    summary.width = info.width;
-    summary.height = info.height;
-    summary.cell_width = info.cell_width;
-    summary.cell_height = info.cell_height;
-    summary.grid_cell = std::max(info.width * info.cell_width, info.height * info.cell_height) / size;
-    summary.georeferenced = info.georeferenced;
-    summary.geographic = info.geographic;
-    summary.lowest = lowest;
-    summary.highest = highest;
-    summary.metres_per_level = scale.metres_per_level;
-
-    const std::vector<NamedText> files = {{"data.txt", DataText(grid)}, {"config.txt", ConfigText(summary, grid)}};
-    if (!WriteFilesAtomically(options.output_dir, files, options.force, error)) return Fail(err, error);
-
-    const std::string side = std::to_string(grid.size);
-    out << "wrote " << PathInFolder(options.output_dir, "data.txt") << ": " << side << " x " << side << " cells, " << grid.points
-        << " points, heights 0 to " << grid.highest << " (" << FormatNumber(scale.metres_per_level)
-        << " metres per level)" << std::endl;
-    return 0;
+    QuietGdal quiet;
+    if (globbed || inputs.size() > 1) return ImportSeries(options, inputs, out, err);
+    return ImportOne(options, inputs.front(), out, err);
 }

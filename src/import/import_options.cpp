@@ -30,8 +30,7 @@ bool ParsePositive(const std::string& text, double& value) {
 }
 
 // Applies one option that takes a value; gives the error text or "".
-std::string ApplyValue(const std::string& name, const std::string& value, ImportOptions& options,
-                       bool& levels_given) {
+std::string ApplyValue(const std::string& name, const std::string& value, ImportOptions& options) {
     long long whole = 0;
     if (name == "--size") {
         if (!ParseWhole(value, whole) || whole < 1 || whole > kMaxGridSize)
@@ -42,7 +41,7 @@ std::string ApplyValue(const std::string& name, const std::string& value, Import
         if (!ParseWhole(value, whole) || whole < 1 || whole > 1000000000)
             return "--levels must be a whole number from 1 to 1000000000, not " + Quoted(value);
         options.levels = static_cast<int>(whole);
-        levels_given = true;
+        options.levels_given = true;
     } else if (name == "--metres-per-level") {
         if (!ParsePositive(value, options.metres_per_level))
             return "--metres-per-level must be a positive number, not " + Quoted(value);
@@ -78,7 +77,6 @@ ParsedOptions ParseImportOptions(int argc, const char* const* argv) {
     ParsedOptions parsed;
     ImportOptions& options = parsed.options;
     std::vector<std::string> operands;
-    bool levels_given = false;
     bool options_ended = false;
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -114,39 +112,59 @@ ParsedOptions ParseImportOptions(int argc, const char* const* argv) {
             parsed.error = name + " needs a value";
             return parsed;
         }
-        parsed.error = ApplyValue(name, value, options, levels_given);
+        parsed.error = ApplyValue(name, value, options);
         if (!parsed.error.empty()) return parsed;
     }
-    if (levels_given && options.metres_per_level > 0) {
+    if (options.levels_given && options.metres_per_level > 0) {
         parsed.error = "give --levels or --metres-per-level, not both";
-    } else if (operands.size() != 2) {
+    } else if (operands.size() < 2) {
         parsed.error = "expected INPUT and OUTDIR, got " + std::to_string(operands.size()) +
                        " operand" + (operands.size() == 1 ? "" : "s") + " (see pelorin-import --help)";
     } else {
-        options.input = operands[0];
-        options.output_dir = operands[1];
+        options.output_dir = operands.back();
+        operands.pop_back();
+        options.inputs = std::move(operands);
     }
     return parsed;
 }
 
 std::string ImportUsage() {
     return "usage: pelorin-import INPUT OUTDIR [options]\n"
+           "       pelorin-import INPUT... OUTDIR [options]\n"
            "\n"
            "Converts band 1 of an elevation raster that GDAL reads (GeoTIFF, ESRI ASCII\n"
-           "grid, SRTM .hgt, 16-bit PNG, netCDF, ...) into OUTDIR/data.txt and\n"
-           "OUTDIR/config.txt, so that `cd OUTDIR && pelorin` shows the terrain.\n"
+           "grid, SRTM .hgt, 16-bit PNG, netCDF, ...), or a text matrix, into\n"
+           "OUTDIR/data.txt and OUTDIR/config.txt, so that `cd OUTDIR && pelorin` shows the\n"
+           "terrain.\n"
+           "\n"
+           "Several inputs, or one quoted glob such as 'frames/*.txt' (its matches in the\n"
+           "order of the numbers in their names: h-2 before h-10), make a series: one data\n"
+           "file for each input, in that order, OUTDIR/frame-00001.txt, frame-00002.txt\n"
+           "and on, and a config.txt with data/series = frame-%05d.txt. The frames share\n"
+           "one mapping from the lowest value of the whole series to the highest, so a\n"
+           "level is the same height in every frame. They must all be of one size.\n"
            "\n"
            "Options:\n"
            "  --size N                cells per side of the square grid, 1 to 4096\n"
-           "                          (default: the raster's larger side, at most 1024)\n"
+           "                          (default: the input's larger side, at most 1024)\n"
            "  --levels L              L height levels from the lowest valid cell to the\n"
-           "                          highest: heights 0 to L-1 (default 24)\n"
+           "                          highest: heights 0 to L-1 (default 24; for a text\n"
+           "                          matrix of whole numbers, one level per unit)\n"
            "  --metres-per-level M    instead of --levels: one level per M metres above the\n"
-           "                          lowest valid cell (heights are taken as metres)\n"
+           "                          lowest valid cell (heights, and a text matrix's\n"
+           "                          values, are taken as metres)\n"
            "  --resampling ALG        average, bilinear, cubic, nearest or mode\n"
            "                          (default average)\n"
-           "  --force                 overwrite OUTDIR/data.txt and OUTDIR/config.txt\n"
+           "  --force                 overwrite OUTDIR/data.txt and OUTDIR/config.txt, or a\n"
+           "                          series' frames and config.txt (the frames of an\n"
+           "                          earlier, longer series are removed)\n"
            "  --help                  print this text\n"
+           "\n"
+           "A text matrix is a file that GDAL cannot read holding numbers (such as 12,\n"
+           "-0.5 or 1.000000000000000000e+00) separated by blanks, tabs or commas, one row\n"
+           "a line, as numpy's savetxt writes an array; lines starting with # are skipped,\n"
+           "and NaN and inf are holes. Its first line is the northern edge, as a\n"
+           "picture's top row is: the last row of data.txt. Its cells are taken as square.\n"
            "\n"
            "A raster that is not square is fitted into the square with its shape kept;\n"
            "the rest of the square, and the nodata and NaN cells, become holes (height\n"

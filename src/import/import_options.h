@@ -1,9 +1,10 @@
-// The command line of pelorin-import: INPUT OUTDIR and the options, parsed
+// The command line of pelorin-import: INPUT... OUTDIR and the options, parsed
 // without side effects so that a bad option is refused before anything is
 // read or written.
 #pragma once
 
 #include <string>
+#include <vector>
 
 enum class Resampling { average, bilinear, cubic, nearest, mode };
 
@@ -12,10 +13,11 @@ constexpr int kDefaultGridSizeCap = 1024;  // the default size is the raster's l
 constexpr int kDefaultLevels = 24;
 
 struct ImportOptions {
-    std::string input;
+    std::vector<std::string> inputs;  // one, or the frames of a series (globs not yet expanded)
     std::string output_dir;
     int size = 0;  // cells per side; 0: the raster's larger side, at most kDefaultGridSizeCap
     int levels = kDefaultLevels;  // heights 0 to levels - 1; unused when metres_per_level > 0
+    bool levels_given = false;    // --levels was given
     double metres_per_level = 0;  // > 0 when --metres-per-level was given
     Resampling resampling = Resampling::average;
     bool force = false;
@@ -27,9 +29,10 @@ struct ParsedOptions {
     std::string error;  // empty when the command line is good; otherwise the "error: " line's text
 };
 
-// Parses argv[1..argc-1]. Options may come before, between or after the two
-// operands, as "--size N" or "--size=N"; "--" ends the options. A --help
-// (or -h) among the options wins: nothing else is checked.
+// Parses argv[1..argc-1]: the last operand is OUTDIR, the ones before it the
+// inputs. Options may come before, between or after the operands, as
+// "--size N" or "--size=N"; "--" ends the options. A --help (or -h) among
+// the options wins: nothing else is checked.
 ParsedOptions ParseImportOptions(int argc, const char* const* argv);
 
 // The text --help prints.

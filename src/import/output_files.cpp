@@ -35,24 +35,44 @@ std::string DataText(const HeightGrid& grid) {
     return text;
 }
 
-std::string ConfigText(const SourceSummary& source, const HeightGrid& grid) {
-    const std::string size = std::to_string(grid.size);
+std::string HeightUnit(const SourceSummary& source) {
+    return source.text_matrix && !source.metres_known ? "matrix units" : "metres";
+}
+
+std::string PerLevel(const SourceSummary& source) {
+    std::string unit = HeightUnit(source);
+    if (source.metres_per_level == 1 && source.text_matrix && !source.metres_known) unit.pop_back();
+    return FormatNumber(source.metres_per_level) + " " + unit + " per level";
+}
+
+std::string ConfigText(const SourceSummary& source, const WrittenGrids& written) {
+    const std::string size = std::to_string(written.size);
+    const std::string unit = HeightUnit(source);
+    const bool series = !written.series_pattern.empty();
     std::string text = "# Written by pelorin-import.\n";
-    text += "# Source: " + OneLine(source.name) + " (" + source.driver + ", " + std::to_string(source.width) +
-            " x " + std::to_string(source.height) + " cells, band 1)\n";
+    text += "# Source: " + (series ? std::to_string(source.inputs) + " frames, the first " : std::string()) +
+            OneLine(source.name) + " (" + source.driver + ", " + std::to_string(source.width) + " x " +
+            std::to_string(source.height) + " cells" + (source.text_matrix ? "" : ", band 1") + ")\n";
+    if (series) text += "# Last frame: " + OneLine(source.last_name) + "\n";
     if (source.georeferenced) {
         text += "# Source cells: " + FormatNumber(source.cell_width) + " x " + FormatNumber(source.cell_height) +
                 " metres on the ground" + (source.geographic ? " (from degrees, at the centre)" : "") + "\n";
         text += "# Grid cells: " + FormatNumber(source.grid_cell) +
                 " metres on the ground (as --metres-per-level, heights keep their true scale)\n";
+    } else if (source.text_matrix) {
+        text += "# Source cells: a text matrix's, taken as square; their ground size is unknown\n";
     } else {
         text += "# Source cells: not georeferenced; taken as square\n";
     }
-    text += "# Heights: " + FormatNumber(source.lowest) + " to " + FormatNumber(source.highest) +
-            " metres, as levels 0 to " + std::to_string(grid.highest) + " of " +
-            FormatNumber(source.metres_per_level) + " metres per level\n";
-    text += "# Grid: " + size + " x " + size + " cells, " + std::to_string(grid.points) + " points\n";
-    text += "\n[data]\nfile = data.txt\n\n[display]\nfit-view = 1\ncolour = height\n";
-    if (grid.points > kLargeGridPoints) text += "renderer = impostors\ncull-hidden = 1\n";
+    text += "# Heights" + std::string(series ? " over the whole series" : "") + ": " +
+            FormatNumber(source.lowest) + " to " + FormatNumber(source.highest) + " " + unit + ", as levels 0 to " +
+            std::to_string(written.highest) + " of " + PerLevel(source) + "\n";
+    text += "# Grid: " + size + " x " + size + " cells, " + std::to_string(written.fewest_points) +
+            (written.most_points != written.fewest_points ? " to " + std::to_string(written.most_points) : "") +
+            " points" + (series ? " a frame" : "") + "\n";
+    text += "\n[data]\n";
+    text += series ? "series = " + written.series_pattern + "\n" : "file = data.txt\n";
+    text += "\n[display]\nfit-view = 1\ncolour = height\n";
+    if (written.most_points > kLargeGridPoints) text += "renderer = impostors\ncull-hidden = 1\n";
     return text;
 }

@@ -1,5 +1,5 @@
-// The texts of the two files pelorin-import writes: the data file in the
-// loader's exact format and the configuration that shows it.
+// The texts of the files pelorin-import writes: the data files in the
+// loader's exact format and the configuration that shows them.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +17,10 @@ std::string DataText(const HeightGrid& grid);
 
 // What the configuration's comments say about the source.
 struct SourceSummary {
-    std::string name;    // the input as a reader would find it again
-    std::string driver;  // "GTiff", ...
+    std::string name;       // the input as a reader would find it again; a series' first input
+    std::string last_name;  // a series' last input; empty for one input
+    int inputs = 1;
+    std::string driver;  // "GTiff", ..., or "text matrix"
     int width = 0;
     int height = 0;
     double cell_width = 1;  // ground metres of one source cell, along a row
@@ -26,15 +28,36 @@ struct SourceSummary {
     double grid_cell = 1;  // ground metres of one cell of the square grid
     bool georeferenced = false;
     bool geographic = false;
-    double lowest = 0;  // metres of the lowest and highest valid cell
+    bool text_matrix = false;
+    // The heights are known to be metres (a georeferenced raster, or
+    // --metres-per-level given).
+    bool metres_known = false;
+    double lowest = 0;  // the lowest and highest valid cell, over a whole series
     double highest = 0;
     double metres_per_level = 0;
 };
 
-// config.txt: comments on the source, data/file, display/fit-view = 1 and
-// display/colour = height, and for grids of more than kLargeGridPoints points
-// display/renderer = impostors and display/cull-hidden = 1.
-std::string ConfigText(const SourceSummary& source, const HeightGrid& grid);
+// What the heights are measured in: metres, or, for a text matrix whose unit
+// was not given, "matrix units".
+std::string HeightUnit(const SourceSummary& source);
+
+// "17.4783 metres per level", "1 matrix unit per level".
+std::string PerLevel(const SourceSummary& source);
+
+// What was written: one data file (data.txt), or a series of them.
+struct WrittenGrids {
+    std::string series_pattern;  // the frames' names as a printf pattern; empty for data.txt
+    int size = 0;
+    int highest = 0;  // the highest level of any cell of any frame
+    std::uint64_t fewest_points = 0;
+    std::uint64_t most_points = 0;
+};
+
+// config.txt: comments on the source, data/file (or data/series),
+// display/fit-view = 1 and display/colour = height, and for grids of more
+// than kLargeGridPoints points display/renderer = impostors and
+// display/cull-hidden = 1.
+std::string ConfigText(const SourceSummary& source, const WrittenGrids& written);
 
 // A number as every message and comment of the importer writes it ("%g").
 std::string FormatNumber(double value);

@@ -4,10 +4,15 @@
 #include <ogr_spatialref.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
+#include <fstream>
 
 #include "messages.h"
+#include "point_limit.h"
+#include "text_matrix.h"
 
 namespace {
 
@@ -83,6 +88,29 @@ void MeasureCells(GDALDataset& dataset, RasterInfo& info) {
     info.columns_run_west = transform[1] < 0;
 }
 
+enum class MatrixText { not_a_matrix, too_large, read };
+
+// The whole of the regular file `path` in `text` when it starts as a text
+// matrix does, and is at most `byte_limit` bytes long. Only its start is read
+// to find out, so that a large file of another kind is not read whole.
+MatrixText ReadMatrixText(const std::string& path, std::uint64_t byte_limit, std::string& text) {
+    struct stat status;
+    std::ifstream in(path, std::ios::binary);
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || !in) return MatrixText::not_a_matrix;
+    constexpr std::size_t kStart = 1 << 16;
+    text.resize(kStart);
+    in.read(text.data(), kStart);
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (!StartsLikeMatrix(text)) return MatrixText::not_a_matrix;
+    // Read to the end, however long the file has grown meanwhile.
+    char block[kStart];
+    while (in.read(block, kStart) || in.gcount() > 0) {
+        if (text.size() + static_cast<std::uint64_t>(in.gcount()) > byte_limit) return MatrixText::too_large;
+        text.append(block, static_cast<std::size_t>(in.gcount()));
+    }
+    return MatrixText::read;
+}
+
 }  // namespace
 
 double GeographicStepMetres(double dx, double dy, double latitude, double semi_major_metres) {
@@ -93,10 +121,7 @@ double GeographicStepMetres(double dx, double dy, double latitude, double semi_m
 std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, std::string& error) {
     GDALDatasetUniquePtr dataset(
         GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR));
-    if (!dataset) {
-        error = OpenError(path);
-        return nullptr;
-    }
+    if (!dataset) return OpenMatrix(path, OpenError(path), error);
     if (dataset->GetRasterCount() < 1) {
         error = NoBandError(*dataset, path);
         return nullptr;
@@ -124,6 +149,68 @@ std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, std::s
             return nullptr;
         }
     }
+    source->dataset_ = std::move(dataset);
+    return source;
+}
+
+std::unique_ptr<RasterSource> RasterSource::OpenMatrix(const std::string& path, const std::string& gdal_error,
+                                                       std::string& error) {
+    // The text, and then the values, 8 bytes each, may each take a quarter
+    // of the physical memory, as the viewer's points may; and every side
+    // must fit a GDAL raster's.
+    const std::uint64_t byte_limit = max_loadable_points() * 24;
+    const std::uint64_t cell_limit = std::min<std::uint64_t>(byte_limit / 8, INT_MAX);
+    std::string text;
+    const MatrixText read = ReadMatrixText(path, byte_limit, text);
+    if (read == MatrixText::not_a_matrix) {
+        error = gdal_error;
+        return nullptr;
+    }
+    if (read == MatrixText::too_large) {
+        error = Quoted(path) + ": a text matrix of more than " + std::to_string(byte_limit) +
+                " bytes, more than this machine's memory allows";
+        return nullptr;
+    }
+    MatrixShape shape;
+    if (!ReadMatrix(text, cell_limit, shape, nullptr, error)) {
+        error = Quoted(path) + ": " + error;
+        return nullptr;
+    }
+    if (shape.rows == 0) {
+        error = Quoted(path) + ": holds no numbers and is not a raster that GDAL can read";
+        return nullptr;
+    }
+    GDALDriver* memory = GetGDALDriverManager()->GetDriverByName("MEM");
+    GDALDatasetUniquePtr dataset(
+        memory != nullptr ? memory->Create("", shape.columns, shape.rows, 1, GDT_Float64, nullptr) : nullptr);
+    if (!dataset) {
+        error = Quoted(path) + ": cannot hold its " + std::to_string(shape.columns) + " x " +
+                std::to_string(shape.rows) + " numbers in memory";
+        return nullptr;
+    }
+    // NaN as nodata: holes stay out of the resampled cells, as a raster's do.
+    GDALRasterBand* band = dataset->GetRasterBand(1);
+    band->SetNoDataValue(NAN);
+    CPLErr status = CE_None;
+    const auto store = [&](int row, const std::vector<double>& values) {
+        if (status == CE_None)
+            status = band->RasterIO(GF_Write, 0, row, shape.columns, 1, const_cast<double*>(values.data()),
+                                    shape.columns, 1, GDT_Float64, 0, 0, nullptr);
+    };
+    ReadMatrix(text, cell_limit, shape, store, error);
+    if (status != CE_None) {
+        error = Quoted(path) + ": " + CPLGetLastErrorMsg();
+        return nullptr;
+    }
+
+    std::unique_ptr<RasterSource> source(new RasterSource);
+    source->path_ = path;
+    RasterInfo& info = source->info_;
+    info.width = shape.columns;
+    info.height = shape.rows;
+    info.driver = "text matrix";
+    info.text_matrix = true;
+    info.whole_values = shape.whole_values;
     source->dataset_ = std::move(dataset);
     return source;
 }

@@ -1,5 +1,6 @@
-// Band 1 of a raster opened through GDAL: its size, the ground size of its
-// cells, its orientation, and reading it into a grid of another size.
+// Band 1 of a raster opened through GDAL, or a plain text matrix held as one:
+// its size, the ground size of its cells, its orientation, and reading it
+// into a grid of another size.
 #pragma once
 
 #include <gdal_priv.h>
@@ -25,6 +26,10 @@ struct RasterInfo {
     // of the picture): the rows are turned over so that y runs north.
     bool rows_run_south = true;
     bool columns_run_west = false;  // columns are turned over so that x runs east
+    // A text matrix: values of no known unit, cells square of no known size,
+    // the first line as the northern edge (as a picture's top row).
+    bool text_matrix = false;
+    bool whole_values = false;  // a text matrix whose every finite value is a whole number
 };
 
 // Ground metres of a step of (dx, dy) degrees, the radius being the
@@ -34,8 +39,10 @@ double GeographicStepMetres(double dx, double dy, double latitude, double semi_m
 
 class RasterSource {
 public:
-    // Opens `path` read-only as a raster. On failure gives nothing and sets
-    // `error` to the text of an "error:" line.
+    // Opens `path` read-only as a raster; a file that GDAL cannot open and
+    // that starts as a text matrix does (see StartsLikeMatrix) is read as
+    // one, into memory. On failure gives nothing and sets `error` to the
+    // text of an "error:" line.
     static std::unique_ptr<RasterSource> Open(const std::string& path, std::string& error);
 
     const RasterInfo& info() const { return info_; }
@@ -52,6 +59,10 @@ public:
 
 private:
     RasterSource() = default;
+    // The text matrix in the file `path`; nothing, with `error` set, when it
+    // is malformed or when it is no matrix (then `error` is `gdal_error`).
+    static std::unique_ptr<RasterSource> OpenMatrix(const std::string& path, const std::string& gdal_error,
+                                                    std::string& error);
 
     GDALDatasetUniquePtr dataset_;
     // A virtual copy of band 1 whose nodata is NaN, for floating-point bands

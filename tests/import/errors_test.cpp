@@ -38,7 +38,14 @@ TEST_P(Errors, EndWithOneErrorLineAndLeaveNothing) {
     Raster steep = Filled(2, 2, 0);
     steep.values[3] = 1000;
     WriteRaster(dir / "steep.tif", "GTiff", steep);
+    WriteRaster(dir / "flat.tif", "GTiff", Filled(2, 2, 0));
     WriteFile(dir / "notes.txt", "not a raster\n");
+    WriteFile(dir / "word.txt", "1 2 3\r\n4 5 x6\r\n");
+    WriteFile(dir / "ragged.txt", "1 2 3\n4 5\n");
+    WriteFile(dir / "commas.txt", "1,,2\n");
+    WriteFile(dir / "huge.txt", "1 1e999\n");
+    WriteFile(dir / "holes.txt", "nan inf\n-inf NaN\n");
+    WriteFile(dir / "blank.txt", "\n \n");
     WriteFile(dir / "blocker", "a file where a folder would go\n");
     std::filesystem::create_directory(dir / "run");
     std::filesystem::create_directory(dir / "taken");
@@ -53,6 +60,7 @@ TEST_P(Errors, EndWithOneErrorLineAndLeaveNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir / "run/out"));
     EXPECT_EQ(ReadFile(dir / "taken/config.txt"), "mine\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "taken/data.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "taken/frame-00001.txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -73,6 +81,32 @@ INSTANTIATE_TEST_SUITE_P(
         // Levels of 1e-8 metres: 3 cells at level 0, one at 1e11.
         ErrorCase{"PastThePointLimit", {"{dir}/steep.tif", "{out}", "--metres-per-level", "1e-8"},
                   "the grid would hold 100000000004 points, more than the " + std::to_string(ImportPointLimit()) +
+                      " this machine's memory allows; give a smaller --size, fewer --levels or a larger "
+                      "--metres-per-level"},
+        ErrorCase{"MatrixWord", {"{dir}/word.txt", "{out}"},
+                  "'{dir}/word.txt': text matrix, line 2, column 5: 'x6' is not a number"},
+        ErrorCase{"MatrixRagged", {"{dir}/ragged.txt", "{out}"},
+                  "'{dir}/ragged.txt': text matrix, line 2 holds 2 numbers where line 1 holds 3; every row must "
+                  "hold as many"},
+        ErrorCase{"MatrixEmptyField", {"{dir}/commas.txt", "{out}"},
+                  "'{dir}/commas.txt': text matrix, line 1, column 3: a comma with no number before it"},
+        ErrorCase{"MatrixOutOfRange", {"{dir}/huge.txt", "{out}"},
+                  "'{dir}/huge.txt': text matrix, line 1, column 3: '1e999' is out of range"},
+        ErrorCase{"MatrixOfHoles", {"{dir}/holes.txt", "{out}"},
+                  "'{dir}/holes.txt': every number is NaN or infinite"},
+        ErrorCase{"NoNumbers", {"{dir}/blank.txt", "{out}"},
+                  "'{dir}/blank.txt': holds no numbers and is not a raster that GDAL can read"},
+        ErrorCase{"GlobMatchingNothing", {"{dir}/none/*.txt", "{out}"}, "'{dir}/none/*.txt' matches no file"},
+        ErrorCase{"FramesOfTwoSizes", {"{dir}/good.tif", "{dir}/flat.tif", "{out}"},
+                  "'{dir}/flat.tif': 2 x 2 cells where '{dir}/good.tif' has 4 x 4; the frames of a series must all "
+                  "be of one size"},
+        ErrorCase{"SeriesOverAConfiguration", {"{dir}/good.tif", "{dir}/good.tif", "{dir}/taken"},
+                  "'{dir}/taken/config.txt' exists; give --force to overwrite it"},
+        // The first frame is written before the second is found too large.
+        ErrorCase{"FramePastThePointLimit",
+                  {"{dir}/flat.tif", "{dir}/steep.tif", "{out}", "--metres-per-level", "1e-8"},
+                  "'{dir}/steep.tif': the grid would hold 100000000004 points, more than the " +
+                      std::to_string(ImportPointLimit()) +
                       " this machine's memory allows; give a smaller --size, fewer --levels or a larger "
                       "--metres-per-level"}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
