@@ -169,5 +169,7 @@ std::string ImportUsage() {
            "A raster that is not square is fitted into the square with its shape kept;\n"
            "the rest of the square, and the nodata and NaN cells, become holes (height\n"
            "-1). Rasters in degrees are measured in metres along the ground. The first\n"
-           "row of data.txt is the southern edge: x runs east, y north, z up.\n";
+           "row of data.txt is the southern edge: x runs east, y north, z up. Where the\n"
+           "heights are metres (a georeferenced raster, or --metres-per-level given),\n"
+           "config.txt also gives data/metres-per-level and data/level-0-metres.\n";
 }

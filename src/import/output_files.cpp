@@ -72,6 +72,14 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
             " points" + (series ? " a frame" : "") + "\n";
     text += "\n[data]\n";
     text += series ? "series = " + written.series_pattern + "\n" : "file = data.txt\n";
+    if (source.metres_known && source.metres_per_level > 0) {
+        // More digits than the comments': the legend computes with these.
+        char number[32];
+        std::snprintf(number, sizeof number, "%.10g", source.metres_per_level);
+        text += "metres-per-level = " + std::string(number) + "\n";
+        std::snprintf(number, sizeof number, "%.10g", source.lowest);
+        text += "level-0-metres = " + std::string(number) + "\n";
+    }
     text += "\n[display]\nfit-view = 1\ncolour = height\n";
     if (written.most_points > kLargeGridPoints) text += "renderer = impostors\ncull-hidden = 1\n";
     return text;

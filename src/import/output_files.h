@@ -30,7 +30,7 @@ struct SourceSummary {
     bool geographic = false;
     bool text_matrix = false;
     // The heights are known to be metres (a georeferenced raster, or
-    // --metres-per-level given).
+    // --metres-per-level given), so the legend can give metres.
     bool metres_known = false;
     double lowest = 0;  // the lowest and highest valid cell, over a whole series
     double highest = 0;
@@ -53,7 +53,8 @@ struct WrittenGrids {
     std::uint64_t most_points = 0;
 };
 
-// config.txt: comments on the source, data/file (or data/series),
+// config.txt: comments on the source, data/file (or data/series), where the
+// heights are metres data/metres-per-level and data/level-0-metres,
 // display/fit-view = 1 and display/colour = height, and for grids of more
 // than kLargeGridPoints points display/renderer = impostors and
 // display/cull-hidden = 1.

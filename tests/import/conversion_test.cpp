@@ -59,6 +59,10 @@ TEST_P(Formats, RampKeepsItsLevelsHolesAndNorthAtTheLastRow) {
                            " points, heights 0 to 24 (" + std::to_string(static_cast<int>(ramp.step)) +
                            " metres per level)\n");
     EXPECT_EQ(run.err, "");
+    // Only georeferenced heights are known to be metres.
+    const ConfigStore config((dir / "out/config.txt").c_str());
+    EXPECT_EQ(config.lookup("data/metres-per-level", 0.0), ramp.georeferenced ? ramp.step : 0);
+    EXPECT_EQ(config.lookup("data/level-0-metres", 0.0), ramp.georeferenced ? ramp.lowest : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Import, Formats,

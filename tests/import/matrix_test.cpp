@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         MatrixCase{"LevelsAsked", "0 10\n20 30", {"--levels", "4"}, {{2, 3}, {0, 1}},
                    "10 matrix units per level", 0, 0},
         MatrixCase{"MetresGiven", "-2 -1.5\n-1 nan\n", {"--metres-per-level", "0.5"}, {{2, -1}, {0, 1}},
-                   "0.5 metres per level", 0, 0},
+                   "0.5 metres per level", 0.5, -2},
         MatrixCase{"OneLineIsCentred", "1 2 3\n", {}, {{-1, -1, -1}, {0, 1, 2}, {-1, -1, -1}},
                    "1 matrix unit per level", 0, 0}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
