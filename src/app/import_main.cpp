@@ -1,5 +1,5 @@
-// pelorin-import: converts an elevation raster into a data file and a
-// configuration that the viewer shows.
+// pelorin-import: converts an elevation raster or a text matrix, or a series
+// of them, into data files and a configuration that the viewer shows.
 #include <gdal.h>
 
 #include <iostream>
