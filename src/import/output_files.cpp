@@ -1,5 +1,7 @@
 #include "output_files.h"
 
+#include <algorithm>
+
 #include <cstdio>
 
 namespace {
@@ -81,6 +83,9 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
         text += "level-0-metres = " + std::string(number) + "\n";
     }
     text += "\n[display]\nfit-view = 1\ncolour = height\n";
+    // Colours over the whole series, not only its first frame: a surface
+    // that grows keeps telling its heights apart in the last frame too.
+    if (series) text += "colour-range = '0 " + std::to_string(std::max(written.highest, 1)) + "'\n";
     if (written.most_points > kLargeGridPoints) text += "renderer = impostors\ncull-hidden = 1\n";
     return text;
 }

@@ -102,6 +102,8 @@ TEST(Series, FramesShareOneMappingInTheOrderOfTheNumbersInTheirNames) {
     EXPECT_STREQ(config.lookup("data/series", ""), "frame-%05d.txt");
     EXPECT_STREQ(config.lookup("data/file", "unset"), "unset");
     EXPECT_STREQ(config.lookup("display/colour", ""), "height");
+    // The colours run over the whole series, not only its first frame.
+    EXPECT_STREQ(config.lookup("display/colour-range", ""), "0 9");
 
     // Inputs listed as a shell lists a glob's matches keep that order, with
     // a warning; --force replaces the series, the third frame included.
