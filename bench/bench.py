@@ -845,9 +845,157 @@ def detail_rows(bench):
     return [row for size in sizes for row in detail_size_rows(bench, size, size == sizes[0], size == sizes[-1])]
 
 
+# --- a series of height files -------------------------------------------------
+
+# The series stepped in the viewer (frames of each size) and the one drawn by
+# pelorin-render; quick mode steps and draws a few tiny frames.
+SERIES_STEP_SIZES, SERIES_STEP_SIZES_QUICK = (1024, 256), (64,)
+SERIES_STEP_FRAMES, SERIES_FILM, SERIES_FILM_QUICK = 5, (256, 100), (64, 5)
+# Key to the next frame read ahead (s), by frame size.
+SERIES_STEP_GOALS = {1024: 0.300, 256: 0.100}
+SERIES_FILM_GOAL_SECONDS = 2.0
+
+
+def series_frames(bench, size, count):
+    """`count` distinct frames of the relief terrain of `size`: each the
+    terrain rolled by a few rows and columns, so every frame has the same
+    points. Returns the pattern that names them and their grids."""
+    grid = bench.grid("relief", size)
+    folder = os.path.join(bench.scratch, f"series-{size}x{count}")
+    paths = [os.path.join(folder, f"h-{k:05d}.txt") for k in range(count)]
+    if not all(os.path.exists(p) for p in paths):
+        os.makedirs(folder, exist_ok=True)
+        with open(grid.path) as f:
+            header, *rows = f.read().splitlines()
+        for k, path in enumerate(paths):
+            down, right = k * 37 % size, k * 53 % size
+            lines = [header]
+            for row in rows[down:] + rows[:down]:
+                heights = row.split()
+                lines.append(" ".join(heights[right:] + heights[:right]) + " ")
+            with open(path + ".part", "w") as f:
+                f.write("\n".join(lines) + "\n")
+            os.replace(path + ".part", path)
+    for path in paths:
+        with open(path, "rb") as f:
+            f.read()
+    return os.path.join(folder, "h-%05d.txt"), [Grid("relief", size, p, grid.points) for p in paths]
+
+
+def series_steps(bench, pattern, rounds):
+    """One bench_series process on the series: its keys' times by kind,
+    the handovers, the redraws, the buffer and the peak resident kB."""
+    folder = os.path.join(bench.scratch, "series-viewer")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "config.txt"), "w") as f:
+        f.write(f"[data]\nseries = {pattern}\n[display]\n{TERRAIN_KEYS}")
+    env = dict(os.environ, DISPLAY=x_display(bench))
+    done = subprocess.run([bench.program("bench_series"), str(rounds)], cwd=folder, env=env, capture_output=True,
+                          text=True, timeout=1800)
+    if done.returncode != 0 or "warning:" in done.stderr:
+        sys.exit(f"bench: bench_series ended with status {done.returncode}:\n{done.stderr}")
+    out = done.stdout
+    bench.renderer = out.split("renderer ", 1)[1].splitlines()[0]
+    steps = {"ahead": [], "jump": [], "ahead-handover": [], "jump-handover": []}
+    for line in out.splitlines():
+        words = line.split()
+        if words[0] == "step" and words[1] != "warm":
+            steps[words[1]].append(float(words[2]))
+            steps[words[1] + "-handover"].append(float(words[3]))
+    steps["redraw"] = [float(l.split()[1]) for l in out.splitlines() if l.startswith("redraw ")]
+    return steps, int(field(out, "buffer-bytes")), int(field(out, "peak-kb"))
+
+
+def series_step_rows(bench, size, memory):
+    pattern, frames = series_frames(bench, size, SERIES_STEP_FRAMES)
+    grid = frames[0]
+    steps, buffer_bytes, peak_kb = series_steps(bench, pattern, 1 if bench.quick else 2)
+    fresh, fresh_kb = renderer_startup(bench, frames[-1], TERRAIN_KEYS, 1 if bench.quick else 3)
+    ahead, jump = statistics.median(steps["ahead"]), statistics.median(steps["jump"])
+    handover, redraw = statistics.median(steps["ahead-handover"]), statistics.median(steps["redraw"])
+    goal = SERIES_STEP_GOALS.get(size)
+    figure = f"Series of {len(frames)} frames of {grid.describe()}: key to the new frame finished"
+    keys = ", ".join(TERRAIN_KEYS.strip().splitlines())
+    rows = [
+        Row(figure, f"viewer (bench_series, {keys}): right arrow to a frame read ahead, median of "
+                    f"{len(steps['ahead'])}", ahead, grid,
+            f"{handover * 1000:.0f} ms of it until the scene took the frame; a redraw of a frame on show "
+            f"{format_seconds(redraw)}",
+            goal_text(ahead <= goal, f"at most {format_seconds(goal)}") if goal else ""),
+        Row(figure, f"viewer: Home or End to a frame not read ahead, median of {len(steps['jump'])}", jump, grid,
+            f"{jump / ahead:.2f}x the step; "
+            f"{statistics.median(steps['jump-handover']) * 1000:.0f} ms until the scene took the frame"),
+        Row(figure, "a fresh pelorin on that frame (data/file): process start to its first finished frame "
+                    "(first-frame hook)", fresh, grid, f"{fresh / ahead:.1f}x the step"),
+    ]
+    if memory:
+        three = 3 * 24 * grid.points
+        bound = three + buffer_bytes
+        rows.append(Row(f"Series of {len(frames)} frames of {grid.describe()}: memory",
+                        f"viewer (bench_series): peak resident after {len(steps['ahead']) + len(steps['jump']) + 2} "
+                        "keys", None, grid,
+                        f"{peak_kb * 1024 / 1e6:.0f} MB; three frames' points {three / 1e6:.0f} MB + impostor buffer "
+                        f"{buffer_bytes / 1e6:.1f} MB ({buffer_bytes // 12} spheres) = {bound / 1e6:.0f} MB; "
+                        f"{peak_kb * 1024 / (24 * grid.points):.2f} frames' points; a fresh pelorin on one frame "
+                        f"peaks at {fresh_kb * 1024 / 1e6:.0f} MB",
+                        goal_text(peak_kb * 1024 <= bound, "at most three frames' points and the buffer")
+                        if size == SERIES_STEP_SIZES[0] else ""))
+    return rows
+
+
+def series_film_rows(bench):
+    """pelorin-render --series against one frame drawn offscreen and one
+    picture's whole process."""
+    size, count = SERIES_FILM_QUICK if bench.quick else SERIES_FILM
+    pattern, frames = series_frames(bench, size, count)
+    grid = frames[0]
+    folder = os.path.join(bench.scratch, f"series-film-{size}x{count}")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "config.txt"), "w") as f:
+        f.write(f"[data]\nseries = {pattern}\n[display]\n{TERRAIN_KEYS}")
+    single_folder = picture_folder(bench, f"series-frame-{size}", grid)
+    film, single, draws, pngs = [], [], [], []
+    for _ in range(1 if bench.quick else 3):
+        film.append(timed_process([bench.program(os.path.join("app", "pelorin-render")), "-o",
+                                   os.path.join(folder, "s.png"), "--quiet", "--series", "--size", "800x600"],
+                                  folder, os.path.join(folder, f"s-{count:04d}.png")).total)
+        single.append(render_picture(bench, single_folder).total)
+        done = subprocess.run([bench.program("bench_render_frame"), "3" if bench.quick else "7"], cwd=single_folder,
+                              check=True, capture_output=True, text=True)
+        if "warning:" in done.stderr:
+            sys.exit(f"bench: bench_render_frame did not draw as asked:\n{done.stderr}")
+        draws.append(float(field(done.stdout, "median")))
+        pngs.append(float(field(done.stdout, "png")))
+    film, single = statistics.median(film), statistics.median(single)
+    draw, png = statistics.median(draws), statistics.median(pngs)
+    bound = SERIES_FILM_GOAL_SECONDS + count * draw
+    per_frame = (film - single) / (count - 1)
+    figure = f"Series of {count} frames of {grid.describe()}, drawn at 800x600"
+    keys = ", ".join(TERRAIN_KEYS.strip().splitlines())
+    return [
+        Row(figure, f"pelorin-render --series ({keys}): the whole process", film, grid,
+            f"{film / single:.1f}x one picture's whole process ({format_seconds(single)})",
+            goal_text(film <= bound, f"at most {SERIES_FILM_GOAL_SECONDS:g} s + {count} frame draws ({format_seconds(bound)})")
+            if (size, count) == SERIES_FILM else ""),
+        Row(figure, f"each further frame: (series - one picture) / {count - 1}", per_frame, grid,
+            f"{format_seconds(per_frame - draw)} beyond the draw ({per_frame / draw:.2f}x it); writing a PNG "
+            f"{format_seconds(png)}"),
+        Row(figure, "one frame's draw offscreen with read-back (bench_render_frame)", draw, grid),
+    ]
+
+
+def series_rows(bench):
+    """A series in the viewer: the key to the next frame read ahead, a jump
+    to one not read ahead and a fresh viewer on it; the memory while
+    stepping; and a series drawn by pelorin-render."""
+    sizes = SERIES_STEP_SIZES_QUICK if bench.quick else SERIES_STEP_SIZES
+    rows = [row for size in sizes for row in series_step_rows(bench, size, size == sizes[0])]
+    return rows + series_film_rows(bench)
+
+
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
 ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows, render_rows]
-ROW_GROUPS += [detail_rows]
+ROW_GROUPS += [detail_rows, series_rows]
 
 
 def only_groups(names):
