@@ -85,7 +85,9 @@ void FrameLoader::Work() {
         std::unique_ptr<LoadedFrame> frame = ReadFrame(index, file, preparation_);
         lock.lock();
         reading_ = -1;
-        // A frame asked for since is more wanted; this one waits as the ready one.
+        // A frame asked for meanwhile takes its place: keeping this one too
+        // would hold one frame more than the shown, the ready and the read.
+        if (asked_) continue;
         ready_ = std::move(frame);
         const std::uint64_t one = 1;
         if (ready_fd_ >= 0) {

@@ -175,10 +175,17 @@ std::string ImpostorRenderer::Fill(std::size_t spheres, Write write) {
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
     glBindBuffer(GL_TEXTURE_BUFFER, buffer_);
-    glBufferData(GL_TEXTURE_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
+    // Storage large enough is written over rather than made anew: a fresh
+    // buffer of a big frame costs the driver tens of milliseconds to clear.
+    // Every frame ends with glFinish, so nothing still reads the old spheres.
+    const bool fits = static_cast<std::size_t>(bytes) <= capacity_;
+    if (!fits) glBufferData(GL_TEXTURE_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
     bool placed = glGetError() == GL_NO_ERROR;
+    if (placed) capacity_ = std::max(capacity_, static_cast<std::size_t>(bytes));
     if (placed && spheres > 0) {
-        void* memory = glMapBufferRange(GL_TEXTURE_BUFFER, 0, bytes, GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT);
+        const GLbitfield access = fits ? GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT
+                                       : GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT;
+        void* memory = glMapBufferRange(GL_TEXTURE_BUFFER, 0, bytes, access);
         placed = memory != nullptr;
         if (placed) write(static_cast<float*>(memory));
         placed = glUnmapBuffer(GL_TEXTURE_BUFFER) == GL_TRUE && placed;

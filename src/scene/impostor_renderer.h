@@ -92,6 +92,7 @@ private:
 
     unsigned program_ = 0;
     unsigned buffer_ = 0;
+    std::size_t capacity_ = 0;  // bytes of the buffer's storage
     unsigned texture_ = 0;
     ImpostorTiles tiles_;
     double radius_ = 0;

@@ -21,6 +21,9 @@ void Title() { glutSetWindowTitle(("Pelorin: " + player->Label()).c_str()); }
 
 void Show(std::unique_ptr<LoadedFrame> frame) {
     scene.ShowFrame(*frame, sphereRadius, sphereTesel, displayOptions);
+    // The GPU holds the spheres now; their copy in memory would only add a
+    // frame's worth to every frame held.
+    frame->impostors.reset();
     if (scene.active() == Renderer::lists) {
         sphereList = scene.lists().sphereList();
         sceneList = scene.lists().sceneList();
@@ -87,8 +90,13 @@ void onSpecialKey(int key, int, int) {
 }
 
 void SeriesIdle() {
-    const int due = player->WaitMilliseconds();
-    WaitForWindowEvents(due < 0 ? idleWaitMilliseconds : std::min(due, idleWaitMilliseconds), player->Descriptors());
+    // A step to a frame read ahead finds it ready at once: no wait for it.
     std::unique_ptr<LoadedFrame> frame = player->Poll();
+    if (!frame) {
+        const int due = player->WaitMilliseconds();
+        WaitForWindowEvents(due < 0 ? idleWaitMilliseconds : std::min(due, idleWaitMilliseconds),
+                            player->Descriptors());
+        frame = player->Poll();
+    }
     if (frame) Show(std::move(frame));
 }
