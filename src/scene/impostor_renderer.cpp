@@ -116,7 +116,8 @@ std::array<float, 4> SlopeRange(const Matrix4& p) {
 
 }  // namespace
 
-std::string ImpostorRenderer::Start(bool refuse) {
+std::string ImpostorRenderer::Start(bool refuse, bool refuseBuffer) {
+    refuseBuffer_ = refuseBuffer;
     const std::string missing = MissingSupport();
     if (!missing.empty()) return missing;
     std::string error;
@@ -180,7 +181,7 @@ std::string ImpostorRenderer::Fill(std::size_t spheres, Write write) {
     // Every frame ends with glFinish, so nothing still reads the old spheres.
     const bool fits = static_cast<std::size_t>(bytes) <= capacity_;
     if (!fits) glBufferData(GL_TEXTURE_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
-    bool placed = glGetError() == GL_NO_ERROR;
+    bool placed = glGetError() == GL_NO_ERROR && !refuseBuffer_;
     if (placed) capacity_ = std::max(capacity_, static_cast<std::size_t>(bytes));
     if (placed && spheres > 0) {
         const GLbitfield access = fits ? GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT

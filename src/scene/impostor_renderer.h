@@ -24,9 +24,10 @@ public:
     // Sets the shader path up in the current context. Returns why it cannot
     // (an OpenGL below 3.3 without buffer textures of three floats, or
     // shaders that do not compile or link), or "" when it can. `refuse`
-    // makes the fragment shader one that does not compile, to test that
-    // path on any driver.
-    std::string Start(bool refuse);
+    // makes the fragment shader one that does not compile, and
+    // `refuseBuffer` every buffer for the spheres fail to be made, to test
+    // those roads on any driver.
+    std::string Start(bool refuse, bool refuseBuffer = false);
 
     // Fills the GPU buffer for these points, radius and cull setting, with
     // the coarser levels of far views when `levelOfDetail`, unless the last
@@ -93,6 +94,7 @@ private:
     unsigned program_ = 0;
     unsigned buffer_ = 0;
     std::size_t capacity_ = 0;  // bytes of the buffer's storage
+    bool refuseBuffer_ = false;
     unsigned texture_ = 0;
     ImpostorTiles tiles_;
     double radius_ = 0;

@@ -23,9 +23,9 @@ const int freedMemoryKept = 256 << 20;
 
 void KeepFreedMemoryForReuse() { mallopt(M_TRIM_THRESHOLD, freedMemoryKept); }
 
-bool ShadersRefusedOnRequest() {
-    const char* refuse = std::getenv("PELORIN_REFUSE_SHADERS");
-    return refuse != nullptr && std::strcmp(refuse, "1") == 0;
+bool Asked(const char* hook) {
+    const char* value = std::getenv(hook);
+    return value != nullptr && std::strcmp(value, "1") == 0;
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ void SceneRenderer::Start(Renderer wanted) {
     KeepFreedMemoryForReuse();
     active_ = Renderer::lists;
     if (wanted != Renderer::impostors) return;
-    const std::string refused = impostors_.Start(ShadersRefusedOnRequest());
+    const std::string refused = impostors_.Start(Asked("PELORIN_REFUSE_SHADERS"), Asked("PELORIN_REFUSE_GPU_BUFFER"));
     if (refused.empty()) {
         active_ = Renderer::impostors;
     } else {

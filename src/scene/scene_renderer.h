@@ -32,8 +32,9 @@ public:
 
     // Sets the wanted renderer up in the current context. Impostors that the
     // context cannot run give one "warning:" line, and the lists draw.
-    // PELORIN_REFUSE_SHADERS=1 in the environment refuses the shaders, to
-    // test that road on any driver.
+    // PELORIN_REFUSE_SHADERS=1 in the environment refuses the shaders, and
+    // PELORIN_REFUSE_GPU_BUFFER=1 the buffer of the spheres, to test those
+    // roads on any driver.
     void Start(Renderer wanted);
 
     // Makes the active renderer ready for these spheres: the lists are
