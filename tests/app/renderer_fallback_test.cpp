@@ -66,6 +66,8 @@ TEST(RendererFallback, RefusedShadersWarnOnceAndDrawTheLists) {
     } cases[] = {
         {"shader refused by the test hook", "PELORIN_REFUSE_SHADERS=1", "fragment shader did not compile"},
         {"context too old", "MESA_GL_VERSION_OVERRIDE=2.1", "OpenGL 2.1 is below the 3.3"},
+        {"sphere buffer refused by the test hook", "PELORIN_REFUSE_GPU_BUFFER=1",
+         "bytes for the spheres could not be filled; drawing with the display lists"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
