@@ -20,7 +20,8 @@ struct FontRun {
     int length = 0;
 };
 
-// Digits, ". - + e", a blank and the lower-case letters of "levels" and "m".
+// Digits, ". - + e", a blank, the lower-case letters of "levels", "m" and
+// "km", and the axes' "x", "y" and "z".
 bool HasGlyph(char c);
 
 // Width of `text` in font pixels, without the blank after its last glyph.

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "bitmap_font.h"
+#include "overlay.h"
 #include "height_colours.h"
 #include "point_survey.h"
 
@@ -71,24 +72,6 @@ double RoundStep(double low, double high) {
     }
 }
 
-// The box of the picture the legend's parts take, in pixels of the whole
-// picture from its bottom left.
-struct Box {
-    double left = 0, bottom = 0, right = 0, top = 0;
-};
-
-void Fill(const Box& box) {
-    glVertex2d(box.left, box.bottom);
-    glVertex2d(box.right, box.bottom);
-    glVertex2d(box.right, box.top);
-    glVertex2d(box.left, box.top);
-}
-
-// The panel is light and a little translucent, the text and frame nearly
-// black: they read over any colour the scene has and on its white ground.
-const float panelColour[4] = {1.0f, 1.0f, 1.0f, 0.8f};
-const float inkColour[4] = {0.1f, 0.1f, 0.1f, 1.0f};
-
 struct Layout {
     double unit = 0;  // one pixel of the font
     Box panel, bar;
@@ -98,9 +81,7 @@ struct Layout {
 
 Layout LayOut(int width, int height, int labelColumns) {
     Layout layout;
-    // A six-hundred-line picture draws the font twice its size; narrow
-    // pictures take their width as the measure, so the legend still fits.
-    const double u = std::min(static_cast<double>(height), 1.5 * width) / 300;
+    const double u = OverlayUnit(width, height);
     layout.unit = u;
     const double margin = 8 * u, padding = 5 * u, barWidth = 8 * u, barHeight = 130 * u, labelGap = 4 * u;
     layout.tickLength = 3 * u;
@@ -133,71 +114,6 @@ void DrawBar(const Box& bar, bool flat) {
     }
     glEnd();
 }
-
-void DrawLabel(const std::string& text, double left, double middle, double unit) {
-    const double bottom = middle - glyphRows * unit / 2;
-    for (const FontRun& run : TextRuns(text)) {
-        Fill({left + run.column * unit, bottom + run.row * unit, left + (run.column + run.length) * unit,
-              bottom + (run.row + 1) * unit});
-    }
-}
-
-// Whatever state the scene leaves, the legend draws with its own and puts
-// the scene's back: matrices, enables, viewport, blending and colour through
-// the attribute stack, the shader program and vertex array by hand.
-class LegendState {
-public:
-    LegendState(int width, int height, const TileWindow& tile) {
-        shaders_ = epoxy_gl_version() >= 20;
-        vertexArrays_ = epoxy_gl_version() >= 30 || epoxy_has_gl_extension("GL_ARB_vertex_array_object");
-        if (shaders_) glGetIntegerv(GL_CURRENT_PROGRAM, &program_);
-        if (vertexArrays_) glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray_);
-        glPushAttrib(GL_ALL_ATTRIB_BITS);
-        if (shaders_) glUseProgram(0);
-        if (vertexArrays_) glBindVertexArray(0);
-
-        const bool whole = tile.width <= 0;
-        const int x = whole ? 0 : tile.x, y = whole ? 0 : tile.y;
-        const int drawnWidth = whole ? width : tile.width, drawnHeight = whole ? height : tile.height;
-        glViewport(0, 0, drawnWidth, drawnHeight);
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        glOrtho(x, x + drawnWidth, y, y + drawnHeight, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
-
-        for (const GLenum capability : {GL_LIGHTING, GL_DEPTH_TEST, GL_CULL_FACE, GL_TEXTURE_1D, GL_TEXTURE_2D,
-                                        GL_FOG, GL_ALPHA_TEST, GL_STENCIL_TEST, GL_SCISSOR_TEST, GL_COLOR_MATERIAL}) {
-            glDisable(capability);
-        }
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-        glShadeModel(GL_SMOOTH);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        // The alpha channel adds the panel's coverage to what is there, so
-        // a transparent picture keeps it over whatever it is laid on.
-        glEnable(GL_BLEND);
-        glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    }
-
-    ~LegendState() {
-        glMatrixMode(GL_MODELVIEW);
-        glPopMatrix();
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glPopAttrib();
-        if (vertexArrays_) glBindVertexArray(static_cast<GLuint>(vertexArray_));
-        if (shaders_) glUseProgram(static_cast<GLuint>(program_));
-    }
-
-    LegendState(const LegendState&) = delete;
-    LegendState& operator=(const LegendState&) = delete;
-
-private:
-    bool shaders_ = false, vertexArrays_ = false;
-    GLint program_ = 0, vertexArray_ = 0;
-};
 
 }  // namespace
 
@@ -246,13 +162,13 @@ void DrawLegend(const LegendSpec& spec, int width, int height, const TileWindow&
     const double low = spec.range.lowest, high = spec.range.highest;
     const bool flat = !(high > low);
 
-    LegendState state(width, height, tile);
+    const OverlayState state(width, height, tile);
     glBegin(GL_QUADS);
     glColor4fv(panelColour);
-    Fill(layout.panel);
+    FillBox(layout.panel);
     glColor4fv(inkColour);
     const double frame = u / 2;
-    Fill({layout.bar.left - frame, layout.bar.bottom - frame, layout.bar.right + frame, layout.bar.top + frame});
+    FillBox({layout.bar.left - frame, layout.bar.bottom - frame, layout.bar.right + frame, layout.bar.top + frame});
     glEnd();
     DrawBar(layout.bar, flat);
 
@@ -261,8 +177,8 @@ void DrawLegend(const LegendSpec& spec, int width, int height, const TileWindow&
     for (const LegendTick& tick : ticks) {
         const double share = flat ? 0.5 : (tick.level - low) / (high - low);
         const double y = layout.bar.bottom + share * (layout.bar.top - layout.bar.bottom);
-        Fill({layout.bar.right, y - u / 2, layout.bar.right + layout.tickLength, y + u / 2});
-        DrawLabel(tick.label, layout.labelLeft, y, u);
+        FillBox({layout.bar.right, y - u / 2, layout.bar.right + layout.tickLength, y + u / 2});
+        DrawText(tick.label, layout.labelLeft, y, u);
     }
     glEnd();
 }
