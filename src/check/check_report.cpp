@@ -1,0 +1,65 @@
+#include "check_report.h"
+
+#include <algorithm>
+
+namespace {
+
+bool IsProblem(const Finding& finding) { return finding.severity != Severity::note; }
+
+// Quoted in apostrophes as config.txt would need it, when it holds blanks or
+// is empty; a line end shows as \n, so that one setting stays one line.
+std::string Shown(const std::string& value) {
+    std::string shown;
+    for (char c : value) shown += c == '\n' ? std::string("\\n") : std::string(1, c);
+    if (value.empty() || value.find_first_of(" \t\n") != std::string::npos) return "'" + shown + "'";
+    return shown;
+}
+
+std::string Padded(std::string text, std::size_t width) {
+    if (text.size() < width) text.resize(width, ' ');
+    return text;
+}
+
+const char* SeverityName(Severity severity) {
+    switch (severity) {
+        case Severity::note: return "note";
+        case Severity::warning: return "warning";
+        case Severity::error: return "error";
+    }
+    return "";
+}
+
+}  // namespace
+
+int ExitStatus(const CheckReport& report) {
+    return std::any_of(report.findings.begin(), report.findings.end(), IsProblem) ? 1 : 0;
+}
+
+void PrintReport(const CheckReport& report, std::ostream& out) {
+    out << "config.txt as pelorin and pelorin-render read it:\n";
+    for (const SettingLine& setting : report.settings) {
+        const std::string value =
+            setting.written || setting.key->defaultValue != nullptr ? Shown(setting.value) : "(unset)";
+        const std::string source = !setting.written ? "default"
+                                   : setting.line > 0 ? "line " + std::to_string(setting.line)
+                                                      : "line ?";
+        out << "  " << Padded(setting.key->name, 23) << " = " << Padded(value, 10) << "  " << Padded(source, 8) << "  "
+            << setting.key->meaning << "\n";
+    }
+    out << "\n";
+    for (const std::string& line : report.data) out << line << "\n";
+    out << "\n";
+    for (const Finding& finding : report.findings) {
+        out << SeverityName(finding.severity) << ": ";
+        if (finding.line != Finding::kNoLine) {
+            out << "line " << (finding.line > 0 ? std::to_string(finding.line) : std::string("?")) << ": ";
+        }
+        out << finding.text << "\n";
+    }
+    const auto problems = std::count_if(report.findings.begin(), report.findings.end(), IsProblem);
+    if (problems == 0) {
+        out << "nothing looks wrong\n";
+    } else {
+        out << problems << (problems == 1 ? " problem" : " problems") << "\n";
+    }
+}

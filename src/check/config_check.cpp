@@ -1,0 +1,295 @@
+#include "config_check.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <system_error>
+
+#include "argument_lines.h"
+#include "closest_key.h"
+#include "error_capture.h"
+
+namespace {
+
+bool IsLabel(const std::string& argument) {
+    return argument.size() >= 2 && argument.front() == '[' && argument.back() == ']';
+}
+
+// The name a stored definition defines, as the store takes it: up to the
+// first "=", and no further than a NUL byte.
+std::string DefinedName(const std::string& stored) {
+    const std::string name = stored.substr(0, stored.find('='));
+    return name.substr(0, name.find('\0'));
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+bool IsNameCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_' || c == '.' || c == '/';
+}
+
+// The names that expressions mention: a variable named there is a helper of
+// the file's own, not a misspelled key. Every word after a "${" counts, so an
+// operator's text argument can hide a misspelling; it is rare in real files.
+std::set<std::string> NamesInExpressions(const std::vector<ArgumentSource>& sources) {
+    std::set<std::string> names;
+    for (const ArgumentSource& source : sources) {
+        const std::size_t start = source.written.find("${");
+        if (start == std::string::npos) continue;
+        std::string word;
+        for (std::size_t i = start; i <= source.written.size(); ++i) {
+            if (i < source.written.size() && IsNameCharacter(source.written[i])) {
+                word += source.written[i];
+            } else if (!word.empty()) {
+                names.insert(word);
+                names.insert(word.substr(word.rfind('/') + 1));
+                word.clear();
+            }
+        }
+    }
+    return names;
+}
+
+class ConfigChecker {
+public:
+    ConfigChecker(const ConfigStore& store, const std::vector<ArgumentSource>& sources, CheckReport& report)
+        : store_(store), sources_(sources), report_(report), mentioned_(NamesInExpressions(sources)) {}
+
+    void CheckArguments() {
+        for (std::size_t i = 1; i < store_.arguments.size(); ++i) {
+            const std::string& stored = store_.arguments[i];
+            if (IsLabel(stored)) {
+                OpenSection(stored, sources_[i].line);
+            } else {
+                CheckDefinition(stored, sources_[i]);
+            }
+        }
+        CloseLabelWithEquals();
+    }
+
+    // The programs' own readers, their warnings given the line of their key,
+    // and then what they take without a word.
+    SceneSettings CheckValues() {
+        SceneSettings settings;
+        std::vector<std::string> messages;
+        {
+            ErrorCapture capture;
+            settings = ReadSceneSettings(store_);
+            messages = capture.Lines();
+        }
+        for (const std::string& message : messages) AddProgramMessage(message);
+        for (const KnownKey& key : KnownKeys()) CheckConversion(key);
+        return settings;
+    }
+
+    void FillSettings() {
+        for (const KnownKey& key : KnownKeys()) {
+            SettingLine setting;
+            setting.key = &key;
+            const ConfigStore::variable* found = store_.find_variable(key.name);
+            if (found != nullptr && refused_.count(key.name) == 0) {
+                setting.value = found->original;
+                setting.written = true;
+                setting.line = LineOf(key.name);
+            } else if (key.defaultValue != nullptr) {
+                setting.value = key.defaultValue;
+            }
+            report_.settings.push_back(setting);
+        }
+        if (store_.find_variable("data/series") != nullptr && store_.find_variable("data/file") != nullptr) {
+            Add(Severity::note, LineOf("data/file"), "data/file is not read while data/series is set");
+        }
+    }
+
+    void Add(Severity severity, int line, std::string text) {
+        report_.findings.push_back({severity, line, std::move(text)});
+    }
+
+    void AddFileWarnings(const std::vector<std::string>& messages) {
+        for (const std::string& message : messages) AddProgramMessage(message);
+    }
+
+private:
+    int LineOf(const std::string& key) const {
+        const auto found = lines_.find(key);
+        return found != lines_.end() ? found->second : 0;
+    }
+
+    // The section as the store opens it. A label's expressions are taken as
+    // written, and could hold an "=" that their worked-out text does not: a
+    // label holding one is taken to open a section without "=".
+    void OpenSection(const std::string& label, int line) {
+        const std::string section =
+            ConfigStore::process_section_label(label.substr(1, label.size() - 2), sectionStack_);
+        inSectionWithEquals_ = section.find('=') != std::string::npos && label.find("${") == std::string::npos;
+        if (!inSectionWithEquals_ || label.find('=') != std::string::npos) CloseLabelWithEquals();
+        if (inSectionWithEquals_ && label.find('=') != std::string::npos) labelWithEquals_ = {label, line, section, 0, 0};
+    }
+
+    // A label holding "=" is also a definition, and its section name holds
+    // "=", so each setting under it defines the variable named by the text
+    // before that "=" instead of a key of its own.
+    void CloseLabelWithEquals() {
+        if (labelWithEquals_.label.empty()) return;
+        const LabelWithEquals& label = labelWithEquals_;
+        const std::string section = label.section.substr(0, label.section.size() - 1);
+        std::string text = "the label " + label.label + " holds \"=\": it defines the variable " +
+                           Quoted(DefinedName(label.label)) + " and opens the section " + Quoted(section);
+        if (label.settings > 0) {
+            text += ", where each setting defines the variable " + Quoted(DefinedName(label.section)) +
+                    " instead of its own (" + std::to_string(label.settings) +
+                    (label.settings == 1 ? " setting, on line " : " settings, from line ") +
+                    std::to_string(label.firstSettingLine) + "); the programs read none of them";
+        }
+        Add(Severity::warning, label.line, text);
+        labelWithEquals_ = {};
+    }
+
+    void CheckDefinition(const std::string& stored, const ArgumentSource& source) {
+        const int line = source.line;
+        const std::size_t equals = stored.find('=');
+        if (equals == std::string::npos) {
+            Add(Severity::warning, line,
+                Quoted(source.written) + " is neither a setting (name = value) nor a section label; the programs ignore it");
+            return;
+        }
+        if (inSectionWithEquals_) {
+            if (labelWithEquals_.settings++ == 0) labelWithEquals_.firstSettingLine = line;
+            return;
+        }
+        if (!source.written.empty() && source.written.front() == '=') {
+            Add(Severity::warning, line,
+                Quoted(source.written) + " has no name: write name = value, with blanks on both sides of \"=\" or on neither");
+            return;
+        }
+        const std::string name = DefinedName(stored);
+        const std::string value = stored.substr(equals + 1);
+        if (source.written.find("${") != std::string::npos && value.find("<<") != std::string::npos) {
+            const std::string expression = source.written.substr(source.written.find('=') + 1);
+            Add(Severity::warning, line, name + ": " + Quoted(expression) + " gives " + Quoted(value));
+        }
+        if (source.written.find('\n') != std::string::npos) {
+            const auto lineEnds = std::count(source.written.begin(), source.written.end(), '\n');
+            Add(Severity::warning, line,
+                name + ": the value runs on over " + std::to_string(lineEnds + 1) +
+                    " lines, taking them in: is an apostrophe left open, or a backslash at a line end?");
+        }
+        if (FindKnownKey(name) != nullptr) {
+            if (lines_.count(name) != 0) {
+                Add(Severity::note, line,
+                    name + " is set again; the value on line " + std::to_string(LineOf(name)) + " is not used");
+            }
+            lines_[name] = line;
+            return;
+        }
+        CheckUnknownName(name, line);
+    }
+
+    void CheckUnknownName(const std::string& name, int line) {
+        const std::string section = name.substr(0, name.rfind('/') + 1);
+        const std::string last = name.substr(section.size());
+        if (name.front() == '[' || mentioned_.count(name) != 0 || mentioned_.count(last) != 0) return;
+        const KnownKey* closest = ClosestKnownKey(name);
+        if (closest != nullptr) {
+            Add(Severity::warning, line, name + ": unknown key; did you mean " + closest->name + "?");
+        } else if (IsReadSection(section)) {
+            Add(Severity::warning, line, name + ": unknown key; the programs ignore it");
+        }
+    }
+
+    // "warning: display/colour: ..." from a reader gets its key's line.
+    void AddProgramMessage(const std::string& message) {
+        Severity severity = Severity::warning;
+        std::string text;
+        if (message.rfind("warning: ", 0) == 0) {
+            text = message.substr(9);
+        } else if (message.rfind("error: ", 0) == 0) {
+            severity = Severity::error;
+            text = message.substr(7);
+        } else {
+            return;  // the integer look-up's "## original = " line: no problem
+        }
+        const std::string key = text.substr(0, text.find(": "));
+        if (FindKnownKey(key) == nullptr) {
+            Add(severity, Finding::kNoLine, text);
+            return;
+        }
+        refused_.insert(key);
+        Add(severity, LineOf(key), text);
+    }
+
+    // The look-ups the programs make without a word: a value that does not
+    // convert gives the default, as does a switch set to neither 0 nor 1.
+    void CheckConversion(const KnownKey& key) {
+        const ConfigStore::variable* found = store_.find_variable(key.name);
+        if (found == nullptr || key.kind == KeyKind::text || key.kind == KeyKind::ownReader) return;
+        bool converts = false;
+        if (key.kind == KeyKind::whole) {
+            ErrorCapture quiet;  // the integer look-up's "## original = " line
+            converts = store_.lookup(key.name, 1) == store_.lookup(key.name, 2);
+        } else {
+            converts = store_.lookup(key.name, 1.0) == store_.lookup(key.name, 2.0);
+        }
+        const std::string written = Quoted(found->original);
+        std::string problem;
+        if (!converts) {
+            problem = written + " is not a number; the programs " +
+                      (key.defaultValue != nullptr ? "use " + std::string(key.defaultValue) : "leave it unset");
+        } else if (key.kind == KeyKind::onAtOne || key.kind == KeyKind::offAtZero) {
+            const double value = store_.lookup(key.name, 0.0);
+            if (value != 0 && value != 1) {
+                problem = written + " is neither 0 nor 1; the programs take it as " + key.defaultValue;
+            }
+        }
+        if (problem.empty()) return;
+        refused_.insert(key.name);
+        Add(Severity::warning, LineOf(key.name), std::string(key.name) + ": " + problem);
+    }
+
+    struct LabelWithEquals {
+        std::string label;  // empty when there is none open
+        int line = 0;
+        std::string section;
+        int settings = 0;
+        int firstSettingLine = 0;
+    };
+
+    const ConfigStore& store_;
+    const std::vector<ArgumentSource>& sources_;
+    CheckReport& report_;
+    const std::set<std::string> mentioned_;
+    std::vector<std::string> sectionStack_;
+    bool inSectionWithEquals_ = false;
+    LabelWithEquals labelWithEquals_;
+    std::map<std::string, int> lines_;  // each known key set, to its last line
+    std::set<std::string> refused_;     // known keys whose value the programs do not use
+};
+
+}  // namespace
+
+ConfigReading CheckConfig(const char* file_name, CheckReport& report) {
+    ConfigReading reading;
+    std::vector<std::string> fileWarnings;
+    std::vector<ArgumentSource> sources;
+    {
+        ErrorCapture capture;
+        reading.store = std::make_unique<ConfigStore>(file_name, nullptr, nullptr, nullptr);
+        sources = ArgumentSources(*reading.store, file_name);
+        fileWarnings = capture.Lines();
+    }
+    ConfigChecker checker(*reading.store, sources, report);
+    std::error_code unknown;
+    if (!std::filesystem::is_regular_file(file_name, unknown)) {
+        checker.Add(Severity::warning, Finding::kNoLine,
+                    "no " + std::string(file_name) + " here: every key takes its default");
+    }
+    checker.AddFileWarnings(fileWarnings);
+    checker.CheckArguments();
+    reading.settings = checker.CheckValues();
+    checker.FillSettings();
+    std::stable_sort(report.findings.begin(), report.findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.line < b.line; });
+    return reading;
+}

@@ -1,0 +1,20 @@
+// config.txt read as pelorin and pelorin-render read it, and checked for what
+// they would take silently or refuse: unknown keys, values they cannot use,
+// expressions that fail, and the language's traps.
+#pragma once
+
+#include <memory>
+
+#include "check_report.h"
+#include "config_store.h"
+#include "scene_settings.h"
+
+struct ConfigReading {
+    std::unique_ptr<ConfigStore> store;
+    SceneSettings settings;  // as the programs take them
+};
+
+// Reads `file_name` (relative to the working directory), fills in the
+// report's settings and adds its findings, sorted by line. Nothing is written
+// to standard error: the programs' own warnings come back as findings.
+ConfigReading CheckConfig(const char* file_name, CheckReport& report);

@@ -1,0 +1,87 @@
+#include "data_check.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <vector>
+
+#include "error_capture.h"
+#include "frame_series.h"
+#include "point_limit.h"
+#include "point_loader.h"
+
+namespace {
+
+void Add(CheckReport& report, Severity severity, std::string text) {
+    report.findings.push_back({severity, Finding::kNoLine, std::move(text)});
+}
+
+// Cells up to the last that holds a point: a last row or column of negative
+// heights alone is not counted.
+long long CellsAcross(const std::vector<double>& coordinates) {
+    return coordinates.empty() ? 0 : static_cast<long long>(*std::max_element(coordinates.begin(), coordinates.end())) + 1;
+}
+
+}  // namespace
+
+void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckReport& report) {
+    std::string file_name;
+    std::vector<std::string> messages;
+    {
+        ErrorCapture capture;
+        file_name = FirstDataFile(store);
+        messages = capture.Lines();
+    }
+    const std::string& pattern = settings.series.pattern;
+    if (file_name.empty()) {
+        for (const std::string& message : messages) {
+            Add(report, Severity::error, message.substr(message.find(": ") + 2) + "; the programs stop there");
+        }
+        return;
+    }
+    if (!pattern.empty()) {
+        const std::size_t frames = SeriesFiles(pattern).size();
+        report.data.push_back("series " + pattern + ": " + std::to_string(frames) +
+                              (frames == 1 ? " frame" : " frames") + ", the first " + file_name);
+    }
+
+    const std::string quoted = "data file '" + file_name + "'";
+    std::ifstream file(file_name);
+    std::error_code unknown;
+    if (file.fail() || std::filesystem::is_directory(file_name, unknown)) {
+        Add(report, Severity::error,
+            quoted + " is not found, or is a folder; the programs stop with status 1");
+        return;
+    }
+    std::vector<double> x, y, z;
+    const LoadOutcome outcome = load_points(file, x, y, z, max_loadable_points());
+    const std::string at = "row " + std::to_string(outcome.row + 1) + ", column " + std::to_string(outcome.column + 1);
+    if (outcome.end == LoadOutcome::End::refused) {
+        Add(report, Severity::error,
+            quoted + ": the height at " + at + " brings the point count to " + std::to_string(outcome.needed) +
+                ", more than the " + std::to_string(max_loadable_points()) +
+                " points this machine's memory allows; the programs show nothing");
+        return;
+    }
+    const std::string points = std::to_string(x.size()) + (x.size() == 1 ? " point" : " points");
+    if (outcome.end == LoadOutcome::End::data_ended) {
+        report.data.push_back(file_name + ": " + points + ", then the data ends early");
+        std::string text = quoted + ": no height could be read at " + at + "; the grid ends there";
+        if (outcome.row == 0 && outcome.column > 0) {
+            text += "; no row ever ended: a row ends where a line end follows the blank after its last height, "
+                    "so a file with no blank before its line ends reads as one long row "
+                    "(pelorin-import reads such a matrix)";
+        }
+        Add(report, Severity::warning, text);
+    } else {
+        report.data.push_back(file_name + ": " + std::to_string(CellsAcross(x)) + " x " +
+                              std::to_string(CellsAcross(y)) + " cells, " + points);
+    }
+    if (x.size() > kManyPointsForLists && settings.options.renderer != Renderer::impostors) {
+        Add(report, Severity::warning,
+            points + " drawn with the display lists, which take seconds to build at this size and tens of "
+                     "seconds at a few million points; write renderer = impostors and cull-hidden = 1 under "
+                     "[display] (a first frame in about a second)");
+    }
+}
