@@ -58,5 +58,6 @@ FramePreparation OffscreenScene::Preparation() const {
     preparation.radius = settings_.sphereRadius;
     preparation.cullHidden = settings_.options.cullHidden;
     preparation.levelOfDetail = settings_.options.levelOfDetail;
+    preparation.occlusion = settings_.options.ambientOcclusion;
     return preparation;
 }

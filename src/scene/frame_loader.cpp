@@ -26,7 +26,7 @@ std::unique_ptr<LoadedFrame> ReadFrame(int index, const std::string& file, const
     frame->survey = SurveyPoints(frame->view());
     if (preparation.impostors) {
         frame->impostors = PlaceImpostors(frame->view(), frame->survey, preparation.radius, preparation.cullHidden,
-                                          preparation.levelOfDetail);
+                                          preparation.levelOfDetail, preparation.occlusion);
     }
     return frame;
 }

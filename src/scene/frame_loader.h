@@ -40,6 +40,7 @@ struct FramePreparation {
     double radius = 0.75;
     bool cullHidden = false;
     bool levelOfDetail = true;
+    bool occlusion = false;
 };
 
 class FrameLoader {

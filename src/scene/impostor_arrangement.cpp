@@ -18,14 +18,15 @@ SphereLayout LayoutFor(const PointView& points, const PointSurvey& survey, const
 
 ImpostorArrangement::ImpostorArrangement(const PointView& points, const PointSurvey& survey, double radius,
                                          bool cullHidden, bool levelOfDetail)
-    : layout_(LayoutFor(points, survey, noneLeftOut_, radius, cullHidden)),
+    : radius_(radius),
+      layout_(LayoutFor(points, survey, noneLeftOut_, radius, cullHidden)),
       // Where the neighbours shut a sphere in, they shut a block's in too,
       // so the levels leave those out whether or not the full detail does.
       levels_(survey, layout_, NeighboursEncloseTrueSphere(radius), levelOfDetail ? 5 : 0) {}
 
-void ImpostorArrangement::Place(float* out) const {
-    layout_.Place(out);
-    levels_.Place(out + 3 * layout_.spheres());
+void ImpostorArrangement::Place(float* out, unsigned char* shares) const {
+    layout_.Place(out, shares, radius_);
+    levels_.Place(out + 3 * layout_.spheres(), shares == nullptr ? nullptr : shares + layout_.spheres(), radius_);
 }
 
 ImpostorTiles ImpostorArrangement::Tiles() const {
@@ -40,12 +41,13 @@ ImpostorTiles ImpostorArrangement::Tiles() const {
 }
 
 PlacedImpostors PlaceImpostors(const PointView& points, const PointSurvey& survey, double radius, bool cullHidden,
-                               bool levelOfDetail) {
+                               bool levelOfDetail, bool occlusion) {
     const ImpostorArrangement arrangement(points, survey, radius, cullHidden, levelOfDetail);
     PlacedImpostors placed;
     placed.tiles = arrangement.Tiles();
     placed.centres.resize(3 * arrangement.spheres());
-    arrangement.Place(placed.centres.data());
+    if (occlusion) placed.shares.resize(arrangement.spheres());
+    arrangement.Place(placed.centres.data(), occlusion ? placed.shares.data() : nullptr);
     placed.radius = radius;
     return placed;
 }

@@ -35,12 +35,14 @@ public:
 
     // Spheres of every level together.
     std::size_t spheres() const { return layout_.spheres() + levels_.spheres(); }
-    // Writes x, y and z of every sphere at its slot: 3 * spheres() floats.
-    void Place(float* out) const;
+    // Writes x, y and z of every sphere at its slot: 3 * spheres() floats;
+    // and, given `shares`, each one's share of the sky, a byte a slot.
+    void Place(float* out, unsigned char* shares = nullptr) const;
     ImpostorTiles Tiles() const;
 
 private:
     const std::vector<bool> noneLeftOut_;
+    const double radius_;
     const SphereLayout layout_;
     const BlockLevels levels_;
 };
@@ -50,8 +52,10 @@ private:
 struct PlacedImpostors {
     ImpostorTiles tiles;
     std::vector<float> centres;
+    // Each sphere's share of the sky, with ambient occlusion; else empty.
+    std::vector<unsigned char> shares;
     double radius = 0;
 };
 
 PlacedImpostors PlaceImpostors(const PointView& points, const PointSurvey& survey, double radius, bool cullHidden,
-                               bool levelOfDetail);
+                               bool levelOfDetail, bool occlusion);

@@ -5,6 +5,7 @@
 
 #include "impostor_tiles.h"
 #include "point_survey.h"
+#include "sky_share.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ BlockLevels::BlockLevels(const PointSurvey& survey, const SphereLayout& layout, 
         for (std::size_t t = 0; t < tiles; ++t) {
             LevelRun& run = runs_.back()[t];
             run.first = static_cast<std::uint32_t>(spheres_);
-            TileSpheres(level, t, [&](float x, float y, float z, bool coarse) {
+            TileSpheres(level, t, [&](float x, float y, float z, bool coarse, std::int64_t, std::int64_t) {
                 const std::array<float, 3> p = {x, y, z};
                 run.coarse += coarse;
                 if (run.count++ == 0) run.low = run.high = p;
@@ -93,17 +94,24 @@ void BlockLevels::TileSpheres(int level, std::size_t tile, Visit sphere) const {
         for (std::int64_t by = ty * blocksPerTile; by < (ty + 1) * blocksPerTile; ++by) {
             for (std::int64_t bx = tx * blocksPerTile; bx < (tx + 1) * blocksPerTile; ++bx) {
                 if ((bx % 2 == 0 && by % 2 == 0) != coarse) continue;
-                BlockSpheres(level, bx, by, [&](float x, float y, float z) { sphere(x, y, z, coarse); });
+                BlockSpheres(level, bx, by, [&](float x, float y, float z) { sphere(x, y, z, coarse, bx, by); });
             }
         }
     }
 }
 
-void BlockLevels::Place(float* out) const {
+void BlockLevels::Place(float* out, unsigned char* shares, double radius) const {
     for (int level = 1; level <= coarsest(); ++level) {
+        const Grid& grid = grids_[static_cast<std::size_t>(level - 1)];
+        const SkyShares sky(grid.top.data(), grid.width, grid.depth, static_cast<double>(1 << level), radius);
         for (std::size_t t = 0; t < runs_[static_cast<std::size_t>(level - 1)].size(); ++t) {
-            float* p = out + 3 * static_cast<std::size_t>(run(level, t).first);
-            TileSpheres(level, t, [&](float x, float y, float z, bool) { *p++ = x, *p++ = y, *p++ = z; });
+            const std::size_t first = run(level, t).first;
+            float* p = out + 3 * first;
+            unsigned char* share = shares == nullptr ? nullptr : shares + first;
+            TileSpheres(level, t, [&](float x, float y, float z, bool, std::int64_t bx, std::int64_t by) {
+                *p++ = x, *p++ = y, *p++ = z;
+                if (share != nullptr) *share++ = sky.Byte(bx, by, static_cast<std::int32_t>(z));
+            });
         }
     }
 }

@@ -46,8 +46,10 @@ public:
     const std::vector<std::vector<LevelRun>>& runs() const { return runs_; }
 
     // Writes x, y and z of every level's spheres at their slots:
-    // 3 * spheres() floats.
-    void Place(float* out) const;
+    // 3 * spheres() floats; and, given `shares`, each block sphere's share of
+    // the sky over the blocks around it, for columns of spheres of `radius`,
+    // one byte a slot.
+    void Place(float* out, unsigned char* shares = nullptr, double radius = 0) const;
 
 private:
     struct Grid {
@@ -63,7 +65,7 @@ private:
     template <typename Visit>
     void BlockSpheres(int level, std::int64_t bx, std::int64_t by, Visit sphere) const;
     // The same for every block of a tile: first the blocks of even rows and
-    // columns, then the others; `sphere(x, y, z, coarse)`.
+    // columns, then the others; `sphere(x, y, z, coarse, bx, by)`.
     template <typename Visit>
     void TileSpheres(int level, std::size_t tile, Visit sphere) const;
 

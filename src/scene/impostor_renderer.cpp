@@ -125,18 +125,25 @@ std::string ImpostorRenderer::Start(bool refuse, bool refuseBuffer) {
     if (program_ == 0) return error;
     glGenBuffers(1, &buffer_);
     glGenTextures(1, &texture_);
+    glGenBuffers(1, &sharesBuffer_);
+    glGenTextures(1, &sharesTexture_);
+    // Without its own shaders the outline pass draws nothing; the spheres do.
+    outlines_.Start();
     return "";
 }
 
 std::string ImpostorRenderer::Prepare(const PointView& points, const PointSurvey& survey, double radius,
-                                      bool cullHidden, bool levelOfDetail) {
-    const FillKey key{points.x, points.count, radius, cullHidden, levelOfDetail};
+                                      bool cullHidden, bool levelOfDetail, bool occlusion) {
+    // The sky is worked out from the columns; without them nothing darkens.
+    occlusion = occlusion && !survey.columns.empty();
+    const FillKey key{points.x, points.count, radius, cullHidden, levelOfDetail, occlusion};
     if (filled_ && key == filledFor_) return "";
     filled_ = false;
     const ImpostorArrangement arrangement(points, survey, radius, cullHidden, levelOfDetail);
     // Written straight into the buffer's own memory, so the spheres are never
     // held twice.
-    const std::string refused = Fill(arrangement.spheres(), [&](float* out) { arrangement.Place(out); });
+    const std::string refused = Fill(arrangement.spheres(), occlusion,
+                                     [&](float* out, unsigned char* shares) { arrangement.Place(out, shares); });
     if (!refused.empty()) return refused;
     Keep(arrangement.Tiles(), radius);
     filledFor_ = key;
@@ -148,12 +155,14 @@ std::string ImpostorRenderer::Take(const PlacedImpostors& placed, const PointVie
                                    bool levelOfDetail) {
     filled_ = false;
     const std::size_t spheres = placed.centres.size() / 3;
-    const std::string refused = Fill(spheres, [&](float* out) {
+    const bool occlusion = !placed.shares.empty();
+    const std::string refused = Fill(spheres, occlusion, [&](float* out, unsigned char* shares) {
         std::copy(placed.centres.begin(), placed.centres.end(), out);
+        if (occlusion) std::copy(placed.shares.begin(), placed.shares.end(), shares);
     });
     if (!refused.empty()) return refused;
     Keep(placed.tiles, placed.radius);
-    filledFor_ = {points.x, points.count, placed.radius, cullHidden, levelOfDetail};
+    filledFor_ = {points.x, points.count, placed.radius, cullHidden, levelOfDetail, occlusion};
     filled_ = true;
     return "";
 }
@@ -163,39 +172,59 @@ void ImpostorRenderer::Keep(const ImpostorTiles& tiles, double radius) {
     radius_ = radius;
 }
 
+namespace {
+
+// Makes the buffer's storage `bytes` long unless it already is (written
+// over, rather than made anew: a fresh buffer of a big frame costs the driver
+// tens of milliseconds to clear), maps it for writing, and gives the memory,
+// or null. Every frame ends with glFinish, so nothing still reads it.
+void* MapForWriting(unsigned buffer, std::size_t bytes, std::size_t& capacity, bool refuse) {
+    glBindBuffer(GL_TEXTURE_BUFFER, buffer);
+    const bool fits = bytes <= capacity;
+    if (!fits) glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STATIC_DRAW);
+    if (glGetError() != GL_NO_ERROR || refuse) return nullptr;
+    capacity = std::max(capacity, bytes);
+    const GLbitfield access =
+        fits ? GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT : GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT;
+    return glMapBufferRange(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), access);
+}
+
+}  // namespace
+
 template <typename Write>
-std::string ImpostorRenderer::Fill(std::size_t spheres, Write write) {
+std::string ImpostorRenderer::Fill(std::size_t spheres, bool occlusion, Write write) {
     GLint texels = 0;
     glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &texels);
     if (spheres > static_cast<std::size_t>(texels)) {
         return std::to_string(spheres) + " spheres are more than a buffer texture holds (" + std::to_string(texels) +
                ")";
     }
-    const auto bytes = static_cast<GLsizeiptr>(3 * sizeof(float) * (spheres > 0 ? spheres : 1));
+    const std::size_t count = spheres > 0 ? spheres : 1;
+    const std::size_t bytes = 3 * sizeof(float) * count;
     // Earlier errors must not be taken for this allocation's.
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
-    glBindBuffer(GL_TEXTURE_BUFFER, buffer_);
-    // Storage large enough is written over rather than made anew: a fresh
-    // buffer of a big frame costs the driver tens of milliseconds to clear.
-    // Every frame ends with glFinish, so nothing still reads the old spheres.
-    const bool fits = static_cast<std::size_t>(bytes) <= capacity_;
-    if (!fits) glBufferData(GL_TEXTURE_BUFFER, bytes, nullptr, GL_STATIC_DRAW);
-    bool placed = glGetError() == GL_NO_ERROR && !refuseBuffer_;
-    if (placed) capacity_ = std::max(capacity_, static_cast<std::size_t>(bytes));
-    if (placed && spheres > 0) {
-        const GLbitfield access = fits ? GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT
-                                       : GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT;
-        void* memory = glMapBufferRange(GL_TEXTURE_BUFFER, 0, bytes, access);
-        placed = memory != nullptr;
-        if (placed) write(static_cast<float*>(memory));
+    void* centres = MapForWriting(buffer_, bytes, capacity_, refuseBuffer_);
+    void* shares = occlusion && centres != nullptr ? MapForWriting(sharesBuffer_, count, sharesCapacity_, false) : nullptr;
+    const bool mapped = centres != nullptr && (shares != nullptr || !occlusion);
+    if (mapped) write(static_cast<float*>(centres), static_cast<unsigned char*>(shares));
+    bool placed = mapped;
+    if (shares != nullptr) {
+        glBindBuffer(GL_TEXTURE_BUFFER, sharesBuffer_);
+        placed = glUnmapBuffer(GL_TEXTURE_BUFFER) == GL_TRUE && placed;
+    }
+    if (centres != nullptr) {
+        glBindBuffer(GL_TEXTURE_BUFFER, buffer_);
         placed = glUnmapBuffer(GL_TEXTURE_BUFFER) == GL_TRUE && placed;
     }
     glBindTexture(GL_TEXTURE_BUFFER, texture_);
     glTexBuffer(GL_TEXTURE_BUFFER, GL_RGB32F, buffer_);
+    glBindTexture(GL_TEXTURE_BUFFER, sharesTexture_);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_R8, sharesBuffer_);
     glBindTexture(GL_TEXTURE_BUFFER, 0);
     glBindBuffer(GL_TEXTURE_BUFFER, 0);
     if (!placed) return "a buffer of " + std::to_string(bytes) + " bytes for the spheres could not be filled";
+    occluded_ = occlusion;
     return "";
 }
 
@@ -238,7 +267,7 @@ std::vector<LevelDraws> ImpostorRenderer::Plan(const FrameView& frame, const Mat
     return PlanLevels(tiles_.tiles, tiles_.levelRuns, tiles_.levelBase, clip, view);
 }
 
-void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight, const ColourRange& colours) {
+void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight, const ColourRange& colours, bool outlines) {
     const double start = Now();
     lastFrameCoarse_ = frame.dragging && lastFullFrameSeconds_ > coarseAfterSeconds;
 
@@ -247,6 +276,11 @@ void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight, const C
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_BUFFER, texture_);
     glUniform1i(glGetUniformLocation(program_, "centres"), 0);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_BUFFER, sharesTexture_);
+    glUniform1i(glGetUniformLocation(program_, "skyShares"), 1);
+    glUniform1i(glGetUniformLocation(program_, "occluded"), occluded_ ? 1 : 0);
+    glActiveTexture(GL_TEXTURE0);
 
     std::vector<LevelDraws> levels = Plan(frame, clip);
     glUniform1i(glGetUniformLocation(program_, "averaged"), 0);
@@ -275,8 +309,12 @@ void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight, const C
         glMultiDrawArrays(GL_TRIANGLES, firsts.data(), counts.data(), static_cast<GLsizei>(firsts.size()));
     }
     if (perSample) glDisable(GL_SAMPLE_SHADING);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_BUFFER, 0);
+    glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_BUFFER, 0);
     glUseProgram(0);
+    if (outlines) outlines_.Draw(frame.drawnWidth(), frame.drawnHeight(), ProjectionMatrix(frame), radius_);
     glFinish();
     if (!lastFrameCoarse_) lastFullFrameSeconds_ = Now() - start;
 }

@@ -14,6 +14,7 @@
 
 #include "frame_view.h"
 #include "impostor_arrangement.h"
+#include "outline_pass.h"
 #include "scene_settings.h"
 #include "point_view.h"
 
@@ -34,7 +35,7 @@ public:
     // fill was for the same ones. Returns why the buffer cannot hold the
     // spheres, or "".
     std::string Prepare(const PointView& points, const PointSurvey& survey, double radius, bool cullHidden,
-                        bool levelOfDetail);
+                        bool levelOfDetail, bool occlusion = false);
 
     // Takes the spheres of `points`, placed elsewhere (on another thread) as
     // Prepare would place them with these settings, into the GPU buffer.
@@ -50,7 +51,9 @@ public:
     // frame is dragged and the latest full frame took longer than
     // coarseAfterSeconds. Ends with glFinish, so a full frame's time is
     // known.
-    void Draw(const FrameView& frame, bool colourByHeight, const ColourRange& colours);
+    // With `outlines`, dark lines where depth jumps are drawn over the
+    // spheres (outline_pass.h).
+    void Draw(const FrameView& frame, bool colourByHeight, const ColourRange& colours, bool outlines = false);
 
     // Full-detail spheres in the buffer, and spheres drawn by the latest frame.
     std::size_t spheres() const { return tiles_.spheres; }
@@ -74,9 +77,10 @@ private:
         double radius = 0;
         bool cull = false;
         bool levels = false;
+        bool occlusion = false;
         bool operator==(const FillKey& o) const {
             return points == o.points && count == o.count && radius == o.radius && cull == o.cull &&
-                   levels == o.levels;
+                   levels == o.levels && occlusion == o.occlusion;
         }
     };
 
@@ -85,16 +89,22 @@ private:
     Matrix4 SetUniforms(const FrameView& frame, bool colourByHeight, const ColourRange& colours) const;
     // The runs of the frame at each level, 0 first.
     std::vector<LevelDraws> Plan(const FrameView& frame, const Matrix4& clip) const;
-    // Allocates the buffer for `spheres` and lets `write` fill its memory;
+    // Allocates the buffers for `spheres` (and their shares of the sky with
+    // `occlusion`) and lets `write(centres, shares)` fill their memory;
     // returns why it could not, or "".
     template <typename Write>
-    std::string Fill(std::size_t spheres, Write write);
+    std::string Fill(std::size_t spheres, bool occlusion, Write write);
     void Keep(const ImpostorTiles& tiles, double radius);
 
     unsigned program_ = 0;
     unsigned buffer_ = 0;
     std::size_t capacity_ = 0;  // bytes of the buffer's storage
+    unsigned sharesBuffer_ = 0;
+    unsigned sharesTexture_ = 0;
+    std::size_t sharesCapacity_ = 0;
+    bool occluded_ = false;  // the spheres in the buffer have shares of the sky
     bool refuseBuffer_ = false;
+    OutlinePass outlines_;
     unsigned texture_ = 0;
     ImpostorTiles tiles_;
     double radius_ = 0;

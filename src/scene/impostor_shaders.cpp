@@ -15,6 +15,8 @@ namespace {
 // slopes at the tangent points from the eye or at the ends of the cut.
 const char* const vertexSource = R"(#version 330
 uniform samplerBuffer centres;
+uniform samplerBuffer skyShares;
+uniform bool occluded;
 uniform mat4 modelview;
 uniform mat4 projection;
 uniform float radius;
@@ -74,6 +76,13 @@ void main() {
     centre = c;
     diffuseColour = byHeight ? MapColour(point.z) : materialDiffuse;
     ambientColour = byHeight ? diffuseColour * ambientShare : materialAmbient;
+    // The sky the neighbours leave the sphere dims its ambient and diffuse
+    // light alike; the highlight stays.
+    if (occluded) {
+        float sky = texelFetch(skyShares, sphere).r;
+        diffuseColour *= sky;
+        ambientColour *= sky;
+    }
     rayPoint = vec3(0.0);
     // Outside the clip volume in x: the triangle is dropped as a whole.
     gl_Position = vec4(2.0, 0.0, 0.0, 1.0);
@@ -174,9 +183,13 @@ GLuint Compile(GLenum kind, const char* source, std::string& error) {
 }  // namespace
 
 GLuint BuildImpostorProgram(bool broken, std::string& error) {
-    const GLuint vertex = Compile(GL_VERTEX_SHADER, vertexSource, error);
+    return LinkProgram(vertexSource, broken ? brokenSource : fragmentSource, error);
+}
+
+GLuint LinkProgram(const char* vertexText, const char* fragmentText, std::string& error) {
+    const GLuint vertex = Compile(GL_VERTEX_SHADER, vertexText, error);
     if (vertex == 0) return 0;
-    const GLuint fragment = Compile(GL_FRAGMENT_SHADER, broken ? brokenSource : fragmentSource, error);
+    const GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentText, error);
     if (fragment == 0) {
         glDeleteShader(vertex);
         return 0;

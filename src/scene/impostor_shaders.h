@@ -18,3 +18,7 @@ constexpr int impostorColourStops = 9;
 // that accepts everything. Returns 0 and the first line of the driver's log
 // in `error` on failure.
 GLuint BuildImpostorProgram(bool broken, std::string& error);
+
+// Compiles and links a program of these two shaders; 0 and the first line of
+// the driver's log in `error` on failure.
+GLuint LinkProgram(const char* vertexText, const char* fragmentText, std::string& error);

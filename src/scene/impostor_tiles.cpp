@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "point_survey.h"
+#include "sky_share.h"
 #include "point_view.h"
 
 namespace {
@@ -90,7 +92,9 @@ std::size_t SphereLayout::TileOf(double x, double y) const {
     return static_cast<std::size_t>((y - minY_) / side_) * across_ + static_cast<std::size_t>((x - minX_) / side_);
 }
 
-void SphereLayout::Place(float* out) const {
+void SphereLayout::Place(float* out, unsigned char* shares, double radius) const {
+    std::optional<SkyShares> sky;
+    if (shares != nullptr && columns_ != nullptr) sky.emplace(columns_->top.data(), columns_->width, columns_->depth, 1.0, radius);
     // Next free slot of each tile's coarse part and of the rest.
     std::vector<std::uint32_t> coarseNext(tiles_.size()), fineNext(tiles_.size());
     for (std::size_t t = 0; t < tiles_.size(); ++t) {
@@ -102,6 +106,10 @@ void SphereLayout::Place(float* out) const {
         const std::uint32_t slot = CoarseColumn(x, y) ? coarseNext[t]++ : fineNext[t]++;
         float* p = out + 3 * static_cast<std::size_t>(slot);
         p[0] = static_cast<float>(x), p[1] = static_cast<float>(y), p[2] = static_cast<float>(z);
+        if (shares == nullptr) return;
+        shares[slot] = sky ? sky->Byte(static_cast<std::int64_t>(x) - columns_->lowestX + 1,
+                                       static_cast<std::int64_t>(y) - columns_->lowestY + 1, static_cast<std::int32_t>(z))
+                           : 255;
     });
 }
 

@@ -3,6 +3,7 @@
 #include "list_renderer.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "fixed_state.h"
@@ -11,6 +12,7 @@
 #include "level_order.h"
 #include "point_survey.h"
 #include "scene_settings.h"
+#include "sky_share.h"
 #include "point_view.h"
 
 namespace {
@@ -25,7 +27,9 @@ void SetMaterial(const Colour& diffuse, const Colour& ambient) {
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuseRgba);
 }
 
-void SetMaterialColour(const Colour& diffuse) { SetMaterial(diffuse, AmbientFor(diffuse)); }
+Colour Rgb(const Rgba& c) { return {c[0], c[1], c[2]}; }
+
+Colour Scaled(const Colour& c, float share) { return {c[0] * share, c[1] * share, c[2] * share}; }
 
 class SceneCompiler {
 public:
@@ -33,9 +37,17 @@ public:
                   const ColourRange& range)
         : points_(points), sphereList_(sphereList), enclosed_(enclosed), range_(range) {}
 
+    // Each sphere's material dimmed by its share of the sky over the
+    // columns of `table`; it is set again only when the share changes.
+    void Occlude(const ColumnTable& table, double radius) {
+        table_ = &table;
+        sky_.emplace(table.top.data(), table.width, table.depth, 1.0, radius);
+    }
+
     void Sphere(std::size_t i) {
         if (!enclosed_.empty() && enclosed_[i]) return;
         ++spheres;
+        if (sky_) Share(i);
         glPushMatrix();
         glTranslated(points_.x[i], points_.y[i], points_.z[i]);
         glCallList(sphereList_);
@@ -48,34 +60,59 @@ public:
         for (std::size_t k = 0; k + 1 < levels.start.size(); ++k) {
             if (levels.start[k] == levels.start[k + 1]) continue;
             const double level = levels.lowest + static_cast<double>(k);
-            SetMaterialColour(HeightColour(level, range_.lowest, range_.highest));
+            Colours(HeightColour(level, range_.lowest, range_.highest));
             for (std::size_t j = levels.start[k]; j < levels.start[k + 1]; ++j) Sphere(levels.order[j]);
         }
         // Points the grouping cannot order keep the order they were loaded in.
         if (levels.order.empty()) {
             for (std::size_t i = 0; i < points_.count; ++i) {
-                SetMaterialColour(HeightColour(points_.z[i], range_.lowest, range_.highest));
+                Colours(HeightColour(points_.z[i], range_.lowest, range_.highest));
                 Sphere(i);
             }
         }
-        // The material outlives the list: the red one is put back for any
-        // drawing that follows.
-        const Lighting& l = sceneLighting;
-        SetMaterial({l.materialDiffuse[0], l.materialDiffuse[1], l.materialDiffuse[2]},
-                    {l.materialAmbient[0], l.materialAmbient[1], l.materialAmbient[2]});
+        RedAgain();
     }
 
     void InOrder() {
+        const Lighting& l = sceneLighting;
+        diffuse_ = Rgb(l.materialDiffuse), ambient_ = Rgb(l.materialAmbient);
         for (std::size_t i = 0; i < points_.count; ++i) Sphere(i);
+        if (sky_) RedAgain();
     }
 
     std::size_t spheres = 0;
 
 private:
+    void Colours(const Colour& diffuse) {
+        diffuse_ = diffuse, ambient_ = AmbientFor(diffuse);
+        share_ = -1;
+        if (!sky_) SetMaterial(diffuse_, ambient_);
+    }
+
+    void Share(std::size_t i) {
+        const int share = sky_->Byte(static_cast<std::int64_t>(points_.x[i]) - table_->lowestX + 1,
+                                     static_cast<std::int64_t>(points_.y[i]) - table_->lowestY + 1,
+                                     static_cast<std::int32_t>(points_.z[i]));
+        if (share == share_) return;
+        share_ = share;
+        SetMaterial(Scaled(diffuse_, share / 255.0f), Scaled(ambient_, share / 255.0f));
+    }
+
+    // The material outlives the list: the red one is put back for any
+    // drawing that follows.
+    void RedAgain() {
+        const Lighting& l = sceneLighting;
+        SetMaterial(Rgb(l.materialDiffuse), Rgb(l.materialAmbient));
+    }
+
     const PointView& points_;
     unsigned sphereList_;
     const std::vector<bool>& enclosed_;
     const ColourRange range_;
+    const ColumnTable* table_ = nullptr;
+    std::optional<SkyShares> sky_;
+    Colour diffuse_{}, ambient_{};
+    int share_ = -1;
 };
 
 }  // namespace
@@ -104,6 +141,7 @@ void ListRenderer::Build(const PointView& points, const PointSurvey& survey, dou
     // depth with the front face sharing its edge and win the pixel, so
     // culling it would change the picture.
     SceneCompiler compile(points, sphereList_, enclosed, ColoursOf(options, survey));
+    if (options.ambientOcclusion && !survey.columns.empty()) compile.Occlude(survey.columns, radius);
     glNewList(sceneList(), GL_COMPILE);
     if (options.colourByHeight) {
         compile.ByLevel(survey);

@@ -54,10 +54,16 @@ void SceneRenderer::Start(Renderer wanted) {
 }
 
 void SceneRenderer::Prepare(double radius, int tesel, const DisplayOptions& options) {
+    WarnWithoutColumns(options);
+    if (options.outlines && active_ == Renderer::lists && !saidNoOutlines_) {
+        std::fprintf(stderr, "warning: display/outlines: drawn only with display/renderer = impostors\n");
+        saidNoOutlines_ = true;
+    }
     // Impostors keep their own buffer and no lists, which would only take
     // memory.
     if (active_ == Renderer::impostors) {
-        const std::string refused = impostors_.Prepare(points_, survey_, radius, options.cullHidden, options.levelOfDetail);
+        const std::string refused = impostors_.Prepare(points_, survey_, radius, options.cullHidden,
+                                                       options.levelOfDetail, options.ambientOcclusion);
         preparing_.reset();
         if (refused.empty()) return;
         GiveWayToLists(refused);
@@ -68,6 +74,7 @@ void SceneRenderer::Prepare(double radius, int tesel, const DisplayOptions& opti
 void SceneRenderer::ShowFrame(const LoadedFrame& frame, double radius, int tesel, const DisplayOptions& options) {
     points_ = frame.view();
     survey_ = frame.survey;
+    WarnWithoutColumns(options);
     if (active_ == Renderer::impostors && frame.impostors) {
         const std::string refused = impostors_.Take(*frame.impostors, points_, options.cullHidden, options.levelOfDetail);
         if (refused.empty()) return;
@@ -78,7 +85,7 @@ void SceneRenderer::ShowFrame(const LoadedFrame& frame, double radius, int tesel
 
 Renderer SceneRenderer::Draw(const FrameView& frame, const DisplayOptions& options) {
     if (active_ == Renderer::impostors) {
-        impostors_.Draw(frame, options.colourByHeight, ColoursOf(options, survey_));
+        impostors_.Draw(frame, options.colourByHeight, ColoursOf(options, survey_), options.outlines);
     } else {
         lists_.Draw();
     }
@@ -87,6 +94,14 @@ Renderer SceneRenderer::Draw(const FrameView& frame, const DisplayOptions& optio
 
 std::size_t SceneRenderer::spheres() const {
     return active_ == Renderer::impostors ? impostors_.spheres() : lists_.spheres();
+}
+
+void SceneRenderer::WarnWithoutColumns(const DisplayOptions& options) {
+    if (!options.ambientOcclusion || !survey_.columns.empty() || survey_.empty() || saidWithoutColumns_) return;
+    std::fprintf(stderr,
+                 "warning: display/ambient-occlusion: the points do not form whole-number columns; they are drawn "
+                 "without occlusion\n");
+    saidWithoutColumns_ = true;
 }
 
 void SceneRenderer::GiveWayToLists(const std::string& reason) {

@@ -61,10 +61,15 @@ public:
 
 private:
     void GiveWayToLists(const std::string& reason);
+    // One warning line, once, when occlusion is asked of points that do not
+    // form columns.
+    void WarnWithoutColumns(const DisplayOptions& options);
 
     PointView points_;
     PointSurvey survey_;
     std::unique_ptr<SlowWorkNote> preparing_;
+    bool saidWithoutColumns_ = false;
+    bool saidNoOutlines_ = false;
     Renderer active_ = Renderer::lists;
     ListRenderer lists_;
     ImpostorRenderer impostors_;

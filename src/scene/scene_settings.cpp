@@ -38,6 +38,8 @@ SeriesSettings ReadSeriesSettings(const ConfigStore& store) {
     series.metresPerLevel = metres > 0 && std::isfinite(metres) ? metres : 0;
     const double base = store.lookup("data/level-0-metres", 0.0);
     series.levelZeroMetres = std::isfinite(base) ? base : 0;
+    const double cell = store.lookup("data/cell-metres", 0.0);
+    series.cellMetres = cell > 0 && std::isfinite(cell) ? cell : 0;
     return series;
 }
 
@@ -64,6 +66,9 @@ SceneSettings ReadSceneSettings(const ConfigStore& store) {
     options.extendedKeys = ChoiceSetting(store, "display/keys", {"standard", "extended"}) == 1;
     options.colourRange = RangeKey(store, "display/colour-range");
     options.legend = store.lookup("display/legend", 0.0) == 1.0;
+    options.ambientOcclusion = store.lookup("display/ambient-occlusion", 0.0) == 1.0;
+    options.outlines = store.lookup("display/outlines", 0.0) == 1.0;
+    options.axes = store.lookup("display/axes", 0.0) == 1.0;
     options.camera = ReadCameraKeys(store);
     settings.series = ReadSeriesSettings(store);
     return settings;

@@ -54,6 +54,14 @@ struct DisplayOptions {
     std::optional<ColourRange> colourRange;
     // "display/legend" = 1: a colour bar with its values on the picture.
     bool legend = false;
+    // "display/ambient-occlusion" = 1: each sphere lit by the share of the
+    // sky its neighbouring columns leave it.
+    bool ambientOcclusion = false;
+    // "display/outlines" = 1: with impostors, dark lines where depth jumps.
+    bool outlines = false;
+    // "display/axes" = 1: an orientation tripod in a corner, and a scale bar
+    // when the ground size of a cell is known.
+    bool axes = false;
     CameraKeys camera;
 };
 
@@ -71,6 +79,9 @@ struct SeriesSettings {
     // level 0 in metres.
     double metresPerLevel = 0;
     double levelZeroMetres = 0;
+    // "data/cell-metres": the ground size of a grid cell in metres, for the
+    // scale bar; 0 when unknown.
+    double cellMetres = 0;
 };
 
 struct PointSurvey;
@@ -91,8 +102,9 @@ struct SceneSettings {
 // (whose look-up writes the "## original = " line), "display/cull-hidden",
 // "display/fit-view", "display/colour", "display/renderer",
 // "display/level-of-detail", "display/antialias", "display/keys",
-// "display/colour-range", "display/legend", the [camera] keys, then
-// "data/series", "data/frames-per-second", "data/watch",
-// "data/metres-per-level" and "data/level-0-metres". A value a key cannot take gives one "warning:" line
+// "display/colour-range", "display/legend", "display/ambient-occlusion",
+// "display/outlines", "display/axes", the [camera] keys, then "data/series",
+// "data/frames-per-second", "data/watch", "data/metres-per-level",
+// "data/level-0-metres" and "data/cell-metres". A value a key cannot take gives one "warning:" line
 // and the key's default.
 SceneSettings ReadSceneSettings(const ConfigStore& store);

@@ -43,6 +43,7 @@ void StartSeries() {
     preparation.radius = sphereRadius;
     preparation.cullHidden = displayOptions.cullHidden;
     preparation.levelOfDetail = displayOptions.levelOfDetail;
+    preparation.occlusion = displayOptions.ambientOcclusion;
     player = std::make_unique<SeriesPlayer>(seriesSettings, FirstDataFile(viewerConfig), preparation);
     // Colours mean the same heights in every frame: the first frame's range,
     // unless the configuration fixes one.
