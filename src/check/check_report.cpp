@@ -1,6 +1,7 @@
 #include "check_report.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -37,13 +38,15 @@ int ExitStatus(const CheckReport& report) {
 
 void PrintReport(const CheckReport& report, std::ostream& out) {
     out << "config.txt as pelorin and pelorin-render read it:\n";
+    std::size_t keyWidth = 0;  // a key added to the table widens the column
+    for (const SettingLine& setting : report.settings) keyWidth = std::max(keyWidth, std::strlen(setting.key->name));
     for (const SettingLine& setting : report.settings) {
         const std::string value =
             setting.written || setting.key->defaultValue != nullptr ? Shown(setting.value) : "(unset)";
         const std::string source = !setting.written ? "default"
                                    : setting.line > 0 ? "line " + std::to_string(setting.line)
                                                       : "line ?";
-        out << "  " << Padded(setting.key->name, 23) << " = " << Padded(value, 10) << "  " << Padded(source, 8) << "  "
+        out << "  " << Padded(setting.key->name, keyWidth) << " = " << Padded(value, 10) << "  " << Padded(source, 8) << "  "
             << setting.key->meaning << "\n";
     }
     out << "\n";
