@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "axes_overlay.h"
 #include "colour_legend.h"
 #include "scene_renderer.h"
 
@@ -130,6 +131,7 @@ void OffscreenPictures::DrawTile(const FrameView& view, const PictureSpec& spec,
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene_.Draw(frame, options_);
     DrawLegendIfWanted(options_, scene_.survey(), series_, frame);
+    DrawAxesIfWanted(options_, series_, frame);
 
     std::vector<unsigned char> samples(static_cast<std::size_t>(width * n) * (height * n) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "axes_overlay.h"
 #include "colour_legend.h"
 #include "viewer_callbacks.h"
 #include "viewer_camera.h"
@@ -48,6 +49,7 @@ void DrawFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene.Draw(CurrentFrame(), displayOptions);
     DrawLegendIfWanted(displayOptions, scene.survey(), seriesSettings, CurrentFrame());
+    DrawAxesIfWanted(displayOptions, seriesSettings, CurrentFrame());
     glFlush();
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <ostream>
@@ -365,6 +366,87 @@ TEST(RenderSeries, EveryFrameWithTheFirstFramesCameraAndColours) {
     EXPECT_LT(differing, 2000);
     ASSERT_EQ(render.Run({"-o", "r.png", "--frames", "3-"}), 0) << render.errors();
     EXPECT_EQ(DifferingPixels(render.Read("r-0001.png").picture, third), 0);
+}
+
+// ---- Depth cues ----
+
+// A plateau 8 high, 40 cells a side, with a 3x3 pit down to the ground in
+// its middle.
+std::string Pit() {
+    std::string text = "40\n";
+    for (int row = 0; row < 40; ++row) {
+        for (int column = 0; column < 40; ++column) {
+            text += std::abs(row - 20) <= 1 && std::abs(column - 20) <= 1 ? "0 " : "8 ";
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+int Brightness(const Picture& picture, int x, int y) {
+    const unsigned char* p = picture.pixel(x, y);
+    return p[0] + p[1] + p[2];
+}
+
+// Seen from straight above, the pit's floor darkens with ambient occlusion
+// and the plateau far from it keeps its light.
+TEST(DepthCues, OcclusionDarkensThePitAndLeavesThePlateau) {
+    Render render("", false);
+    WriteFile(render.Path("data.txt"), Pit());
+    const std::string view = "[camera]\nelevation = 90\ndistance = 40\ncenter = '20 20 8'\n";
+    Picture pictures[2];
+    for (int occlusion = 0; occlusion < 2; ++occlusion) {
+        WriteFile(render.Path("config.txt"), "[display]\nrenderer = impostors\nambient-occlusion = " +
+                                                 std::to_string(occlusion) + "\n" + view);
+        ASSERT_EQ(render.Run({}), 0) << render.errors();
+        pictures[occlusion] = render.Read("pelorin.png").picture;
+    }
+    const int floor = Brightness(pictures[0], 400, 300), floorOccluded = Brightness(pictures[1], 400, 300);
+    EXPECT_LE(floorOccluded, 0.65 * floor) << floor << " against " << floorOccluded;
+    const int plateau = Brightness(pictures[0], 120, 480), plateauOccluded = Brightness(pictures[1], 120, 480);
+    EXPECT_NEAR(plateauOccluded, plateau, 0.05 * plateau);
+}
+
+// Each cue draws something of its own, only when asked: outlines darken
+// edges (and with the lists give one warning instead), the axes put their
+// three colours in the bottom left corner and, with the ground size of a
+// cell, a scale bar; every key at 0 draws today's picture.
+TEST(DepthCues, EachKeyDrawsItsOwnAndNothingUnasked) {
+    const std::string plain = "[display]\nrenderer = impostors\nfit-view = 1\n";
+    Render render(plain);
+    ASSERT_EQ(render.Run({}), 0);
+    const Picture today = render.Read("pelorin.png").picture;
+    auto picture = [&](const std::string& keys, std::string* errors = nullptr) {
+        WriteFile(render.Path("config.txt"), keys);
+        EXPECT_EQ(render.Run({}), 0) << render.errors();
+        if (errors) *errors = render.errors();
+        return render.Read("pelorin.png").picture;
+    };
+    auto count = [](const Picture& p, int x0, int y0, int x1, int y1, bool (*is)(const unsigned char*)) {
+        long n = 0;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) n += is(p.pixel(x, y));
+        }
+        return n;
+    };
+    auto dark = [](const unsigned char* p) { return p[0] < 40 && p[1] < 40 && p[2] < 40; };
+    auto blue = [](const unsigned char* p) { return p[2] > 150 && p[0] < 100; };
+    auto green = [](const unsigned char* p) { return p[1] > 120 && p[0] < 80 && p[2] < 80; };
+
+    EXPECT_EQ(DifferingPixels(picture(plain + "ambient-occlusion = 0\noutlines = 0\naxes = 0\nlegend = 0\n"), today), 0);
+    EXPECT_GT(count(picture(plain + "outlines = 1\n"), 0, 0, 800, 600, dark), count(today, 0, 0, 800, 600, dark) + 500);
+    std::string errors;
+    EXPECT_EQ(DifferingPixels(picture("[display]\nfit-view = 1\noutlines = 1\n", &errors),
+                              picture("[display]\nfit-view = 1\n")), 0);
+    EXPECT_EQ(errors, "warning: display/outlines: drawn only with display/renderer = impostors\n");
+
+    const Picture axes = picture(plain + "axes = 1\n");
+    // Rows from the top: the tripod sits in the bottom left corner.
+    EXPECT_GT(count(axes, 0, 480, 150, 600, blue), 20);
+    EXPECT_GT(count(axes, 0, 480, 150, 600, green), 20);
+    EXPECT_EQ(count(today, 0, 480, 150, 600, blue), 0);
+    const Picture scaled = picture(plain + "axes = 1\n[data]\ncell-metres = 30\n");
+    EXPECT_GT(count(scaled, 250, 540, 550, 600, dark), count(axes, 250, 540, 550, 600, dark) + 100);
 }
 
 // ---- Failures ----
