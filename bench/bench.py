@@ -993,9 +993,103 @@ def series_rows(bench):
     return rows + series_film_rows(bench)
 
 
+
+# --- depth cues ------------------------------------------------------------------
+
+# The keys against none of them: each alone and all three.
+CUE_KEYS = (("ambient-occlusion = 1", "ambient-occlusion = 1\n"), ("outlines = 1", "outlines = 1\n"),
+            ("axes = 1", "axes = 1\n"),
+            ("all three", "ambient-occlusion = 1\noutlines = 1\naxes = 1\n"))
+CUE_FRAME_SIZE, CUE_FRAME_SIZE_QUICK, CUE_FRAME_GOAL = 344, 64, 1.1
+CUE_LOAD_SIZE, CUE_LOAD_SIZE_QUICK, CUE_LOAD_GOAL = 1024, 64, 1.0
+CUE_PIT_DARKER_GOAL, CUE_PLATEAU_GOAL = 0.35, 0.05
+# A plateau 8 high and 40 cells a side with a 3x3 pit down to the ground in
+# its middle, seen from straight above: looking at the pit's floor, and at a
+# plateau sphere 16 cells from it.
+CUE_PIT_VIEWS = (("floor", "center = '20 20 0'"), ("plateau", "center = '4 4 8'"))
+
+
+def pit_brightness(bench, renderer, occlusion, look):
+    """The mean of R, G and B over the 5x5 pixels in the middle of
+    pelorin-render's picture of the pit grid."""
+    folder = os.path.join(bench.scratch, "cue-pit")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "data.txt"), "w") as f:
+        f.write("40\n" + "".join(" ".join("0" if abs(r - 20) <= 1 and abs(c - 20) <= 1 else "8"
+                                         for c in range(40)) + " \n" for r in range(40)))
+    with open(os.path.join(folder, "config.txt"), "w") as f:
+        f.write(f"[display]\nrenderer = {renderer}\nambient-occlusion = {occlusion}\n"
+                f"[camera]\nelevation = 90\ndistance = 30\n{look}\n")
+    render_picture(bench, folder)
+    return float(read_png_rgb(os.path.join(folder, "render.png"))[297:302, 397:402].mean())
+
+
+def cue_pit_rows(bench):
+    rows = []
+    for renderer in ("impostors", "lists"):
+        light = {(view, ao): pit_brightness(bench, renderer, ao, look)
+                 for view, look in CUE_PIT_VIEWS for ao in (0, 1)}
+        darker = 1 - light["floor", 1] / light["floor", 0]
+        change = abs(light["plateau", 1] / light["plateau", 0] - 1)
+        what = f"pelorin-render 800x600, renderer = {renderer}, straight above; ambient-occlusion = 1 against 0"
+        rows += [Row("Depth cues, a 3x3 pit 8 deep in a plateau: the pit's floor", what, None, None,
+                     f"{darker:.0%} darker ({light['floor', 0]:.0f} to {light['floor', 1]:.0f} of 255)",
+                     goal_text(darker >= CUE_PIT_DARKER_GOAL, f"at least {CUE_PIT_DARKER_GOAL:.0%} darker")),
+                 Row("Depth cues, the same: a plateau sphere 16 cells from the pit", what, None, None,
+                     f"{change:.1%} changed ({light['plateau', 0]:.0f} to {light['plateau', 1]:.0f} of 255)",
+                     goal_text(change <= CUE_PLATEAU_GOAL, f"at most {CUE_PLATEAU_GOAL:.0%} changed"))]
+    return rows
+
+
+def cue_frame_rows(bench):
+    """Frames of the fitted whole terrain with each key against none, the
+    sides taking turns."""
+    grid = bench.grid("relief", CUE_FRAME_SIZE_QUICK if bench.quick else CUE_FRAME_SIZE)
+    n, processes = (1, 1) if bench.quick else (7, 5)
+    sides = (("none", ""),) + CUE_KEYS
+    runs = {}
+    for _ in range(processes):
+        for name, keys in sides:
+            runs.setdefault(name, []).append(detail_frames(bench, grid, TERRAIN_KEYS + keys, [], n)[0])
+    plain = statistics.median(runs["none"])
+    figure = f"Depth cues, {grid.describe()}, fitted whole view at rest"
+    what = f"bench_frame frames {n}, {', '.join(TERRAIN_KEYS.strip().splitlines())}"
+    rows = [Row(figure, f"{what}; none of the depth-cue keys", plain, grid)]
+    for name, _ in CUE_KEYS:
+        ours = statistics.median(runs[name])
+        rows.append(Row(figure, f"the same with {name}", ours, grid, f"{ours / plain:.2f}x none",
+                        goal_text(ours <= CUE_FRAME_GOAL * plain, f"at most {CUE_FRAME_GOAL}x none")))
+    return rows
+
+
+def cue_load_rows(bench):
+    """Ambient occlusion's cost at load: the impostors arranged in process
+    with the sky shares and without, the difference its cost."""
+    grid = bench.grid("relief", CUE_LOAD_SIZE_QUICK if bench.quick else CUE_LOAD_SIZE)
+    rows = []
+    for cull in (0, 1):
+        out = bench.run([bench.program("bench_sky_share"), grid.path, str(cull), str(bench.repeats)])
+        plain, occlusion = float(field(out, "plain")), float(field(out, "occlusion"))
+        cost = occlusion - plain
+        figure = f"Depth cues, {grid.describe()}, ambient occlusion at load"
+        what = f"bench_sky_share {cull} (impostors arranged, cull-hidden = {cull}, {field(out, 'spheres')} spheres)"
+        goal = goal_text(cost <= CUE_LOAD_GOAL, f"at most {format_seconds(CUE_LOAD_GOAL)}") \
+            if grid.size == 1024 else ""
+        rows += [Row(figure, f"{what}: with the sky shares", occlusion, grid,
+                     f"{format_seconds(cost)} for the shares", goal),
+                 Row(figure, "the same without", plain, grid)]
+    return rows
+
+
+def depth_cue_rows(bench):
+    """Ambient occlusion, outlines and axes: what occlusion shows on a pit,
+    each key's cost per frame, and occlusion's cost at load."""
+    return cue_pit_rows(bench) + cue_frame_rows(bench) + cue_load_rows(bench)
+
+
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
 ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows, render_rows]
-ROW_GROUPS += [detail_rows, series_rows]
+ROW_GROUPS += [detail_rows, series_rows, depth_cue_rows]
 
 
 def only_groups(names):

@@ -1,0 +1,61 @@
+// Times ambient occlusion's cost at load: the impostors' arrangement of a
+// grid (as the renderer makes it after loading) with and without each
+// sphere's share of the sky, the two taking turns.
+//
+//   bench_sky_share FILE CULL N
+//       loads FILE, surveys it and arranges its impostors N times each way,
+//       with cull-hidden CULL (0 or 1) and levels of detail on.
+//
+// Prints "spheres <count>", "plain <s>" and "occlusion <s>" (medians).
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "impostor_arrangement.h"
+#include "point_survey.h"
+#include "surf_data.h"
+
+namespace {
+
+double Now() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: bench_sky_share FILE CULL N\n");
+        return 1;
+    }
+    const SurfData data(argv[1]);
+    const PointSurvey survey = SurveyPoints(data);
+    const bool cull = std::atoi(argv[2]) != 0;
+    const int n = std::max(1, std::atoi(argv[3]));
+    std::vector<double> times[2];
+    std::size_t spheres = 0;
+    for (int i = 0; i < n; ++i) {
+        for (int occlusion = 0; occlusion < 2; ++occlusion) {
+            const double start = Now();
+            const PlacedImpostors placed = PlaceImpostors(data, survey, 0.75, cull, true, occlusion != 0);
+            times[occlusion].push_back(Now() - start);
+            spheres = placed.centres.size() / 3;
+            if (occlusion && placed.shares.size() != spheres) {
+                std::fprintf(stderr, "bench_sky_share: %zu shares for %zu spheres\n", placed.shares.size(), spheres);
+                return 1;
+            }
+        }
+    }
+    std::printf("spheres %zu\nplain %.6f\nocclusion %.6f\n", spheres, Median(times[0]), Median(times[1]));
+    return 0;
+}
