@@ -58,25 +58,23 @@ double LevelOf(double value, const LevelScale& scale) {
     return std::clamp(std::round((value - scale.lowest) / scale.metres_per_level), 0.0, scale.top_level);
 }
 
+double CountPoints(const std::vector<double>& values, const LevelScale& scale) {
+    double total = 0;
+    for (double value : values)
+        if (!std::isnan(value)) total += LevelOf(value, scale) + 1;
+    return total;
+}
+
 bool MapHeights(const std::vector<double>& values, const GridPlacement& placement, bool rows_run_south,
                 bool columns_run_west, const LevelScale& scale, std::uint64_t point_limit, HeightGrid& grid) {
     grid = HeightGrid();
-    // Counted first, so that a refused grid takes no memory; in a double, as
-    // a tiny --metres-per-level can ask for any number of points.
-    double total = 0;
-    double highest = 0;
-    for (double value : values) {
-        if (std::isnan(value)) continue;
-        const double level = LevelOf(value, scale);
-        total += level + 1;
-        highest = std::max(highest, level);
-    }
+    // Counted first, so that a refused grid takes no memory.
+    const double total = CountPoints(values, scale);
     if (total > static_cast<double>(point_limit)) {
         grid.points = total < 1.8e19 ? static_cast<std::uint64_t>(total) : UINT64_MAX;
         return false;
     }
     grid.points = static_cast<std::uint64_t>(total);
-    grid.highest = static_cast<int>(highest);
 
     grid.size = placement.size;
     const std::size_t size = static_cast<std::size_t>(placement.size);
@@ -87,7 +85,9 @@ bool MapHeights(const std::vector<double>& values, const GridPlacement& placemen
             const double value = values[static_cast<std::size_t>(r) * placement.columns + c];
             if (std::isnan(value)) continue;
             const int column = placement.first_column + (columns_run_west ? placement.columns - 1 - c : c);
-            grid.heights[row * size + column] = static_cast<int>(LevelOf(value, scale));
+            const int level = static_cast<int>(LevelOf(value, scale));
+            grid.heights[row * size + column] = level;
+            grid.highest = std::max(grid.highest, level);
         }
     }
     return true;

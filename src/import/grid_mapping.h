@@ -46,6 +46,10 @@ LevelScale ScaleForMetres(double lowest, double highest, double metres_per_level
 // The level of a valid value, as a real number that is whole.
 double LevelOf(double value, const LevelScale& scale);
 
+// The points `values` (NaN for holes) make with `scale`: the sum of level + 1
+// over the valid values. In a double, as a tiny scale can ask for any number.
+double CountPoints(const std::vector<double>& values, const LevelScale& scale);
+
 // The square grid: size x size heights, row 0 the southern edge, each row
 // from the west; -1 marks a hole.
 struct HeightGrid {
