@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,10 +34,21 @@ public:
     QuietGdal() {
         GDALAllRegister();
         CPLPushErrorHandler(CPLQuietErrorHandler);
+        // A JPEG cut short is otherwise only a warning, its missing rows grey.
+        const char* jpeg = CPLGetThreadLocalConfigOption(kJpegErrors, nullptr);
+        if (jpeg != nullptr) jpeg_errors_ = jpeg;
+        CPLSetThreadLocalConfigOption(kJpegErrors, "TRUE");
     }
-    ~QuietGdal() { CPLPopErrorHandler(); }
+    ~QuietGdal() {
+        CPLSetThreadLocalConfigOption(kJpegErrors, jpeg_errors_ ? jpeg_errors_->c_str() : nullptr);
+        CPLPopErrorHandler();
+    }
     QuietGdal(const QuietGdal&) = delete;
     QuietGdal& operator=(const QuietGdal&) = delete;
+
+private:
+    static constexpr const char* kJpegErrors = "GDAL_ERROR_ON_LIBJPEG_WARNING";
+    std::optional<std::string> jpeg_errors_;
 };
 
 // The input as the configuration's comment names it: a local file by its
@@ -157,7 +169,12 @@ void WarnOfOrder(const std::vector<std::string>& operands, std::ostream& err) {
 }
 
 std::string NoValidCell(const std::string& input, const RasterInfo& info) {
-    return Quoted(input) + (info.text_matrix ? ": every number is NaN or infinite" : ": band 1 holds no valid cell");
+    return Quoted(input) + (info.text_matrix ? ": every number is NaN or infinite"
+                                             : ": band " + std::to_string(info.band) + " holds no valid cell");
+}
+
+void Warn(std::ostream& err, const RasterInfo& info) {
+    for (const std::string& warning : info.warnings) err << "warning: " << warning << std::endl;
 }
 
 std::string TooManyPoints(std::uint64_t points) {
@@ -181,24 +198,41 @@ LevelScale ChooseScale(double lowest, double highest, const ImportOptions& optio
     return ScaleForLevels(lowest, highest, options.levels);
 }
 
+// The ground size of a cell of the square grid of `size` cells a side.
+double GridCellMetres(const RasterInfo& info, int size) {
+    return std::max(info.width * info.cell_width, info.height * info.cell_height) / size;
+}
+
 SourceSummary Summarize(const std::string& input, const RasterInfo& info, int size, const LevelScale& scale,
                         const ImportOptions& options) {
     SourceSummary summary;
     summary.name = SourceName(input);
     summary.driver = info.driver;
+    summary.band = info.band;
     summary.width = info.width;
     summary.height = info.height;
     summary.cell_width = info.cell_width;
     summary.cell_height = info.cell_height;
-    summary.grid_cell = std::max(info.width * info.cell_width, info.height * info.cell_height) / size;
+    summary.grid_cell = GridCellMetres(info, size);
     summary.georeferenced = info.georeferenced;
     summary.geographic = info.geographic;
+    summary.degrees_assumed = info.degrees_assumed;
+    summary.cell_unit_unknown = info.cell_unit_unknown;
     summary.text_matrix = info.text_matrix;
-    summary.metres_known = info.georeferenced || options.metres_per_level > 0;
+    summary.metres_known = info.value_unit == "metres" || options.metres_per_level > 0;
+    summary.value_unit = info.value_unit;
     summary.lowest = scale.lowest;
     summary.highest = scale.highest;
     summary.metres_per_level = scale.metres_per_level;
     return summary;
+}
+
+// The points a frame would make at one level per grid cell's ground size,
+// what the configuration's comments advise; 0 where they advise nothing.
+double TrueScalePoints(const std::vector<double>& values, const RasterInfo& info, int size, double lowest,
+                       double highest) {
+    if (!info.georeferenced) return 0;
+    return CountPoints(values, ScaleForMetres(lowest, highest, GridCellMetres(info, size)));
 }
 
 int GridSize(const ImportOptions& options, const RasterInfo& info) {
@@ -211,7 +245,7 @@ GridPlacement PlaceInSquare(int size, const RasterInfo& info) {
 
 int ImportOne(const ImportOptions& options, const std::string& input, std::ostream& out, std::ostream& err) {
     std::string error;
-    const std::unique_ptr<RasterSource> source = RasterSource::Open(input, error);
+    const std::unique_ptr<RasterSource> source = RasterSource::Open(input, options.band, error);
     if (!source) return Fail(err, error);
     const RasterInfo& info = source->info();
 
@@ -232,15 +266,18 @@ int ImportOne(const ImportOptions& options, const std::string& input, std::ostre
     HeightGrid grid;
     if (!MapHeights(values, placement, info.rows_run_south, info.columns_run_west, scale, ImportPointLimit(), grid))
         return Fail(err, TooManyPoints(grid.points));
+    const double true_scale_points = TrueScalePoints(values, info, size, lowest, highest);
     std::vector<double>().swap(values);
 
-    const SourceSummary summary = Summarize(input, info, size, scale, options);
+    SourceSummary summary = Summarize(input, info, size, scale, options);
+    summary.true_scale_fits = true_scale_points <= static_cast<double>(ImportPointLimit());
     WrittenGrids written;
     written.size = grid.size;
     written.highest = grid.highest;
     written.fewest_points = written.most_points = grid.points;
     const std::vector<NamedText> files = {{"data.txt", DataText(grid)}, {"config.txt", ConfigText(summary, written)}};
     if (!WriteFilesAtomically(options.output_dir, files, options.force, error)) return Fail(err, error);
+    Warn(err, info);
 
     const std::string side = std::to_string(grid.size);
     out << "wrote " << PathInFolder(options.output_dir, "data.txt") << ": " << side << " x " << side << " cells, "
@@ -270,7 +307,7 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
     bool whole_matrices = true;
     std::vector<double> values;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], error);
+        const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], options.band, error);
         if (!source) return Fail(err, error);
         const RasterInfo& info = source->info();
         if (i == 0) {
@@ -297,14 +334,16 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
     WrittenGrids written;
     written.series_pattern = kFramePattern;
     written.size = size;
+    double true_scale_points = 0;  // the most of any frame
     for (std::size_t i = 0; i < inputs.size(); ++i) {
-        const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], error);
+        const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], options.band, error);
         if (!source || !ReadValues(*source, placement, options, inputs[i], values, error)) return Fail(err, error);
         const RasterInfo& info = source->info();
         HeightGrid grid;
         if (!MapHeights(values, placement, info.rows_run_south, info.columns_run_west, scale, ImportPointLimit(),
                         grid))
             return Fail(err, Quoted(inputs[i]) + ": " + TooManyPoints(grid.points));
+        true_scale_points = std::max(true_scale_points, TrueScalePoints(values, first, size, lowest, highest));
         if (!writer.Add({FrameName(static_cast<int>(i) + 1), DataText(grid)}, error)) return Fail(err, error);
         written.highest = std::max(written.highest, grid.highest);
         written.fewest_points = i == 0 ? grid.points : std::min(written.fewest_points, grid.points);
@@ -312,10 +351,12 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
     }
 
     SourceSummary summary = Summarize(inputs.front(), first, size, scale, options);
+    summary.true_scale_fits = true_scale_points <= static_cast<double>(ImportPointLimit());
     summary.inputs = static_cast<int>(inputs.size());
     summary.last_name = SourceName(inputs.back());
     if (!writer.Add({"config.txt", ConfigText(summary, written)}, error) || !writer.Commit(error))
         return Fail(err, error);
+    Warn(err, first);
     // With --force, the frames of an earlier, longer series go with it.
     for (const std::string& name : existing) {
         const long long number = std::strtoll(name.c_str() + std::strlen("frame-"), nullptr, 10);

@@ -1,6 +1,7 @@
 #include "import_options.h"
 
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -42,6 +43,10 @@ std::string ApplyValue(const std::string& name, const std::string& value, Import
             return "--levels must be a whole number from 1 to 1000000000, not " + Quoted(value);
         options.levels = static_cast<int>(whole);
         options.levels_given = true;
+    } else if (name == "--band") {
+        if (!ParseWhole(value, whole) || whole < 1 || whole > INT_MAX)
+            return "--band must be a whole number from 1 up, not " + Quoted(value);
+        options.band = static_cast<int>(whole);
     } else if (name == "--metres-per-level") {
         if (!ParsePositive(value, options.metres_per_level))
             return "--metres-per-level must be a positive number, not " + Quoted(value);
@@ -57,7 +62,8 @@ std::string ApplyValue(const std::string& name, const std::string& value, Import
 }
 
 bool TakesValue(const std::string& name) {
-    return name == "--size" || name == "--levels" || name == "--metres-per-level" || name == "--resampling";
+    return name == "--size" || name == "--levels" || name == "--metres-per-level" || name == "--resampling" ||
+           name == "--band";
 }
 
 }  // namespace
@@ -132,8 +138,8 @@ std::string ImportUsage() {
     return "usage: pelorin-import INPUT OUTDIR [options]\n"
            "       pelorin-import INPUT... OUTDIR [options]\n"
            "\n"
-           "Converts band 1 of an elevation raster that GDAL reads (GeoTIFF, ESRI ASCII\n"
-           "grid, SRTM .hgt, 16-bit PNG, netCDF, ...), or a text matrix, into\n"
+           "Converts band 1 (or --band N) of an elevation raster that GDAL reads (GeoTIFF,\n"
+           "ESRI ASCII grid, SRTM .hgt, 16-bit PNG, netCDF, ...), or a text matrix, into\n"
            "OUTDIR/data.txt and OUTDIR/config.txt, so that `cd OUTDIR && pelorin` shows the\n"
            "terrain.\n"
            "\n"
@@ -155,6 +161,8 @@ std::string ImportUsage() {
            "                          values, are taken as metres)\n"
            "  --resampling ALG        average, bilinear, cubic, nearest or mode\n"
            "                          (default average)\n"
+           "  --band N                the band to read, from 1 (default 1); a colour or\n"
+           "                          palette image is refused without it\n"
            "  --force                 overwrite OUTDIR/data.txt and OUTDIR/config.txt, or a\n"
            "                          series' frames and config.txt (the frames of an\n"
            "                          earlier, longer series are removed)\n"
@@ -168,8 +176,11 @@ std::string ImportUsage() {
            "\n"
            "A raster that is not square is fitted into the square with its shape kept;\n"
            "the rest of the square, and the nodata and NaN cells, become holes (height\n"
-           "-1). Rasters in degrees are measured in metres along the ground. The first\n"
-           "row of data.txt is the southern edge: x runs east, y north, z up. Where the\n"
-           "heights are metres (a georeferenced raster, or --metres-per-level given),\n"
-           "config.txt also gives data/metres-per-level and data/level-0-metres.\n";
+           "-1). Rasters in degrees are measured in metres along the ground; one with a\n"
+           "geotransform but no coordinate system is taken as degrees when its extent is\n"
+           "one of longitude and latitude, else its cells as square (a warning says\n"
+           "which). The first row of data.txt is the southern edge: x runs east, y north,\n"
+           "z up. Where the heights are metres (the band's unit is metres, or\n"
+           "--metres-per-level given), config.txt also gives data/metres-per-level and\n"
+           "data/level-0-metres; heights of no stated unit are called units.\n";
 }

@@ -20,6 +20,9 @@ struct ImportOptions {
     bool levels_given = false;    // --levels was given
     double metres_per_level = 0;  // > 0 when --metres-per-level was given
     Resampling resampling = Resampling::average;
+    // --band: the band to read, from 1; 0 when not given, when band 1 is read
+    // unless the raster is a colour or palette image, which is refused.
+    int band = 0;
     bool force = false;
     bool help = false;  // --help: print the usage and do nothing else
 };

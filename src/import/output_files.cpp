@@ -38,12 +38,17 @@ std::string DataText(const HeightGrid& grid) {
 }
 
 std::string HeightUnit(const SourceSummary& source) {
-    return source.text_matrix && !source.metres_known ? "matrix units" : "metres";
+    if (source.metres_known) return "metres";
+    if (source.text_matrix) return "matrix units";
+    return source.value_unit.empty() ? "units" : source.value_unit;
 }
 
 std::string PerLevel(const SourceSummary& source) {
     std::string unit = HeightUnit(source);
-    if (source.metres_per_level == 1 && source.text_matrix && !source.metres_known) unit.pop_back();
+    const std::string units = "units";
+    if (source.metres_per_level == 1 && !source.metres_known && unit.size() >= units.size() &&
+        unit.compare(unit.size() - units.size(), units.size(), units) == 0)
+        unit.pop_back();
     return FormatNumber(source.metres_per_level) + " " + unit + " per level";
 }
 
@@ -54,21 +59,37 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
     std::string text = "# Written by pelorin-import.\n";
     text += "# Source: " + (series ? std::to_string(source.inputs) + " frames, the first " : std::string()) +
             OneLine(source.name) + " (" + source.driver + ", " + std::to_string(source.width) + " x " +
-            std::to_string(source.height) + " cells" + (source.text_matrix ? "" : ", band 1") + ")\n";
+            std::to_string(source.height) + " cells" +
+            (source.text_matrix ? "" : ", band " + std::to_string(source.band)) + ")\n";
     if (series) text += "# Last frame: " + OneLine(source.last_name) + "\n";
     if (source.georeferenced) {
+        const std::string grid_cell = FormatNumber(source.grid_cell);
         text += "# Source cells: " + FormatNumber(source.cell_width) + " x " + FormatNumber(source.cell_height) +
-                " metres on the ground" + (source.geographic ? " (from degrees, at the centre)" : "") + "\n";
-        text += "# Grid cells: " + FormatNumber(source.grid_cell) +
-                " metres on the ground (as --metres-per-level, heights keep their true scale)\n";
+                " metres on the ground" +
+                (source.degrees_assumed ? " (from degrees, going by the extent: no coordinate system; at the centre)"
+                 : source.geographic    ? " (from degrees, at the centre)"
+                                        : "") +
+                "\n";
+        // Advice only where it can be followed: a grid past the point limit
+        // would be refused.
+        text += "# Grid cells: " + grid_cell + " metres on the ground" +
+                (!source.true_scale_fits ? " (as --metres-per-level the grid would pass the point limit)"
+                 : source.metres_known   ? " (as --metres-per-level, heights keep their true scale)"
+                                         : " (if the heights are metres, --metres-per-level " + grid_cell +
+                                             " keeps their true scale)") +
+                "\n";
     } else if (source.text_matrix) {
         text += "# Source cells: a text matrix's, taken as square; their ground size is unknown\n";
+    } else if (source.cell_unit_unknown) {
+        text += "# Source cells: in units of no coordinate system; taken as square\n";
     } else {
         text += "# Source cells: not georeferenced; taken as square\n";
     }
     text += "# Heights" + std::string(series ? " over the whole series" : "") + ": " +
             FormatNumber(source.lowest) + " to " + FormatNumber(source.highest) + " " + unit + ", as levels 0 to " +
             std::to_string(written.highest) + " of " + PerLevel(source) + "\n";
+    if (!source.metres_known && !source.text_matrix && source.value_unit.empty())
+        text += "# The band names no unit for its values; --metres-per-level takes them as metres\n";
     text += "# Grid: " + size + " x " + size + " cells, " + std::to_string(written.fewest_points) +
             (written.most_points != written.fewest_points ? " to " + std::to_string(written.most_points) : "") +
             " points" + (series ? " a frame" : "") + "\n";

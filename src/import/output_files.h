@@ -21,6 +21,7 @@ struct SourceSummary {
     std::string last_name;  // a series' last input; empty for one input
     int inputs = 1;
     std::string driver;  // "GTiff", ..., or "text matrix"
+    int band = 1;
     int width = 0;
     int height = 0;
     double cell_width = 1;  // ground metres of one source cell, along a row
@@ -28,20 +29,27 @@ struct SourceSummary {
     double grid_cell = 1;  // ground metres of one cell of the square grid
     bool georeferenced = false;
     bool geographic = false;
+    bool degrees_assumed = false;    // no coordinate system; degrees going by the extent
+    bool cell_unit_unknown = false;  // no coordinate system, and not degrees either
     bool text_matrix = false;
-    // The heights are known to be metres (a georeferenced raster, or
+    // The heights are known to be metres (the band's unit, or
     // --metres-per-level given), so the legend can give metres.
     bool metres_known = false;
+    std::string value_unit;  // the unit the band names when not metres; "" for none
+    // Whether --metres-per-level at grid_cell keeps the grid within the
+    // point limit, so that the comments may advise it.
+    bool true_scale_fits = true;
     double lowest = 0;  // the lowest and highest valid cell, over a whole series
     double highest = 0;
     double metres_per_level = 0;
 };
 
-// What the heights are measured in: metres, or, for a text matrix whose unit
-// was not given, "matrix units".
+// What the heights are measured in: metres; for a text matrix whose unit was
+// not given, "matrix units"; the unit the band names; or "units" when it
+// names none.
 std::string HeightUnit(const SourceSummary& source);
 
-// "17.4783 metres per level", "1 matrix unit per level".
+// "17.4783 metres per level", "1 matrix unit per level", "2 units per level".
 std::string PerLevel(const SourceSummary& source);
 
 // What was written: one data file (data.txt), or a series of them.

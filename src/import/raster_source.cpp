@@ -5,12 +5,15 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 
 #include "messages.h"
+#include "netcdf_length.h"
 #include "point_limit.h"
 #include "text_matrix.h"
 
@@ -50,43 +53,204 @@ bool IsFloatingPoint(GDALDataType type) {
     return type == GDT_Float32 || type == GDT_Float64 || type == GDT_CFloat32 || type == GDT_CFloat64;
 }
 
+constexpr double kWgs84SemiMajorMetres = 6378137;
+// A geotransform without a coordinate system is taken as longitude and
+// latitude only with cells of at most this many degrees. Global models and
+// climatologies come in cells of a few degrees at most; coarser cells within
+// the range of longitudes are more likely counted in some other unit.
+constexpr double kMostDegreesPerCell = 5;
+
+// The lowest and highest x and y of the centres of a raster's cells.
+struct Extent {
+    double x_low = INFINITY;
+    double x_high = -INFINITY;
+    double y_low = INFINITY;
+    double y_high = -INFINITY;
+};
+
+Extent CellCentres(const double transform[6], int width, int height) {
+    Extent extent;
+    for (double column : {0.5, width - 0.5})
+        for (double row : {0.5, height - 0.5}) {
+            const double x = transform[0] + column * transform[1] + row * transform[2];
+            const double y = transform[3] + column * transform[4] + row * transform[5];
+            extent.x_low = std::min(extent.x_low, x);
+            extent.x_high = std::max(extent.x_high, x);
+            extent.y_low = std::min(extent.y_low, y);
+            extent.y_high = std::max(extent.y_high, y);
+        }
+    return extent;
+}
+
+// A coordinate in a message: exact enough to tell apart metres of a UTM
+// northing, without the noise of the last binary digits.
+std::string Coordinate(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+// Whether cells of `width` x `height` whose centres span `centres` can be
+// degrees of longitude and latitude: latitudes within the poles, longitudes
+// within one turn of the Earth anywhere from -360 to 720 (data sets count
+// from -180, from 0, or on past 360 to keep an ocean whole), cells of at
+// most kMostDegreesPerCell.
+bool FitsLongitudeLatitude(const Extent& centres, double width, double height) {
+    return centres.y_low >= -90 && centres.y_high <= 90 && centres.x_low >= -360 && centres.x_high <= 720 &&
+           centres.x_high - centres.x_low <= 360 && width <= kMostDegreesPerCell && height <= kMostDegreesPerCell;
+}
+
 // Sets the cells' ground size and orientation from the geotransform; leaves
-// the defaults when the raster has no usable georeferencing.
-void MeasureCells(GDALDataset& dataset, RasterInfo& info) {
+// the defaults when the raster has no usable georeferencing. A geotransform
+// without a coordinate system adds a warning saying how it was taken.
+void MeasureCells(GDALDataset& dataset, const std::string& path, RasterInfo& info) {
     double transform[6];
     if (dataset.GetGeoTransform(transform) != CE_None) return;
+    // GDAL's stand-in for no geotransform: cells counted from the top left.
+    const double none[6] = {0, 1, 0, 0, 0, 1};
+    if (std::equal(transform, transform + 6, none)) return;
     // Steps along a row (x) and down a column (y) in the raster's units.
     const double row_step[2] = {transform[1], transform[4]};
     const double column_step[2] = {transform[2], transform[5]};
-    const OGRSpatialReference* srs = dataset.GetSpatialRef();
     double width = std::hypot(row_step[0], row_step[1]);
     double height = std::hypot(column_step[0], column_step[1]);
+    if (!(width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height))) return;
+    info.rows_run_south = transform[5] <= 0;
+    info.columns_run_west = transform[1] < 0;
+
+    const OGRSpatialReference* srs = dataset.GetSpatialRef();
+    const bool linear = srs != nullptr && (srs->IsProjected() || srs->IsLocal());
+    double unit_degrees = 1;
+    double radius = kWgs84SemiMajorMetres;
     if (srs != nullptr && srs->IsGeographic()) {
+        unit_degrees = srs->GetAngularUnits(nullptr) * 180 / kPi;
+        radius = srs->GetSemiMajor(nullptr);
+    } else if (!linear) {
+        // Units that nothing names: netCDF files often give coordinate
+        // variables in degrees and no coordinate system.
+        const Extent centres = CellCentres(transform, info.width, info.height);
+        const std::string where = "its cell centres, x " + Coordinate(centres.x_low) + " to " +
+                                  Coordinate(centres.x_high) + " and y " + Coordinate(centres.y_low) + " to " +
+                                  Coordinate(centres.y_high);
+        if (!FitsLongitudeLatitude(centres, width, height)) {
+            info.cell_unit_unknown = true;
+            info.warnings.push_back(Quoted(path) + " has no coordinate system, and " + where +
+                                    ", are not longitude and latitude; its cells are taken as square, of "
+                                    "unknown size");
+            return;
+        }
+        info.degrees_assumed = true;
+        info.warnings.push_back(Quoted(path) + " has no coordinate system; " + where +
+                                ", fit longitude and latitude, so they are taken as degrees");
+    }
+    if (!linear) {
         // Degrees (or another angle) to metres along the ground, at the
         // raster's centre.
-        const double unit_degrees = srs->GetAngularUnits(nullptr) * 180 / kPi;
         const double latitude =
             (transform[3] + transform[4] * info.width / 2 + transform[5] * info.height / 2) * unit_degrees;
-        const double radius = srs->GetSemiMajor(nullptr);
         width = GeographicStepMetres(row_step[0] * unit_degrees, row_step[1] * unit_degrees, latitude, radius);
         height =
             GeographicStepMetres(column_step[0] * unit_degrees, column_step[1] * unit_degrees, latitude, radius);
-        info.geographic = true;
-    } else if (srs != nullptr && srs->IsProjected()) {
+    } else {
         const double metres = srs->GetLinearUnits(nullptr);
         width *= metres;
         height *= metres;
     }
-    if (!(width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height))) {
-        info.geographic = false;
-        return;
-    }
+    if (!(width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height))) return;
     info.cell_width = width;
     info.cell_height = height;
     info.georeferenced = true;
-    info.rows_run_south = transform[5] <= 0;
-    info.columns_run_west = transform[1] < 0;
+    info.geographic = !linear;
 }
+
+// What a band's values are measured in (see RasterInfo::value_unit), kept
+// on one line.
+std::string ValueUnit(GDALRasterBand& band, const OGRSpatialReference* srs) {
+    std::string unit = band.GetUnitType();
+    for (char& c : unit)
+        if (static_cast<unsigned char>(c) < ' ') c = ' ';
+    unit.erase(0, std::min(unit.size(), unit.find_first_not_of(' ')));
+    unit.erase(unit.find_last_not_of(' ') + 1);
+    std::string lower = unit;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* metres : {"m", "metre", "metres", "meter", "meters"})
+        if (lower == metres) return "metres";
+    if (unit.empty() && srs != nullptr && srs->IsVertical() && srs->GetTargetLinearUnits("VERT_CS", nullptr) == 1)
+        return "metres";
+    return unit;
+}
+
+// Why a raster of colours is not read as heights without --band, or "".
+std::string ColourRefusal(GDALDataset& dataset, const std::string& path) {
+    const int bands = dataset.GetRasterCount();
+    for (int b = 1; b <= bands; ++b) {
+        GDALRasterBand* band = dataset.GetRasterBand(b);
+        if (band->GetColorTable() != nullptr || band->GetColorInterpretation() == GCI_PaletteIndex)
+            return Quoted(path) + ": a palette image (band " + std::to_string(b) +
+                   " holds indexes into a colour table), not heights; give --band " + std::to_string(b) +
+                   " to read the indexes as heights anyway";
+    }
+    bool colour = false;
+    std::string names;
+    for (int b = 1; b <= bands; ++b) {
+        const GDALColorInterp meaning = dataset.GetRasterBand(b)->GetColorInterpretation();
+        // Red, green, blue, alpha and the other colour models' components.
+        colour = colour || (meaning >= GCI_RedBand && meaning <= GCI_YCbCr_CrBand);
+        std::string name = GDALGetColorInterpretationName(meaning);
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        names += (b > 1 ? ", " : "") + name;
+    }
+    if (bands < 2 || !colour) return "";
+    return Quoted(path) + ": a colour image (bands " + names +
+           "), not heights; give --band N to read band N as heights anyway";
+}
+
+std::string NoSuchBand(const std::string& path, int band, int bands) {
+    return Quoted(path) + ": no band " + std::to_string(band) + "; it has " + std::to_string(bands) + " band" +
+           (bands == 1 ? "" : "s");
+}
+
+// Why a file of the dataset is too short for what its header describes, or
+// "". Only classic netCDF is checked: other formats' readers fail on the
+// missing bytes themselves.
+std::string CutShort(GDALDataset& dataset) {
+    const CPLStringList files(dataset.GetFileList());
+    for (int i = 0; i < files.size(); ++i) {
+        std::uint64_t needed = 0;
+        VSIStatBufL status;
+        if (!ClassicNetcdfLength(files[i], needed) || VSIStatL(files[i], &status) != 0) continue;
+        const std::uint64_t size = static_cast<std::uint64_t>(status.st_size);
+        if (size < needed)
+            return Quoted(files[i]) + ": cut short: it holds " + std::to_string(size) +
+                   " bytes where its netCDF header needs " + std::to_string(needed) +
+                   "; the missing cells would read as 0";
+    }
+    return "";
+}
+
+// The failures GDAL reports while this is in scope. Some readers report a
+// block they could not read only so, and go on with its cells left at 0.
+class FailureRecorder {
+public:
+    FailureRecorder() { CPLPushErrorHandlerEx(Record, this); }
+    ~FailureRecorder() { CPLPopErrorHandler(); }
+    FailureRecorder(const FailureRecorder&) = delete;
+    FailureRecorder& operator=(const FailureRecorder&) = delete;
+
+    bool failed() const { return failed_; }
+    const std::string& message() const { return message_; }  // the last failure's
+
+private:
+    static void CPL_STDCALL Record(CPLErr level, CPLErrorNum, const char* message) {
+        if (level < CE_Failure) return;
+        auto* self = static_cast<FailureRecorder*>(CPLGetErrorHandlerUserData());
+        self->failed_ = true;
+        self->message_ = message != nullptr ? message : "";
+    }
+
+    bool failed_ = false;
+    std::string message_;
+};
 
 enum class MatrixText { not_a_matrix, too_large, read };
 
@@ -118,28 +282,52 @@ double GeographicStepMetres(double dx, double dy, double latitude, double semi_m
     return metres_per_degree * std::hypot(dx * std::cos(latitude * kPi / 180), dy);
 }
 
-std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, std::string& error) {
+std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, int band, std::string& error) {
     GDALDatasetUniquePtr dataset(
         GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR));
-    if (!dataset) return OpenMatrix(path, OpenError(path), error);
-    if (dataset->GetRasterCount() < 1) {
+    if (!dataset) {
+        std::unique_ptr<RasterSource> matrix = OpenMatrix(path, OpenError(path), error);
+        if (matrix && band > 1) {
+            error = NoSuchBand(path, band, 1);
+            return nullptr;
+        }
+        return matrix;
+    }
+    const int bands = dataset->GetRasterCount();
+    if (bands < 1) {
         error = NoBandError(*dataset, path);
         return nullptr;
     }
+    if (band > bands) {
+        error = NoSuchBand(path, band, bands);
+        return nullptr;
+    }
+    
+    if (band == 0) error = ColourRefusal(*dataset, path);
+    if (error.empty()) error = CutShort(*dataset);
+    if (!error.empty()) return nullptr;
+
     std::unique_ptr<RasterSource> source(new RasterSource);
     source->path_ = path;
     RasterInfo& info = source->info_;
     info.width = dataset->GetRasterXSize();
     info.height = dataset->GetRasterYSize();
     info.driver = dataset->GetDriverName();
-    MeasureCells(*dataset, info);
+    info.band = std::max(band, 1);
+    info.bands = bands;
+    if (band == 0 && bands > 1)
+        info.warnings.push_back(Quoted(path) + " has " + std::to_string(bands) +
+                                " bands; band 1 is read (give --band N for another)");
+    MeasureCells(*dataset, path, info);
 
-    GDALRasterBand* band = dataset->GetRasterBand(1);
+    GDALRasterBand* raster_band = dataset->GetRasterBand(info.band);
+    info.value_unit = ValueUnit(*raster_band, dataset->GetSpatialRef());
     int has_nodata = 0;
-    band->GetNoDataValue(&has_nodata);
-    if (!has_nodata && IsFloatingPoint(band->GetRasterDataType()) &&
-        (band->GetMaskFlags() & GMF_ALL_VALID) != 0) {
-        const char* arguments[] = {"-of", "VRT", "-b", "1", "-a_nodata", "nan", nullptr};
+    raster_band->GetNoDataValue(&has_nodata);
+    if (!has_nodata && IsFloatingPoint(raster_band->GetRasterDataType()) &&
+        (raster_band->GetMaskFlags() & GMF_ALL_VALID) != 0) {
+        const std::string number = std::to_string(info.band);
+        const char* arguments[] = {"-of", "VRT", "-b", number.c_str(), "-a_nodata", "nan", nullptr};
         GDALTranslateOptions* options = GDALTranslateOptionsNew(const_cast<char**>(arguments), nullptr);
         source->nan_view_.reset(
             GDALDataset::FromHandle(GDALTranslate("", GDALDataset::ToHandle(dataset.get()), options, nullptr)));
@@ -217,7 +405,7 @@ std::unique_ptr<RasterSource> RasterSource::OpenMatrix(const std::string& path, 
 
 bool RasterSource::Read(int columns, int rows, Resampling resampling, GDALProgressFunc progress,
                         void* progress_data, std::vector<double>& values, std::string& error) const {
-    GDALRasterBand* band = (nan_view_ ? nan_view_ : dataset_)->GetRasterBand(1);
+    GDALRasterBand* band = nan_view_ ? nan_view_->GetRasterBand(1) : dataset_->GetRasterBand(info_.band);
     const std::size_t cells = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
     values.assign(cells, 0.0);
 
@@ -230,6 +418,7 @@ bool RasterSource::Read(int columns, int rows, Resampling resampling, GDALProgre
     // (read with the same method, so a cell is valid exactly where GDAL gave
     // it a value from valid cells) the second.
     const bool all_valid = band->GetMaskFlags() == GMF_ALL_VALID;
+    const FailureRecorder failures;
     void* scaled = GDALCreateScaledProgress(0, all_valid ? 1 : 0.5, progress, progress_data);
     extra.pfnProgress = GDALScaledProgress;
     extra.pProgressData = scaled;
@@ -246,8 +435,9 @@ bool RasterSource::Read(int columns, int rows, Resampling resampling, GDALProgre
                                                rows, GDT_Byte, 0, 0, &extra);
         GDALDestroyScaledProgress(scaled);
     }
-    if (status != CE_None) {
-        error = Quoted(path_) + ": reading band 1 failed: " + CPLGetLastErrorMsg();
+    if (status != CE_None || failures.failed()) {
+        error = Quoted(path_) + ": reading band " + std::to_string(info_.band) +
+                " failed: " + (failures.failed() ? failures.message() : std::string(CPLGetLastErrorMsg()));
         return false;
     }
 

@@ -1,6 +1,6 @@
-// Band 1 of a raster opened through GDAL, or a plain text matrix held as one:
-// its size, the ground size of its cells, its orientation, and reading it
-// into a grid of another size.
+// One band of a raster opened through GDAL, or a plain text matrix held as
+// one: its size, the ground size of its cells, its orientation, the unit of
+// its values, and reading it into a grid of another size.
 #pragma once
 
 #include <gdal_priv.h>
@@ -15,6 +15,8 @@ struct RasterInfo {
     int width = 0;   // cells per row
     int height = 0;  // rows
     std::string driver;  // GDAL's short name: "GTiff", "AAIGrid", ...
+    int band = 1;   // the band read, from 1
+    int bands = 1;  // the bands the raster has
     // Ground size of one cell along a row and down a column, in metres when
     // the raster is georeferenced (degrees are converted at the raster's
     // centre), else 1 by 1.
@@ -22,14 +24,26 @@ struct RasterInfo {
     double cell_height = 1;
     bool georeferenced = false;
     bool geographic = false;  // coordinates in degrees of latitude and longitude
+    // A geotransform without a coordinate system: taken as degrees when its
+    // extent is one of longitude and latitude (and then geographic), else
+    // its cells as square, of unknown size.
+    bool degrees_assumed = false;
+    bool cell_unit_unknown = false;
     // Raster row 0 is the northern edge (or, without georeferencing, the top
     // of the picture): the rows are turned over so that y runs north.
     bool rows_run_south = true;
     bool columns_run_west = false;  // columns are turned over so that x runs east
+    // What the band's values are measured in: "metres" when its unit, or a
+    // vertical coordinate system, says metres; else the unit the band
+    // names, or "" when it names none.
+    std::string value_unit;
     // A text matrix: values of no known unit, cells square of no known size,
     // the first line as the northern edge (as a picture's top row).
     bool text_matrix = false;
     bool whole_values = false;  // a text matrix whose every finite value is a whole number
+    // How the raster was taken where it could be taken more than one way,
+    // each the text of a "warning:" line.
+    std::vector<std::string> warnings;
 };
 
 // Ground metres of a step of (dx, dy) degrees, the radius being the
@@ -39,21 +53,24 @@ double GeographicStepMetres(double dx, double dy, double latitude, double semi_m
 
 class RasterSource {
 public:
-    // Opens `path` read-only as a raster; a file that GDAL cannot open and
-    // that starts as a text matrix does (see StartsLikeMatrix) is read as
-    // one, into memory. On failure gives nothing and sets `error` to the
-    // text of an "error:" line.
-    static std::unique_ptr<RasterSource> Open(const std::string& path, std::string& error);
+    // Opens `path` read-only as a raster, to read its band `band` (from 1),
+    // or with `band` 0 its band 1 unless it is a colour or palette image; a
+    // file that GDAL cannot open and that starts as a text matrix does (see
+    // StartsLikeMatrix) is read as one, into memory. A classic netCDF file
+    // shorter than its header says is refused. On failure gives nothing and
+    // sets `error` to the text of an "error:" line.
+    static std::unique_ptr<RasterSource> Open(const std::string& path, int band, std::string& error);
 
     const RasterInfo& info() const { return info_; }
 
-    // Reads band 1 resampled to `columns` x `rows` cells in raster order
+    // Reads the band resampled to `columns` x `rows` cells in raster order
     // (row 0 first, as stored), the band's scale and offset applied. Cells
     // that are nodata, NaN, infinite or masked give NaN; with the averaging methods a
     // cell is NaN only when no valid source cell falls into it, and nodata
     // never enters a valid cell's value. `progress` (a GDALProgressFunc and
-    // its data) is called as the read goes on. On failure returns false and
-    // sets `error`.
+    // its data) is called as the read goes on. On failure, including one
+    // that GDAL only reports to its error handler, returns false and sets
+    // `error`.
     bool Read(int columns, int rows, Resampling resampling, GDALProgressFunc progress, void* progress_data,
               std::vector<double>& values, std::string& error) const;
 
@@ -65,7 +82,7 @@ private:
                                                     std::string& error);
 
     GDALDatasetUniquePtr dataset_;
-    // A virtual copy of band 1 whose nodata is NaN, for floating-point bands
+    // A virtual copy of the band whose nodata is NaN, for floating-point bands
     // that declare none, so that GDAL's resampling leaves NaN cells out.
     GDALDatasetUniquePtr nan_view_;
     std::string path_;

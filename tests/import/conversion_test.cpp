@@ -18,7 +18,7 @@ constexpr std::array<double, 6> kMetreCells = {500000, 10, 0, 5500000, 0, -10};
 
 // A 5 x 5 ramp in one format: cell (r, c) holds lowest + step * (5r + c), so
 // that 25 levels give it level 5r + c; `holes` lists raster cells r * 5 + c
-// set to nodata.
+// set to nodata. A georeferenced ramp is in a UTM zone.
 struct RampCase {
     const char* driver;
     const char* file;
@@ -26,6 +26,7 @@ struct RampCase {
     double lowest;
     double step;
     bool georeferenced;
+    const char* unit;  // the band's; only metres make the heights metres
     std::vector<int> holes;
 };
 
@@ -41,6 +42,8 @@ TEST_P(Formats, RampKeepsItsLevelsHolesAndNorthAtTheLastRow) {
     if (!ramp.holes.empty()) raster.nodata = kNoData;
     for (int k : ramp.holes) raster.values[k] = kNoData;
     if (ramp.georeferenced) raster.transform = kMetreCells;
+    if (ramp.georeferenced) raster.epsg = 32632;
+    raster.unit = ramp.unit;
     WriteRaster(dir / ramp.file, ramp.driver, raster);
 
     const ImportRun run = Import({dir / ramp.file, dir / "out", "--levels", "25"});
@@ -55,20 +58,20 @@ TEST_P(Formats, RampKeepsItsLevelsHolesAndNorthAtTheLastRow) {
         points += hole ? 0 : k + 1;
     }
     EXPECT_EQ(grid.points, points);
+    const bool metres = std::string(ramp.unit) == "m";
     EXPECT_EQ(run.out, "wrote " + (dir / "out") + "/data.txt: 5 x 5 cells, " + std::to_string(points) +
                            " points, heights 0 to 24 (" + std::to_string(static_cast<int>(ramp.step)) +
-                           " metres per level)\n");
+                           (metres ? " metres" : " units") + " per level)\n");
     EXPECT_EQ(run.err, "");
-    // Only georeferenced heights are known to be metres.
     const ConfigStore config((dir / "out/config.txt").c_str());
-    EXPECT_EQ(config.lookup("data/metres-per-level", 0.0), ramp.georeferenced ? ramp.step : 0);
-    EXPECT_EQ(config.lookup("data/level-0-metres", 0.0), ramp.georeferenced ? ramp.lowest : 0);
+    EXPECT_EQ(config.lookup("data/metres-per-level", 0.0), metres ? ramp.step : 0);
+    EXPECT_EQ(config.lookup("data/level-0-metres", 0.0), metres ? ramp.lowest : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Import, Formats,
-                         ::testing::Values(RampCase{"GTiff", "nodata.tif", GDT_Int16, 100, 10, true, {1, 18}},
-                                           RampCase{"AAIGrid", "grid.asc", GDT_Int16, -40, 3, true, {12}},
-                                           RampCase{"PNG", "heights.png", GDT_UInt16, 0, 2730, false, {}}),
+                         ::testing::Values(RampCase{"GTiff", "nodata.tif", GDT_Int16, 100, 10, true, "m", {1, 18}},
+                                           RampCase{"AAIGrid", "grid.asc", GDT_Int16, -40, 3, true, "", {12}},
+                                           RampCase{"PNG", "heights.png", GDT_UInt16, 0, 2730, false, "", {}}),
                          [](const auto& param_info) { return std::string(param_info.param.driver); });
 
 // 4 x 4 cells averaged into 2 x 2: the north-west block holds 10, 10, 40 and
@@ -122,6 +125,109 @@ TEST(Import, GeographicRasterIsMeasuredInMetresAlongTheGround) {
     EXPECT_EQ(run.out, "wrote " + (dir / "out") + "/data.txt: 20 x 20 cells, 2400 points, heights 0 to 10 (100 "
                                                   "metres per level)\n");
 }
+
+// How a raster is taken where it could be taken more than one way: a
+// geotransform without a coordinate system, the unit of the values, bands
+// other than the first, and advice that would pass the point limit.
+struct ReadingCase {
+    const char* name;
+    const char* file;  // its extension names the driver
+    Raster raster;
+    std::vector<std::string> options;
+    std::string err;      // the whole of standard error; "{in}" is the input
+    std::string wrote;    // how the "wrote" line goes on after the data file's name
+    std::string comment;  // in config.txt
+    bool metre_keys;      // data/metres-per-level and data/level-0-metres written
+};
+
+void PrintTo(const ReadingCase& reading, std::ostream* out) { *out << reading.name; }
+
+class Readings : public ::testing::TestWithParam<ReadingCase> {};
+
+TEST_P(Readings, SayHowTheRasterWasTaken) {
+    const ReadingCase& reading = GetParam();
+    const TempDir dir("import-reading");
+    const std::string file = reading.file;
+    const std::string extension = file.substr(file.find('.') + 1);
+    WriteRaster(dir / file, extension == "png" ? "PNG" : extension == "nc" ? "netCDF" : "GTiff", reading.raster);
+    std::vector<std::string> arguments = {dir / file, dir / "out"};
+    arguments.insert(arguments.end(), reading.options.begin(), reading.options.end());
+
+    const ImportRun run = Import(arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string err = reading.err;
+    if (err.find("{in}") != std::string::npos) err.replace(err.find("{in}"), 4, dir / file);
+    EXPECT_EQ(run.err, err);
+    EXPECT_EQ(run.out, "wrote " + (dir / "out/data.txt") + ": " + reading.wrote + "\n");
+    const std::string config = ReadFile(dir / "out/config.txt");
+    EXPECT_NE(config.find(reading.comment), std::string::npos) << config;
+    EXPECT_EQ(config.find("metres-per-level =") != std::string::npos, reading.metre_keys) << config;
+}
+
+// `width` x `height` cells, each `fill` but the last, which is `last`.
+Raster Step(int width, int height, double fill, double last, const std::array<double, 6>& transform, int epsg,
+            const std::string& unit) {
+    Raster raster = Filled(width, height, fill);
+    raster.values.back() = last;
+    raster.transform = transform;
+    raster.epsg = epsg;
+    raster.unit = unit;
+    return raster;
+}
+
+Raster WithSrs(Raster raster, const std::string& srs) {
+    raster.srs = srs;
+    return raster;
+}
+
+Raster WithBands(Raster raster, std::vector<GDALColorInterp> colours, bool palette = false) {
+    raster.type = GDT_Byte;
+    raster.colours = std::move(colours);
+    raster.palette = palette;
+    return raster;
+}
+
+// 0.01 degrees at 60 degrees north: a cell is twice as high on the ground as
+// it is wide, so 20 x 10 of them fill the square.
+constexpr std::array<double, 6> kDegreeCells = {10, 0.01, 0, 60.05, 0, -0.01};
+constexpr std::array<double, 6> kTinyCells = {500000, 1e-7, 0, 5500000, 0, -1e-7};
+const Raster kRgb = WithBands(Filled(2, 2, 9), {GCI_RedBand, GCI_GreenBand, GCI_BlueBand});
+
+INSTANTIATE_TEST_SUITE_P(
+    Import, Readings,
+    ::testing::Values(
+        ReadingCase{"NoCoordinateSystemButDegrees", "in.tif", Step(20, 10, 0, 230, kDegreeCells, 0, "m"), {},
+                    "warning: '{in}' has no coordinate system; its cell centres, x 10.005 to 10.195 and y 59.955 to "
+                    "60.045, fit longitude and latitude, so they are taken as degrees\n",
+                    "20 x 20 cells, 446 points, heights 0 to 23 (10 metres per level)",
+                    "(from degrees, going by the extent: no coordinate system; at the centre)", true},
+        ReadingCase{"NoCoordinateSystemNorDegrees", "in.tif", Step(20, 10, 0, 230, kMetreCells, 0, ""), {},
+                    "warning: '{in}' has no coordinate system, and its cell centres, x 500005 to 500195 and y "
+                    "5499905 to 5499995, are not longitude and latitude; its cells are taken as square, of unknown "
+                    "size\n",
+                    "20 x 20 cells, 223 points, heights 0 to 23 (10 units per level)",
+                    "# Source cells: in units of no coordinate system; taken as square\n", false},
+        // GDAL gives a GeoTIFF's band the vertical system's unit, not a netCDF's.
+        ReadingCase{"VerticalSystemInMetres", "in.nc",
+                    WithSrs(Step(2, 2, 0, 230, kMetreCells, 0, ""), "EPSG:32632+5773"), {}, "",
+                    "2 x 2 cells, 27 points, heights 0 to 23 (10 metres per level)", "# Heights: 0 to 230 metres",
+                    true},
+        ReadingCase{"UnitNamed", "in.tif", Step(2, 2, 0, 230, kMetreCells, 32632, "ft"), {}, "",
+                    "2 x 2 cells, 27 points, heights 0 to 23 (10 ft per level)",
+                    "# Heights: 0 to 230 ft, as levels 0 to 23 of 10 ft per level\n", false},
+        ReadingCase{"TrueScalePastThePointLimit", "in.tif", Step(2, 2, 0, 1000, kTinyCells, 32632, "m"), {}, "",
+                    "2 x 2 cells, 27 points, heights 0 to 23 (43.4783 metres per level)",
+                    "# Grid cells: 1e-07 metres on the ground (as --metres-per-level the grid would pass the point "
+                    "limit)\n",
+                    true},
+        ReadingCase{"ColourBandChosen", "in.png", kRgb, {"--band", "2"}, "",
+                    "2 x 2 cells, 4 points, heights 0 to 0 (0 units per level)", "2 x 2 cells, band 2)", false},
+        ReadingCase{"PaletteBandChosen", "in.png", WithBands(Filled(2, 2, 9), {}, true), {"--band", "1"}, "",
+                    "2 x 2 cells, 4 points, heights 0 to 0 (0 units per level)", "2 x 2 cells, band 1)", false},
+        ReadingCase{"OtherBandsLeft", "in.tif", WithBands(Filled(2, 2, 9), {GCI_Undefined, GCI_Undefined}), {},
+                    "warning: '{in}' has 2 bands; band 1 is read (give --band N for another)\n",
+                    "2 x 2 cells, 4 points, heights 0 to 0 (0 units per level)", "2 x 2 cells, band 1)", false}),
+    [](const auto& param_info) { return std::string(param_info.param.name); });
 
 // 30 x 10 square cells: 10 rows across the middle of a 30 x 30 grid, holes
 // above and below; the northern raster row is the highest.

@@ -23,18 +23,33 @@ void WriteRaster(const std::string& path, const std::string& driver, const Raste
     GDALAllRegister();
     // Some drivers only copy: build the raster in memory first.
     GDALDriver* memory = GetGDALDriverManager()->GetDriverByName("MEM");
-    GDALDatasetUniquePtr dataset(memory->Create("", raster.width, raster.height, 1, raster.type, nullptr));
+    const int bands = std::max<int>(1, static_cast<int>(raster.colours.size()));
+    GDALDatasetUniquePtr dataset(memory->Create("", raster.width, raster.height, bands, raster.type, nullptr));
     GDALRasterBand* band = dataset->GetRasterBand(1);
     if (raster.nodata) band->SetNoDataValue(*raster.nodata);
     if (raster.transform) dataset->SetGeoTransform(const_cast<double*>(raster.transform->data()));
-    if (raster.epsg != 0) {
+    if (raster.epsg != 0 || !raster.srs.empty()) {
         OGRSpatialReference srs;
-        srs.importFromEPSG(raster.epsg);
+        ASSERT_EQ(raster.epsg != 0 ? srs.importFromEPSG(raster.epsg) : srs.SetFromUserInput(raster.srs.c_str()),
+                  OGRERR_NONE);
         dataset->SetSpatialRef(&srs);
     }
-    ASSERT_EQ(band->RasterIO(GF_Write, 0, 0, raster.width, raster.height, const_cast<double*>(raster.values.data()),
-                             raster.width, raster.height, GDT_Float64, 0, 0, nullptr),
-              CE_None);
+    band->SetUnitType(raster.unit.c_str());
+    if (raster.palette) {
+        GDALColorTable table;
+        for (short i = 0; i < 256; ++i) {
+            const GDALColorEntry grey = {i, i, i, 255};
+            table.SetColorEntry(i, &grey);
+        }
+        band->SetColorTable(&table);
+    }
+    for (int b = 1; b <= bands; ++b) {
+        if (!raster.colours.empty()) dataset->GetRasterBand(b)->SetColorInterpretation(raster.colours[b - 1]);
+        ASSERT_EQ(dataset->GetRasterBand(b)->RasterIO(GF_Write, 0, 0, raster.width, raster.height,
+                                                      const_cast<double*>(raster.values.data()), raster.width,
+                                                      raster.height, GDT_Float64, 0, 0, nullptr),
+                  CE_None);
+    }
     GDALDatasetUniquePtr copy(GetGDALDriverManager()->GetDriverByName(driver.c_str())
                                   ->CreateCopy(path.c_str(), dataset.get(), TRUE, nullptr, nullptr, nullptr));
     ASSERT_TRUE(copy) << CPLGetLastErrorMsg();

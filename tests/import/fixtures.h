@@ -17,12 +17,19 @@ struct Raster {
     std::optional<double> nodata;
     std::optional<std::array<double, 6>> transform;  // GDAL's geotransform
     int epsg = 0;                                     // 0: no coordinate system
+    std::string srs;   // instead of epsg, as a user gives one ("EPSG:4326+5773")
+    std::string unit;  // the unit of band 1's values
+    // Every band holds the values; this is their colour meaning, one a band.
+    // Empty: one band of heights.
+    std::vector<GDALColorInterp> colours;
+    bool palette = false;  // band 1 indexes a colour table
 };
 
 // A raster of `width` x `height` cells, value `fill` everywhere.
 Raster Filled(int width, int height, double fill, GDALDataType type = GDT_Int16);
 
-// Writes `raster` with the GDAL driver `driver` ("GTiff", "AAIGrid", "PNG").
+// Writes `raster` with the GDAL driver `driver` ("GTiff", "AAIGrid", "PNG",
+// "netCDF").
 void WriteRaster(const std::string& path, const std::string& driver, const Raster& raster);
 
 // The grid of an imported data file: heights[row][column], row 0 the first

@@ -15,7 +15,8 @@ ParsedOptions Parse(std::vector<const char*> arguments) {
 
 TEST(Options, ValuesInBothSpellingsAnywhereSeveralInputsAndHelpWinning) {
     const ParsedOptions all =
-        Parse({"--size=64", "in.tif", "--metres-per-level", "2.5", "out", "--resampling", "mode", "--force"});
+        Parse({"--size=64", "in.tif", "--metres-per-level", "2.5", "out", "--resampling", "mode", "--force",
+               "--band=2"});
     ASSERT_EQ(all.error, "");
     EXPECT_EQ(all.options.inputs, std::vector<std::string>{"in.tif"});
     EXPECT_EQ(all.options.output_dir, "out");
@@ -23,6 +24,7 @@ TEST(Options, ValuesInBothSpellingsAnywhereSeveralInputsAndHelpWinning) {
     EXPECT_EQ(all.options.metres_per_level, 2.5);
     EXPECT_EQ(all.options.resampling, Resampling::mode);
     EXPECT_TRUE(all.options.force);
+    EXPECT_EQ(all.options.band, 2);
     EXPECT_EQ(Parse({"--", "-in.tif", "out"}).options.inputs, std::vector<std::string>{"-in.tif"});
     // Every operand but the last is an input.
     const ParsedOptions series = Parse({"a.txt", "--size", "5", "b.txt", "c.txt", "out"});
@@ -43,6 +45,7 @@ TEST(Options, RefusalsSayWhatWasWrong) {
         {{"a", "b", "--levels", "5", "--metres-per-level", "1"}, "give --levels or --metres-per-level, not both"},
         {{"a", "b", "--resampling", "lanczos"},
          "--resampling must be average, bilinear, cubic, nearest or mode, not 'lanczos'"},
+        {{"a", "b", "--band", "0"}, "--band must be a whole number from 1 up, not '0'"},
         {{"a", "b", "--size"}, "--size needs a value"},
         {{"a", "b", "--sise", "5"}, "unknown option '--sise' (see pelorin-import --help)"},
         {{"a"}, "expected INPUT and OUTDIR, got 1 operand (see pelorin-import --help)"},
