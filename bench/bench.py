@@ -1072,7 +1072,8 @@ def cue_load_rows(bench):
         plain, occlusion = float(field(out, "plain")), float(field(out, "occlusion"))
         cost = occlusion - plain
         figure = f"Depth cues, {grid.describe()}, ambient occlusion at load"
-        what = f"bench_sky_share {cull} (impostors arranged, cull-hidden = {cull}, {field(out, 'spheres')} spheres)"
+        what = (f"bench_sky_share {cull} (impostors arranged, cull-hidden = {cull}, {field(out, 'spheres')} "
+                "spheres and coarse stand-ins)")
         goal = goal_text(cost <= CUE_LOAD_GOAL, f"at most {format_seconds(CUE_LOAD_GOAL)}") \
             if grid.size == 1024 else ""
         rows += [Row(figure, f"{what}: with the sky shares", occlusion, grid,

@@ -6,7 +6,8 @@
 //       loads FILE, surveys it and arranges its impostors N times each way,
 //       with cull-hidden CULL (0 or 1) and levels of detail on.
 //
-// Prints "spheres <count>", "plain <s>" and "occlusion <s>" (medians).
+// Prints "spheres <count>" (the coarse stand-ins of the levels of detail
+// included), "plain <s>" and "occlusion <s>" (medians).
 #include <time.h>
 
 #include <algorithm>
