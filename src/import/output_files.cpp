@@ -95,6 +95,11 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
             " points" + (series ? " a frame" : "") + "\n";
     text += "\n[data]\n";
     text += series ? "series = " + written.series_pattern + "\n" : "file = data.txt\n";
+    if (source.georeferenced) {
+        char number[32];
+        std::snprintf(number, sizeof number, "%.10g", source.grid_cell);
+        text += "cell-metres = " + std::string(number) + "\n";  // for the scale bar
+    }
     if (source.metres_known && source.metres_per_level > 0) {
         // More digits than the comments': the legend computes with these.
         char number[32];

@@ -66,6 +66,7 @@ TEST_P(Formats, RampKeepsItsLevelsHolesAndNorthAtTheLastRow) {
     const ConfigStore config((dir / "out/config.txt").c_str());
     EXPECT_EQ(config.lookup("data/metres-per-level", 0.0), metres ? ramp.step : 0);
     EXPECT_EQ(config.lookup("data/level-0-metres", 0.0), metres ? ramp.lowest : 0);
+    EXPECT_EQ(config.lookup("data/cell-metres", 0.0), ramp.georeferenced ? 10 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Import, Formats,
