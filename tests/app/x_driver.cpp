@@ -49,6 +49,17 @@ WindowGeometry GeometryOf(const std::string& window) {
     return g;
 }
 
+WindowGeometry WaitForGeometry(const std::string& window, const std::function<bool(const WindowGeometry&)>& wanted,
+                               double timeout_seconds) {
+    const double deadline = MonotonicSeconds() + timeout_seconds;
+    WindowGeometry g = GeometryOf(window);
+    while (!wanted(g) && MonotonicSeconds() < deadline) {
+        usleep(50 * 1000);
+        g = GeometryOf(window);
+    }
+    return g;
+}
+
 std::string TitleOf(const std::string& window) {
     std::string title = RunCommand("xdotool getwindowname " + window);
     if (!title.empty() && title.back() == '\n') title.pop_back();

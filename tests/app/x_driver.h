@@ -6,6 +6,7 @@
 
 #include <X11/Xlib.h>
 
+#include <functional>
 #include <string>
 
 #include "picture.h"
@@ -24,6 +25,10 @@ struct WindowGeometry {
 // up within `timeout_seconds`.
 std::string WaitForWindow(const std::string& title, double timeout_seconds);
 WindowGeometry GeometryOf(const std::string& window);
+// Reads the window's geometry until `wanted` holds for it, for at most
+// `timeout_seconds`; returns the last geometry read.
+WindowGeometry WaitForGeometry(const std::string& window, const std::function<bool(const WindowGeometry&)>& wanted,
+                               double timeout_seconds);
 std::string TitleOf(const std::string& window);
 Picture Screenshot(const std::string& window);
 // Screenshots until one differs from `before` in more than `min_pixels`
