@@ -15,17 +15,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench_clock.h"
 #include "surf_data.h"
-
-namespace {
-
-double Now() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 5) {

@@ -32,6 +32,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench_clock.h"
 #include "config_store.h"
 #include "surf_data.h"
 #include "viewer.h"
@@ -41,17 +42,6 @@
 #include "viewer_state.h"
 
 namespace {
-
-double Now() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 double TimedFrame() {
     const double start = Now();

@@ -22,20 +22,10 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock.h"
 #include "offscreen_scene.h"
 
 namespace {
-
-double Now() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "bench_render_frame: %s\n", message.c_str());

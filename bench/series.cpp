@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench_clock.h"
 #include "config_store.h"
 #include "frame_series.h"
 #include "surf_data.h"
@@ -39,12 +40,6 @@
 #include "viewer_state.h"
 
 namespace {
-
-double Now() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
 
 // The latest frame drawn: when it was finished and which points it showed.
 const double* drawnPoints = nullptr;

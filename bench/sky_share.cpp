@@ -15,24 +15,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench_clock.h"
 #include "impostor_arrangement.h"
 #include "point_survey.h"
 #include "surf_data.h"
-
-namespace {
-
-double Now() {
-    timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec + t.tv_nsec * 1e-9;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
