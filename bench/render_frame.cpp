@@ -37,18 +37,18 @@ int Fail(const std::string& message) {
 int main(int argc, char** argv) {
     if (argc < 2) return Fail("usage: bench_render_frame N [WxH [S]]");
     const int n = std::max(1, std::atoi(argv[1]));
-    PictureSpec spec;
-    if (argc > 2 && std::sscanf(argv[2], "%dx%d", &spec.width, &spec.height) != 2) return Fail("size not WxH");
-    if (argc > 3) spec.supersample = std::max(1, std::atoi(argv[3]));
+    PictureRequest request;
+    if (argc > 2 && std::sscanf(argv[2], "%dx%d", &request.width, &request.height) != 2) return Fail("size not WxH");
+    if (argc > 3) request.supersample = std::max(1, std::atoi(argv[3]));
 
     OffscreenScene scene;
     if (!scene.ok()) return Fail("no offscreen context: " + scene.error());
-    const FrameView view = scene.View(spec.width, spec.height);
+    const FrameView view = scene.View(request.width, request.height);
     std::vector<double> draws, writes;
     double first = 0;
     for (int i = 0; i <= n; ++i) {
         const double start = Now();
-        const Image image = scene.Draw(view, spec);
+        const Image image = scene.Draw(view, request);
         const double drawn = Now();
         if (image.pixels.empty()) return Fail(scene.pictureError());
         const std::string error = WritePng("bench-render-frame.png", image);

@@ -92,37 +92,37 @@ bool OffscreenPictures::Target(int width, int height) {
     return true;
 }
 
-Image OffscreenPictures::Draw(const FrameView& view, const PictureSpec& spec) {
+Image OffscreenPictures::Draw(const FrameView& view, const PictureRequest& request) {
     error_.clear();
-    const int n = spec.supersample;
+    const int n = request.supersample;
     // Whole pixels a tile, so no pixel's samples are split between tiles.
     const int tilePixels = std::max(1, largestTile_ / n);
-    const int columns = (spec.width + tilePixels - 1) / tilePixels;
-    const int rows = (spec.height + tilePixels - 1) / tilePixels;
-    if (!Target(std::min(spec.width, tilePixels) * n, std::min(spec.height, tilePixels) * n)) return {};
+    const int columns = (request.width + tilePixels - 1) / tilePixels;
+    const int rows = (request.height + tilePixels - 1) / tilePixels;
+    if (!Target(std::min(request.width, tilePixels) * n, std::min(request.height, tilePixels) * n)) return {};
 
     Image image;
-    image.width = spec.width;
-    image.height = spec.height;
-    image.channels = spec.transparent ? 4 : 3;
+    image.width = request.width;
+    image.height = request.height;
+    image.channels = request.transparent ? 4 : 3;
     image.bottomUp = true;
-    image.pixels.assign(static_cast<std::size_t>(spec.width) * spec.height * image.channels, 0);
+    image.pixels.assign(static_cast<std::size_t>(request.width) * request.height * image.channels, 0);
     for (int row = 0; row < rows; ++row) {
-        for (int column = 0; column < columns; ++column) DrawTile(view, spec, column, row, image);
+        for (int column = 0; column < columns; ++column) DrawTile(view, request, column, row, image);
     }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     return image;
 }
 
-void OffscreenPictures::DrawTile(const FrameView& view, const PictureSpec& spec, int column, int row, Image& image) {
-    const int n = spec.supersample;
+void OffscreenPictures::DrawTile(const FrameView& view, const PictureRequest& request, int column, int row, Image& image) {
+    const int n = request.supersample;
     const int tilePixels = std::max(1, largestTile_ / n);
     const int x = column * tilePixels, y = row * tilePixels;
-    const int width = std::min(tilePixels, spec.width - x), height = std::min(tilePixels, spec.height - y);
+    const int width = std::min(tilePixels, request.width - x), height = std::min(tilePixels, request.height - y);
 
     FrameView frame = view;
-    frame.width = spec.width * n;
-    frame.height = spec.height * n;
+    frame.width = request.width * n;
+    frame.height = request.height * n;
     frame.tile = {x * n, y * n, width * n, height * n};
     // One tile that is the whole picture is drawn as the viewer draws it.
     if (frame.tile.width == frame.width && frame.tile.height == frame.height) frame.tile = {};
@@ -136,5 +136,5 @@ void OffscreenPictures::DrawTile(const FrameView& view, const PictureSpec& spec,
     std::vector<unsigned char> samples(static_cast<std::size_t>(width * n) * (height * n) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width * n, height * n, GL_RGBA, GL_UNSIGNED_BYTE, samples.data());
-    Downsample(samples, width * n, n, x, y, width, height, spec.transparent, image);
+    Downsample(samples, width * n, n, x, y, width, height, request.transparent, image);
 }

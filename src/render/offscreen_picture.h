@@ -12,7 +12,7 @@
 
 class SceneRenderer;
 
-struct PictureSpec {
+struct PictureRequest {
     int width = 800;
     int height = 600;
     int supersample = 1;
@@ -35,12 +35,12 @@ public:
     // The picture of `view` (its camera, up vector and projection; its size
     // and tile are set here). On failure the image is empty and error()
     // says why.
-    Image Draw(const FrameView& view, const PictureSpec& spec);
+    Image Draw(const FrameView& view, const PictureRequest& request);
     const std::string& error() const { return error_; }
 
 private:
     bool Target(int width, int height);
-    void DrawTile(const FrameView& view, const PictureSpec& spec, int column, int row, Image& image);
+    void DrawTile(const FrameView& view, const PictureRequest& request, int column, int row, Image& image);
 
     SceneRenderer& scene_;
     const DisplayOptions& options_;

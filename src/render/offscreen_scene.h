@@ -41,7 +41,7 @@ public:
 
     // The picture of `view`; empty, with pictureError(), when it could not
     // be drawn.
-    Image Draw(const FrameView& view, const PictureSpec& spec) { return pictures_->Draw(view, spec); }
+    Image Draw(const FrameView& view, const PictureRequest& request) { return pictures_->Draw(view, request); }
     const std::string& pictureError() const { return pictures_->error(); }
 
     const SurfData& points() const { return points_; }

@@ -80,14 +80,14 @@ private:
 // written, or -1 after an "error:" line.
 template <typename Prepare>
 int DrawPictures(OffscreenScene& scene, const RenderOptions& options, int count, Prepare prepare) {
-    const PictureSpec spec{options.width, options.height, options.supersample, options.transparent};
+    const PictureRequest request{options.width, options.height, options.supersample, options.transparent};
     const bool numbered = options.turntable > 0 || options.series;
     Progress progress(count, options.quiet);
     PictureWriter writer;
     int written = 0;
     for (int i = 0; i < count; ++i) {
         if (!prepare(i)) continue;
-        Image image = scene.Draw(scene.View(options.width, options.height, i, options.turntable), spec);
+        Image image = scene.Draw(scene.View(options.width, options.height, i, options.turntable), request);
         if (image.pixels.empty()) return Fail(scene.pictureError()), -1;
         ++written;
         const std::string name = numbered ? NumberedPictureName(options.output, written) : options.output;

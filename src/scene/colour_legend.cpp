@@ -117,11 +117,11 @@ void DrawBar(const Box& bar, bool flat) {
 
 }  // namespace
 
-std::vector<LegendTick> LegendTicks(const LegendSpec& spec) {
-    const bool metres = spec.metresPerLevel > 0;
-    const auto valueOf = [&](double level) { return metres ? spec.levelZeroMetres + level * spec.metresPerLevel : level; };
+std::vector<LegendTick> LegendTicks(const LegendScale& scale) {
+    const bool metres = scale.metresPerLevel > 0;
+    const auto valueOf = [&](double level) { return metres ? scale.levelZeroMetres + level * scale.metresPerLevel : level; };
     const std::string unit = metres ? " m" : " levels";
-    const double low = spec.range.lowest, high = spec.range.highest;
+    const double low = scale.range.lowest, high = scale.range.highest;
     if (!std::isfinite(valueOf(high) - valueOf(low))) return {};
 
     if (!(high > low)) {
@@ -139,7 +139,7 @@ std::vector<LegendTick> LegendTicks(const LegendSpec& spec) {
     const double last = std::ceil(highValue / step - endClearance) - 1;
     for (double k = first; k <= last; ++k) {
         const double value = k * step;
-        const double level = metres ? (value - spec.levelZeroMetres) / spec.metresPerLevel : value;
+        const double level = metres ? (value - scale.levelZeroMetres) / scale.metresPerLevel : value;
         ticks.push_back({level, Written(value, style)});
     }
     ticks.push_back({high, Written(highValue, style)});
@@ -151,15 +151,15 @@ std::vector<LegendTick> LegendTicks(const LegendSpec& spec) {
     return ticks;
 }
 
-void DrawLegend(const LegendSpec& spec, int width, int height, const TileWindow& tile) {
+void DrawLegend(const LegendScale& scale, int width, int height, const TileWindow& tile) {
     if (width <= 0 || height <= 0) return;
-    const std::vector<LegendTick> ticks = LegendTicks(spec);
+    const std::vector<LegendTick> ticks = LegendTicks(scale);
     if (ticks.empty()) return;
     int labelColumns = 0;
     for (const LegendTick& tick : ticks) labelColumns = std::max(labelColumns, TextColumns(tick.label));
     const Layout layout = LayOut(width, height, labelColumns);
     const double u = layout.unit;
-    const double low = spec.range.lowest, high = spec.range.highest;
+    const double low = scale.range.lowest, high = scale.range.highest;
     const bool flat = !(high > low);
 
     const OverlayState state(width, height, tile);

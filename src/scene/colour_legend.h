@@ -13,7 +13,7 @@
 
 struct PointSurvey;
 
-struct LegendSpec {
+struct LegendScale {
     ColourRange range;
     // What one level is in metres; 0 gives the values in levels.
     double metresPerLevel = 0;
@@ -32,14 +32,14 @@ struct LegendTick {
 // highest carries " levels". A range of no extent (every sphere takes the
 // map's middle colour) has its one value; one beyond the numbers has none,
 // and no legend is drawn.
-std::vector<LegendTick> LegendTicks(const LegendSpec& spec);
+std::vector<LegendTick> LegendTicks(const LegendScale& scale);
 
 // Draws the legend over the picture in the current OpenGL context, with the
 // fixed-function pipeline, leaving every piece of state as it found it. The
 // picture is width x height pixels (or samples, for a supersampled one), of
 // which `tile` is drawn now (a width of 0: the whole picture); the legend is
 // laid out on the whole picture, so tiles show their parts of it.
-void DrawLegend(const LegendSpec& spec, int width, int height, const TileWindow& tile);
+void DrawLegend(const LegendScale& scale, int width, int height, const TileWindow& tile);
 
 // The legend over the frame just drawn, when the options ask for it:
 // "display/legend = 1" with the height colours; the red material has none.

@@ -10,15 +10,15 @@
 
 namespace {
 
-std::vector<std::string> Labels(const LegendSpec& spec) {
+std::vector<std::string> Labels(const LegendScale& scale) {
     std::vector<std::string> labels;
-    for (const LegendTick& tick : LegendTicks(spec)) labels.push_back(tick.label);
+    for (const LegendTick& tick : LegendTicks(scale)) labels.push_back(tick.label);
     return labels;
 }
 
 TEST(LegendTicks, EndsAndRoundValuesInLevelsOrMetres) {
     const struct {
-        LegendSpec spec;
+        LegendScale scale;
         std::vector<std::string> labels;
     } cases[] = {
         {{{0, 24}}, {"0", "5", "10", "15", "20", "24 levels"}},
@@ -33,7 +33,7 @@ TEST(LegendTicks, EndsAndRoundValuesInLevelsOrMetres) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.labels.back());
-        EXPECT_EQ(Labels(c.spec), c.labels);
+        EXPECT_EQ(Labels(c.scale), c.labels);
     }
 }
 
@@ -43,8 +43,8 @@ TEST(LegendTicks, ThreeToSixDistinctValuesFromEndToEnd) {
     for (double span = 0.013; span < 1e9; span *= 1.37) {
         for (const double low : {-span * 0.61, 0.0, span * 3.3 + 7}) {
             for (const double metres : {0.0, 0.7}) {
-                const LegendSpec spec{{low, low + span}, metres, metres > 0 ? -40.0 : 0.0};
-                const std::vector<LegendTick> ticks = LegendTicks(spec);
+                const LegendScale scale{{low, low + span}, metres, metres > 0 ? -40.0 : 0.0};
+                const std::vector<LegendTick> ticks = LegendTicks(scale);
                 SCOPED_TRACE(testing::Message() << low << " to " << low + span << ", " << metres << " m");
                 ASSERT_GE(ticks.size(), 3u);
                 ASSERT_LE(ticks.size(), 6u);
