@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
     glutDisplayFunc(FinishedDisplay);
     std::printf("renderer %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     Settle(0.25);
-    const int frames = static_cast<int>(SeriesFiles(seriesSettings.pattern).size());
+    const int frames = static_cast<int>(SeriesFiles(ConfiguredSeries().pattern).size());
     // A frame read ahead is ready well within twice the longest jump.
     double settle = 0.25;
     auto jump = [&](int key, const char* what, int to) {

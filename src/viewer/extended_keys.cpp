@@ -38,8 +38,8 @@ std::string NextPictureName() {
 void SaveWindow() {
     DrawFrame();
     Image image;
-    image.width = windowArea.width;
-    image.height = windowArea.height;
+    image.width = DrawingArea().width;
+    image.height = DrawingArea().height;
     image.bottomUp = true;
     image.pixels.resize(static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3);
     glReadBuffer(GL_BACK);

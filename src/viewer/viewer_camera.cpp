@@ -2,6 +2,7 @@
 
 #include "camera_fit.h"
 #include "camera_keys.h"
+#include "viewer_callbacks.h"
 #include "viewer_state.h"
 
 OrbitCamera CurrentCamera() { return {{centerX, centerY, centerZ}, camDistance, camTheta, camPhi}; }
@@ -22,8 +23,9 @@ FrameView CurrentFrame() {
     frame.camera = CurrentCamera();
     frame.up = {upX, upY, upZ};
     frame.projection = CurrentProjection();
-    frame.width = windowArea.width;
-    frame.height = windowArea.height;
+    const WindowArea area = DrawingArea();
+    frame.width = area.width;
+    frame.height = area.height;
     frame.dragging = dragMode != 0;
     return frame;
 }
@@ -31,7 +33,7 @@ FrameView CurrentFrame() {
 void PlaceOpeningCamera() {
     const double aspect = static_cast<double>(windowWidth) / static_cast<double>(windowHeight);
     StoreCamera(OpeningCamera(displayOptions, scene.survey(), sphereRadius, CurrentProjection(), aspect));
-    zoomStepsPastBound = 0;
+    ForgetHeldWheelSteps();
 }
 
 void ApplyProjection(const Point3& eye) {
@@ -41,5 +43,5 @@ void ApplyProjection(const Point3& eye) {
         nearPlane = held.nearPlane;
         farPlane = held.farPlane;
     }
-    LoadPerspective(CurrentProjection(), windowArea.width, windowArea.height);
+    LoadPerspective(CurrentProjection(), DrawingArea().width, DrawingArea().height);
 }

@@ -47,6 +47,13 @@ void onMouseDrag(int x, int y) {
     glutPostRedisplay();
 }
 
+namespace {
+// Wheel steps out that the distance's upper bound has held back.
+long zoomStepsPastBound = 0;
+}  // namespace
+
+void ForgetHeldWheelSteps() { zoomStepsPastBound = 0; }
+
 void onWheelChange(int, int direction, int, int) {
     const WheelZoom zoom = Wheeled({camDistance, zoomStepsPastBound}, direction);
     camDistance = zoom.distance;

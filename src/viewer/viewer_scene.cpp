@@ -48,10 +48,16 @@ void DrawFrame() {
     LoadLookAt(eye, camera.centre, {upX, upY, upZ});
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene.Draw(CurrentFrame(), displayOptions);
-    DrawLegendIfWanted(displayOptions, scene.survey(), seriesSettings, CurrentFrame());
-    DrawAxesIfWanted(displayOptions, seriesSettings, CurrentFrame());
+    DrawLegendIfWanted(displayOptions, scene.survey(), ConfiguredSeries(), CurrentFrame());
+    DrawAxesIfWanted(displayOptions, ConfiguredSeries(), CurrentFrame());
     glFlush();
 }
+
+namespace {
+WindowArea windowArea;
+}  // namespace
+
+WindowArea DrawingArea() { return windowArea; }
 
 void onDisplay() {
     // Drawing into a window larger than the renderer can hold crashes it;

@@ -37,14 +37,15 @@ void Show(std::unique_ptr<LoadedFrame> frame) {
 }  // namespace
 
 void StartSeries() {
-    if (seriesSettings.pattern.empty() && !seriesSettings.watch) return;
+    const SeriesSettings& series = ConfiguredSeries();
+    if (series.pattern.empty() && !series.watch) return;
     FramePreparation preparation;
     preparation.impostors = scene.active() == Renderer::impostors;
     preparation.radius = sphereRadius;
     preparation.cullHidden = displayOptions.cullHidden;
     preparation.levelOfDetail = displayOptions.levelOfDetail;
     preparation.occlusion = displayOptions.ambientOcclusion;
-    player = std::make_unique<SeriesPlayer>(seriesSettings, FirstDataFile(viewerConfig), preparation);
+    player = std::make_unique<SeriesPlayer>(series, FirstDataFile(viewerConfig), preparation);
     // Colours mean the same heights in every frame: the first frame's range,
     // unless the configuration fixes one.
     if (!displayOptions.colourRange) displayOptions.colourRange = ColoursOf(displayOptions, scene.survey());

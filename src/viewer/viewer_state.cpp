@@ -22,7 +22,8 @@ const SceneSettings configured = ReadSceneSettings(viewerConfig);
 double sphereRadius = configured.sphereRadius;
 int sphereTesel = configured.sphereTesel;
 DisplayOptions displayOptions = configured.options;
-SeriesSettings seriesSettings = configured.series;
+
+const SeriesSettings& ConfiguredSeries() { return configured.series; }
 
 int windowWidth;
 int windowHeight;
@@ -50,5 +51,3 @@ int lastY;
 
 // The lists draw the toolkit's own sphere.
 SceneRenderer scene(glutSolidSphere);
-long zoomStepsPastBound;
-WindowArea windowArea;

@@ -59,21 +59,8 @@ extern int lastY;
 // store and in the same static initialisation.
 extern DisplayOptions displayOptions;
 
-// "data/series" and the keys that go with it.
-extern SeriesSettings seriesSettings;
+// "data/series" and the keys that go with it, as config.txt gives them.
+const SeriesSettings& ConfiguredSeries();
 
 // The point set's survey and the renderer that draws it.
 extern SceneRenderer scene;
-
-// Wheel steps out that the distance's upper bound has held back.
-extern long zoomStepsPastBound;
-
-// The window's drawing area at the last reshape. When the window has grown
-// past what the renderer can draw into it has been asked to shrink back, and
-// no frame is drawn until it has.
-struct WindowArea {
-    int width = 0;
-    int height = 0;
-    bool oversized = false;
-};
-extern WindowArea windowArea;
