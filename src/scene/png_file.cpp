@@ -1,15 +1,16 @@
 #include "png_file.h"
 
+#include <fcntl.h>
 #include <png.h>
 #include <stdio.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+
+#include "pending_file.h"
 
 namespace {
 
@@ -65,38 +66,23 @@ std::string WritePng(const std::string& path, const Image& image) {
         return "cannot write '" + path + "': the picture has no pixels";
     }
 
-    std::string temporary = path + ".XXXXXX";
-    const int descriptor = mkstemp(&temporary[0]);
-    if (descriptor < 0) return SystemError("cannot write", path);
-    FILE* file = fdopen(descriptor, "wb");
+    PendingFile pending(path);
+    if (!pending.error().empty()) return pending.error();
+    // The stream gets a descriptor of its own to close: the pending file's
+    // stays open until it has its name.
+    const int descriptor = fcntl(pending.descriptor(), F_DUPFD_CLOEXEC, 0);
+    FILE* file = descriptor < 0 ? nullptr : fdopen(descriptor, "wb");
     if (file == nullptr) {
-        close(descriptor);
-        unlink(temporary.c_str());
-        return SystemError("cannot write", path);
+        const std::string error = SystemError("cannot write", path);
+        if (descriptor >= 0) close(descriptor);
+        return error;
     }
-    // mkstemp makes the file readable by its owner alone; a picture is for
-    // everyone the user's umask lets read it.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor, 0666 & ~mask);
 
     char message[128] = "libpng refused the picture";
     const bool written = WriteStream(file, image, message);
-    const bool flushed = written && std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+    const bool flushed = written && std::fflush(file) == 0;
     const bool closed = std::fclose(file) == 0;
-    if (!written) {
-        unlink(temporary.c_str());
-        return "cannot write '" + path + "': " + message;
-    }
-    if (!flushed || !closed) {
-        const std::string error = SystemError("cannot write", path);
-        unlink(temporary.c_str());
-        return error;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string error = SystemError("cannot write", path);
-        unlink(temporary.c_str());
-        return error;
-    }
-    return "";
+    if (!written) return "cannot write '" + path + "': " + message;
+    if (!flushed || !closed) return SystemError("cannot write", path);
+    return pending.Publish();
 }

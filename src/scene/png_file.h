@@ -16,7 +16,7 @@ struct Image {
     std::vector<unsigned char> pixels;
 };
 
-// Writes `image` to `path`: first under a temporary name beside it, then
-// renamed into place, so no half-written file is ever left. Returns "" or
-// what went wrong, naming the file.
+// Writes `image` to `path` as a PendingFile: it appears whole or not at
+// all, and replaces nothing but a regular file. Returns "" or what went
+// wrong, naming the file.
 std::string WritePng(const std::string& path, const Image& image);
