@@ -3,8 +3,9 @@
 
 #include <string>
 
-// Encodes the pictures named by `pattern` (printf style, "turn-%04d.png"),
-// numbered from 1, at `framesPerSecond`, into `path`: first under a
-// temporary name, renamed into place once complete. Returns "" or what went
-// wrong.
-std::string EncodeFilm(const std::string& pattern, int framesPerSecond, const std::string& path);
+// Encodes the `pictures` pictures named by `pattern` (printf style,
+// "turn-%04d.png"), numbered from 1, at `framesPerSecond`, into `path`, as
+// a PendingFile: it appears whole or not at all, and replaces nothing but a
+// regular file. Pictures numbered beyond `pictures` (an earlier run's) are
+// left out. Returns "" or what went wrong.
+std::string EncodeFilm(const std::string& pattern, int pictures, int framesPerSecond, const std::string& path);
