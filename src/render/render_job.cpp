@@ -10,6 +10,7 @@
 #include <thread>
 #include <utility>
 
+#include "destination_check.h"
 #include "film.h"
 #include "frame_series.h"
 #include "offscreen_scene.h"
@@ -75,6 +76,20 @@ private:
     std::string error_;
 };
 
+// Whether every file a run of `count` pictures may write can be written:
+// checked before anything is drawn, so a run does not fail at its end.
+bool DestinationsWritable(const RenderOptions& options, int count, bool numbered) {
+    std::vector<std::string> names;
+    if (!numbered) names.push_back(options.output);
+    for (int i = 1; numbered && i <= count; ++i) names.push_back(NumberedPictureName(options.output, i));
+    if (!options.video.empty()) names.push_back(options.video);
+    for (const std::string& name : names) {
+        const std::string problem = DestinationProblem(name);
+        if (!problem.empty()) return Fail(problem), false;
+    }
+    return true;
+}
+
 // Draws the pictures of `count` views, each made ready by `prepare(i)` (which
 // may skip one by returning false), and writes them; returns how many were
 // written, or -1 after an "error:" line.
@@ -82,6 +97,7 @@ template <typename Prepare>
 int DrawPictures(OffscreenScene& scene, const RenderOptions& options, int count, Prepare prepare) {
     const PictureRequest request{options.width, options.height, options.supersample, options.transparent};
     const bool numbered = options.turntable > 0 || options.series;
+    if (!DestinationsWritable(options, count, numbered)) return -1;
     Progress progress(count, options.quiet);
     PictureWriter writer;
     int written = 0;
@@ -145,6 +161,16 @@ int DrawSeries(OffscreenScene& scene, const RenderOptions& options) {
     });
 }
 
+// What a series run that read none of its frames says.
+std::string NoFrameRead(const RenderOptions& options) {
+    const std::string first = std::to_string(options.firstFrame);
+    if (options.lastFrame == options.firstFrame) {
+        return "frame " + first + " of the series cannot be read; no picture written";
+    }
+    const std::string last = options.lastFrame > 0 ? std::to_string(options.lastFrame) : "the last";
+    return "none of frames " + first + " to " + last + " of the series can be read; no picture written";
+}
+
 }  // namespace
 
 int RunRender(const RenderOptions& options) {
@@ -155,14 +181,16 @@ int RunRender(const RenderOptions& options) {
         return true;
     });
     if (written < 0) return 1;
+    if (written == 0) return Fail(NoFrameRead(options));
     if (options.turntable == 0 && !options.series) {
         std::cout << "wrote " << options.output << std::endl;
         return 0;
     }
     std::cout << "wrote " << written << " pictures, " << NumberedPictureName(options.output, 1) << " to "
               << NumberedPictureName(options.output, written) << std::endl;
-    if (options.video.empty() || written == 0) return 0;
-    const std::string film = EncodeFilm(NumberedPattern(options.output), filmFramesPerSecond, options.video);
+    if (options.video.empty()) return 0;
+    const std::string film =
+        EncodeFilm(NumberedPattern(options.output), written, filmFramesPerSecond, options.video);
     if (!film.empty()) return Fail(film);
     std::cout << "wrote " << options.video << std::endl;
     return 0;
