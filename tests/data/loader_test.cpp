@@ -268,7 +268,8 @@ TEST(Loader, AGridOfExactlyTheLimitIsLoaded) {
 // ---- Counting without keeping the points ----
 
 long long cells_across(const std::vector<double>& coordinates) {
-    return coordinates.empty() ? 0 : static_cast<long long>(*std::max_element(coordinates.begin(), coordinates.end())) + 1;
+    if (coordinates.empty()) return 0;
+    return static_cast<long long>(*std::max_element(coordinates.begin(), coordinates.end())) + 1;
 }
 
 // The count must give the loader's outcome and the size of its point set.

@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
     Extremes, OverlayPictures,
     testing::Values(
         OverlayCase{"LevelsAtTwoToThe53", kLegend + "colour-range = '9007199254740992 9007199254740994'\n"},
-        OverlayCase{"MetresAtTwoToThe53", kLegend + "[data]\nlevel-0-metres = 9007199254740992\nmetres-per-level = 1\n"},
+        OverlayCase{"MetresAtTwoToThe53",
+                    kLegend + "[data]\nlevel-0-metres = 9007199254740992\nmetres-per-level = 1\n"},
         OverlayCase{"LevelsFinerThanTheirBase", kLegend + "[data]\nlevel-0-metres = 1e20\nmetres-per-level = 1e-10\n"},
         OverlayCase{"LevelsOfTheLargestDouble", kLegend + "[data]\nmetres-per-level = 1.7e307\n"},
         OverlayCase{"CellsOf1e308Metres", kAxes + "[data]\ncell-metres = 1e308\n"},
