@@ -84,14 +84,16 @@ bool Countable(double low, double high, double step) {
 // most six values, the two ends included.
 double RoundStep(double low, double high) {
     // A hundredth of the span gives far more than six values, so the search
-    // below always passes from too many to few enough. Ends at the same
-    // double (a range finer than their precision) have no span to go by.
+    // below always passes from too many to few enough. No step finer than
+    // the ends' magnitude over 2^52 can be counted, which also gives a start
+    // to ends at the same double, with no span to go by.
     double start = std::floor(std::log10(high - low)) - 2;
     start = std::max(start, std::floor(std::log10(std::max(std::abs(low), std::abs(high)) / exactSteps)));
     const int firstExponent = static_cast<int>(std::max(start, static_cast<double>(finestExponent)));
     for (int exponent = firstExponent; exponent <= coarsestExponent; ++exponent) {
         for (const double mantissa : {1.0, 2.0, 5.0}) {
             const double step = mantissa * std::pow(10.0, exponent);
+            if (!(step > 0)) continue;  // below the smallest denormal
             const StepSpan between = BetweenEnds(low, high, step);
             if (Countable(low, high, step) && between.last - between.first + 1 + 2 <= mostTicks) return step;
         }
