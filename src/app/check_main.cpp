@@ -7,6 +7,7 @@
 #include <string>
 
 #include "check.h"
+#include "printable_text.h"
 
 int main(int argc, char** argv) {
     const char* folder = nullptr;
@@ -16,7 +17,8 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (argv[i][0] == '-' || folder != nullptr) {
-            std::cerr << "error: unknown argument '" << argv[i] << "' (see pelorin-check --help)" << std::endl;
+            std::cerr << "error: unknown argument '" << PrintableText(argv[i]) << "' (see pelorin-check --help)"
+                      << std::endl;
             return 2;
         }
         folder = argv[i];
@@ -24,7 +26,7 @@ int main(int argc, char** argv) {
     // The data file's name is relative to the folder, as it is for the
     // programs run there.
     if (folder != nullptr && chdir(folder) != 0) {
-        std::cerr << "error: cannot enter the folder '" << folder << "'" << std::endl;
+        std::cerr << "error: cannot enter the folder '" << PrintableText(folder) << "'" << std::endl;
         return 2;
     }
     return RunCheck(std::cout);

@@ -3,15 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
+#include "printable_text.h"
+
 namespace {
 
 bool IsProblem(const Finding& finding) { return finding.severity != Severity::note; }
 
 // Quoted in apostrophes as config.txt would need it, when it holds blanks or
-// is empty; a line end shows as \n, so that one setting stays one line.
+// is empty; a line end shows as \n, so that one setting stays one line, and
+// other control bytes as \x and their code.
 std::string Shown(const std::string& value) {
-    std::string shown;
-    for (char c : value) shown += c == '\n' ? std::string("\\n") : std::string(1, c);
+    const std::string shown = PrintableText(value);
     if (value.empty() || value.find_first_of(" \t\n") != std::string::npos) return "'" + shown + "'";
     return shown;
 }
@@ -50,14 +52,16 @@ void PrintReport(const CheckReport& report, std::ostream& out) {
             << setting.key->meaning << "\n";
     }
     out << "\n";
-    for (const std::string& line : report.data) out << line << "\n";
+    // Names and values from config.txt and the data file reach the terminal
+    // only as printable text.
+    for (const std::string& line : report.data) out << PrintableText(line) << "\n";
     out << "\n";
     for (const Finding& finding : report.findings) {
         out << SeverityName(finding.severity) << ": ";
         if (finding.line != Finding::kNoLine) {
             out << "line " << (finding.line > 0 ? std::to_string(finding.line) : std::string("?")) << ": ";
         }
-        out << finding.text << "\n";
+        out << PrintableText(finding.text) << "\n";
     }
     const auto problems = std::count_if(report.findings.begin(), report.findings.end(), IsProblem);
     if (problems == 0) {

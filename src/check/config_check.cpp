@@ -220,11 +220,11 @@ private:
         Add(severity, LineOf(key), text);
     }
 
-    // The look-ups the programs make without a word: a value that does not
-    // convert gives the default, as does a switch set to neither 0 nor 1.
+    // The sphere's radius and tessellation are the keys the programs read
+    // without a word: a value that does not convert gives the default.
     void CheckConversion(const KnownKey& key) {
         const ConfigStore::variable* found = store_.find_variable(key.name);
-        if (found == nullptr || key.kind == KeyKind::text || key.kind == KeyKind::ownReader) return;
+        if (found == nullptr || (key.kind != KeyKind::number && key.kind != KeyKind::whole)) return;
         bool converts = false;
         if (key.kind == KeyKind::whole) {
             ErrorCapture quiet;  // the integer look-up's "## original = " line
@@ -232,20 +232,11 @@ private:
         } else {
             converts = store_.lookup(key.name, 1.0) == store_.lookup(key.name, 2.0);
         }
-        const std::string written = Quoted(found->original);
-        std::string problem;
-        if (!converts) {
-            problem = written + " is not a number; the programs " +
-                      (key.defaultValue != nullptr ? "use " + std::string(key.defaultValue) : "leave it unset");
-        } else if (key.kind == KeyKind::onAtOne || key.kind == KeyKind::offAtZero) {
-            const double value = store_.lookup(key.name, 0.0);
-            if (value != 0 && value != 1) {
-                problem = written + " is neither 0 nor 1; the programs take it as " + key.defaultValue;
-            }
-        }
-        if (problem.empty()) return;
+        if (converts) return;
         refused_.insert(key.name);
-        Add(Severity::warning, LineOf(key.name), std::string(key.name) + ": " + problem);
+        Add(Severity::warning, LineOf(key.name),
+            std::string(key.name) + ": " + Quoted(found->original) + " is not a number; the programs use " +
+                key.defaultValue);
     }
 
     struct LabelWithEquals {

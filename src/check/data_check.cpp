@@ -1,6 +1,5 @@
 #include "data_check.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -15,12 +14,6 @@ namespace {
 
 void Add(CheckReport& report, Severity severity, std::string text) {
     report.findings.push_back({severity, Finding::kNoLine, std::move(text)});
-}
-
-// Cells up to the last that holds a point: a last row or column of negative
-// heights alone is not counted.
-long long CellsAcross(const std::vector<double>& coordinates) {
-    return coordinates.empty() ? 0 : static_cast<long long>(*std::max_element(coordinates.begin(), coordinates.end())) + 1;
 }
 
 }  // namespace
@@ -54,8 +47,10 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
             quoted + " is not found, or is a folder; the programs stop with status 1");
         return;
     }
-    std::vector<double> x, y, z;
-    const LoadOutcome outcome = load_points(file, x, y, z, max_loadable_points());
+    // Counted, not built: the checker needs the grid's size, and building its
+    // points would hold the whole text and 24 bytes a point at once.
+    const PointCount count = count_points(file, max_loadable_points());
+    const LoadOutcome& outcome = count.outcome;
     const std::string at = "row " + std::to_string(outcome.row + 1) + ", column " + std::to_string(outcome.column + 1);
     if (outcome.end == LoadOutcome::End::refused) {
         Add(report, Severity::error,
@@ -64,7 +59,7 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
                 " points this machine's memory allows; the programs show nothing");
         return;
     }
-    const std::string points = std::to_string(x.size()) + (x.size() == 1 ? " point" : " points");
+    const std::string points = std::to_string(count.points) + (count.points == 1 ? " point" : " points");
     if (outcome.end == LoadOutcome::End::data_ended) {
         report.data.push_back(file_name + ": " + points + ", then the data ends early");
         std::string text = quoted + ": no height could be read at " + at + "; the grid ends there";
@@ -75,10 +70,12 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
         }
         Add(report, Severity::warning, text);
     } else {
-        report.data.push_back(file_name + ": " + std::to_string(CellsAcross(x)) + " x " +
-                              std::to_string(CellsAcross(y)) + " cells, " + points);
+        // Cells up to the last that holds a point: a last row or column of
+        // negative heights alone is not counted.
+        report.data.push_back(file_name + ": " + std::to_string(count.columns) + " x " + std::to_string(count.rows) +
+                              " cells, " + points);
     }
-    if (x.size() > kManyPointsForLists && settings.options.renderer != Renderer::impostors) {
+    if (count.points > kManyPointsForLists && settings.options.renderer != Renderer::impostors) {
         Add(report, Severity::warning,
             points + " drawn with the display lists, which take seconds to build at this size and tens of "
                      "seconds at a few million points; write renderer = impostors and cull-hidden = 1 under "

@@ -9,10 +9,8 @@
 // say about a value they will not use.
 enum class KeyKind {
     text,        // taken as written
-    number,      // a floating-point look-up: a value that does not convert means the default
-    whole,       // the integer look-up: the same, truncated toward zero
-    onAtOne,     // a number; only 1 turns it on
-    offAtZero,   // a number; only 0 turns it off
+    number,      // a floating-point look-up, without a word: a value that does not convert means the default
+    whole,       // the integer look-up, the same, truncated toward zero
     ownReader,   // read by a function of the programs that warns about a bad value itself
 };
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <string>
 
 bool operator==(const LoadOutcome& a, const LoadOutcome& b) {
     return a.end == b.end && a.row == b.row && a.column == b.column && a.needed == b.needed;
@@ -219,6 +220,66 @@ ScanStop scan_cells(const char*& p, const char* end, bool at_eof, GridPosition& 
     }
 }
 
+// How a scan's stop reads as the loading's outcome.
+LoadOutcome outcome_of(ScanStop stop, const GridPosition& at, std::uint64_t points) {
+    LoadOutcome outcome;
+    if (stop == ScanStop::refused) {
+        outcome.end = LoadOutcome::End::refused;
+        outcome.needed = points;
+    } else if (stop == ScanStop::data_ended) {
+        outcome.end = LoadOutcome::End::data_ended;
+    }
+    if (stop != ScanStop::complete) {
+        outcome.row = at.row;
+        outcome.column = at.column;
+    }
+    return outcome;
+}
+
+// The sink that counts: the record's rule for the limit, and the extent of
+// the cells holding points.
+class PointCounter {
+public:
+    explicit PointCounter(std::uint64_t limit) : limit_(limit) {}
+
+    bool add(long long row, long long column, int height) {
+        if (height < 0) return true;
+        points_ += static_cast<std::uint64_t>(height) + 1;
+        if (points_ > limit_) return false;
+        columns_ = std::max(columns_, column + 1);
+        rows_ = row + 1;
+        return true;
+    }
+
+    std::uint64_t points() const { return points_; }
+    long long columns() const { return columns_; }
+    long long rows() const { return rows_; }
+
+private:
+    std::uint64_t limit_;
+    std::uint64_t points_ = 0;
+    long long columns_ = 0;
+    long long rows_ = 0;
+};
+
+// The text of the cell a scan stopped in for want of more, shortened to what
+// decides how it reads: leading white space is skipped anyway, leading zeros
+// add nothing to the value, and past eleven digits any number is out of the
+// int range. So the bytes kept between blocks stay a handful, even for a
+// file of one endless cell. The byte after the digits (a separator waiting
+// for its look-ahead) is kept as it is.
+std::string unread_cell(const char* p, const char* end) {
+    constexpr std::ptrdiff_t kDigitsBeyondInt = 11;
+    while (p != end && is_space(*p)) ++p;
+    std::string kept;
+    if (p != end && (*p == '-' || *p == '+')) kept += *p++;
+    while (end - p > 1 && p[0] == '0' && is_digit(p[1])) ++p;
+    const char* digits = p;
+    while (p != end && is_digit(*p)) ++p;
+    kept.append(digits, static_cast<std::size_t>(std::min(p - digits, kDigitsBeyondInt)));
+    kept.append(p, end);
+    return kept;
+}
 
 }  // namespace
 
@@ -254,16 +315,39 @@ LoadOutcome load_points(std::istream& in, std::vector<double>& x, std::vector<do
     }
     record.finish();
 
-    if (stop == ScanStop::refused) {
-        outcome.end = LoadOutcome::End::refused;
-        outcome.needed = record.points();
-    } else if (stop == ScanStop::data_ended) {
-        outcome.end = LoadOutcome::End::data_ended;
-    }
-    if (stop != ScanStop::complete) {
-        outcome.row = at.row;
-        outcome.column = at.column;
-    }
+    outcome = outcome_of(stop, at, record.points());
     if (stop != ScanStop::refused) write_points(record, x, y, z);
     return outcome;
+}
+
+PointCount count_points(std::istream& in, std::uint64_t point_limit, std::size_t block_size) {
+    PointCount count;
+    double header = 0;
+    in >> header;
+    if (!in.good()) {
+        count.outcome.end = LoadOutcome::End::data_ended;
+        return count;
+    }
+    const std::size_t block = std::max(block_size, std::size_t{1});
+    PointCounter counter(point_limit);
+    GridPosition at;
+    ScanStop stop = ScanStop::need_more;
+    // A std::string keeps a NUL after its text, as the scan needs.
+    std::string text;
+    while (stop == ScanStop::need_more) {
+        const std::size_t kept = text.size();
+        text.resize(kept + block);
+        in.read(&text[kept], static_cast<std::streamsize>(block));
+        text.resize(kept + static_cast<std::size_t>(in.gcount()));
+        const char* p = text.data();
+        stop = scan_cells(p, text.data() + text.size(), !in.good(), at, counter);
+        text = unread_cell(p, text.data() + text.size());
+    }
+    count.outcome = outcome_of(stop, at, counter.points());
+    if (stop != ScanStop::refused) {
+        count.points = counter.points();
+        count.columns = counter.columns();
+        count.rows = counter.rows();
+    }
+    return count;
 }

@@ -42,3 +42,16 @@ constexpr std::size_t kLoadBlockSize = std::size_t{1} << 20;
 LoadOutcome load_points(std::istream& in, std::vector<double>& x, std::vector<double>& y,
                         std::vector<double>& z, std::uint64_t point_limit,
                         std::size_t block_size = kLoadBlockSize);
+
+// A grid's points counted, not kept.
+struct PointCount {
+    LoadOutcome outcome;
+    std::uint64_t points = 0;  // as many as load_points gives (none when refused)
+    long long columns = 0;     // cells across, up to the last column holding a point
+    long long rows = 0;        // rows, up to the last holding a point
+};
+
+// The outcome load_points gives for `in`, and the size of the point set it
+// would make, read in blocks of `block_size` bytes: whatever the file's size,
+// no more than a block and a cell's text are held at a time, and no point.
+PointCount count_points(std::istream& in, std::uint64_t point_limit, std::size_t block_size = kLoadBlockSize);

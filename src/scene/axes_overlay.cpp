@@ -74,11 +74,16 @@ ScaleBar ScaleBarFor(double metresPerPixel, int width) {
     ScaleBar bar;
     if (!(metresPerPixel > 0) || !std::isfinite(metresPerPixel) || width <= 0) return bar;
     const double most = metresPerPixel * width / 5;
+    // Past the largest double, or below the smallest, no length can be
+    // written down.
+    if (!(most > 0) || !std::isfinite(most)) return bar;
     double best = 0;
-    for (int exponent = static_cast<int>(std::floor(std::log10(most))) - 1; exponent <= std::log10(most) + 1; ++exponent) {
+    // The power of ten at or below the most, and one on either side of it.
+    const int top = static_cast<int>(std::floor(std::log10(most)));
+    for (int exponent = top - 1; exponent <= top + 1; ++exponent) {
         for (const double mantissa : {1.0, 2.0, 5.0}) {
             const double metres = mantissa * std::pow(10.0, exponent);
-            if (metres <= most * (1 + 1e-9)) best = std::max(best, metres);
+            if (std::isfinite(metres) && metres <= most * (1 + 1e-9)) best = std::max(best, metres);
         }
     }
     if (!(best > 0)) return bar;

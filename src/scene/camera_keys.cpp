@@ -3,43 +3,59 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <vector>
 
 #include "camera_fit.h"
 #include "config_store.h"
+#include "number_setting.h"
 #include "point_survey.h"
 
 namespace {
 
+double Radians(double degrees) { return degrees * M_PI / 180; }
+double Degrees(double radians) { return radians * 180 / M_PI; }
+
+// The angles as the camera takes them.
+double AzimuthRadians(double degrees) { return Radians(degrees); }
+double PolarRadians(double elevationDegrees) { return Radians(90 - elevationDegrees); }
+
 std::optional<double> NumberKey(const ConfigStore& store, const char* key) {
     const char* text = store.lookup(key, static_cast<const char*>(nullptr));
     if (text == nullptr) return std::nullopt;
-    double value = 0;
-    if (std::sscanf(text, "%lf", &value) == 1 && std::isfinite(value)) return value;
-    std::cerr << "warning: " << key << ": \"" << text << "\" is not a number; ignored" << std::endl;
+    const std::optional<std::vector<double>> number = NumbersIn(text, 1);
+    if (number && std::isfinite(number->front())) return number->front();
+    std::cerr << "warning: " << RefusedValue(key, text) << " is not a number; ignored" << std::endl;
+    return std::nullopt;
+}
+
+// Past about 5e307 degrees the radians overflow, and the sine and cosine of
+// the eye's position would be NaN: a blank picture with no word of why.
+std::optional<double> AngleKey(const ConfigStore& store, const char* key, double (*radians)(double)) {
+    const std::optional<double> degrees = NumberKey(store, key);
+    if (!degrees || std::isfinite(radians(*degrees))) return degrees;
+    std::cerr << "warning: " << RefusedValue(key, store.lookup(key, "")) << " is too large an angle; ignored"
+              << std::endl;
     return std::nullopt;
 }
 
 std::optional<Point3> PointKey(const ConfigStore& store, const char* key) {
     const char* text = store.lookup(key, static_cast<const char*>(nullptr));
     if (text == nullptr) return std::nullopt;
-    Point3 p{};
-    if (std::sscanf(text, "%lf %lf %lf", &p[0], &p[1], &p[2]) == 3 && std::isfinite(p[0]) && std::isfinite(p[1]) &&
-        std::isfinite(p[2])) {
-        return p;
+    const std::optional<std::vector<double>> numbers = NumbersIn(text, 3);
+    if (numbers && std::isfinite((*numbers)[0]) && std::isfinite((*numbers)[1]) && std::isfinite((*numbers)[2])) {
+        return Point3{(*numbers)[0], (*numbers)[1], (*numbers)[2]};
     }
-    std::cerr << "warning: " << key << ": \"" << text << "\" is not three numbers (write center = 'X Y Z'); ignored" << std::endl;
+    std::cerr << "warning: " << RefusedValue(key, text) << " is not three numbers (write center = 'X Y Z'); ignored"
+              << std::endl;
     return std::nullopt;
 }
-
-double Radians(double degrees) { return degrees * M_PI / 180; }
-double Degrees(double radians) { return radians * 180 / M_PI; }
 
 }  // namespace
 
 CameraKeys ReadCameraKeys(const ConfigStore& store) {
     CameraKeys keys;
-    keys.azimuthDegrees = NumberKey(store, "camera/azimuth");
-    keys.elevationDegrees = NumberKey(store, "camera/elevation");
+    keys.azimuthDegrees = AngleKey(store, "camera/azimuth", AzimuthRadians);
+    keys.elevationDegrees = AngleKey(store, "camera/elevation", PolarRadians);
     keys.distance = NumberKey(store, "camera/distance");
     keys.centre = PointKey(store, "camera/center");
     return keys;
@@ -49,8 +65,8 @@ OrbitCamera OpeningCamera(const DisplayOptions& options, const PointSurvey& surv
                           const Projection& projection, double aspect) {
     OrbitCamera camera = StartCamera();
     const CameraKeys& keys = options.camera;
-    if (keys.azimuthDegrees) camera.theta = Radians(*keys.azimuthDegrees);
-    if (keys.elevationDegrees) camera.phi = HeldPolarAngle(Radians(90 - *keys.elevationDegrees));
+    if (keys.azimuthDegrees) camera.theta = AzimuthRadians(*keys.azimuthDegrees);
+    if (keys.elevationDegrees) camera.phi = HeldPolarAngle(PolarRadians(*keys.elevationDegrees));
     if (options.fitView) {
         camera = FittedCamera(camera, SphereBounds(survey, sphereRadius), projection.fieldOfView, aspect);
     }

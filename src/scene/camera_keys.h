@@ -12,7 +12,8 @@ struct PointSurvey;
 
 // "camera/azimuth" and "camera/elevation" in degrees, "camera/distance" and
 // "camera/center", three numbers in apostrophes ('X Y Z'), since blanks end a
-// value. A value that is not a number (or not three) gives one "warning:"
+// value. A value that is not a number (or not three, or has more words after
+// them), or an angle too large to turn into radians, gives one "warning:"
 // line and is left unset.
 CameraKeys ReadCameraKeys(const ConfigStore& store);
 

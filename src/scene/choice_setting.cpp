@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config_store.h"
+#include "printable_text.h"
 
 int ChoiceSetting(const ConfigStore& store, const char* key, std::initializer_list<const char*> choices) {
     const char* value = store.lookup(key, static_cast<const char*>(nullptr));
@@ -17,7 +18,7 @@ int ChoiceSetting(const ConfigStore& store, const char* key, std::initializer_li
         expected += choice;
         ++index;
     }
-    std::cerr << "warning: " << key << ": unknown value \"" << value << "\" (expected " << expected
+    std::cerr << "warning: " << key << ": unknown value \"" << PrintableText(value) << "\" (expected " << expected
               << "); using " << *choices.begin() << std::endl;
     return 0;
 }

@@ -56,20 +56,51 @@ std::string Written(double value, const NumberStyle& style) {
     return text;
 }
 
+// Round values are whole numbers of steps, k times the step, with k counted
+// in a double. Below 2^52 every k, and k + 1, is exact; a step so fine that
+// the range's ends lie further out than that is never taken, or counting
+// would stall where k + 1 == k.
+const double exactSteps = 4503599627370496.0;  // 2^52
+// Powers of ten a double can hold, from the smallest denormal to the largest.
+const int finestExponent = -324;
+const int coarsestExponent = 308;
+
+// The round values strictly between the ends, as numbers of steps: first to
+// last (none when last is below first).
+struct StepSpan {
+    double first = 0;
+    double last = 0;
+};
+
+StepSpan BetweenEnds(double low, double high, double step) {
+    return {std::floor(low / step + endClearance) + 1, std::ceil(high / step - endClearance) - 1};
+}
+
+bool Countable(double low, double high, double step) {
+    return std::abs(low / step) < exactSteps && std::abs(high / step) < exactSteps;
+}
+
 // The finest of the steps 1, 2 and 5 times a power of ten that gives at
 // most six values, the two ends included.
 double RoundStep(double low, double high) {
-    const double span = high - low;
     // A hundredth of the span gives far more than six values, so the search
-    // below always passes from too many to few enough.
-    for (int exponent = static_cast<int>(std::floor(std::log10(span))) - 2;; ++exponent) {
+    // below always passes from too many to few enough. No step finer than
+    // the ends' magnitude over 2^52 can be counted, which also gives a start
+    // to ends at the same double, with no span to go by.
+    double start = std::floor(std::log10(high - low)) - 2;
+    start = std::max(start, std::floor(std::log10(std::max(std::abs(low), std::abs(high)) / exactSteps)));
+    const int firstExponent = static_cast<int>(std::max(start, static_cast<double>(finestExponent)));
+    for (int exponent = firstExponent; exponent <= coarsestExponent; ++exponent) {
         for (const double mantissa : {1.0, 2.0, 5.0}) {
             const double step = mantissa * std::pow(10.0, exponent);
-            const double first = std::floor(low / step + endClearance) + 1;
-            const double last = std::ceil(high / step - endClearance) - 1;
-            if (last - first + 1 + 2 <= mostTicks) return step;
+            if (!(step > 0)) continue;  // below the smallest denormal
+            const StepSpan between = BetweenEnds(low, high, step);
+            if (Countable(low, high, step) && between.last - between.first + 1 + 2 <= mostTicks) return step;
         }
     }
+    // Not reached: a step of 1e308 leaves at most three values between any
+    // two finite ends.
+    return std::pow(10.0, coarsestExponent);
 }
 
 struct Layout {
@@ -135,10 +166,11 @@ std::vector<LegendTick> LegendTicks(const LegendScale& scale) {
     const double step = RoundStep(lowValue, highValue);
     const NumberStyle style = StyleFor(std::max(std::abs(lowValue), std::abs(highValue)), step);
     std::vector<LegendTick> ticks = {{low, Written(lowValue, style)}};
-    const double first = std::floor(lowValue / step + endClearance) + 1;
-    const double last = std::ceil(highValue / step - endClearance) - 1;
-    for (double k = first; k <= last; ++k) {
-        const double value = k * step;
+    const StepSpan between = BetweenEnds(lowValue, highValue, step);
+    // At most four, by the choice of step; counted exactly, by the same.
+    const int count = between.last >= between.first ? static_cast<int>(between.last - between.first + 1) : 0;
+    for (int i = 0; i < count; ++i) {
+        const double value = (between.first + i) * step;
         const double level = metres ? (value - scale.levelZeroMetres) / scale.metresPerLevel : value;
         ticks.push_back({level, Written(value, style)});
     }

@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "config_store.h"
+#include "printable_text.h"
 
 namespace {
 
@@ -94,7 +95,7 @@ std::string FirstDataFile(const ConfigStore& config) {
     if (pattern.empty()) return config.lookup("data/file", "data.txt");
     const std::vector<std::string> files = SeriesFiles(pattern);
     if (files.empty()) {
-        std::cerr << "error: data/series '" << pattern << "' names no file" << std::endl;
+        std::cerr << "error: data/series '" << PrintableText(pattern) << "' names no file" << std::endl;
         return "";
     }
     return files.front();

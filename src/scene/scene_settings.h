@@ -106,5 +106,6 @@ struct SceneSettings {
 // "display/outlines", "display/axes", the [camera] keys, then "data/series",
 // "data/frames-per-second", "data/watch", "data/metres-per-level",
 // "data/level-0-metres" and "data/cell-metres". A value a key cannot take gives one "warning:" line
-// and the key's default.
+// and the key's default; only the sphere's radius and tessellation fall back
+// to theirs without a word, as they always have.
 SceneSettings ReadSceneSettings(const ConfigStore& store);

@@ -128,7 +128,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "programs ignore it\n"
                       "note: line 5: display/colour is set again; the value on line 4 is not used\n"
                       "warning: line 7: camera/center: the value runs on over 3 lines, taking them in: is an "
-                      "apostrophe left open, or a backslash at a line end?\n5 problems\n",
+                      "apostrophe left open, or a backslash at a line end?\n"
+                      "warning: line 7: camera/center: \"1 2 3\\n# the apostrophe above is never closed\\n\" is not "
+                      "three numbers (write center = 'X Y Z'); ignored\n6 problems\n",
                   1},
         CheckCase{"MissingDataFile", "[data]\nfile = terrain.txt\n", nullptr,
                   "\nerror: data file 'terrain.txt' is not found, or is a folder; the programs stop with status 1\n"

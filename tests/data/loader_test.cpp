@@ -4,6 +4,7 @@
 // text split across blocks at every place.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -262,6 +263,45 @@ TEST(Loader, AGridOfExactlyTheLimitIsLoaded) {
     EXPECT_EQ(load_fast(text, kLoadBlockSize, 1000).outcome.end, LoadOutcome::End::complete);
     EXPECT_EQ(load_reference(text, 1000).outcome.end, LoadOutcome::End::complete);
     EXPECT_EQ(load_fast(text, kLoadBlockSize, 1000).x.size(), 1000u);
+}
+
+// ---- Counting without keeping the points ----
+
+long long cells_across(const std::vector<double>& coordinates) {
+    if (coordinates.empty()) return 0;
+    return static_cast<long long>(*std::max_element(coordinates.begin(), coordinates.end())) + 1;
+}
+
+// The count must give the loader's outcome and the size of its point set.
+testing::AssertionResult count_matches_loader(const std::string& bytes, std::size_t block_size,
+                                              std::uint64_t limit = kLimit) {
+    const Loaded loaded = load_fast(bytes, kLoadBlockSize, limit);
+    std::istringstream in(bytes);
+    const PointCount count = count_points(in, limit, block_size);
+    if (count.outcome != loaded.outcome || count.points != loaded.x.size() || count.columns != cells_across(loaded.x) ||
+        count.rows != cells_across(loaded.y))
+        return testing::AssertionFailure() << "block " << block_size << ", input \"" << printable(bytes) << "\": count "
+                                           << describe(count.outcome) << ", " << count.points << " points, "
+                                           << count.columns << " x " << count.rows << "; loader "
+                                           << describe(loaded.outcome) << ", " << loaded.x.size() << " points";
+    return testing::AssertionSuccess();
+}
+
+// On every loader case at every block size; cells many blocks long, cut
+// short between blocks; random texts; and a grid past the limit.
+TEST(PointCount, MatchesTheLoader) {
+    for (const Case& c : kCases) {
+        for (std::size_t block : kBlockSizes) EXPECT_TRUE(count_matches_loader(c.bytes, block)) << c.name;
+    }
+    const std::string zeros(5000, '0'), nines(5000, '9'), blanks(5000, ' ');
+    for (const std::string& text : {"0\n" + zeros + "7 \n", "0\n-" + zeros + "1 0 \n0 0 \n", "0\n" + nines + " \n",
+                                     "0\n" + blanks + "3 \n", "0\n+" + zeros, "0\n" + zeros + "2147483648 \n"}) {
+        for (std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{64}})
+            EXPECT_TRUE(count_matches_loader(text, block));
+    }
+    std::mt19937 random(20240612);
+    for (int i = 0; i < 500; ++i) ASSERT_TRUE(count_matches_loader(random_text(random), 1 + i % 4));
+    EXPECT_TRUE(count_matches_loader("0\n3 1000 \n0 0 \n", 3, 1000));
 }
 
 }  // namespace

@@ -49,13 +49,15 @@ INSTANTIATE_TEST_SUITE_P(
                      "## original = abc\n"},
         SettingsCase{"RadiusNotANumberIsSilent", "[display]\nsphere-r = abc\n", "radius=0.75 tesel=6 cull=0", ""},
         SettingsCase{"TrailingTextAfterNumber", "[display]\nsphere-r = 1.25xyz\n", "radius=1.25 tesel=6 cull=0", ""},
-        // The cull key is read without a diagnostic; only exactly 1 turns it on.
+        // Only 1 turns the cull on and 0 off; anything else warns and leaves it off.
         SettingsCase{"CullOn", "[display]\ncull-hidden = 1\n", "radius=0.75 tesel=6 cull=1", ""},
         SettingsCase{"CullOnWithOtherKeys", "[display]\nsphere-r = 0.8\ncull-hidden = 1.0\nsphere-tesel = 9\n",
                      "radius=0.80000000000000004 tesel=9 cull=1", "## original = 9\n"},
         SettingsCase{"CullOff", "[display]\ncull-hidden = 0\n", "radius=0.75 tesel=6 cull=0", ""},
-        SettingsCase{"CullOtherNumberIsOff", "[display]\ncull-hidden = 2\n", "radius=0.75 tesel=6 cull=0", ""},
-        SettingsCase{"CullNotANumberIsOff", "[display]\ncull-hidden = yes\n", "radius=0.75 tesel=6 cull=0", ""},
+        SettingsCase{"CullOtherNumberIsOff", "[display]\ncull-hidden = 2\n", "radius=0.75 tesel=6 cull=0",
+                     "warning: display/cull-hidden: \"2\" is neither 0 nor 1; the programs take it as 0\n"},
+        SettingsCase{"CullNotANumberIsOff", "[display]\ncull-hidden = yes\n", "radius=0.75 tesel=6 cull=0",
+                     "warning: display/cull-hidden: \"yes\" is not a number; the programs use 0\n"},
         SettingsCase{"CullOutsideDisplayIgnored", "cull-hidden = 1\n", "radius=0.75 tesel=6 cull=0", ""},
         // Named choices are taken silently; anything else warns once and
         // keeps the plain viewer's choice.
