@@ -92,24 +92,37 @@ void SeriesPlayer::Prefetch() {
 
 std::unique_ptr<LoadedFrame> SeriesPlayer::Poll(Clock::time_point now) {
     loader_.Drain();
-    TakeChanges();
+    TakeChanges(now);
     if (playing_ && waiting_.index < 0 && now >= nextPlay_) {
         if (shown_ + 1 < count()) {
             Want(shown_ + 1);
-        } else if (!watch_) {
-            playing_ = false;
+        } else {
+            PlayReachedEnd();
         }
     }
     if (waiting_.index >= 0 && lastSize_ >= 0 && now >= retryAt_ && !loader_.Pending(waiting_.ticket)) {
         Want(waiting_.index, true);
+        // The read wakes the window through the loader when it is done;
+        // until then no retry is due.
+        retryAt_ = Clock::time_point::max();
     }
     if (waiting_.index < 0) return nullptr;
     std::unique_ptr<LoadedFrame> frame = loader_.Take(waiting_.ticket);
     return frame ? Arrived(std::move(frame), now) : nullptr;
 }
 
+// A play past the last frame of a followed series waits for the next frame
+// to appear, woken by the watch; any other play stops there.
+void SeriesPlayer::PlayReachedEnd() {
+    if (watch_ && watch_->ok()) {
+        nextPlay_ = Clock::time_point::max();
+    } else {
+        playing_ = false;
+    }
+}
+
 std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> frame, Clock::time_point now) {
-    const int index = waiting_.index;
+    int index = waiting_.index;
     if (!frame->opened || frame->outcome.end == LoadOutcome::End::refused) {
         if (unreadable_.insert(frame->file).second) {
             std::cerr << "warning: frame '" << frame->file << "' cannot be read"
@@ -120,7 +133,11 @@ std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> 
         lastSize_ = -1;
         // Stepping goes on past it; the frame on show stays.
         const int next = index + direction_;
-        if (next >= 0 && next < count() && next != shown_) Want(next);
+        if (next >= 0 && next < count() && next != shown_) {
+            Want(next);
+        } else if (playing_) {
+            PlayReachedEnd();
+        }
         return nullptr;
     }
     if (!frame->whole() && watch_) {
@@ -138,6 +155,12 @@ std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> 
                   << ", column " << frame->outcome.column + 1 << "; the grid ends there with " << frame->x.size()
                   << " points" << std::endl;
     }
+    if (keptForShown_ && index != shown_) {
+        // Its file is gone: the frame leaves the list with the screen.
+        files_.erase(files_.begin() + shown_);
+        if (index > shown_) --index;
+        keptForShown_ = false;
+    }
     shown_ = index;
     waiting_ = {};
     lastSize_ = -1;
@@ -147,30 +170,84 @@ std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> 
     return frame;
 }
 
-void SeriesPlayer::TakeChanges() {
+void SeriesPlayer::TakeChanges(Clock::time_point now) {
     if (!watch_) return;
-    bool rescan = false;
-    for (const FileWatch::Change& change : watch_->Changes()) {
-        if (count() > 0 && change.path == file(shown_)) {
+    const std::vector<FileWatch::Change> changes = watch_->Changes();
+    if (changes.empty()) return;
+    const std::string shownFile = count() > 0 ? NormalPath(file(shown_)) : "";
+    bool readShownAgain = false;
+    for (const FileWatch::Change& change : changes) {
+        if (change.folder) {
             if (change.gone) {
-                if (!goneSaid_) {
-                    std::cerr << "warning: watched file '" << change.path
-                              << "' is gone; the last frame read stays on screen" << std::endl;
-                }
+                std::cerr << "warning: watched folder '" << change.path
+                          << "' is gone; the last frame read stays on screen until it is made again" << std::endl;
+            } else {
+                readShownAgain = true;
+            }
+        } else if (change.path == shownFile) {
+            if (!change.gone) {
+                readShownAgain = true;
+            } else if (!goneSaid_) {
+                std::cerr << "warning: watched file '" << file(shown_)
+                          << "' is gone; the last frame read stays on screen" << std::endl;
                 goneSaid_ = true;
-            } else if (waiting_.index < 0) {
-                Want(shown_, true);
             }
         }
-        rescan = rescan || !settings_.pattern.empty();
     }
-    if (!rescan) return;
+    // A play waiting at the end looks again for a next frame.
+    if (playing_ && nextPlay_ == Clock::time_point::max()) nextPlay_ = now;
+    if (!settings_.pattern.empty()) Relist(SeriesFiles(settings_.pattern));
+    if (readShownAgain && waiting_.index < 0 && count() > 0 && SizeOf(file(shown_)) >= 0) Want(shown_, true);
+}
+
+// Takes the files on disk now. The frame on show keeps its place by its
+// name, and while shown stays listed even when its file is gone, so that
+// the frames after it follow it; the frames asked for and read ahead are
+// found again by name.
+void SeriesPlayer::Relist(std::vector<std::string> files) {
+    if (files_.empty()) {
+        files_ = std::move(files);
+        if (count() > 0) Want(count() - 1, true);
+        return;
+    }
+    const std::string shownFile = file(shown_);
+    const std::string waitingFile = waiting_.index >= 0 ? file(waiting_.index) : "";
+    const std::string prefetchedFile = prefetched_.index >= 0 ? file(prefetched_.index) : "";
     const bool atEnd = shown_ + 1 >= count();
-    std::vector<std::string> files = SeriesFiles(settings_.pattern);
-    if (files.size() <= files_.size()) return;
+    keptForShown_ = std::find(files.begin(), files.end(), shownFile) == files.end();
+    if (keptForShown_) {
+        files.insert(std::upper_bound(files.begin(), files.end(), shownFile, NumericallyBefore), shownFile);
+    }
+    if (files == files_) return;
     files_ = std::move(files);
+    shown_ = IndexOf(shownFile);
+    prefetched_.index = IndexOf(prefetchedFile);
+    if (prefetched_.index < 0) prefetched_ = {};
+    if (waiting_.index >= 0) {
+        waiting_.index = IndexOf(waitingFile);
+        if (waiting_.index < 0) {
+            // Its file is gone: the step goes to the frame in its place.
+            waiting_ = {};
+            lastSize_ = -1;
+            Want(PlaceOf(waitingFile));
+        }
+    }
     // A series that grows while its last frame is on show follows it.
-    if (atEnd && waiting_.index < 0) Want(count() - 1);
+    if (atEnd && shown_ + 1 < count() && (waiting_.index < 0 || waiting_.index == shown_)) Want(count() - 1);
+    Prefetch();
+}
+
+int SeriesPlayer::IndexOf(const std::string& name) const {
+    const auto found = std::find(files_.begin(), files_.end(), name);
+    return found == files_.end() ? -1 : static_cast<int>(found - files_.begin());
+}
+
+// Where a frame no longer listed was, in the direction of travel: the first
+// frame after it, or going back the last one before it; -1 when none is.
+int SeriesPlayer::PlaceOf(const std::string& name) const {
+    const auto after = std::upper_bound(files_.begin(), files_.end(), name, NumericallyBefore);
+    const int place = static_cast<int>(after - files_.begin()) - (direction_ < 0 ? 1 : 0);
+    return place < count() ? place : -1;
 }
 
 std::vector<int> SeriesPlayer::Descriptors() const {

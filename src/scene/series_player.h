@@ -28,6 +28,8 @@ public:
     int count() const { return static_cast<int>(files_.size()); }
     int shown() const { return shown_; }
     bool playing() const { return playing_; }
+    // The frame asked for and not yet shown, or -1.
+    int wanted() const { return waiting_.index; }
     const std::string& file(int index) const { return files_[static_cast<std::size_t>(index)]; }
     // "frame 3 of 20: h-00030.txt".
     std::string Label() const;
@@ -53,7 +55,11 @@ private:
     };
     void Want(int index, bool again = false);
     void Prefetch();
-    void TakeChanges();
+    void PlayReachedEnd();
+    void TakeChanges(Clock::time_point now);
+    void Relist(std::vector<std::string> files);
+    int IndexOf(const std::string& file) const;
+    int PlaceOf(const std::string& file) const;
     std::unique_ptr<LoadedFrame> Arrived(std::unique_ptr<LoadedFrame> frame, Clock::time_point now);
 
     SeriesSettings settings_;
@@ -75,4 +81,7 @@ private:
     long long lastSize_ = -1;
     Clock::time_point sizeSince_{};
     bool goneSaid_ = false;
+    // The file on show is gone from disk and stays listed only while shown,
+    // so that the frames around it keep their places.
+    bool keptForShown_ = false;
 };

@@ -17,7 +17,17 @@ std::unique_ptr<SeriesPlayer> player;
 // The frame on show since the first one, which is the caller's point set.
 std::unique_ptr<LoadedFrame> shownFrame;
 
-void Title() { glutSetWindowTitle(("Pelorin: " + player->Label()).c_str()); }
+// The label the window's title shows.
+std::string titled;
+
+// The title follows the label, which also changes without a new frame when
+// files come or go.
+void Title() {
+    const std::string label = player->Label();
+    if (label == titled) return;
+    titled = label;
+    glutSetWindowTitle(("Pelorin: " + label).c_str());
+}
 
 void Show(std::unique_ptr<LoadedFrame> frame) {
     scene.ShowFrame(*frame, sphereRadius, sphereTesel, displayOptions);
@@ -101,4 +111,5 @@ void SeriesIdle() {
         frame = player->Poll();
     }
     if (frame) Show(std::move(frame));
+    Title();
 }
