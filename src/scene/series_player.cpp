@@ -24,12 +24,19 @@ std::string BaseName(const std::string& file) {
 
 }  // namespace
 
-SeriesPlayer::SeriesPlayer(const SeriesSettings& settings, const std::string& singleFile,
+SeriesPlayer::SeriesPlayer(const SeriesSettings& settings, const std::string& openedFile,
                            const FramePreparation& preparation, std::chrono::milliseconds steadyFor)
     : settings_(settings),
       steadyFor_(steadyFor),
-      files_(settings.pattern.empty() ? std::vector<std::string>{singleFile} : SeriesFiles(settings.pattern)),
+      files_(settings.pattern.empty() ? std::vector<std::string>{openedFile} : SeriesFiles(settings.pattern)),
       loader_(preparation) {
+    // A series opens on its first frame that can be shown, not always on
+    // its first file; those before it were warned about then.
+    const auto opened = std::find(files_.begin(), files_.end(), openedFile);
+    if (opened != files_.end()) {
+        shown_ = static_cast<int>(opened - files_.begin());
+        unreadable_.insert(files_.begin(), opened);
+    }
     if (settings.watch) {
         watch_ = std::make_unique<FileWatch>(files_.empty() ? std::vector<std::string>{settings.pattern} : files_);
     }
@@ -110,12 +117,8 @@ std::unique_ptr<LoadedFrame> SeriesPlayer::Poll(Clock::time_point now) {
 
 std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> frame, Clock::time_point now) {
     const int index = waiting_.index;
-    if (!frame->opened || frame->outcome.end == LoadOutcome::End::refused) {
-        if (unreadable_.insert(frame->file).second) {
-            std::cerr << "warning: frame '" << frame->file << "' cannot be read"
-                      << (frame->opened ? " (more points than this machine's memory allows)" : "")
-                      << "; skipped" << std::endl;
-        }
+    if (Unreadable(*frame)) {
+        if (unreadable_.insert(frame->file).second) std::cerr << FrameWarning(*frame) << std::endl;
         waiting_ = {};
         lastSize_ = -1;
         // Stepping goes on past it; the frame on show stays.
@@ -133,11 +136,7 @@ std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> 
             return nullptr;
         }
     }
-    if (!frame->whole()) {
-        std::cerr << "warning: frame '" << frame->file << "': no height could be read at row " << frame->outcome.row + 1
-                  << ", column " << frame->outcome.column + 1 << "; the grid ends there with " << frame->x.size()
-                  << " points" << std::endl;
-    }
+    if (!frame->whole()) std::cerr << FrameWarning(*frame) << std::endl;
     shown_ = index;
     waiting_ = {};
     lastSize_ = -1;
