@@ -134,7 +134,8 @@ FrameLook LookAtFrame(const std::string& file) {
     }
     if (!frame.opened) return {false, false, FrameWarning(frame)};
     const std::string ended = FrameWarning(frame);
-    return {true, false, ended.empty() ? "warning: frame '" + file + "' holds no points; skipped" : ended + "; skipped"};
+    return {true, false,
+            ended.empty() ? "warning: frame '" + file + "' holds no points; skipped" : ended + "; skipped"};
 }
 
 // The frame a series opens on: its first that can be read and holds a
@@ -159,8 +160,10 @@ std::string OpeningFrame(const std::string& pattern) {
     }
     for (std::size_t i = 0; i < std::min(firstReadable, warnings.size()); ++i) std::cerr << warnings[i] << std::endl;
     if (firstReadable < files.size()) return files[firstReadable];
-    std::cerr << "error: data/series '" << pattern << "': none of its " << files.size()
-              << (files.size() == 1 ? " frame" : " frames") << " can be read" << std::endl;
+    std::cerr << "error: data/series '" << pattern << "': "
+              << (files.size() == 1 ? "its one frame cannot be read"
+                                    : "none of its " + std::to_string(files.size()) + " frames can be read")
+              << std::endl;
     return "";
 }
 
