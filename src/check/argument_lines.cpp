@@ -7,6 +7,7 @@
 
 #include "config_file.h"
 #include "config_store.h"
+#include "input_file.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ constexpr std::size_t kMostLinesInOnePiece = 64;
 // The lines of the file as the store reads it: no further than its bound, and
 // with a carriage return before a line feed left out.
 std::vector<std::string> FileLines(const char* file_name) {
-    std::ifstream file(file_name, std::ios::in | std::ios::binary);
+    std::ifstream file;
+    OpenInput(file, file_name, InputKinds::regular_or_device);
     std::string bytes(kMaxConfigFileBytes, '\0');
     file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));

@@ -271,8 +271,9 @@ ConfigReading CheckConfig(const char* file_name, CheckReport& report) {
         fileWarnings = capture.Lines();
     }
     ConfigChecker checker(*reading.store, sources, report);
+    // Anything else by that name that is not read has a warning of its own.
     std::error_code unknown;
-    if (!std::filesystem::is_regular_file(file_name, unknown)) {
+    if (!std::filesystem::exists(file_name, unknown)) {
         checker.Add(Severity::warning, Finding::kNoLine,
                     "no " + std::string(file_name) + " here: every key takes its default");
     }

@@ -7,6 +7,7 @@
 
 #include "error_capture.h"
 #include "frame_series.h"
+#include "input_file.h"
 #include "point_limit.h"
 #include "point_loader.h"
 
@@ -27,12 +28,14 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
         messages = capture.Lines();
     }
     const std::string& pattern = settings.series.pattern;
-    if (file_name.empty()) {
-        for (const std::string& message : messages) {
-            Add(report, Severity::error, message.substr(message.find(": ") + 2) + "; the programs stop there");
-        }
-        return;
+    // Frames a series steps over before the one it opens on, and why it
+    // cannot open at all.
+    for (const std::string& message : messages) {
+        const bool error = message.rfind("error: ", 0) == 0;
+        const std::string text = message.substr(message.find(": ") + 2);
+        Add(report, error ? Severity::error : Severity::warning, error ? text + "; the programs stop there" : text);
     }
+    if (file_name.empty()) return;
     if (!pattern.empty()) {
         const std::size_t frames = SeriesFiles(pattern).size();
         report.data.push_back("series " + pattern + ": " + std::to_string(frames) +
@@ -40,11 +43,17 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
     }
 
     const std::string quoted = "data file '" + file_name + "'";
-    std::ifstream file(file_name);
+    std::ifstream file;
+    const InputOpening opening = OpenInput(file, file_name, InputKinds::regular_or_standard_input);
     std::error_code unknown;
-    if (file.fail() || std::filesystem::is_directory(file_name, unknown)) {
+    if (opening == InputOpening::missing || std::filesystem::is_directory(file_name, unknown)) {
         Add(report, Severity::error,
             quoted + " is not found, or is a folder; the programs stop with status 1");
+        return;
+    }
+    if (opening == InputOpening::not_regular) {
+        Add(report, Severity::error,
+            quoted + " is not a regular file (a FIFO, a socket or a device); the programs stop with status 1");
         return;
     }
     // Counted, not built: the checker needs the grid's size, and building its

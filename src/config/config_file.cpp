@@ -5,6 +5,7 @@
 
 #include "bounded_read.h"
 #include "config_store.h"
+#include "input_file.h"
 #include "line_end_translation.h"
 #include "warn_once.h"
 
@@ -26,9 +27,12 @@ std::string size_bound_text() {
 }  // namespace
 
 std::vector<std::string> read_config_file_tokens(const ConfigStore& store, const char* file_name) {
+    if (file_name == nullptr) return {};
     std::ifstream file;
-    if (file_name != nullptr) file.open(file_name, std::ios::in | std::ios::binary);
-    if (!file.is_open()) return {};
+    const InputOpening opening = OpenInput(file, file_name, InputKinds::regular_or_device);
+    if (opening == InputOpening::not_regular)
+        warn_once(file_warning(file_name, "is not a regular file and is not read"));
+    if (opening != InputOpening::opened) return {};
     BoundedReadBuffer bounded(*file.rdbuf(), kMaxConfigFileBytes);
     LineEndTranslatingBuffer translated(bounded);
     std::istream text(&translated);

@@ -12,7 +12,9 @@ class ConfigStore;
 constexpr std::size_t kMaxConfigFileBytes = std::size_t{2} << 20;  // 2 MiB
 
 // The file's tokens, with CR LF read as LF. A file that cannot be opened
-// gives none. A UTF-16 file gives none, and a file longer than
+// gives none. A name that is neither a regular file nor a device (a FIFO, a
+// directory) gives none, a UTF-16 file gives none, and a file longer than
 // kMaxConfigFileBytes the tokens of its first kMaxConfigFileBytes bytes, each
 // with one "warning:" line on standard error the first time in the process.
+// A device is read only as far as it gives without waiting.
 std::vector<std::string> read_config_file_tokens(const ConfigStore& store, const char* file_name);

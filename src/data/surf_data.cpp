@@ -2,21 +2,20 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
-#include <system_error>
 
+#include "input_file.h"
 #include "point_limit.h"
 #include "point_loader.h"
 
 namespace {
 
-// Opening a directory as a file succeeds on Linux, but nothing can be read
-// from it: it counts as a file that cannot be opened.
+// Anything but a regular file counts as a file that cannot be opened: from a
+// directory nothing can be read, and a FIFO or a device could keep the
+// program waiting for ever. The standard input by name is the one stream
+// read, for `gen | pelorin`.
 bool opens_as_file(std::ifstream& file, const std::string& file_name) {
-    file.open(file_name);
-    std::error_code unknown;  // a name that cannot be examined is no directory
-    return !file.fail() && !std::filesystem::is_directory(file_name, unknown);
+    return OpenInput(file, file_name, InputKinds::regular_or_standard_input) == InputOpening::opened;
 }
 
 [[noreturn]] void refuse_oversized(const std::string& file_name, long long row, long long column,

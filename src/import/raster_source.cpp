@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "input_file.h"
 #include "messages.h"
 #include "netcdf_length.h"
 #include "point_limit.h"
@@ -258,9 +259,8 @@ enum class MatrixText { not_a_matrix, too_large, read };
 // matrix does, and is at most `byte_limit` bytes long. Only its start is read
 // to find out, so that a large file of another kind is not read whole.
 MatrixText ReadMatrixText(const std::string& path, std::uint64_t byte_limit, std::string& text) {
-    struct stat status;
-    std::ifstream in(path, std::ios::binary);
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || !in) return MatrixText::not_a_matrix;
+    std::ifstream in;
+    if (OpenInput(in, path) != InputOpening::opened) return MatrixText::not_a_matrix;
     constexpr std::size_t kStart = 1 << 16;
     text.resize(kStart);
     in.read(text.data(), kStart);
@@ -282,7 +282,24 @@ double GeographicStepMetres(double dx, double dy, double latitude, double semi_m
     return metres_per_degree * std::hypot(dx * std::cos(latitude * kPi / 180), dy);
 }
 
+namespace {
+
+// Whether `path` names something on disk that is neither a file nor a
+// folder: GDAL would wait for ever to open a FIFO, or read a device without
+// end. Other names (GDAL's own, such as NETCDF:"file.nc":elevation) pass.
+// GDAL opens the name itself, so this is a look before it, not a guarantee.
+bool NamesSpecialFile(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode);
+}
+
+}  // namespace
+
 std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, int band, std::string& error) {
+    if (NamesSpecialFile(path)) {
+        error = Quoted(path) + ": not a regular file";
+        return nullptr;
+    }
     GDALDatasetUniquePtr dataset(
         GDALDataset::Open(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR));
     if (!dataset) {

@@ -13,7 +13,8 @@
 OffscreenScene::OffscreenScene(int largestTile)
     : config_("config.txt", nullptr, nullptr, nullptr),
       settings_(ReadSceneSettings(config_)),
-      points_(FirstDataFile(config_)),
+      firstFile_(FirstDataFile(config_)),
+      points_(firstFile_),
       scene_(DrawSphereMesh) {
     if (!context_.ok()) return;
     SetFixedState();

@@ -45,10 +45,13 @@ public:
     const std::string& pictureError() const { return pictures_->error(); }
 
     const SurfData& points() const { return points_; }
+    // The data file the scene opened with: for a series, the frame it opened on.
+    const std::string& firstFile() const { return firstFile_; }
 
 private:
     ConfigStore config_;
     SceneSettings settings_;
+    std::string firstFile_;
     SurfData points_;
     OffscreenContext context_;
     SceneRenderer scene_;

@@ -61,19 +61,34 @@ public:
     // what went wrong with that one, or "".
     std::string Write(const std::string& path, Image image) {
         const std::string error = Wait();
-        thread_ = std::thread([this, path, picture = std::move(image)] { error_ = WritePng(path, picture); });
+        path_ = path;
+        thread_ = std::thread([this, picture = std::move(image)] {
+            try {
+                error_ = WritePng(path_, picture);
+            } catch (const std::exception&) {
+                // Only memory can run out here; the message is made on the
+                // main thread, for making it takes memory too.
+                outOfMemory_ = true;
+            }
+        });
         return error;
     }
 
     // Waits for the picture being written; returns what went wrong, or "".
     std::string Wait() {
         if (thread_.joinable()) thread_.join();
+        if (outOfMemory_) {
+            outOfMemory_ = false;
+            return "cannot write '" + path_ + "': out of memory";
+        }
         return std::move(error_);
     }
 
 private:
     std::thread thread_;
+    std::string path_;
     std::string error_;
+    bool outOfMemory_ = false;
 };
 
 // Whether every file a run of `count` pictures may write can be written:
@@ -118,8 +133,8 @@ int DrawPictures(OffscreenScene& scene, const RenderOptions& options, int count,
 }
 
 // The frames of the series from FIRST to LAST, each read while the one
-// before it is drawn; the first frame of the series is the one the scene
-// opened with.
+// before it is drawn. The scene opened with the series' first frame that can
+// be shown; those before it were stepped over then, with their warnings.
 int DrawSeries(OffscreenScene& scene, const RenderOptions& options) {
     const std::string& pattern = scene.settings().series.pattern;
     if (pattern.empty()) return Fail("--series needs data/series in config.txt"), -1;
@@ -132,15 +147,18 @@ int DrawSeries(OffscreenScene& scene, const RenderOptions& options) {
                     " frames"),
                -1;
     }
+    const auto openedAt = std::find(files.begin(), files.end(), scene.firstFile());
+    const int opening = openedAt == files.end() ? 1 : static_cast<int>(openedAt - files.begin()) + 1;
     FrameLoader loader(scene.Preparation());
     std::unique_ptr<LoadedFrame> shown;
     auto ask = [&](int frame) {
-        if (frame <= last && frame > 1) loader.Request(frame, files[static_cast<std::size_t>(frame - 1)]);
+        if (frame <= last && frame > opening) loader.Request(frame, files[static_cast<std::size_t>(frame - 1)]);
     };
     ask(first);
     return DrawPictures(scene, options, last - first + 1, [&](int i) {
         const int frame = first + i;
-        if (frame == 1) {
+        if (frame < opening) return false;
+        if (frame == opening) {
             ask(frame + 1);
             return true;
         }
@@ -151,10 +169,9 @@ int DrawSeries(OffscreenScene& scene, const RenderOptions& options) {
             loader.Drain();
         }
         ask(frame + 1);
-        if (!next->opened || next->outcome.end == LoadOutcome::End::refused) {
-            std::cerr << "warning: frame '" << next->file << "' cannot be read; skipped" << std::endl;
-            return false;
-        }
+        const std::string warning = FrameWarning(*next);
+        if (!warning.empty()) std::cerr << warning << std::endl;
+        if (Unreadable(*next)) return false;
         scene.ShowFrame(*next);
         shown = std::move(next);
         return true;

@@ -4,29 +4,73 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
-#include <system_error>
+#include <new>
+#include <stdexcept>
+#include <utility>
 
+#include "input_file.h"
 #include "point_limit.h"
+
+namespace {
+
+void ReadPoints(LoadedFrame& frame, const FramePreparation& preparation) {
+    std::ifstream in;
+    frame.opened = OpenInput(in, frame.file) == InputOpening::opened;
+    if (!frame.opened) return;
+    frame.outcome = load_points(in, frame.x, frame.y, frame.z, max_loadable_points());
+    if (frame.outcome.end == LoadOutcome::End::refused) {
+        frame.x.clear(), frame.y.clear(), frame.z.clear();
+        return;
+    }
+    frame.survey = SurveyPoints(frame.view());
+    if (preparation.impostors) {
+        frame.impostors = PlaceImpostors(frame.view(), frame.survey, preparation.radius, preparation.cullHidden,
+                                         preparation.levelOfDetail, preparation.occlusion);
+    }
+}
+
+// Gives back what was read of a frame that memory ran out for, so that the
+// frames still held have it; allocates nothing.
+void Forget(LoadedFrame& frame) {
+    frame.x = std::vector<double>();
+    frame.y = std::vector<double>();
+    frame.z = std::vector<double>();
+    frame.survey = PointSurvey();
+    frame.impostors.reset();
+    frame.outOfMemory = true;
+}
+
+}  // namespace
+
+bool Unreadable(const LoadedFrame& frame) {
+    return !frame.opened || frame.outOfMemory || frame.outcome.end == LoadOutcome::End::refused;
+}
+
+std::string FrameWarning(const LoadedFrame& frame) {
+    const std::string named = "warning: frame '" + frame.file + "'";
+    if (!frame.opened) return named + " cannot be read; skipped";
+    if (frame.outOfMemory) return named + " cannot be held in memory; skipped";
+    if (frame.outcome.end == LoadOutcome::End::refused)
+        return named + " cannot be read (more points than this machine's memory allows); skipped";
+    if (frame.outcome.end == LoadOutcome::End::data_ended) {
+        return named + ": no height could be read at row " + std::to_string(frame.outcome.row + 1) + ", column " +
+               std::to_string(frame.outcome.column + 1) + "; the grid ends there with " +
+               std::to_string(frame.x.size()) + " points";
+    }
+    return "";
+}
 
 std::unique_ptr<LoadedFrame> ReadFrame(int index, const std::string& file, const FramePreparation& preparation) {
     auto frame = std::make_unique<LoadedFrame>();
     frame->index = index;
     frame->file = file;
-    std::ifstream in(file);
-    std::error_code unknown;
-    frame->opened = !in.fail() && !std::filesystem::is_directory(file, unknown);
-    if (!frame->opened) return frame;
-    frame->outcome = load_points(in, frame->x, frame->y, frame->z, max_loadable_points());
-    if (frame->outcome.end == LoadOutcome::End::refused) {
-        frame->x.clear(), frame->y.clear(), frame->z.clear();
-        return frame;
-    }
-    frame->survey = SurveyPoints(frame->view());
-    if (preparation.impostors) {
-        frame->impostors = PlaceImpostors(frame->view(), frame->survey, preparation.radius, preparation.cullHidden,
-                                          preparation.levelOfDetail, preparation.occlusion);
+    try {
+        ReadPoints(*frame, preparation);
+    } catch (const std::bad_alloc&) {
+        Forget(*frame);
+    } catch (const std::length_error&) {  // more than a vector can ever hold
+        Forget(*frame);
     }
     return frame;
 }
@@ -78,11 +122,17 @@ void FrameLoader::Work() {
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || asked_; });
         if (stopping_) return;
-        const auto [index, file] = *asked_;
+        auto [index, file] = std::move(*asked_);
         asked_.reset();
         reading_ = index;
         lock.unlock();
-        std::unique_ptr<LoadedFrame> frame = ReadFrame(index, file, preparation_);
+        std::unique_ptr<LoadedFrame> frame;
+        try {
+            frame = ReadFrame(index, file, preparation_);
+        } catch (...) {
+            // Not even the frame's own record could be made; an exception
+            // let out of this thread would end the program.
+        }
         lock.lock();
         reading_ = -1;
         // A frame asked for meanwhile takes its place: keeping this one too

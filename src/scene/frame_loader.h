@@ -23,6 +23,8 @@ struct LoadedFrame {
     std::string file;
     // Whether the file could be opened and read as a file at all.
     bool opened = false;
+    // Read, but its points and their survey could not be held in memory.
+    bool outOfMemory = false;
     LoadOutcome outcome;
     std::vector<double> x, y, z;
     PointSurvey survey;
@@ -31,8 +33,17 @@ struct LoadedFrame {
 
     PointView view() const { return {x, y, z}; }
     // Read to the end of its grid, not cut short.
-    bool whole() const { return opened && outcome.end == LoadOutcome::End::complete; }
+    bool whole() const { return opened && !outOfMemory && outcome.end == LoadOutcome::End::complete; }
 };
+
+// Whether the frame is stepped over rather than shown: it is no file that
+// can be read, or its points cannot be held.
+bool Unreadable(const LoadedFrame& frame);
+
+// The one "warning:" line said about a frame: why it is stepped over, or
+// where a frame shown all the same ends early; "" for a whole frame. The
+// viewer and pelorin-render both say it, in these words.
+std::string FrameWarning(const LoadedFrame& frame);
 
 // How a frame is made ready, as the scene will draw it.
 struct FramePreparation {
@@ -80,5 +91,6 @@ private:
 };
 
 // Reads one frame without a word on the standard streams: what the caller
-// says about it is the caller's.
+// says about it is the caller's. Only a regular file is read. Memory that
+// runs out on the way gives a frame marked outOfMemory, holding nothing.
 std::unique_ptr<LoadedFrame> ReadFrame(int index, const std::string& file, const FramePreparation& preparation);

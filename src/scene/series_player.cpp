@@ -24,12 +24,19 @@ std::string BaseName(const std::string& file) {
 
 }  // namespace
 
-SeriesPlayer::SeriesPlayer(const SeriesSettings& settings, const std::string& singleFile,
+SeriesPlayer::SeriesPlayer(const SeriesSettings& settings, const std::string& openedFile,
                            const FramePreparation& preparation, std::chrono::milliseconds steadyFor)
     : settings_(settings),
       steadyFor_(steadyFor),
-      files_(settings.pattern.empty() ? std::vector<std::string>{singleFile} : SeriesFiles(settings.pattern)),
+      files_(settings.pattern.empty() ? std::vector<std::string>{openedFile} : SeriesFiles(settings.pattern)),
       loader_(preparation) {
+    // A series opens on its first frame that can be shown, not always on
+    // its first file; those before it were warned about then.
+    const auto opened = std::find(files_.begin(), files_.end(), openedFile);
+    if (opened != files_.end()) {
+        shown_ = static_cast<int>(opened - files_.begin());
+        unreadable_.insert(files_.begin(), opened);
+    }
     if (settings.watch) {
         watch_ = std::make_unique<FileWatch>(files_.empty() ? std::vector<std::string>{settings.pattern} : files_);
     }
@@ -123,12 +130,8 @@ void SeriesPlayer::PlayReachedEnd() {
 
 std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> frame, Clock::time_point now) {
     int index = waiting_.index;
-    if (!frame->opened || frame->outcome.end == LoadOutcome::End::refused) {
-        if (unreadable_.insert(frame->file).second) {
-            std::cerr << "warning: frame '" << frame->file << "' cannot be read"
-                      << (frame->opened ? " (more points than this machine's memory allows)" : "")
-                      << "; skipped" << std::endl;
-        }
+    if (Unreadable(*frame)) {
+        if (unreadable_.insert(frame->file).second) std::cerr << FrameWarning(*frame) << std::endl;
         waiting_ = {};
         lastSize_ = -1;
         // Stepping goes on past it; the frame on show stays.
@@ -150,11 +153,7 @@ std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> 
             return nullptr;
         }
     }
-    if (!frame->whole()) {
-        std::cerr << "warning: frame '" << frame->file << "': no height could be read at row " << frame->outcome.row + 1
-                  << ", column " << frame->outcome.column + 1 << "; the grid ends there with " << frame->x.size()
-                  << " points" << std::endl;
-    }
+    if (!frame->whole()) std::cerr << FrameWarning(*frame) << std::endl;
     if (keptForShown_ && index != shown_) {
         // Its file is gone: the frame leaves the list with the screen.
         files_.erase(files_.begin() + shown_);
@@ -165,7 +164,10 @@ std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> 
     waiting_ = {};
     lastSize_ = -1;
     goneSaid_ = false;
-    nextPlay_ = now + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / settings_.framesPerSecond));
+    // A rate of almost nothing waits a day at most: its period in the clock's
+    // ticks would not fit.
+    const double period = std::min(1.0 / settings_.framesPerSecond, 86400.0);
+    nextPlay_ = now + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(period));
     Prefetch();
     return frame;
 }

@@ -18,11 +18,12 @@ class SeriesPlayer {
 public:
     using Clock = std::chrono::steady_clock;
 
-    // The frames "data/series" names, or `singleFile` alone when it names
-    // none (to follow it with "data/watch"). Frame 0 is taken as shown. A
-    // watched frame read short is taken as it is once its size has stayed
-    // the same for `steadyFor`.
-    SeriesPlayer(const SeriesSettings& settings, const std::string& singleFile, const FramePreparation& preparation,
+    // The frames "data/series" names, or `openedFile` alone when it names
+    // none (to follow it with "data/watch"). `openedFile`, the frame the
+    // scene opened on, is taken as shown (frame 0 when the series lacks
+    // it). A watched frame read short is taken as it is once its size has
+    // stayed the same for `steadyFor`.
+    SeriesPlayer(const SeriesSettings& settings, const std::string& openedFile, const FramePreparation& preparation,
                  std::chrono::milliseconds steadyFor = std::chrono::milliseconds(500));
 
     int count() const { return static_cast<int>(files_.size()); }
