@@ -46,8 +46,9 @@ std::vector<FileWatch::Change> FileWatch::Changes() {
             const char* name = buffer + at + sizeof(inotify_event);
             at += static_cast<ssize_t>(sizeof(inotify_event) + event.len);
             if (event.len == 0) continue;
+            const int watch = event.wd;  // Clang captures no struct with a flexible array member
             const auto folder = std::find_if(folders_.begin(), folders_.end(),
-                                             [&](const auto& f) { return f.first == event.wd; });
+                                             [watch](const auto& f) { return f.first == watch; });
             if (folder == folders_.end()) continue;
             const std::string path = folder->second == "." ? std::string(name) : folder->second + "/" + name;
             changes.push_back({path, (event.mask & (IN_DELETE | IN_MOVED_FROM)) != 0});
