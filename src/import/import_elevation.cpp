@@ -152,8 +152,7 @@ void Warn(std::ostream& err, const RasterInfo& info) {
 std::string TooManyPoints(std::uint64_t points) {
     // UINT64_MAX stands for any count that does not fit 64 bits.
     return "the grid would hold " + std::string(points == UINT64_MAX ? "over " : "") + std::to_string(points) +
-           " points, more than the " +
-           std::to_string(ImportPointLimit()) +
+           " points, more than the " + std::to_string(ImportPointLimit()) +
            " this machine's memory allows; give a smaller --size, fewer --levels or a larger --metres-per-level";
 }
 

@@ -48,6 +48,10 @@ bool WriterGone(const std::string& name, const std::string& prefix) {
     return pid > 0 && *end == '-' && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
+std::string WriteError(const std::string& path, int number) {
+    return number == EEXIST ? OverwriteRefusal(path) : "cannot write " + Quoted(path) + ": " + std::strerror(number);
+}
+
 }  // namespace
 
 const FrameNames kUsualFrameNames("frame-", ".txt");
@@ -137,9 +141,7 @@ bool SeriesWriter::Add(const std::string& text, std::string& error) {
     if (!prepared_ && !Prepare(error)) return false;
     prepared_ = true;
     const std::string path = PathOf(names_->Name(written_ + 1));
-    if (const int number = WriteNewFile(path, text))
-        return Fail(number == EEXIST ? OverwriteRefusal(path) : "cannot write " + Quoted(path) + ": " + std::strerror(number),
-                    error);
+    if (const int number = WriteNewFile(path, text)) return Fail(WriteError(path, number), error);
     ++written_;
     Changed();
     return true;
@@ -155,7 +157,7 @@ bool SeriesWriter::PlaceConfig(const std::string& text, bool overwrite, std::str
     Changed();
     if (const int number = PlaceFile(temporary, path, overwrite)) {
         unlink(temporary.c_str());
-        error = number == EEXIST ? OverwriteRefusal(path) : "cannot write " + Quoted(path) + ": " + std::strerror(number);
+        error = WriteError(path, number);
         return false;
     }
     Changed();
@@ -169,16 +171,15 @@ bool SeriesWriter::Commit(const std::function<std::string(const std::string& pat
     done_ = true;
     if (!overwrite_) return true;
     const bool usual_names = names_ == &kUsualFrameNames;
-    RemoveFrames(usual_names ? kOtherFrameNames : kUsualFrameNames);
+    RemoveFrames(usual_names ? kOtherFrameNames : kUsualFrameNames, "a frame of the series written before");
     if (!usual_names) TakeUsualNames(config_text);
     return true;
 }
 
-void SeriesWriter::RemoveFrames(const FrameNames& names) {
+void SeriesWriter::RemoveFrames(const FrameNames& names, const std::string& what) {
     for (const std::string& name : names.In(dir_)) {
         if (unlink(PathOf(name).c_str()) != 0)
-            warnings_.push_back("cannot remove " + Quoted(PathOf(name)) +
-                                ", a frame of the series written before: " + std::strerror(errno));
+            warnings_.push_back("cannot remove " + Quoted(PathOf(name)) + ", " + what + ": " + std::strerror(errno));
         else
             Changed();
     }
@@ -209,5 +210,5 @@ void SeriesWriter::TakeUsualNames(const std::function<std::string(const std::str
         return;
     }
     names_ = &kUsualFrameNames;
-    RemoveFrames(kOtherFrameNames);
+    RemoveFrames(kOtherFrameNames, "another name of a frame just written");
 }

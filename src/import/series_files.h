@@ -68,7 +68,8 @@ private:
     bool Prepare(std::string& error);
     void RemoveLeftoverTemporaries();
     bool PlaceConfig(const std::string& text, bool overwrite, std::string& error);
-    void RemoveFrames(const FrameNames& names);
+    // Removes the frames of `names`, warning of each that stays, `what` it is.
+    void RemoveFrames(const FrameNames& names, const std::string& what);
     void TakeUsualNames(const std::function<std::string(const std::string& pattern)>& config_text);
     bool Fail(const std::string& message, std::string& error);
     void Undo();
