@@ -16,8 +16,8 @@ bool Exists(const std::string& path) {
     return lstat(path.c_str(), &status) == 0;
 }
 
-// Creates `dir` and its missing parents; `created` gets them, outermost
-// first. Gives 0 or the errno of the failure.
+}  // namespace
+
 int MakeFolders(const std::string& dir, std::vector<std::string>& created) {
     std::vector<std::string> missing;
     std::string path = dir;
@@ -39,36 +39,36 @@ int MakeFolders(const std::string& dir, std::vector<std::string>& created) {
     return 0;
 }
 
-// Writes `text` to a new file of a name that starts with `prefix` and
-// flushes it to disk; gives its name, or "" with errno set.
+int WriteNewFile(const std::string& path, const std::string& text) {
+    // 0666 less the umask, as for any file a program creates.
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return errno;
+    int failure = 0;
+    for (std::size_t done = 0; done < text.size() && failure == 0;) {
+        const ssize_t written = write(fd, text.data() + done, text.size() - done);
+        if (written > 0)
+            done += static_cast<std::size_t>(written);
+        else if (written == 0 || errno != EINTR)
+            failure = written == 0 ? EIO : errno;
+    }
+    if (failure == 0 && fsync(fd) != 0) failure = errno;
+    if (close(fd) != 0 && failure == 0) failure = errno;
+    if (failure != 0) unlink(path.c_str());
+    return failure;
+}
+
 std::string WriteTemporary(const std::string& prefix, const std::string& text) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = prefix + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        // 0666 less the umask, as for any file a program creates.
-        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno == EEXIST) continue;
-        if (fd < 0) return "";
-        int failure = 0;
-        for (std::size_t done = 0; done < text.size() && failure == 0;) {
-            const ssize_t written = write(fd, text.data() + done, text.size() - done);
-            if (written > 0)
-                done += static_cast<std::size_t>(written);
-            else if (written == 0 || errno != EINTR)
-                failure = written == 0 ? EIO : errno;
-        }
-        if (failure == 0 && fsync(fd) != 0) failure = errno;
-        if (close(fd) != 0 && failure == 0) failure = errno;
-        if (failure == 0) return name;
-        unlink(name.c_str());
+        const int failure = WriteNewFile(name, text);
+        if (failure == EEXIST) continue;
         errno = failure;
-        return "";
+        return failure == 0 ? name : "";
     }
     errno = EEXIST;
     return "";
 }
 
-// Renames `from` to `to`; without `overwrite`, fails with EEXIST when `to`
-// exists. A hard link refuses atomically where the file system has them.
 int PlaceFile(const std::string& from, const std::string& to, bool overwrite) {
     if (overwrite) return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
     if (link(from.c_str(), to.c_str()) == 0) {
@@ -79,8 +79,6 @@ int PlaceFile(const std::string& from, const std::string& to, bool overwrite) {
     if (Exists(to)) return EEXIST;
     return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
-
-}  // namespace
 
 std::string PathInFolder(const std::string& dir, const std::string& name) {
     return dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
@@ -95,6 +93,16 @@ std::vector<std::string> ExistingFiles(const std::string& dir, const std::vector
 
 std::string OverwriteRefusal(const std::string& path) {
     return Quoted(path) + " exists; give --force to overwrite it";
+}
+
+std::string NotRegularRefusal(const std::string& dir, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        struct stat status;
+        const std::string path = PathInFolder(dir, name);
+        if (lstat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))
+            return Quoted(path) + " is not a regular file; only a regular file is replaced";
+    }
+    return "";
 }
 
 FolderWriter::FolderWriter(std::string dir, bool overwrite) : dir_(std::move(dir)), overwrite_(overwrite) {}

@@ -11,6 +11,23 @@ struct NamedText {
     std::string text;
 };
 
+// Creates `dir` and its missing parents; `created` gets them, outermost
+// first. Gives 0 or the errno of the failure.
+int MakeFolders(const std::string& dir, std::vector<std::string>& created);
+
+// Writes `text` to `path`, which must not exist yet, and flushes it to disk;
+// gives 0 or the errno of the failure, when no file is left.
+int WriteNewFile(const std::string& path, const std::string& text);
+
+// Writes `text` to a new file of a name that starts with `prefix` and
+// flushes it to disk; gives its name, or "" with errno set.
+std::string WriteTemporary(const std::string& prefix, const std::string& text);
+
+// Renames `from` to `to`; without `overwrite`, fails with EEXIST when `to`
+// exists. A hard link refuses atomically where the file system has them.
+// Gives 0 or the errno of the failure.
+int PlaceFile(const std::string& from, const std::string& to, bool overwrite);
+
 // `name` within `dir`, joined by one slash.
 std::string PathInFolder(const std::string& dir, const std::string& name);
 
@@ -20,6 +37,11 @@ std::vector<std::string> ExistingFiles(const std::string& dir, const std::vector
 
 // The error text for an existing `path` that is not to be overwritten.
 std::string OverwriteRefusal(const std::string& path);
+
+// The error text for the first of `names` in `dir` that exists but is not a
+// regular file (a folder, a FIFO, a device, a link), which is never replaced
+// nor read; "" when there is none.
+std::string NotRegularRefusal(const std::string& dir, const std::vector<std::string>& names);
 
 // Files written one at a time into a folder, so that only one text need be
 // held at once, and put in place together. Each is written to a hidden

@@ -4,20 +4,33 @@
 #include <cmath>
 #include <cstdint>
 
+namespace {
+
+// 2^64: a count from here up does not fit a std::uint64_t.
+constexpr double kPastUint64 = 18446744073709551616.0;
+
+// size * part / whole cells, rounded, from 1 to size: 1 when the share is no
+// number (both sides overflowed), so that no cast ever sees one.
+int ShareOfSide(int size, double part, double whole) {
+    const double cells = size * (part / whole);
+    if (!(cells >= 1)) return 1;
+    if (cells >= size) return size;
+    return static_cast<int>(std::lround(cells));
+}
+
+}  // namespace
+
 int DefaultGridSize(int width, int height, int cap) { return std::min(std::max(width, height), cap); }
 
 GridPlacement FitIntoSquare(int size, double ground_width, double ground_height) {
     GridPlacement placement;
     placement.size = size;
-    const auto share = [size](double part, double whole) {
-        return std::clamp(static_cast<int>(std::lround(size * (part / whole))), 1, size);
-    };
     if (ground_width >= ground_height) {
         placement.columns = size;
-        placement.rows = share(ground_height, ground_width);
+        placement.rows = ShareOfSide(size, ground_height, ground_width);
     } else {
         placement.rows = size;
-        placement.columns = share(ground_width, ground_height);
+        placement.columns = ShareOfSide(size, ground_width, ground_height);
     }
     placement.first_column = (size - placement.columns) / 2;
     placement.first_row = (size - placement.rows) / 2;
@@ -34,6 +47,8 @@ bool ValidRange(const std::vector<double>& values, double& lowest, double& highe
     }
     return found;
 }
+
+bool SpanFits(double lowest, double highest) { return std::isfinite(highest - lowest); }
 
 LevelScale ScaleForLevels(double lowest, double highest, int levels) {
     LevelScale scale;
@@ -70,8 +85,9 @@ bool MapHeights(const std::vector<double>& values, const GridPlacement& placemen
     grid = HeightGrid();
     // Counted first, so that a refused grid takes no memory.
     const double total = CountPoints(values, scale);
-    if (total > static_cast<double>(point_limit)) {
-        grid.points = total < 1.8e19 ? static_cast<std::uint64_t>(total) : UINT64_MAX;
+    // A NaN count (no mapping of such values) is refused too.
+    if (!(total <= static_cast<double>(point_limit))) {
+        grid.points = total < kPastUint64 ? static_cast<std::uint64_t>(total) : UINT64_MAX;
         return false;
     }
     grid.points = static_cast<std::uint64_t>(total);
@@ -85,6 +101,7 @@ bool MapHeights(const std::vector<double>& values, const GridPlacement& placemen
             const double value = values[static_cast<std::size_t>(r) * placement.columns + c];
             if (std::isnan(value)) continue;
             const int column = placement.first_column + (columns_run_west ? placement.columns - 1 - c : c);
+            // At most the count, so within an int.
             const int level = static_cast<int>(LevelOf(value, scale));
             grid.heights[row * size + column] = level;
             grid.highest = std::max(grid.highest, level);

@@ -36,6 +36,10 @@ struct LevelScale {
 // The lowest and highest value that is not NaN; false when every value is NaN.
 bool ValidRange(const std::vector<double>& values, double& lowest, double& highest);
 
+// Whether values from `lowest` to `highest` can be mapped to levels: near a
+// double's limits their difference is infinite.
+bool SpanFits(double lowest, double highest);
+
 // `levels` levels from lowest to highest: heights 0 to levels - 1, the lowest
 // value at 0 and the highest at levels - 1 (at 0 when levels is 1).
 LevelScale ScaleForLevels(double lowest, double highest, int levels);
@@ -63,7 +67,8 @@ struct HeightGrid {
 // holes) into the square grid, turning rows over when they run south and
 // columns when they run west. When the grid would hold more than
 // `point_limit` points, returns false with `grid` empty but for `points`,
-// the count it would hold; nothing large is allocated then. The limit must
+// the count it would hold (UINT64_MAX when that does not fit, or is no
+// number); nothing large is allocated then. The limit must
 // be below 2^53 (so that the count is exact) and at most INT_MAX, the
 // largest height a data file can hold.
 bool MapHeights(const std::vector<double>& values, const GridPlacement& placement, bool rows_run_south,

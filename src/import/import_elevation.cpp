@@ -6,17 +6,14 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "atomic_files.h"
+#include "frame_agreement.h"
 #include "grid_mapping.h"
 #include "import_options.h"
 #include "messages.h"
@@ -24,6 +21,7 @@
 #include "point_limit.h"
 #include "raster_source.h"
 #include "read_progress.h"
+#include "series_files.h"
 
 namespace {
 
@@ -64,32 +62,6 @@ std::string SourceName(const std::string& input) {
 int Fail(std::ostream& err, const std::string& message) {
     err << "error: " << message << std::endl;
     return 1;
-}
-
-// The frames of a series are named so, and config.txt names them by it.
-constexpr const char* kFramePattern = "frame-%05d.txt";
-
-std::string FrameName(int number) {
-    char name[32];
-    std::snprintf(name, sizeof name, kFramePattern, number);
-    return name;
-}
-
-// The names in `dir` that the viewer takes as frames of kFramePattern.
-std::vector<std::string> FramesIn(const std::string& dir) {
-    std::vector<std::string> frames;
-    std::error_code failure;
-    for (std::filesystem::directory_iterator entry(dir, failure), end; !failure && entry != end;
-         entry.increment(failure)) {
-        const std::string name = entry->path().filename().string();
-        const std::size_t digits = name.size() - std::min(name.size(), std::strlen("frame-.txt"));
-        if (digits > 0 && digits <= 18 && name.compare(0, 6, "frame-") == 0 &&
-            name.compare(name.size() - 4, 4, ".txt") == 0 &&
-            name.find_first_not_of("0123456789", 6) == name.size() - 4)
-            frames.push_back(name);
-    }
-    std::sort(frames.begin(), frames.end());
-    return frames;
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -178,8 +150,9 @@ void Warn(std::ostream& err, const RasterInfo& info) {
 }
 
 std::string TooManyPoints(std::uint64_t points) {
-    return "the grid would hold " + std::to_string(points) + " points, more than the " +
-           std::to_string(ImportPointLimit()) +
+    // UINT64_MAX stands for any count that does not fit 64 bits.
+    return "the grid would hold " + std::string(points == UINT64_MAX ? "over " : "") + std::to_string(points) +
+           " points, more than the " + std::to_string(ImportPointLimit()) +
            " this machine's memory allows; give a smaller --size, fewer --levels or a larger --metres-per-level";
 }
 
@@ -239,8 +212,25 @@ int GridSize(const ImportOptions& options, const RasterInfo& info) {
     return options.size > 0 ? options.size : DefaultGridSize(info.width, info.height, kDefaultGridSizeCap);
 }
 
+// The ground extent in units of the larger cell side, which no product of
+// cells and metres can overflow.
 GridPlacement PlaceInSquare(int size, const RasterInfo& info) {
-    return FitIntoSquare(size, info.width * info.cell_width, info.height * info.cell_height);
+    const double unit = std::max(info.cell_width, info.cell_height);
+    return FitIntoSquare(size, info.width * (info.cell_width / unit), info.height * (info.cell_height / unit));
+}
+
+// Values near a double's limits lie too far apart to subtract.
+std::string SpanTooWide(const std::string& where, double lowest, double highest) {
+    return where + "values from " + FormatNumber(lowest) + " to " + FormatNumber(highest) +
+           " lie too far apart to map to levels";
+}
+
+void WarnOfCellSize(std::ostream& err, const std::string& input, const SourceSummary& summary) {
+    if (summary.georeferenced && !IsGroundSize(summary.grid_cell))
+        err << "warning: " << Quoted(input) << ": a grid cell of " << FormatNumber(summary.grid_cell)
+            << " metres on the ground is larger than the Earth's circumference; config.txt gets no "
+               "data/cell-metres"
+            << std::endl;
 }
 
 int ImportOne(const ImportOptions& options, const std::string& input, std::ostream& out, std::ostream& err) {
@@ -252,6 +242,9 @@ int ImportOne(const ImportOptions& options, const std::string& input, std::ostre
     // Refused before the read, which may take a while.
     const std::vector<std::string> existing = ExistingFiles(options.output_dir, {"data.txt", "config.txt"});
     if (!options.force && !existing.empty()) return Fail(err, OverwriteRefusal(existing.front()));
+    if (const std::string refusal = NotRegularRefusal(options.output_dir, {"data.txt", "config.txt"});
+        !refusal.empty())
+        return Fail(err, refusal);
 
     const int size = GridSize(options, info);
     const GridPlacement placement = PlaceInSquare(size, info);
@@ -261,6 +254,7 @@ int ImportOne(const ImportOptions& options, const std::string& input, std::ostre
     double lowest = 0;
     double highest = 0;
     if (!ValidRange(values, lowest, highest)) return Fail(err, NoValidCell(input, info));
+    if (!SpanFits(lowest, highest)) return Fail(err, SpanTooWide(Quoted(input) + ": ", lowest, highest));
     const LevelScale scale = ChooseScale(lowest, highest, options, info.text_matrix && info.whole_values);
 
     HeightGrid grid;
@@ -278,6 +272,7 @@ int ImportOne(const ImportOptions& options, const std::string& input, std::ostre
     const std::vector<NamedText> files = {{"data.txt", DataText(grid)}, {"config.txt", ConfigText(summary, written)}};
     if (!WriteFilesAtomically(options.output_dir, files, options.force, error)) return Fail(err, error);
     Warn(err, info);
+    WarnOfCellSize(err, input, summary);
 
     const std::string side = std::to_string(grid.size);
     out << "wrote " << PathInFolder(options.output_dir, "data.txt") << ": " << side << " x " << side << " cells, "
@@ -285,25 +280,54 @@ int ImportOne(const ImportOptions& options, const std::string& input, std::ostre
     return 0;
 }
 
+// Frames left from another series would play as frames of this one.
+std::string SeriesOverwriteRefusal(const std::string& dir) {
+    if (ExistingFiles(dir, {"config.txt"}).size() == 1) return OverwriteRefusal(PathInFolder(dir, "config.txt"));
+    const std::vector<std::string> frames = kUsualFrameNames.In(dir);
+    return frames.empty() ? "" : OverwriteRefusal(PathInFolder(dir, frames.front()));
+}
+
+// The lowest and highest value of a whole series, and the frames that hold them.
+struct SeriesRange {
+    double lowest = 0;
+    double highest = 0;
+    std::size_t lowest_frame = 0;
+    std::size_t highest_frame = 0;
+
+    void Take(std::size_t frame, double frame_lowest, double frame_highest) {
+        if (frame == 0 || frame_lowest < lowest) {
+            lowest = frame_lowest;
+            lowest_frame = frame;
+        }
+        if (frame == 0 || frame_highest > highest) {
+            highest = frame_highest;
+            highest_frame = frame;
+        }
+    }
+};
+
+std::string SeriesSpanTooWide(const std::vector<std::string>& inputs, const SeriesRange& range) {
+    return "values from " + FormatNumber(range.lowest) + " in " + Quoted(inputs[range.lowest_frame]) + " to " +
+           FormatNumber(range.highest) + " in " + Quoted(inputs[range.highest_frame]) +
+           " lie too far apart to map to levels";
+}
+
 // Every input is read twice: once for the lowest and highest value of the
 // whole series, which make its one mapping to levels, and once to map and
 // write it. Only one frame's values are held at a time.
 int ImportSeries(const ImportOptions& options, const std::vector<std::string>& inputs, std::ostream& out,
                  std::ostream& err) {
-    // Refused before the reads, which may take a while. Frames left from
-    // another series would play as frames of this one.
-    const std::vector<std::string> existing = FramesIn(options.output_dir);
-    if (!options.force && ExistingFiles(options.output_dir, {"config.txt"}).size() == 1)
-        return Fail(err, OverwriteRefusal(PathInFolder(options.output_dir, "config.txt")));
-    if (!options.force && !existing.empty())
-        return Fail(err, OverwriteRefusal(PathInFolder(options.output_dir, existing.front())));
+    // Refused before the reads, which may take a while.
+    if (const std::string refusal = SeriesOverwriteRefusal(options.output_dir); !options.force && !refusal.empty())
+        return Fail(err, refusal);
+    if (const std::string refusal = NotRegularRefusal(options.output_dir, {"config.txt"}); !refusal.empty())
+        return Fail(err, refusal);
 
     std::string error;
     RasterInfo first;
     int size = 0;
     GridPlacement placement;
-    double lowest = 0;
-    double highest = 0;
+    SeriesRange range;
     bool whole_matrices = true;
     std::vector<double> values;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
@@ -314,25 +338,21 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
             first = info;
             size = GridSize(options, info);
             placement = PlaceInSquare(size, info);
-        } else if (info.width != first.width || info.height != first.height) {
-            return Fail(err, Quoted(inputs[i]) + ": " + std::to_string(info.width) + " x " +
-                                 std::to_string(info.height) + " cells where " + Quoted(inputs[0]) + " has " +
-                                 std::to_string(first.width) + " x " + std::to_string(first.height) +
-                                 "; the frames of a series must all be of one size");
+        } else if (const std::string mismatch = FrameMismatch(inputs[i], info, inputs[0], first); !mismatch.empty()) {
+            return Fail(err, mismatch);
         }
         if (!ReadValues(*source, placement, options, inputs[i], values, error)) return Fail(err, error);
         double frame_lowest = 0;
         double frame_highest = 0;
         if (!ValidRange(values, frame_lowest, frame_highest)) return Fail(err, NoValidCell(inputs[i], info));
-        lowest = i == 0 ? frame_lowest : std::min(lowest, frame_lowest);
-        highest = i == 0 ? frame_highest : std::max(highest, frame_highest);
+        range.Take(i, frame_lowest, frame_highest);
         whole_matrices = whole_matrices && info.text_matrix && info.whole_values;
     }
-    const LevelScale scale = ChooseScale(lowest, highest, options, whole_matrices);
+    if (!SpanFits(range.lowest, range.highest)) return Fail(err, SeriesSpanTooWide(inputs, range));
+    const LevelScale scale = ChooseScale(range.lowest, range.highest, options, whole_matrices);
 
-    FolderWriter writer(options.output_dir, options.force);
+    SeriesWriter writer(options.output_dir, options.force);
     WrittenGrids written;
-    written.series_pattern = kFramePattern;
     written.size = size;
     double true_scale_points = 0;  // the most of any frame
     for (std::size_t i = 0; i < inputs.size(); ++i) {
@@ -343,8 +363,9 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
         if (!MapHeights(values, placement, info.rows_run_south, info.columns_run_west, scale, ImportPointLimit(),
                         grid))
             return Fail(err, Quoted(inputs[i]) + ": " + TooManyPoints(grid.points));
-        true_scale_points = std::max(true_scale_points, TrueScalePoints(values, first, size, lowest, highest));
-        if (!writer.Add({FrameName(static_cast<int>(i) + 1), DataText(grid)}, error)) return Fail(err, error);
+        true_scale_points =
+            std::max(true_scale_points, TrueScalePoints(values, first, size, range.lowest, range.highest));
+        if (!writer.Add(DataText(grid), error)) return Fail(err, error);
         written.highest = std::max(written.highest, grid.highest);
         written.fewest_points = i == 0 ? grid.points : std::min(written.fewest_points, grid.points);
         written.most_points = std::max(written.most_points, grid.points);
@@ -354,20 +375,19 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
     summary.true_scale_fits = true_scale_points <= static_cast<double>(ImportPointLimit());
     summary.inputs = static_cast<int>(inputs.size());
     summary.last_name = SourceName(inputs.back());
-    if (!writer.Add({"config.txt", ConfigText(summary, written)}, error) || !writer.Commit(error))
-        return Fail(err, error);
+    const auto config_text = [&](const std::string& pattern) {
+        written.series_pattern = pattern;
+        return ConfigText(summary, written);
+    };
+    if (!writer.Commit(config_text, error)) return Fail(err, error);
     Warn(err, first);
-    // With --force, the frames of an earlier, longer series go with it.
-    for (const std::string& name : existing) {
-        const long long number = std::strtoll(name.c_str() + std::strlen("frame-"), nullptr, 10);
-        if (number >= 1 && number <= summary.inputs && name == FrameName(static_cast<int>(number))) continue;
-        if (std::remove(PathInFolder(options.output_dir, name).c_str()) != 0)
-            err << "warning: cannot remove " << Quoted(PathInFolder(options.output_dir, name))
-                << ", a frame of the series written before: " << std::strerror(errno) << std::endl;
-    }
+    WarnOfCellSize(err, inputs.front(), summary);
+    for (const std::string& warning : writer.warnings()) err << "warning: " << warning << std::endl;
+
+    const FrameNames& names = writer.names();
     const std::string side = std::to_string(size);
-    out << "wrote " << PathInFolder(options.output_dir, FrameName(1))
-        << (summary.inputs > 1 ? " to " + FrameName(summary.inputs) : "") << " and config.txt: " << summary.inputs
+    out << "wrote " << PathInFolder(options.output_dir, names.Name(1))
+        << (summary.inputs > 1 ? " to " + names.Name(summary.inputs) : "") << " and config.txt: " << summary.inputs
         << (summary.inputs > 1 ? " frames" : " frame") << " of " << side << " x " << side << " cells, "
         << written.fewest_points
         << (written.most_points != written.fewest_points ? " to " + std::to_string(written.most_points) : "")

@@ -21,6 +21,8 @@ std::string FormatNumber(double value) {
     return text;
 }
 
+bool IsGroundSize(double metres) { return metres > 0 && metres <= kEarthCircumferenceMetres; }
+
 std::string DataText(const HeightGrid& grid) {
     std::string text = std::to_string(grid.size) + "\n";
     // Heights are mostly one to three digits: reserve for three and a blank.
@@ -73,7 +75,8 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
         // Advice only where it can be followed: a grid past the point limit
         // would be refused.
         text += "# Grid cells: " + grid_cell + " metres on the ground" +
-                (!source.true_scale_fits ? " (as --metres-per-level the grid would pass the point limit)"
+                (!IsGroundSize(source.grid_cell) ? " (more than the Earth's circumference: no cell-metres)"
+                 : !source.true_scale_fits ? " (as --metres-per-level the grid would pass the point limit)"
                  : source.metres_known   ? " (as --metres-per-level, heights keep their true scale)"
                                          : " (if the heights are metres, --metres-per-level " + grid_cell +
                                              " keeps their true scale)") +
@@ -95,7 +98,7 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
             " points" + (series ? " a frame" : "") + "\n";
     text += "\n[data]\n";
     text += series ? "series = " + written.series_pattern + "\n" : "file = data.txt\n";
-    if (source.georeferenced) {
+    if (source.georeferenced && IsGroundSize(source.grid_cell)) {
         char number[32];
         std::snprintf(number, sizeof number, "%.10g", source.grid_cell);
         text += "cell-metres = " + std::string(number) + "\n";  // for the scale bar

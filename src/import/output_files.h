@@ -11,6 +11,14 @@
 // the hidden-sphere cull.
 constexpr std::uint64_t kLargeGridPoints = 200000;
 
+// The Earth's equatorial circumference: no cell on the ground is larger.
+constexpr double kEarthCircumferenceMetres = 40075017;
+
+// Whether `metres` makes sense as the ground size of a cell, for the scale
+// bar: positive and at most the Earth's circumference (so neither infinite
+// nor NaN).
+bool IsGroundSize(double metres);
+
 // The header (the size), then the rows, every height followed by one blank
 // and every row by a line feed.
 std::string DataText(const HeightGrid& grid);
@@ -62,6 +70,7 @@ struct WrittenGrids {
 };
 
 // config.txt: comments on the source, data/file (or data/series), where the
+// grid cells have a sensible ground size data/cell-metres, where the
 // heights are metres data/metres-per-level and data/level-0-metres,
 // display/fit-view = 1 and display/colour = height, and for grids of more
 // than kLargeGridPoints points display/renderer = impostors and

@@ -110,6 +110,8 @@ void MeasureCells(GDALDataset& dataset, const std::string& path, RasterInfo& inf
     // GDAL's stand-in for no geotransform: cells counted from the top left.
     const double none[6] = {0, 1, 0, 0, 0, 1};
     if (std::equal(transform, transform + 6, none)) return;
+    info.has_transform = true;
+    std::copy(transform, transform + 6, info.transform.begin());
     // Steps along a row (x) and down a column (y) in the raster's units.
     const double row_step[2] = {transform[1], transform[4]};
     const double column_step[2] = {transform[2], transform[5]};
@@ -120,6 +122,9 @@ void MeasureCells(GDALDataset& dataset, const std::string& path, RasterInfo& inf
     info.columns_run_west = transform[1] < 0;
 
     const OGRSpatialReference* srs = dataset.GetSpatialRef();
+    char* wkt = nullptr;
+    if (srs != nullptr && srs->exportToWkt(&wkt) == OGRERR_NONE) info.coordinate_system = wkt;
+    CPLFree(wkt);
     const bool linear = srs != nullptr && (srs->IsProjected() || srs->IsLocal());
     double unit_degrees = 1;
     double radius = kWgs84SemiMajorMetres;

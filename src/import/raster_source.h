@@ -5,6 +5,7 @@
 
 #include <gdal_priv.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,11 @@ struct RasterInfo {
     // its cells as square, of unknown size.
     bool degrees_assumed = false;
     bool cell_unit_unknown = false;
+    // The geotransform, when the raster has one, and its coordinate system
+    // as WKT ("" for none): what frames of a series must share.
+    bool has_transform = false;
+    std::array<double, 6> transform{};
+    std::string coordinate_system;
     // Raster row 0 is the northern edge (or, without georeferencing, the top
     // of the picture): the rows are turned over so that y runs north.
     bool rows_run_south = true;

@@ -10,6 +10,10 @@ namespace {
 constexpr auto kQuietTime = std::chrono::seconds(1);  // no bar for reads faster than this
 constexpr int kBarWidth = 40;
 
+// A reader's report as a fraction from 0 to 1; a NaN one as 0, so that no
+// cast to a whole number ever sees it.
+double Fraction(double reported) { return reported >= 0 ? std::min(reported, 1.0) : 0.0; }
+
 }  // namespace
 
 ReadProgress::ReadProgress(std::string label, bool enabled, std::FILE* stream)
@@ -29,7 +33,7 @@ int ReadProgress::Report(double fraction, const char*, void* data) {
 
 void ReadProgress::ReportAt(double fraction, Clock::time_point now) {
     if (!enabled_ || now - start_time_ < kQuietTime) return;
-    const double overall = std::clamp(fraction, 0.0, 1.0);
+    const double overall = Fraction(fraction);
     const int percent = static_cast<int>(std::floor(overall * 100));
     if (percent == last_percent_) return;
     last_percent_ = percent;
@@ -39,7 +43,7 @@ void ReadProgress::ReportAt(double fraction, Clock::time_point now) {
 }
 
 std::string ReadProgress::Bar(const std::string& label, double fraction) {
-    fraction = std::clamp(fraction, 0.0, 1.0);
+    fraction = Fraction(fraction);
     const int filled = static_cast<int>(std::floor(fraction * kBarWidth));
     const int percent = static_cast<int>(std::floor(fraction * 100));
     std::string bar = label + " [" + std::string(filled, '#') + std::string(kBarWidth - filled, ' ') + "] ";

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -64,6 +65,10 @@ TEST(Progress, TheBarShowsOnlyOnATerminalAfterASecond) {
     std::fclose(stream);
     EXPECT_EQ(std::string(text, length), "\r" + ReadProgress::Bar("reading x", 0.5) + "\n");
     std::free(text);
+}
+
+TEST(Progress, AReportOfNoNumberShowsNothingDone) {
+    EXPECT_EQ(ReadProgress::Bar("r", NAN), ReadProgress::Bar("r", 0));
 }
 
 }  // namespace

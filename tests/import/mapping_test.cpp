@@ -29,4 +29,17 @@ TEST(Heights, ColumnsThatRunWestAreTurnedOverAndAThinRasterKeepsOneRow) {
     EXPECT_EQ(FitIntoSquare(10, 1000, 1).rows, 1);
 }
 
+// Values a double's whole range apart make levels of infinity over
+// infinity; a level of 1e-300 units, a count past 64 bits. Neither is cast.
+TEST(Heights, CountsOfNoNumberOrPast64BitsAreRefused) {
+    HeightGrid grid;
+    const GridPlacement row = {2, 2, 1, 0, 0};
+    EXPECT_FALSE(MapHeights({-1e308, 1.7e308}, row, false, false, ScaleForLevels(-1e308, 1.7e308, 24), 100, grid));
+    EXPECT_EQ(grid.points, UINT64_MAX);
+    EXPECT_FALSE(MapHeights({0, 1}, row, false, false, ScaleForMetres(0, 1, 1e-300), 100, grid));
+    EXPECT_EQ(grid.points, UINT64_MAX);
+    EXPECT_FALSE(MapHeights({0, 1}, row, false, false, ScaleForMetres(0, 1, 1e-10), 100, grid));
+    EXPECT_EQ(grid.points, 10000000002u);
+}
+
 }  // namespace

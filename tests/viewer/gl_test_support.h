@@ -6,7 +6,16 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
-#ifdef __SANITIZE_ADDRESS__
+// GCC tells of AddressSanitizer by a macro, Clang by a feature test.
+#if defined(__SANITIZE_ADDRESS__)
+#define PELORIN_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PELORIN_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#ifdef PELORIN_ADDRESS_SANITIZER
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -74,7 +83,7 @@ inline int RunGlTests(int argc, char** argv, testing::Environment* window) {
     testing::InitGoogleTest(&argc, argv);
     testing::AddGlobalTestEnvironment(window);
     const int result = RUN_ALL_TESTS();
-#ifdef __SANITIZE_ADDRESS__
+#ifdef PELORIN_ADDRESS_SANITIZER
     __lsan_do_leak_check();
 #endif
     return result;
