@@ -37,7 +37,7 @@
 #include "surf_data.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
-#include "hidden_spheres.h"
+#include "survey/hidden_spheres.h"
 #include "viewer_camera.h"
 #include "viewer_state.h"
 

@@ -32,7 +32,8 @@
 
 #include "bench_clock.h"
 #include "config_store.h"
-#include "frame_series.h"
+#include "data_file.h"
+#include "frame_files.h"
 #include "surf_data.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "bench_clock.h"
-#include "impostor_arrangement.h"
-#include "point_survey.h"
+#include "impostors/impostor_arrangement.h"
+#include "survey/point_survey.h"
 #include "surf_data.h"
 
 int main(int argc, char** argv) {

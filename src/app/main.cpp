@@ -5,7 +5,7 @@
 #include <string>
 
 #include "config_store.h"
-#include "frame_series.h"
+#include "data_file.h"
 #include "surf_data.h"
 #include "viewer.h"
 

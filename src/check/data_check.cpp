@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "error_capture.h"
-#include "frame_series.h"
+#include "data_file.h"
+#include "frame_files.h"
 #include "input_file.h"
 #include "point_limit.h"
 #include "point_loader.h"

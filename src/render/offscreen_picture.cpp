@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "axes_overlay.h"
-#include "colour_legend.h"
+#include "overlays/axes_overlay.h"
+#include "overlays/colour_legend.h"
 #include "scene_renderer.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "frame_view.h"
+#include "camera/frame_view.h"
 #include "png_file.h"
 #include "scene_settings.h"
 

@@ -4,11 +4,12 @@
 
 #include <cmath>
 
-#include "camera_fit.h"
-#include "camera_keys.h"
-#include "fixed_state.h"
-#include "frame_series.h"
-#include "sphere_mesh.h"
+#include "camera/camera_fit.h"
+#include "camera/opening_camera.h"
+#include "shading/fixed_state.h"
+#include "data_file.h"
+#include "lists/sphere_mesh.h"
+#include "shading/height_colours.h"
 
 OffscreenScene::OffscreenScene(int largestTile)
     : config_("config.txt", nullptr, nullptr, nullptr),

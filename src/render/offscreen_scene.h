@@ -8,7 +8,7 @@
 #include <string>
 
 #include "config_store.h"
-#include "frame_loader.h"
+#include "series/frame_loader.h"
 #include "offscreen_context.h"
 #include "offscreen_picture.h"
 #include "scene_renderer.h"

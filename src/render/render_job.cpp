@@ -12,7 +12,7 @@
 
 #include "destination_check.h"
 #include "film.h"
-#include "frame_series.h"
+#include "frame_files.h"
 #include "offscreen_scene.h"
 
 namespace {

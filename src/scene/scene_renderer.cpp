@@ -9,8 +9,9 @@
 #include <cstring>
 #include <string>
 
-#include "frame_view.h"
-#include "point_view.h"
+#include "camera/frame_view.h"
+#include "survey/point_view.h"
+#include "shading/height_colours.h"
 
 namespace {
 

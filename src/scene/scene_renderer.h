@@ -8,13 +8,13 @@
 #include <cstddef>
 #include <memory>
 
-#include "frame_loader.h"
-#include "impostor_renderer.h"
-#include "list_renderer.h"
-#include "point_survey.h"
+#include "series/frame_loader.h"
+#include "impostors/impostor_renderer.h"
+#include "lists/list_renderer.h"
+#include "survey/point_survey.h"
 #include "scene_settings.h"
 #include "slow_work_note.h"
-#include "point_view.h"
+#include "survey/point_view.h"
 
 struct FrameView;
 

@@ -7,7 +7,7 @@
 #include <iostream>
 #include <string>
 
-#include "camera_keys.h"
+#include "camera/opening_camera.h"
 #include "png_file.h"
 #include "viewer_callbacks.h"
 #include "viewer_camera.h"

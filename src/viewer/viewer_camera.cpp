@@ -1,7 +1,7 @@
 #include "viewer_camera.h"
 
-#include "camera_fit.h"
-#include "camera_keys.h"
+#include "camera/camera_fit.h"
+#include "camera/opening_camera.h"
 #include "viewer_callbacks.h"
 #include "viewer_state.h"
 

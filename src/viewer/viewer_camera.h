@@ -1,8 +1,8 @@
 // The viewer's camera variables as the scene core's values, and back.
 #pragma once
 
-#include "camera.h"
-#include "frame_view.h"
+#include "camera/camera.h"
+#include "camera/frame_view.h"
 
 OrbitCamera CurrentCamera();
 void StoreCamera(const OrbitCamera& camera);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "axes_overlay.h"
-#include "colour_legend.h"
+#include "overlays/axes_overlay.h"
+#include "overlays/colour_legend.h"
 #include "viewer_callbacks.h"
 #include "viewer_camera.h"
 #include "viewer_series.h"

@@ -6,10 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "frame_series.h"
-#include "series_player.h"
+#include "data_file.h"
+#include "series/series_player.h"
 #include "viewer_state.h"
 #include "window_events.h"
+#include "shading/height_colours.h"
 
 namespace {
 

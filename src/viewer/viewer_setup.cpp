@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "fixed_state.h"
+#include "shading/fixed_state.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
 #include "viewer_series.h"

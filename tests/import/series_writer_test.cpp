@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "config_store.h"
-#include "frame_series.h"
+#include "frame_files.h"
 #include "series_files.h"
 #include "temp_files.h"
 

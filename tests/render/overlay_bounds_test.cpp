@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "axes_overlay.h"
+#include "overlays/axes_overlay.h"
 #include "child_process.h"
 
 namespace {

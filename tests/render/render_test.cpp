@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "height_colours.h"
+#include "shading/height_colours.h"
 #include "png_read.h"
 #include "ridge_terrain.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "camera_fit.h"
+#include "camera/camera_fit.h"
 
 namespace {
 

@@ -7,11 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "camera.h"
-#include "camera_fit.h"
+#include "camera/camera.h"
+#include "camera/camera_fit.h"
+#include "camera/opening_camera.h"
 #include "camera_keys.h"
 #include "config_store.h"
-#include "point_survey.h"
+#include "survey/point_survey.h"
 #include "temp_files.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "bitmap_font.h"
-#include "colour_legend.h"
+#include "overlays/bitmap_font.h"
+#include "overlays/colour_legend.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "clock.h"
-#include "frame_series.h"
-#include "series_player.h"
+#include "frame_files.h"
+#include "series/series_player.h"
 #include "temp_files.h"
 
 namespace {

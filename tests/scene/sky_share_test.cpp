@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sky_share.h"
+#include "survey/sky_share.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "grid_file.h"
-#include "hidden_spheres.h"
-#include "impostor_tiles.h"
-#include "point_survey.h"
+#include "survey/hidden_spheres.h"
+#include "impostors/impostor_tiles.h"
+#include "survey/point_survey.h"
 #include "temp_files.h"
 
 namespace {

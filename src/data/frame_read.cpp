@@ -1,0 +1,19 @@
+#include "frame_read.h"
+
+bool Unreadable(const FrameRead& frame) {
+    return !frame.opened || frame.outOfMemory || frame.outcome.end == LoadOutcome::End::refused;
+}
+
+std::string FrameWarning(const FrameRead& frame, std::size_t points) {
+    const std::string named = "warning: frame '" + frame.file + "'";
+    if (!frame.opened) return named + " cannot be read; skipped";
+    if (frame.outOfMemory) return named + " cannot be held in memory; skipped";
+    if (frame.outcome.end == LoadOutcome::End::refused)
+        return named + " cannot be read (more points than this machine's memory allows); skipped";
+    if (frame.outcome.end == LoadOutcome::End::data_ended) {
+        return named + ": no height could be read at row " + std::to_string(frame.outcome.row + 1) + ", column " +
+               std::to_string(frame.outcome.column + 1) + "; the grid ends there with " + std::to_string(points) +
+               " points";
+    }
+    return "";
+}

@@ -1,0 +1,26 @@
+// How reading one frame of a series went, and the one line said about it,
+// so every program that reads frames says the same words.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "point_loader.h"
+
+struct FrameRead {
+    std::string file;
+    // Whether the file could be opened and read as a file at all.
+    bool opened = false;
+    // Read, but its points and their survey could not be held in memory.
+    bool outOfMemory = false;
+    LoadOutcome outcome;
+};
+
+// Whether the frame is stepped over rather than shown: it is no file that
+// can be read, or its points cannot be held.
+bool Unreadable(const FrameRead& frame);
+
+// The one "warning:" line said about a frame holding `points`: why it is
+// stepped over, or where a frame shown all the same ends early; "" for a
+// whole frame.
+std::string FrameWarning(const FrameRead& frame, std::size_t points);

@@ -1,0 +1,320 @@
+// The shader loader's header must come before any other OpenGL header.
+#include <epoxy/gl.h>
+
+#include "impostors/impostor_renderer.h"
+
+#include <time.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "shading/fixed_state.h"
+#include "shading/height_colours.h"
+#include "survey/hidden_spheres.h"
+#include "impostors/impostor_arrangement.h"
+#include "impostors/impostor_shaders.h"
+#include "impostors/layer_light.h"
+#include "survey/point_survey.h"
+#include "survey/point_view.h"
+#include "vec3.h"
+
+namespace {
+
+double Now() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Why the context cannot run the shaders, or "" if it can.
+std::string MissingSupport() {
+    if (!epoxy_is_desktop_gl()) return "the context is not desktop OpenGL";
+    const int version = epoxy_gl_version();
+    if (version < 33) {
+        return "OpenGL " + std::to_string(version / 10) + "." + std::to_string(version % 10) +
+               " is below the 3.3 the shaders need";
+    }
+    if (version < 40 && !epoxy_has_gl_extension("GL_ARB_texture_buffer_object_rgb32")) {
+        return "no buffer textures of three floats";
+    }
+    return "";
+}
+
+using Vec3f = std::array<float, 3>;
+
+Vec3f Rgb(const Rgba& c) { return {c[0], c[1], c[2]}; }
+Vec3f Product(const Rgba& a, const Rgba& b) { return {a[0] * b[0], a[1] * b[1], a[2] * b[2]}; }
+Vec3f Sum(const Rgba& a, const Rgba& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
+Vec3f Normalised(const Vec3f& v) {
+    const float n = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    return n > 0 ? Vec3f{v[0] / n, v[1] / n, v[2] / n} : Vec3f{0, 0, 1};
+}
+
+class Uniforms {
+public:
+    explicit Uniforms(unsigned program) : program_(program) {}
+    GLint operator()(const char* name) const { return glGetUniformLocation(program_, name); }
+    void Vec3(const char* name, const Vec3f& v) const { glUniform3f((*this)(name), v[0], v[1], v[2]); }
+    void Float(const char* name, double v) const { glUniform1f((*this)(name), static_cast<float>(v)); }
+    void Matrix(const char* name, const Matrix4& m) const {
+        std::array<float, 16> f;
+        for (std::size_t i = 0; i < 16; ++i) f[i] = static_cast<float>(m[i]);
+        glUniformMatrix4fv((*this)(name), 1, GL_FALSE, f.data());
+    }
+
+private:
+    unsigned program_;
+};
+
+// The light and material of the fixed state, so the spheres are lit as the
+// display lists light theirs. The light is given in eye space.
+void SetLighting(const Uniforms& set) {
+    const Lighting& l = sceneLighting;
+    const Vec3f toLight = Normalised(Rgb(l.lightPosition));
+    set.Vec3("lightDirection", toLight);
+    // A non-local viewer looks along -z: the half vector is L + (0, 0, 1).
+    set.Vec3("halfVector", Normalised({toLight[0], toLight[1], toLight[2] + 1}));
+    set.Vec3("ambientLight", Sum(l.sceneAmbient, l.lightAmbient));
+    set.Vec3("diffuseLight", Rgb(l.lightDiffuse));
+    set.Vec3("specularProduct", Product(l.lightSpecular, l.materialSpecular));
+    set.Float("shininess", l.materialShininess);
+    set.Float("alpha", l.materialDiffuse[3]);
+    set.Vec3("materialDiffuse", Rgb(l.materialDiffuse));
+    set.Vec3("materialAmbient", Rgb(l.materialAmbient));
+}
+
+void SetColours(const Uniforms& set, bool byHeight, float lowest, float highest) {
+    glUniform1i(set("byHeight"), byHeight ? 1 : 0);
+    set.Float("lowest", lowest);
+    set.Float("highest", highest);
+    std::array<GLfloat, 3 * impostorColourStops> stops;
+    for (int i = 0; i < impostorColourStops; ++i) {
+        const Colour c = ColourMapAt(static_cast<double>(i) / (impostorColourStops - 1));
+        std::memcpy(&stops[static_cast<std::size_t>(3 * i)], c.data(), sizeof c);
+    }
+    glUniform3fv(set("stops"), impostorColourStops, stops.data());
+    set.Float("ambientShare", AmbientFor({1, 1, 1})[0]);
+}
+
+// The slopes x/depth and y/depth that the view volume spans, with 1 % to
+// spare, for a projection whose x and y rows may be shifted off the axis (a
+// tile of a larger picture).
+std::array<float, 4> SlopeRange(const Matrix4& p) {
+    std::array<float, 4> range;
+    for (int axis = 0; axis < 2; ++axis) {
+        const double scale = p[static_cast<std::size_t>(5 * axis)], shift = p[static_cast<std::size_t>(8 + axis)];
+        const double middle = shift / scale, half = 1 / scale;
+        range[static_cast<std::size_t>(2 * axis)] = static_cast<float>(middle - 1.01 * half);
+        range[static_cast<std::size_t>(2 * axis + 1)] = static_cast<float>(middle + 1.01 * half);
+    }
+    return range;
+}
+
+}  // namespace
+
+std::string ImpostorRenderer::Start(bool refuse, bool refuseBuffer) {
+    refuseBuffer_ = refuseBuffer;
+    const std::string missing = MissingSupport();
+    if (!missing.empty()) return missing;
+    std::string error;
+    program_ = BuildImpostorProgram(refuse, error);
+    if (program_ == 0) return error;
+    glGenBuffers(1, &buffer_);
+    glGenTextures(1, &texture_);
+    glGenBuffers(1, &sharesBuffer_);
+    glGenTextures(1, &sharesTexture_);
+    // Without its own shaders the outline pass draws nothing; the spheres do.
+    outlines_.Start();
+    return "";
+}
+
+std::string ImpostorRenderer::Prepare(const PointView& points, const PointSurvey& survey, double radius,
+                                      bool cullHidden, bool levelOfDetail, bool occlusion) {
+    // The sky is worked out from the columns; without them nothing darkens.
+    occlusion = occlusion && !survey.columns.empty();
+    const FillKey key{points.x, points.count, radius, cullHidden, levelOfDetail, occlusion};
+    if (filled_ && key == filledFor_) return "";
+    filled_ = false;
+    const ImpostorArrangement arrangement(points, survey, radius, cullHidden, levelOfDetail);
+    // Written straight into the buffer's own memory, so the spheres are never
+    // held twice.
+    const std::string refused = Fill(arrangement.spheres(), occlusion,
+                                     [&](float* out, unsigned char* shares) { arrangement.Place(out, shares); });
+    if (!refused.empty()) return refused;
+    Keep(arrangement.Tiles(), radius);
+    filledFor_ = key;
+    filled_ = true;
+    return "";
+}
+
+std::string ImpostorRenderer::Take(const PlacedImpostors& placed, const PointView& points, bool cullHidden,
+                                   bool levelOfDetail) {
+    filled_ = false;
+    const std::size_t spheres = placed.centres.size() / 3;
+    const bool occlusion = !placed.shares.empty();
+    const std::string refused = Fill(spheres, occlusion, [&](float* out, unsigned char* shares) {
+        std::copy(placed.centres.begin(), placed.centres.end(), out);
+        if (occlusion) std::copy(placed.shares.begin(), placed.shares.end(), shares);
+    });
+    if (!refused.empty()) return refused;
+    Keep(placed.tiles, placed.radius);
+    filledFor_ = {points.x, points.count, placed.radius, cullHidden, levelOfDetail, occlusion};
+    filled_ = true;
+    return "";
+}
+
+void ImpostorRenderer::Keep(const ImpostorTiles& tiles, double radius) {
+    tiles_ = tiles;
+    radius_ = radius;
+}
+
+namespace {
+
+// Makes the buffer's storage `bytes` long unless it already is (written
+// over, rather than made anew: a fresh buffer of a big frame costs the driver
+// tens of milliseconds to clear), maps it for writing, and gives the memory,
+// or null. Every frame ends with glFinish, so nothing still reads it.
+void* MapForWriting(unsigned buffer, std::size_t bytes, std::size_t& capacity, bool refuse) {
+    glBindBuffer(GL_TEXTURE_BUFFER, buffer);
+    const bool fits = bytes <= capacity;
+    if (!fits) glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STATIC_DRAW);
+    if (glGetError() != GL_NO_ERROR || refuse) return nullptr;
+    capacity = std::max(capacity, bytes);
+    const GLbitfield access =
+        fits ? GL_MAP_WRITE_BIT | GL_MAP_UNSYNCHRONIZED_BIT : GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT;
+    return glMapBufferRange(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), access);
+}
+
+}  // namespace
+
+template <typename Write>
+std::string ImpostorRenderer::Fill(std::size_t spheres, bool occlusion, Write write) {
+    GLint texels = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &texels);
+    if (spheres > static_cast<std::size_t>(texels)) {
+        return std::to_string(spheres) + " spheres are more than a buffer texture holds (" + std::to_string(texels) +
+               ")";
+    }
+    const std::size_t count = spheres > 0 ? spheres : 1;
+    const std::size_t bytes = 3 * sizeof(float) * count;
+    // Earlier errors must not be taken for this allocation's.
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+    void* centres = MapForWriting(buffer_, bytes, capacity_, refuseBuffer_);
+    void* shares = occlusion && centres != nullptr ? MapForWriting(sharesBuffer_, count, sharesCapacity_, false) : nullptr;
+    const bool mapped = centres != nullptr && (shares != nullptr || !occlusion);
+    if (mapped) write(static_cast<float*>(centres), static_cast<unsigned char*>(shares));
+    bool placed = mapped;
+    if (shares != nullptr) {
+        glBindBuffer(GL_TEXTURE_BUFFER, sharesBuffer_);
+        placed = glUnmapBuffer(GL_TEXTURE_BUFFER) == GL_TRUE && placed;
+    }
+    if (centres != nullptr) {
+        glBindBuffer(GL_TEXTURE_BUFFER, buffer_);
+        placed = glUnmapBuffer(GL_TEXTURE_BUFFER) == GL_TRUE && placed;
+    }
+    glBindTexture(GL_TEXTURE_BUFFER, texture_);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGB32F, buffer_);
+    glBindTexture(GL_TEXTURE_BUFFER, sharesTexture_);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_R8, sharesBuffer_);
+    glBindTexture(GL_TEXTURE_BUFFER, 0);
+    glBindBuffer(GL_TEXTURE_BUFFER, 0);
+    if (!placed) return "a buffer of " + std::to_string(bytes) + " bytes for the spheres could not be filled";
+    occluded_ = occlusion;
+    return "";
+}
+
+Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeight,
+                                      const ColourRange& colours) const {
+    const Uniforms set(program_);
+    const Matrix4 projection = ProjectionMatrix(frame);
+    const Matrix4 modelview = ModelviewMatrix(frame);
+    const LayerLight averages = AveragedLayerLight(modelview, radius_);
+    set.Float("averageDiffuse", averages.diffuse);
+    set.Float("averageSpecular", averages.specular);
+    set.Matrix("modelview", modelview);
+    set.Matrix("projection", projection);
+    set.Float("nearDistance", frame.projection.nearPlane);
+    set.Float("farDistance", frame.projection.farPlane);
+    const std::array<float, 4> slopes = SlopeRange(projection);
+    glUniform4f(set("slopeRange"), slopes[0], slopes[1], slopes[2], slopes[3]);
+    glUniform2f(set("depthTerms"), static_cast<float>(projection[10]), static_cast<float>(projection[14]));
+    set.Float("radius", radius_);
+    SetLighting(set);
+    SetColours(set, colourByHeight, static_cast<float>(colours.lowest), static_cast<float>(colours.highest));
+    return Multiply(projection, modelview);
+}
+
+std::vector<LevelDraws> ImpostorRenderer::Plan(const FrameView& frame, const Matrix4& clip) const {
+    std::vector<LevelDraws> draws(1);
+    if (tiles_.levelRuns.empty()) {
+        VisibleRuns(tiles_.tiles, clip, radius_, lastFrameCoarse_, skipOutsideTiles, draws[0].firsts, draws[0].counts);
+        return draws;
+    }
+    DetailView view;
+    view.eye = EyePosition(frame.camera);
+    view.forward = Normalised(Minus(frame.camera.centre, view.eye));
+    // The whole picture's height, whatever part of it a tile draws.
+    view.pixelsPerUnit = frame.height / 2.0 / std::tan(frame.projection.fieldOfView * M_PI / 360);
+    view.radius = radius_;
+    view.threshold = detailThreshold;
+    view.coarse = lastFrameCoarse_;
+    view.skipOutside = skipOutsideTiles;
+    return PlanLevels(tiles_.tiles, tiles_.levelRuns, tiles_.levelBase, clip, view);
+}
+
+void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight, const ColourRange& colours, bool outlines) {
+    const double start = Now();
+    lastFrameCoarse_ = frame.dragging && lastFullFrameSeconds_ > coarseAfterSeconds;
+
+    glUseProgram(program_);
+    const Matrix4 clip = SetUniforms(frame, colourByHeight, colours);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_BUFFER, texture_);
+    glUniform1i(glGetUniformLocation(program_, "centres"), 0);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_BUFFER, sharesTexture_);
+    glUniform1i(glGetUniformLocation(program_, "skyShares"), 1);
+    glUniform1i(glGetUniformLocation(program_, "occluded"), occluded_ ? 1 : 0);
+    glActiveTexture(GL_TEXTURE0);
+
+    std::vector<LevelDraws> levels = Plan(frame, clip);
+    glUniform1i(glGetUniformLocation(program_, "averaged"), 0);
+    // In a multisampled picture the outline is found by the ray of each
+    // sample, not once a pixel, or it would stay as jagged as without.
+    GLint sampleBuffers = 0;
+    glGetIntegerv(GL_SAMPLE_BUFFERS, &sampleBuffers);
+    const bool perSample = sampleBuffers > 0 && epoxy_gl_version() >= 40;
+    if (perSample) {
+        glEnable(GL_SAMPLE_SHADING);
+        glMinSampleShading(1.0f);
+    }
+    lastFrameSpheres_ = 0;
+    for (std::size_t level = 0; level < levels.size(); ++level) {
+        std::vector<std::int32_t>& firsts = levels[level].firsts;
+        std::vector<std::int32_t>& counts = levels[level].counts;
+        if (firsts.empty()) continue;
+        // A block's spheres are as much larger as the block is wider.
+        glUniform1f(glGetUniformLocation(program_, "radius"), static_cast<float>(radius_ * (1 << level)));
+        glUniform1i(glGetUniformLocation(program_, "averaged"), level > 0 ? 1 : 0);
+        for (std::size_t i = 0; i < firsts.size(); ++i) {
+            lastFrameSpheres_ += static_cast<std::size_t>(counts[i]);
+            firsts[i] *= impostorCorners;
+            counts[i] *= impostorCorners;
+        }
+        glMultiDrawArrays(GL_TRIANGLES, firsts.data(), counts.data(), static_cast<GLsizei>(firsts.size()));
+    }
+    if (perSample) glDisable(GL_SAMPLE_SHADING);
+    glActiveTexture(GL_TEXTURE1);
+    glBindTexture(GL_TEXTURE_BUFFER, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_BUFFER, 0);
+    glUseProgram(0);
+    if (outlines) outlines_.Draw(frame.drawnWidth(), frame.drawnHeight(), ProjectionMatrix(frame), radius_);
+    glFinish();
+    if (!lastFrameCoarse_) lastFullFrameSeconds_ = Now() - start;
+}

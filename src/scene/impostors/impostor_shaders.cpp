@@ -1,0 +1,212 @@
+#include "impostors/impostor_shaders.h"
+
+#include <string>
+
+namespace {
+
+// Per corner: the sphere's centre from the buffer texture (sphere index =
+// vertex index / 3), its outline's bounds as slopes x/depth and y/depth, and
+// the corner on a plane in front of the sphere but never in front of the near
+// plane, so no triangle is clipped away while part of its sphere can show.
+// One triangle a sphere, not a quad of two: on a software renderer the cost
+// of a far view is per vertex and per triangle set up, not per pixel. The
+// outline is worked out per axis in the plane through the eye and that axis:
+// the disc of the sphere there, cut off at the near plane, has its extreme
+// slopes at the tangent points from the eye or at the ends of the cut.
+const char* const vertexSource = R"(#version 330
+uniform samplerBuffer centres;
+uniform samplerBuffer skyShares;
+uniform bool occluded;
+uniform mat4 modelview;
+uniform mat4 projection;
+uniform float radius;
+uniform float nearDistance;
+uniform float farDistance;
+uniform vec4 slopeRange;
+uniform bool byHeight;
+uniform vec3 materialDiffuse;
+uniform vec3 materialAmbient;
+uniform float lowest;
+uniform float highest;
+uniform vec3 stops[9];
+uniform float ambientShare;
+
+out vec3 rayPoint;
+flat out vec3 centre;
+flat out vec3 diffuseColour;
+flat out vec3 ambientColour;
+
+void Include(inout vec2 bounds, float slope) {
+    bounds = vec2(min(bounds.x, slope), max(bounds.y, slope));
+}
+
+vec2 SlopeBounds(float a, float d) {
+    vec2 bounds = vec2(1e30, -1e30);
+    float r = radius, n = nearDistance;
+    float l2 = a * a + d * d;
+    if (l2 > r * r) {
+        float t = sqrt(l2 - r * r);
+        float first = a * r + d * t, second = d * t - a * r;
+        // A tangent point counts when it lies beyond the near plane.
+        if (first > 0.0 && t * first >= n * l2) Include(bounds, (a * t - d * r) / first);
+        if (second > 0.0 && t * second >= n * l2) Include(bounds, (a * t + d * r) / second);
+    }
+    float below = n - d;
+    if (abs(below) < r) {
+        float chord = sqrt(r * r - below * below);
+        Include(bounds, (a - chord) / n);
+        Include(bounds, (a + chord) / n);
+    }
+    return bounds;
+}
+
+vec3 MapColour(float level) {
+    float t = highest > lowest ? clamp((level - lowest) / (highest - lowest), 0.0, 1.0) : 0.5;
+    float position = t * 8.0;
+    int index = min(int(position), 7);
+    return mix(stops[index], stops[index + 1], position - float(index));
+}
+
+void main() {
+    int sphere = gl_VertexID / 3;
+    int corner = gl_VertexID - 3 * sphere;
+    vec3 point = texelFetch(centres, sphere).xyz;
+    vec3 c = (modelview * vec4(point, 1.0)).xyz;
+    float d = -c.z;
+    centre = c;
+    diffuseColour = byHeight ? MapColour(point.z) : materialDiffuse;
+    ambientColour = byHeight ? diffuseColour * ambientShare : materialAmbient;
+    // The sky the neighbours leave the sphere dims its ambient and diffuse
+    // light alike; the highlight stays.
+    if (occluded) {
+        float sky = texelFetch(skyShares, sphere).r;
+        diffuseColour *= sky;
+        ambientColour *= sky;
+    }
+    rayPoint = vec3(0.0);
+    // Outside the clip volume in x: the triangle is dropped as a whole.
+    gl_Position = vec4(2.0, 0.0, 0.0, 1.0);
+    if (d + radius <= nearDistance || d - radius >= farDistance) return;
+    vec2 bx = clamp(SlopeBounds(c.x, d), slopeRange.x, slopeRange.y);
+    vec2 by = clamp(SlopeBounds(c.y, d), slopeRange.z, slopeRange.w);
+    if (bx.x >= bx.y || by.x >= by.y) return;
+    float q = max(d - radius, 1.001 * nearDistance);
+    // A right triangle with legs twice the rectangle's sides holds it.
+    vec2 slope = vec2(corner == 1 ? 2.0 * bx.y - bx.x : bx.x, corner == 2 ? 2.0 * by.y - by.x : by.x);
+    rayPoint = vec3(slope * q, -q);
+    gl_Position = projection * vec4(rayPoint, 1.0);
+}
+)";
+
+// The eye is the origin of eye space, so the interpolated corner is the
+// pixel's ray. The hit is found from the ray's nearest approach to the
+// centre, which stays precise far from the eye. When the near plane cuts the
+// sphere open the ray meets its inside, as with the clipped polygons of a
+// faceted sphere, lit with the outward normal as they are. The colour is the
+// fixed-function sum for one directional light and a non-local viewer,
+// clamped per channel; or, for the coarse levels, that sum averaged over the
+// sphere's face.
+const char* const fragmentSource = R"(#version 330
+uniform float radius;
+uniform float nearDistance;
+uniform vec2 depthTerms;
+uniform vec3 lightDirection;
+uniform vec3 halfVector;
+uniform vec3 ambientLight;
+uniform vec3 diffuseLight;
+uniform vec3 specularProduct;
+uniform float shininess;
+uniform float alpha;
+uniform bool averaged;
+uniform float averageDiffuse;
+uniform float averageSpecular;
+
+in vec3 rayPoint;
+flat in vec3 centre;
+flat in vec3 diffuseColour;
+flat in vec3 ambientColour;
+
+out vec4 colour;
+
+void main() {
+    vec3 ray = normalize(rayPoint);
+    float along = dot(ray, centre);
+    vec3 offset = centre - along * ray;
+    float miss = dot(offset, offset);
+    float r2 = radius * radius;
+    if (miss >= r2) discard;
+    float chord = sqrt(r2 - miss);
+    float side = -1.0;
+    if ((along - chord) * -ray.z < nearDistance) side = 1.0;
+    float depth = (along + side * chord) * -ray.z;
+    if (depth < nearDistance) discard;
+    float ndc = (depthTerms.y - depthTerms.x * depth) / depth;
+    if (ndc > 1.0) discard;
+    gl_FragDepth = 0.5 * (gl_DepthRange.diff * ndc + gl_DepthRange.near + gl_DepthRange.far);
+
+    vec3 normal = (side * chord * ray - offset) / radius;
+    float diffuse = dot(normal, lightDirection);
+    vec3 lit = ambientLight * ambientColour + max(diffuse, 0.0) * diffuseLight * diffuseColour;
+    if (diffuse > 0.0) lit += pow(max(dot(normal, halfVector), 0.0), shininess) * specularProduct;
+    // A stand-in for many spheres a pixel or so wide shows what those blend
+    // into: each sphere's light averaged over its face.
+    if (averaged) lit = ambientLight * ambientColour + averageDiffuse * diffuseLight * diffuseColour +
+                        averageSpecular * specularProduct;
+    colour = vec4(min(lit, vec3(1.0)), alpha);
+}
+)";
+
+const char* const brokenSource = "#version 330\nvoid main() { refused by request; }\n";
+
+std::string FirstLine(const std::string& log) {
+    const std::string line = log.substr(0, log.find('\n'));
+    return line.empty() ? "no log" : line;
+}
+
+GLuint Compile(GLenum kind, const char* source, std::string& error) {
+    const GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok == GL_TRUE) return shader;
+    GLint length = 0;
+    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    std::string log(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
+    glGetShaderInfoLog(shader, static_cast<GLsizei>(log.size()), nullptr, &log[0]);
+    error = std::string(kind == GL_VERTEX_SHADER ? "vertex" : "fragment") + " shader did not compile: " +
+            FirstLine(log.c_str());
+    glDeleteShader(shader);
+    return 0;
+}
+
+}  // namespace
+
+GLuint BuildImpostorProgram(bool broken, std::string& error) {
+    return LinkProgram(vertexSource, broken ? brokenSource : fragmentSource, error);
+}
+
+GLuint LinkProgram(const char* vertexText, const char* fragmentText, std::string& error) {
+    const GLuint vertex = Compile(GL_VERTEX_SHADER, vertexText, error);
+    if (vertex == 0) return 0;
+    const GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentText, error);
+    if (fragment == 0) {
+        glDeleteShader(vertex);
+        return 0;
+    }
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
+    // The program keeps what it needs; the shaders go with it.
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok == GL_TRUE) return program;
+    std::string log(1024, '\0');
+    glGetProgramInfoLog(program, static_cast<GLsizei>(log.size()), nullptr, &log[0]);
+    error = "shaders did not link: " + FirstLine(log.c_str());
+    glDeleteProgram(program);
+    return 0;
+}

@@ -1,0 +1,105 @@
+#include "data_file.h"
+
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <vector>
+#include <streambuf>
+
+#include "config_store.h"
+#include "frame_read.h"
+#include "input_file.h"
+#include "point_loader.h"
+#include "printable_text.h"
+#include "frame_files.h"
+
+namespace {
+
+// Gives what another buffer gives, but cannot seek: the loader then learns
+// no size to take memory for the whole file at once.
+class UnsizedReader : public std::streambuf {
+public:
+    explicit UnsizedReader(std::streambuf& source) : source_(source) {}
+
+protected:
+    int_type underflow() override {
+        const std::streamsize got = source_.sgetn(block_, sizeof block_);
+        if (got <= 0) return traits_type::eof();
+        setg(block_, block_, block_ + got);
+        return traits_type::to_int_type(block_[0]);
+    }
+
+private:
+    std::streambuf& source_;
+    char block_[4096];
+};
+
+// What a look at a frame tells: whether it can be read, whether its grid
+// holds a point, and if not the line that says why it is stepped over.
+struct FrameLook {
+    bool readable = false;
+    bool holdsPoint = false;
+    std::string warning;
+};
+
+// Reads the frame only as far as its first point.
+FrameLook LookAtFrame(const std::string& file) {
+    FrameRead frame;
+    frame.file = file;
+    std::vector<double> x, y, z;
+    std::ifstream in;
+    frame.opened = OpenInput(in, file) == InputOpening::opened;
+    if (frame.opened) {
+        UnsizedReader unsized(*in.rdbuf());
+        std::istream text(&unsized);
+        // With no point allowed, reading stops at the first point found.
+        frame.outcome = load_points(text, x, y, z, 0);
+        if (frame.outcome.end == LoadOutcome::End::refused) return {true, true, ""};
+    }
+    if (!frame.opened) return {false, false, FrameWarning(frame, 0)};
+    const std::string ended = FrameWarning(frame, 0);
+    return {true, false,
+            ended.empty() ? "warning: frame '" + file + "' holds no points; skipped" : ended + "; skipped"};
+}
+
+// The frame a series opens on: its first that can be read and holds a
+// point, else its first that can be read. Each frame stepped over on the way
+// gets its warning; "" after an "error:" line when there is no such frame.
+std::string OpeningFrame(const std::string& pattern) {
+    const std::vector<std::string> files = SeriesFiles(pattern);
+    if (files.empty()) {
+        std::cerr << "error: data/series '" << PrintableText(pattern) << "' names no file" << std::endl;
+        return "";
+    }
+    std::vector<std::string> warnings;
+    std::size_t firstReadable = files.size();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const FrameLook look = LookAtFrame(files[i]);
+        if (look.holdsPoint) {
+            firstReadable = i;
+            break;
+        }
+        if (look.readable && firstReadable == files.size()) firstReadable = i;
+        warnings.push_back(look.warning);
+    }
+    for (std::size_t i = 0; i < std::min(firstReadable, warnings.size()); ++i) std::cerr << warnings[i] << std::endl;
+    if (firstReadable < files.size()) return files[firstReadable];
+    std::cerr << "error: data/series '" << PrintableText(pattern) << "': "
+              << (files.size() == 1 ? "its one frame cannot be read"
+                                    : "none of its " + std::to_string(files.size()) + " frames can be read")
+              << std::endl;
+    return "";
+}
+
+}  // namespace
+
+std::string FirstDataFile(const ConfigStore& config) {
+    const std::string pattern = config.lookup("data/series", "");
+    if (pattern.empty()) return config.lookup("data/file", "data.txt");
+    // The viewer asks twice, through each of its two stores of config.txt:
+    // the frames are looked at, and their warnings said, once.
+    static std::map<std::string, std::string> opened;
+    const auto known = opened.find(pattern);
+    if (known != opened.end()) return known->second;
+    return opened[pattern] = OpeningFrame(pattern);
+}

@@ -1,0 +1,105 @@
+// Everything "config.txt" says about how the scene looks, read by one
+// function, so the viewer and the picture renderer take the same keys, the
+// same defaults and give the same messages.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "vec3.h"
+
+class ConfigStore;
+
+enum class Renderer { lists, impostors };
+
+// The [camera] section. Unset keys leave the start camera (or the fitted
+// one) as it is.
+struct CameraKeys {
+    std::optional<double> azimuthDegrees;    // the orbit's azimuth
+    std::optional<double> elevationDegrees;  // above the ground plane: 90 looks straight down
+    std::optional<double> distance;
+    std::optional<Point3> centre;
+
+    bool any() const { return azimuthDegrees || elevationDegrees || distance || centre; }
+};
+
+// The levels that the height colours run between.
+struct ColourRange {
+    double lowest = 0;
+    double highest = 0;
+};
+
+// The opt-in display choices; each default is the picture of the plain viewer.
+struct DisplayOptions {
+    // "display/cull-hidden" = 1: leave out spheres no camera outside the
+    // solid can see.
+    bool cullHidden = false;
+    // "display/fit-view" = 1: start with the whole point set in view.
+    bool fitView = false;
+    // "display/colour" = height: spheres coloured by level instead of red.
+    bool colourByHeight = false;
+    // "display/renderer": the display lists, or ray-cast sphere impostors.
+    Renderer renderer = Renderer::lists;
+    // "display/level-of-detail" = 0: the impostors draw every sphere even
+    // where it shows smaller than a pixel or two; by default far tiles draw
+    // coarser stand-ins.
+    bool levelOfDetail = true;
+    // "display/antialias" = N: the viewer's window keeps N samples a pixel
+    // (multisampling), where the display offers them; by default one.
+    int antialias = 1;
+    // "display/keys" = extended: the viewer's keys beyond the standard ones.
+    bool extendedKeys = false;
+    // "display/colour-range" = 'LOW HIGH': the levels the height colours run
+    // between; unset, those of the point set (the first frame of a series).
+    std::optional<ColourRange> colourRange;
+    // "display/legend" = 1: a colour bar with its values on the picture.
+    bool legend = false;
+    // "display/ambient-occlusion" = 1: each sphere lit by the share of the
+    // sky its neighbouring columns leave it.
+    bool ambientOcclusion = false;
+    // "display/outlines" = 1: with impostors, dark lines where depth jumps.
+    bool outlines = false;
+    // "display/axes" = 1: an orientation tripod in a corner, and a scale bar
+    // when the ground size of a cell is known.
+    bool axes = false;
+    CameraKeys camera;
+};
+
+// A series of height files, and how they are shown.
+struct SeriesSettings {
+    // "data/series": a printf pattern (frames/h-%05d.txt) or a glob
+    // (frames/*.txt) naming the frames; empty for the single "data/file".
+    std::string pattern;
+    // "data/frames-per-second": how fast space plays the series.
+    double framesPerSecond = 10;
+    // "data/watch" = 1: follow the file or series as it changes on disk.
+    bool watch = false;
+    // "data/metres-per-level": what one level is in metres, for the legend's
+    // values; 0 gives them in levels. "data/level-0-metres": the height of
+    // level 0 in metres.
+    double metresPerLevel = 0;
+    double levelZeroMetres = 0;
+    // "data/cell-metres": the ground size of a grid cell in metres, for the
+    // scale bar; 0 when unknown.
+    double cellMetres = 0;
+};
+
+struct SceneSettings {
+    double sphereRadius = 0.75;
+    // Slices and stacks of every sphere.
+    int sphereTesel = 6;
+    DisplayOptions options;
+    SeriesSettings series;
+};
+
+// Reads the keys in a fixed order: "display/sphere-r", "display/sphere-tesel"
+// (whose look-up writes the "## original = " line), "display/cull-hidden",
+// "display/fit-view", "display/colour", "display/renderer",
+// "display/level-of-detail", "display/antialias", "display/keys",
+// "display/colour-range", "display/legend", "display/ambient-occlusion",
+// "display/outlines", "display/axes", the [camera] keys, then "data/series",
+// "data/frames-per-second", "data/watch", "data/metres-per-level",
+// "data/level-0-metres" and "data/cell-metres". A value a key cannot take gives one "warning:" line
+// and the key's default; only the sphere's radius and tessellation fall back
+// to theirs without a word, as they always have.
+SceneSettings ReadSceneSettings(const ConfigStore& store);
