@@ -5,11 +5,13 @@
 #include <string>
 
 #include "config_store.h"
+#include "freed_memory.h"
 #include "data_file.h"
 #include "surf_data.h"
 #include "viewer.h"
 
 int main(int argc, char** argv) {
+    KeepFreedMemoryForReuse();
     // Parsed like any store but never consulted: the data file is chosen by
     // "config.txt" alone.
     ConfigStore arguments(argc, argv, nullptr);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "freed_memory.h"
 #include "render_job.h"
 #include "render_options.h"
 
@@ -17,5 +18,6 @@ int main(int argc, char** argv) {
         std::cout << RenderUsage();
         return 0;
     }
+    KeepFreedMemoryForReuse();
     return RunRender(parsed.options);
 }

@@ -4,8 +4,8 @@ bool Unreadable(const FrameRead& frame) {
     return !frame.opened || frame.outOfMemory || frame.outcome.end == LoadOutcome::End::refused;
 }
 
-std::string FrameWarning(const FrameRead& frame, std::size_t points) {
-    const std::string named = "warning: frame '" + frame.file + "'";
+std::string FrameProblem(const FrameRead& frame, std::size_t points) {
+    const std::string named = "frame '" + frame.file + "'";
     if (!frame.opened) return named + " cannot be read; skipped";
     if (frame.outOfMemory) return named + " cannot be held in memory; skipped";
     if (frame.outcome.end == LoadOutcome::End::refused)
@@ -16,4 +16,9 @@ std::string FrameWarning(const FrameRead& frame, std::size_t points) {
                " points";
     }
     return "";
+}
+
+std::string FrameWarning(const FrameRead& frame, std::size_t points) {
+    const std::string problem = FrameProblem(frame, points);
+    return problem.empty() ? "" : "warning: " + problem;
 }

@@ -20,7 +20,9 @@ struct FrameRead {
 // can be read, or its points cannot be held.
 bool Unreadable(const FrameRead& frame);
 
-// The one "warning:" line said about a frame holding `points`: why it is
+// What is said about a frame holding `points`, as a warning: why it is
 // stepped over, or where a frame shown all the same ends early; "" for a
 // whole frame.
+std::string FrameProblem(const FrameRead& frame, std::size_t points);
+// The same as a whole "warning:" line; "" for a whole frame.
 std::string FrameWarning(const FrameRead& frame, std::size_t points);

@@ -6,9 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "overlays/axes_overlay.h"
-#include "overlays/colour_legend.h"
-#include "scene_renderer.h"
+#include "scene.h"
 
 namespace {
 
@@ -51,9 +49,8 @@ void Downsample(const std::vector<unsigned char>& samples, int tileWidth, int n,
 
 }  // namespace
 
-OffscreenPictures::OffscreenPictures(SceneRenderer& scene, const DisplayOptions& options, int largestTile,
-                                     const SeriesSettings& series)
-    : scene_(scene), options_(options), series_(series),
+OffscreenPictures::OffscreenPictures(Scene& scene, int largestTile)
+    : scene_(scene),
       largestTile_(largestTile > 0 ? largestTile : ContextLargestTile()) {}
 
 OffscreenPictures::~OffscreenPictures() {
@@ -128,10 +125,7 @@ void OffscreenPictures::DrawTile(const FrameView& view, const PictureRequest& re
     if (frame.tile.width == frame.width && frame.tile.height == frame.height) frame.tile = {};
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     LoadFrame(frame);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    scene_.Draw(frame, options_);
-    DrawLegendIfWanted(options_, scene_.survey(), series_, frame);
-    DrawAxesIfWanted(options_, series_, frame);
+    scene_.DrawFrame(frame);
 
     std::vector<unsigned char> samples(static_cast<std::size_t>(width * n) * (height * n) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

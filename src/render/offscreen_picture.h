@@ -8,9 +8,8 @@
 
 #include "camera/frame_view.h"
 #include "png_file.h"
-#include "scene_settings.h"
 
-class SceneRenderer;
+class Scene;
 
 struct PictureRequest {
     int width = 800;
@@ -24,9 +23,8 @@ struct PictureRequest {
 class OffscreenPictures {
 public:
     // `largestTile` bounds a tile's side in samples; 0 takes what the context
-    // allows, at most 4096. `series` gives the legend its metres.
-    OffscreenPictures(SceneRenderer& scene, const DisplayOptions& options, int largestTile = 0,
-                      const SeriesSettings& series = {});
+    // allows, at most 4096.
+    explicit OffscreenPictures(Scene& scene, int largestTile = 0);
     ~OffscreenPictures();
 
     OffscreenPictures(const OffscreenPictures&) = delete;
@@ -42,9 +40,7 @@ private:
     bool Target(int width, int height);
     void DrawTile(const FrameView& view, const PictureRequest& request, int column, int row, Image& image);
 
-    SceneRenderer& scene_;
-    const DisplayOptions& options_;
-    SeriesSettings series_;
+    Scene& scene_;
     int largestTile_;
     unsigned framebuffer_ = 0, colour_ = 0, depth_ = 0;
     int targetWidth_ = 0, targetHeight_ = 0;

@@ -8,20 +8,24 @@
 #include <string>
 
 #include "config_store.h"
-#include "series/frame_loader.h"
 #include "offscreen_context.h"
 #include "offscreen_picture.h"
-#include "scene_renderer.h"
-#include "scene_settings.h"
+#include "scene.h"
 #include "surf_data.h"
+
+// What pelorin-render is asked beyond the picture itself, for its tests.
+struct OffscreenTrials {
+    // Tiles of at most this many samples a side; 0: what the context allows.
+    int largestTile = 0;
+    RendererTrials renderer;
+};
 
 class OffscreenScene {
 public:
     // Reads config.txt and its data file (one that cannot be opened ends the
     // process with status 1, as it ends the viewer), makes the context and
-    // prepares the renderer. Tiles are at most `largestTile` samples a side
-    // (0: what the context allows).
-    explicit OffscreenScene(int largestTile = 0);
+    // prepares the renderer.
+    explicit OffscreenScene(const OffscreenTrials& trials = {});
 
     // False, with the reason, when no context could be made.
     bool ok() const { return context_.ok(); }
@@ -36,8 +40,11 @@ public:
     // Shows a frame of the series, read and made ready elsewhere as
     // Preparation() says; it must outlive its drawing.
     void ShowFrame(const LoadedFrame& frame);
-    FramePreparation Preparation() const;
-    const SceneSettings& settings() const { return settings_; }
+    FramePreparation Preparation() const { return scene_.Preparation(scene_.settings().sphereRadius); }
+    const SceneSettings& settings() const { return scene_.settings(); }
+    // The data file the scene opened on: for a series, its first frame that
+    // can be read.
+    const std::string& firstFile() const { return firstFile_; }
 
     // The picture of `view`; empty, with pictureError(), when it could not
     // be drawn.
@@ -45,16 +52,13 @@ public:
     const std::string& pictureError() const { return pictures_->error(); }
 
     const SurfData& points() const { return points_; }
-    // The data file the scene opened with: for a series, the frame it opened on.
-    const std::string& firstFile() const { return firstFile_; }
 
 private:
     ConfigStore config_;
-    SceneSettings settings_;
+    Scene scene_;
     std::string firstFile_;
     SurfData points_;
     OffscreenContext context_;
-    SceneRenderer scene_;
     std::unique_ptr<OffscreenPictures> pictures_;
     std::optional<OrbitCamera> camera_;
 };

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -19,11 +18,12 @@ namespace {
 
 const int filmFramesPerSecond = 30;
 
-// PELORIN_RENDER_TILE=N bounds the tiles at N samples a side, so tiling can
-// be tested at small sizes; unset, the context decides.
-int LargestTileAsked() {
-    const char* asked = std::getenv("PELORIN_RENDER_TILE");
-    return asked == nullptr ? 0 : std::atoi(asked);
+OffscreenTrials TrialsOf(const RenderOptions& options) {
+    OffscreenTrials trials;
+    trials.largestTile = options.largestTile;
+    trials.renderer.refuseShaders = options.refuseShaders;
+    trials.renderer.refuseGpuBuffer = options.refuseGpuBuffer;
+    return trials;
 }
 
 int Fail(const std::string& message) {
@@ -169,8 +169,8 @@ int DrawSeries(OffscreenScene& scene, const RenderOptions& options) {
             loader.Drain();
         }
         ask(frame + 1);
-        const std::string warning = FrameWarning(*next);
-        if (!warning.empty()) std::cerr << warning << std::endl;
+        const std::string problem = FrameProblem(*next);
+        if (!problem.empty()) ProgramDiagnostics().Warning(problem);
         if (Unreadable(*next)) return false;
         scene.ShowFrame(*next);
         shown = std::move(next);
@@ -191,7 +191,7 @@ std::string NoFrameRead(const RenderOptions& options) {
 }  // namespace
 
 int RunRender(const RenderOptions& options) {
-    OffscreenScene scene(LargestTileAsked());
+    OffscreenScene scene(TrialsOf(options));
     if (!scene.ok()) return Fail("no OpenGL context could be made without a display: " + scene.error());
     const int count = options.turntable > 0 ? options.turntable : 1;
     const int written = options.series ? DrawSeries(scene, options) : DrawPictures(scene, options, count, [](int) {

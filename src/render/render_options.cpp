@@ -89,6 +89,14 @@ ParsedOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
             if (!value(text) || !FrameRange(text, o.firstFrame, o.lastFrame)) {
                 return {o, "--frames needs FIRST-LAST, frames counted from 1 (such as 5-20, 5- or -20)"};
             }
+        } else if (option == "--tile") {
+            if (!value(text) || !WholeNumber(text, 1, largestPictureSide, o.largestTile)) {
+                return {o, "--tile needs N from 1 to " + sides + " samples"};
+            }
+        } else if (option == "--refuse-shaders") {
+            o.refuseShaders = true;
+        } else if (option == "--refuse-gpu-buffer") {
+            o.refuseGpuBuffer = true;
         } else if (option == "--video") {
             if (!value(o.video) || o.video.empty()) return {o, "--video needs a file name"};
         } else {
@@ -122,7 +130,11 @@ std::string RenderUsage() {
            "  --video FILE.mp4    with --turntable or --series, also a film of the\n"
            "                      pictures (ffmpeg)\n"
            "  --quiet             no progress line on standard error\n"
-           "  --help              this text\n";
+           "  --help              this text\n"
+           "For tests:\n"
+           "  --tile N            draw in tiles of at most N samples a side\n"
+           "  --refuse-shaders    as if the context could not run the impostors' shaders\n"
+           "  --refuse-gpu-buffer as if it could not hold the impostors' spheres\n";
 }
 
 namespace {

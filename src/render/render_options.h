@@ -21,6 +21,11 @@ struct RenderOptions {
     std::string video;
     bool quiet = false;
     bool help = false;
+    // For tests: tiles of at most this many samples a side (0: what the
+    // context allows), and the impostors' refusals forced.
+    int largestTile = 0;
+    bool refuseShaders = false;
+    bool refuseGpuBuffer = false;
 };
 
 // The largest picture side and sampling accepted.

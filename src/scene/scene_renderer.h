@@ -1,52 +1,56 @@
-// The scene as a whole: the point set on show with its survey, and the
-// renderer that draws it, the display lists or the impostors. Whether the
-// impostors give way to the lists is decided here and only here. It draws
-// into whatever OpenGL context is current when its functions are called,
-// always the same one, and knows nothing of windows.
+// The renderer of the scene: the display lists or the impostors, and the
+// point set they draw with its survey. Whether the impostors give way to the
+// lists is decided here and only here. It draws into whatever OpenGL context
+// is current when its functions are called, always the same one, and knows
+// nothing of windows.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 
-#include "series/frame_loader.h"
+#include "diagnostics.h"
 #include "impostors/impostor_renderer.h"
 #include "lists/list_renderer.h"
-#include "survey/point_survey.h"
 #include "scene_settings.h"
+#include "series/frame_loader.h"
 #include "slow_work_note.h"
+#include "survey/point_survey.h"
 #include "survey/point_view.h"
 
 struct FrameView;
 
+// Refusals asked for on purpose, to test the fall-back to the lists on any
+// driver: the impostors' shaders, or the buffer of their spheres.
+struct RendererTrials {
+    bool refuseShaders = false;
+    bool refuseGpuBuffer = false;
+};
+
 class SceneRenderer {
 public:
-    explicit SceneRenderer(SphereDrawer drawSphere) : lists_(drawSphere) {}
+    SceneRenderer(SphereDrawer drawSphere, Diagnostics& report) : report_(report), lists_(drawSphere) {}
 
     // The point set to draw, surveyed once here. Not owned: it must outlive
     // its drawing. With the impostors, a preparation from here to the end of
-    // the next Prepare that takes more than a second says so on standard
-    // error (SlowWorkNote).
-    void Show(const PointView& points);
+    // the next Prepare that takes more than a second says so (SlowWorkNote).
+    void SetPoints(const PointView& points);
     const PointView& points() const { return points_; }
     const PointSurvey& survey() const { return survey_; }
 
     // Sets the wanted renderer up in the current context. Impostors that the
-    // context cannot run give one "warning:" line, and the lists draw.
-    // PELORIN_REFUSE_SHADERS=1 in the environment refuses the shaders, and
-    // PELORIN_REFUSE_GPU_BUFFER=1 the buffer of the spheres, to test those
-    // roads on any driver.
-    void Start(Renderer wanted);
+    // context cannot run give one warning, and the lists draw.
+    void Start(Renderer wanted, const RendererTrials& trials);
 
     // Makes the active renderer ready for these spheres: the lists are
     // compiled anew, the impostors' buffer filled unless it already holds
-    // them. An impostor buffer that cannot hold the scene gives one
-    // "warning:" line, and from then on the lists draw.
+    // them. An impostor buffer that cannot hold the scene gives one warning,
+    // and from then on the lists draw.
     void Prepare(double radius, int tesel, const DisplayOptions& options);
 
-    // Shows a frame of a series read and made ready on another thread: the
-    // impostors take its placed spheres, the lists are compiled for it. The
+    // Takes a frame of a series read and made ready on another thread: the
+    // impostors its placed spheres, the lists are compiled for it. The
     // frame must outlive its drawing.
-    void ShowFrame(const LoadedFrame& frame, double radius, int tesel, const DisplayOptions& options);
+    void SetFrame(const LoadedFrame& frame, double radius, int tesel, const DisplayOptions& options);
 
     // Draws with the current matrices (the lists) or the frame's camera (the
     // impostors), and says which renderer drew.
@@ -61,10 +65,11 @@ public:
 
 private:
     void GiveWayToLists(const std::string& reason);
-    // One warning line, once, when occlusion is asked of points that do not
-    // form columns.
+    // One warning, once, when occlusion is asked of points that do not form
+    // columns.
     void WarnWithoutColumns(const DisplayOptions& options);
 
+    Diagnostics& report_;
     PointView points_;
     PointSurvey survey_;
     std::unique_ptr<SlowWorkNote> preparing_;

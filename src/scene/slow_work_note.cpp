@@ -3,14 +3,15 @@
 #include <errno.h>
 
 #include <cstdio>
+#include <string>
 
-SlowWorkNote::SlowWorkNote(std::string what, std::chrono::milliseconds patience)
-    : what_(std::move(what)), patience_(patience), start_(std::chrono::steady_clock::now()), watcher_([this] { Watch(); }) {}
+SlowWorkNote::SlowWorkNote(std::string what, std::chrono::milliseconds patience, Diagnostics& report)
+    : what_(std::move(what)), report_(report), patience_(patience), start_(std::chrono::steady_clock::now()), watcher_([this] { Watch(); }) {}
 
 void SlowWorkNote::Watch() {
     std::unique_lock<std::mutex> lock(mutex_);
     if (ended_.wait_for(lock, patience_, [this] { return done_; })) return;
-    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, what_.c_str());
+    report_.Note(std::string(program_invocation_short_name) + ": " + what_);
     said_ = true;
 }
 
@@ -28,5 +29,7 @@ SlowWorkNote::~SlowWorkNote() {
     watcher_.join();
     if (!said_) return;
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start_;
-    std::fprintf(stderr, "%s: ready to draw after %.1f s\n", program_invocation_short_name, took.count());
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", took.count());
+    report_.Note(std::string(program_invocation_short_name) + ": ready to draw after " + seconds + " s");
 }

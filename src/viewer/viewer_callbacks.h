@@ -7,27 +7,22 @@
 // be current.
 void BuildDisplayLists();
 
+// With "data/series" (or "data/watch"), starts reading the frames after the
+// one on show and titles the window with the frame; otherwise nothing.
+void StartSeries();
+
 // Draws the current view into the back buffer, without showing it.
 void DrawFrame();
 
 void onDisplay();
 void onResize(int width, int height);
-
-// The window's drawing area at the last reshape. When the window has grown
-// past what the renderer can draw into it has been asked to shrink back, and
-// no frame is drawn until it has.
-struct WindowArea {
-    int width = 0;
-    int height = 0;
-    bool oversized = false;
-};
-WindowArea DrawingArea();
+// Waits for window events, frames read and changes on disk, then shows the
+// frame of a series that is due, if any.
 void onIdle();
 
 void onMouseClick(int button, int state, int x, int y);
 void onMouseDrag(int x, int y);
 void onWheelChange(int wheel, int direction, int x, int y);
-// Forgets the wheel steps out that the distance's upper bound has held back,
-// for a camera placed anew.
-void ForgetHeldWheelSteps();
 void onKey(unsigned char key, int x, int y);
+// The keys beyond typed characters: the arrows, Home and End of a series.
+void onSpecialKey(int key, int x, int y);

@@ -18,5 +18,5 @@ void PlaceOpeningCamera();
 
 // Loads the projection for the window's current size: the fixed planes of
 // the plain viewer, or with fit-view the planes that hold the whole point
-// set as seen from `eye`.
-void ApplyProjection(const Point3& eye);
+// set as seen from the current camera.
+void ApplyProjection();

@@ -1,18 +1,94 @@
+// The mouse and the keys. Every binding is in the table below, which "h"
+// prints: the standard ones always act; the series keys only when
+// "data/series" (or "data/watch") is set; the extended ones only with
+// "display/keys = extended". Any other key does nothing.
 #include <GL/freeglut.h>
 
-#include "extended_keys.h"
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "camera/opening_camera.h"
 #include "viewer_callbacks.h"
 #include "viewer_camera.h"
-#include "viewer_series.h"
 #include "viewer_state.h"
 #include "window_events.h"
+#include "window_picture.h"
 
 namespace {
+
+enum class When { always, series, extended };
+
+struct Binding {
+    const char* input;
+    const char* action;
+    When when;
+};
+
+// `when` says when a binding acts; "h" prints them all.
+const Binding bindings[] = {
+    {"left drag", "orbit", When::always},
+    {"right drag", "pan", When::always},
+    {"wheel", "zoom", When::always},
+    {"+ / -", "finer / coarser spheres", When::always},
+    {"F, f", "full screen", When::always},
+    {"Esc", "800x600 window", When::always},
+    {"Q, q", "quit", When::always},
+    {"right, .", "next frame of a series", When::series},
+    {"left, ,", "previous frame", When::series},
+    {"Home, End", "first, last frame", When::series},
+    {"space", "play or pause", When::series},
+    {"c", "print the camera as config.txt lines", When::extended},
+    {"s", "save the window as pelorin-NNNN.png", When::extended},
+    {"r", "back to the start camera", When::extended},
+    {"h", "print these bindings", When::extended},
+};
+
+void PrintBindings() {
+    for (const Binding& binding : bindings) {
+        char line[96];
+        std::snprintf(line, sizeof line, "%-12s%s\n", binding.input, binding.action);
+        std::cout << line;
+    }
+    std::cout << std::flush;
+}
 
 // Rebuilding a large scene takes seconds; when several "+" and "-" wait in
 // the queue, only the last one that changes the tessellation rebuilds.
 void RebuildUnlessAnotherKeyWill() {
     if (!TeselKeyActsLater(sphereTesel)) BuildDisplayLists();
+}
+
+// The typed keys of a series; true when the key acted.
+bool SeriesKey(unsigned char key) {
+    SeriesPlayer* series = scene.series();
+    if (series == nullptr) return false;
+    switch (key) {
+        case '.': series->Step(1); return true;
+        case ',': series->Step(-1); return true;
+        case ' ': series->TogglePlay(); return true;
+        default: return false;
+    }
+}
+
+void ExtendedKey(unsigned char key) {
+    switch (key) {
+        case 'c':
+            std::cout << CameraConfigLines(CurrentCamera()) << std::flush;
+            break;
+        case 's':
+            SaveWindowPicture();
+            break;
+        case 'r':
+            PlaceOpeningCamera();
+            glutPostRedisplay();
+            break;
+        case 'h':
+            PrintBindings();
+            break;
+        default:
+            break;
+    }
 }
 
 }  // namespace
@@ -47,17 +123,8 @@ void onMouseDrag(int x, int y) {
     glutPostRedisplay();
 }
 
-namespace {
-// Wheel steps out that the distance's upper bound has held back.
-long zoomStepsPastBound = 0;
-}  // namespace
-
-void ForgetHeldWheelSteps() { zoomStepsPastBound = 0; }
-
 void onWheelChange(int, int direction, int, int) {
-    const WheelZoom zoom = Wheeled({camDistance, zoomStepsPastBound}, direction);
-    camDistance = zoom.distance;
-    zoomStepsPastBound = zoom.stepsPastBound;
+    camDistance = scene.Wheeled(camDistance, direction);
     glutPostRedisplay();
 }
 
@@ -91,9 +158,19 @@ void onKey(unsigned char key, int, int) {
             glutLeaveMainLoop();
             break;
         default:
-            // Every other key does nothing, unless a series or the extended
-            // keys are on.
-            if (!onSeriesKey(key) && displayOptions.extendedKeys) onExtendedKey(key);
+            if (!SeriesKey(key) && scene.options().extendedKeys) ExtendedKey(key);
             break;
+    }
+}
+
+void onSpecialKey(int key, int, int) {
+    SeriesPlayer* series = scene.series();
+    if (series == nullptr) return;
+    switch (key) {
+        case GLUT_KEY_RIGHT: series->Step(1); break;
+        case GLUT_KEY_LEFT: series->Step(-1); break;
+        case GLUT_KEY_HOME: series->First(); break;
+        case GLUT_KEY_END: series->Last(); break;
+        default: break;
     }
 }

@@ -1,11 +1,9 @@
 #include <GL/freeglut.h>
 
-#include <cstdio>
+#include <string>
 
-#include "shading/fixed_state.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
-#include "viewer_series.h"
 #include "viewer_camera.h"
 #include "viewer_state.h"
 
@@ -23,18 +21,19 @@ bool ModePossible(unsigned int mode, int samples) {
 // "display/antialias", or failing that the most the display offers below
 // them, after one warning line.
 unsigned int WindowDisplayMode() {
-    const int asked = displayOptions.antialias;
+    const int asked = scene.options().antialias;
     if (asked <= 1) return plainDisplayMode;
     const unsigned int multisampled = plainDisplayMode | GLUT_MULTISAMPLE;
     int samples = asked;
     while (samples >= 2 && !ModePossible(multisampled, samples)) --samples;
     if (samples == asked) return multisampled;
-    std::fprintf(stderr, "warning: display/antialias = %d: ", asked);
+    const std::string key = "display/antialias = " + std::to_string(asked) + ": ";
     if (samples < 2) {
-        std::fprintf(stderr, "the display offers no multisampling; drawing one sample a pixel\n");
+        ProgramDiagnostics().Warning(key + "the display offers no multisampling; drawing one sample a pixel");
         return plainDisplayMode;
     }
-    std::fprintf(stderr, "the display offers at most %d samples a pixel; using %d\n", samples, samples);
+    ProgramDiagnostics().Warning(key + "the display offers at most " + std::to_string(samples) +
+                                 " samples a pixel; using " + std::to_string(samples));
     return multisampled;
 }
 
@@ -71,15 +70,14 @@ void InitDisplay(SurfData* points) {
     glutInitWindowPosition(50, 50);
     glutCreateWindow("Pelorin");
 
-    SetFixedState();
+    // The fixed state and the shaders need the window's context. The points
+    // are surveyed once the window is up, so a big grid's window shows at
+    // once.
+    scene.Start();
     SetInitialCamera();
-    // The shaders need the window's context. The points are surveyed once
-    // the window is up, so a big grid's window shows at once.
-    scene.Start(displayOptions.renderer);
-    scene.Show(*data);
+    scene.SetPoints(*data);
     // Without fit-view or [camera] keys this is the start camera itself.
     PlaceOpeningCamera();
-    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
 
     glutMouseFunc(onMouseClick);
     glutMotionFunc(onMouseDrag);
@@ -91,4 +89,5 @@ void InitDisplay(SurfData* points) {
 
     BuildDisplayLists();
     StartSeries();
+    if (scene.series() != nullptr) glutSpecialFunc(onSpecialKey);
 }

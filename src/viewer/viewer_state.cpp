@@ -12,18 +12,14 @@
 
 SurfData* data = nullptr;
 
-// Must stay defined before the settings: they are read from it during the
-// same static initialisation, in order of definition, every key in the order
-// ReadSceneSettings gives.
+// Must stay defined before the scene and the settings: they are read from it
+// during the same static initialisation, in order of definition, every key in
+// the order ReadSceneSettings gives.
 ConfigStore viewerConfig("config.txt", nullptr, nullptr, nullptr);
-namespace {
-const SceneSettings configured = ReadSceneSettings(viewerConfig);
-}  // namespace
-double sphereRadius = configured.sphereRadius;
-int sphereTesel = configured.sphereTesel;
-DisplayOptions displayOptions = configured.options;
-
-const SeriesSettings& ConfiguredSeries() { return configured.series; }
+// The lists draw the toolkit's own sphere.
+Scene scene(ReadSceneSettings(viewerConfig), glutSolidSphere);
+double sphereRadius = scene.settings().sphereRadius;
+int sphereTesel = scene.settings().sphereTesel;
 
 int windowWidth;
 int windowHeight;
@@ -48,6 +44,3 @@ GLuint sceneList;
 int dragMode;
 int lastX;
 int lastY;
-
-// The lists draw the toolkit's own sphere.
-SceneRenderer scene(glutSolidSphere);

@@ -1,14 +1,14 @@
 // The viewer's settings and mutable state. It lives in plain variables shared
 // by the set-up code and the GLUT callbacks, which have no other way to reach
 // it; they are declared here so the viewer's own files and its tests can read
-// them. The work is done by the scene core, reached through `scene`.
+// them. Everything beyond them (the display options, the renderer, the
+// overlays, a series) is the scene core's, reached through `scene`.
 #pragma once
 
 #include <GL/gl.h>
 
 #include "config_store.h"
-#include "scene_renderer.h"
-#include "scene_settings.h"
+#include "scene.h"
 
 class SurfData;
 
@@ -55,12 +55,6 @@ extern int lastY;
 
 // ---- Beyond the plain viewer ----
 
-// The opt-in display choices read with the sphere settings, from the same
-// store and in the same static initialisation.
-extern DisplayOptions displayOptions;
-
-// "data/series" and the keys that go with it, as config.txt gives them.
-const SeriesSettings& ConfiguredSeries();
-
-// The point set's survey and the renderer that draws it.
-extern SceneRenderer scene;
+// The windowless scene: the settings read with the sphere settings, from the
+// same store and in the same static initialisation, and all the work.
+extern Scene scene;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <memory>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,43 @@ private:
 };
 
 bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+
+// The same arguments, drawn in tiles of 150 samples a side.
+std::vector<std::string> Tiled(std::vector<std::string> args) {
+    args.insert(args.end(), {"--tile", "150"});
+    return args;
+}
+
+int WarningLines(const std::string& text) {
+    std::istringstream lines(text);
+    int count = 0;
+    for (std::string line; std::getline(lines, line);) count += line.rfind("warning:", 0) == 0;
+    return count;
+}
+
+// ---- The fall-back to the lists ----
+
+TEST(RenderFallback, RefusedImpostorsWarnOnceAndDrawTheLists) {
+    const std::string look = "[display]\nsphere-tesel = 12\n";
+    Render lists(look);
+    ASSERT_EQ(lists.Run({}), 0) << lists.errors();
+    const Picture listed = lists.Read("pelorin.png").picture;
+    const struct {
+        const char* option;
+        const char* reason;
+    } cases[] = {
+        {"--refuse-shaders", "fragment shader did not compile"},
+        {"--refuse-gpu-buffer", "bytes for the spheres could not be filled; drawing with the display lists"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.option);
+        Render refused(look + "renderer = impostors\n");
+        ASSERT_EQ(refused.Run({c.option}), 0) << refused.errors();
+        EXPECT_EQ(WarningLines(refused.errors()), 1) << refused.errors();
+        EXPECT_NE(refused.errors().find(c.reason), std::string::npos) << refused.errors();
+        EXPECT_EQ(DifferingPixels(listed, refused.Read("pelorin.png").picture), 0);
+    }
+}
 
 // ---- Options ----
 
@@ -144,7 +182,7 @@ TEST(RenderPictures, TilesJoinWithoutSeams) {
         const std::vector<std::string> args = {"--size", "500x300", "--supersample", "2"};
         ASSERT_EQ(render.Run(args), 0) << render.errors();
         const PngPicture whole = render.Read("pelorin.png");
-        ASSERT_EQ(render.Run(args, {"PELORIN_RENDER_TILE=150"}), 0) << render.errors();
+        ASSERT_EQ(render.Run(Tiled(args)), 0) << render.errors();
         const PngPicture tiled = render.Read("pelorin.png");
         EXPECT_GE(ShareWithinLevels(whole.picture, tiled.picture, 2), 0.999);
     }
@@ -241,7 +279,7 @@ TEST(Legend, SameInTilesAndInProportionToThePicture) {
         const std::vector<std::string> args = {"--size", "500x300", "--supersample", "2"};
         ASSERT_EQ(render.Run(args), 0) << render.errors();
         const Picture whole = render.Read("pelorin.png").picture;
-        ASSERT_EQ(render.Run(args, {"PELORIN_RENDER_TILE=150"}), 0) << render.errors();
+        ASSERT_EQ(render.Run(Tiled(args)), 0) << render.errors();
         EXPECT_GE(ShareWithinLevels(whole, render.Read("pelorin.png").picture, 2), 0.999);
         EXPECT_GE(FindLegend(whole).length, 50);
     }

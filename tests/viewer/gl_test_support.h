@@ -73,7 +73,7 @@ inline Picture DrawAndRead() {
 // of one freed before it.
 inline void ShowPoints(SurfData* points) {
     data = points;
-    scene.Show(*points);
+    scene.SetPoints(*points);
 }
 
 // Runs every test with `window` as the environment. The GL driver is

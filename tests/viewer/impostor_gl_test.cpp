@@ -40,7 +40,7 @@ public:
         example = std::make_unique<SurfData>(PELORIN_EXAMPLE_DATA);
         ASSERT_EQ(example->x.size(), 1097u);
         sphereRadius = 0.6;  // the example's own
-        displayOptions.renderer = Renderer::impostors;
+        scene.options().renderer = Renderer::impostors;
         InitDisplay(example.get());
         for (int i = 0; i < 20; ++i) glutMainLoopEvent();
     }
@@ -50,7 +50,7 @@ public:
 // the viewer's frame leaves.
 Picture ListsPicture(int tesel) {
     ListRenderer lists(glutSolidSphere);
-    lists.Build(*data, scene.survey(), sphereRadius, tesel, displayOptions);
+    lists.Build(*data, scene.survey(), sphereRadius, tesel, scene.options());
     DrawAndRead();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     lists.Draw();
@@ -88,8 +88,8 @@ protected:
         View{5 * M_PI / 4, M_PI / 4, 30, 10, 10, 0}.Place();
         ShowPoints(example.get());
         sphereRadius = 0.6;
-        displayOptions.cullHidden = false;
-        displayOptions.colourByHeight = false;
+        scene.options().cullHidden = false;
+        scene.options().colourByHeight = false;
         scene.impostors().skipOutsideTiles = true;
         scene.impostors().coarseAfterSeconds = 1.0 / 25;
         dragMode = 0;
@@ -128,7 +128,7 @@ TEST_F(Impostors, PictureOfTheExampleIsCloseToTessellation31) {
 }
 
 TEST_F(Impostors, HeightColoursRunFromVioletToYellow) {
-    displayOptions.colourByHeight = true;
+    scene.options().colourByHeight = true;
     View{0.4, 1.1, 12, 6, 8, 2}.Place();
     const Picture picture = DrawAndRead();
     long violet = 0, yellow = 0;
@@ -165,10 +165,10 @@ TEST_F(Impostors, CullingAndSkippedTilesChangeNoPixel) {
         for (const View& v : terrain.views) {
             SCOPED_TRACE("theta " + std::to_string(v.theta) + " distance " + std::to_string(v.distance));
             v.Place();
-            displayOptions.cullHidden = false, scene.impostors().skipOutsideTiles = false;
+            scene.options().cullHidden = false, scene.impostors().skipOutsideTiles = false;
             BuildDisplayLists();
             const Picture all = DrawAndRead();
-            displayOptions.cullHidden = true, scene.impostors().skipOutsideTiles = true;
+            scene.options().cullHidden = true, scene.impostors().skipOutsideTiles = true;
             BuildDisplayLists();
             ASSERT_LT(scene.spheres(), grid->x.size());
             const Picture culled = DrawAndRead();

@@ -5,6 +5,6 @@
 #include "viewer_state.h"
 
 int main() {
-    std::printf("radius=%.17g tesel=%d cull=%d\n", sphereRadius, sphereTesel, displayOptions.cullHidden ? 1 : 0);
+    std::printf("radius=%.17g tesel=%d cull=%d\n", sphereRadius, sphereTesel, scene.options().cullHidden ? 1 : 0);
     return 0;
 }

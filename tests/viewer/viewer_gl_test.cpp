@@ -494,7 +494,7 @@ TEST_F(ViewerGl, ExtendedKeysPrintSaveAndGoBack) {
     const Picture moved = DrawAndRead();
     for (bool extended : {false, true}) {
         SCOPED_TRACE(extended ? "extended" : "standard");
-        displayOptions.extendedKeys = extended;
+        scene.options().extendedKeys = extended;
         testing::internal::CaptureStdout();
         int redisplays = 0;
         for (unsigned char key : {'c', 's', 'h'}) redisplays += RedisplaysAfter([&] { onKey(key, 0, 0); });
@@ -522,7 +522,7 @@ TEST_F(ViewerGl, ExtendedKeysPrintSaveAndGoBack) {
         EXPECT_EQ(camTheta, startState.camTheta);
         EXPECT_EQ(centerX, startState.centerX);
     }
-    displayOptions.extendedKeys = false;
+    scene.options().extendedKeys = false;
     ASSERT_EQ(chdir(previous), 0);
 }
 
@@ -583,7 +583,7 @@ std::unique_ptr<SurfData> Grid(const std::string& name, const std::vector<std::v
 class ViewerCull : public ViewerGl {
 protected:
     void TearDown() override {
-        displayOptions.cullHidden = false;
+        scene.options().cullHidden = false;
         sphereRadius = 0.75;
         ShowPoints(points.get());
         BuildDisplayLists();
@@ -701,10 +701,10 @@ TEST_F(ViewerCull, SceneLeavesOutExactlyTheEnclosedSpheres) {
         ShowPoints(grid.get());
         sphereRadius = c.radius;
         sphereTesel = c.tesel;
-        displayOptions.cullHidden = true;
+        scene.options().cullHidden = true;
         BuildDisplayLists();
         EXPECT_EQ(scene.spheres(), grid->x.size() - expected.size());
-        displayOptions.cullHidden = false;
+        scene.options().cullHidden = false;
         BuildDisplayLists();
         EXPECT_EQ(scene.spheres(), grid->x.size());
     }
@@ -745,10 +745,10 @@ TEST_F(ViewerCull, PicturesWithAndWithoutTheCullAreEqual) {
             SCOPED_TRACE("theta " + std::to_string(v.theta) + " phi " + std::to_string(v.phi));
             camTheta = v.theta, camPhi = v.phi, camDistance = v.distance;
             centerX = v.cx, centerY = v.cy, centerZ = v.cz;
-            displayOptions.cullHidden = false;
+            scene.options().cullHidden = false;
             BuildDisplayLists();
             const Picture all = DrawAndRead();
-            displayOptions.cullHidden = true;
+            scene.options().cullHidden = true;
             BuildDisplayLists();
             ASSERT_EQ(scene.spheres(), grid->x.size() - enclosed);
             const Picture culled = DrawAndRead();
@@ -764,8 +764,8 @@ TEST_F(ViewerCull, PicturesWithAndWithoutTheCullAreEqual) {
 class ViewerOptIn : public ViewerCull {
 protected:
     void TearDown() override {
-        displayOptions.fitView = false;
-        displayOptions.colourByHeight = false;
+        scene.options().fitView = false;
+        scene.options().colourByHeight = false;
         nearPlane = 0.1f;
         farPlane = 800.0f;
         ViewerCull::TearDown();
@@ -793,7 +793,7 @@ TEST_F(ViewerOptIn, FittedViewShowsTheWholeGridWithinTheWindow) {
         const auto grid = Grid("fit" + std::to_string(file++) + ".txt", heights);
         startState.Restore();
         ShowPoints(grid.get());
-        displayOptions.fitView = true;
+        scene.options().fitView = true;
         PlaceOpeningCamera();
         BuildDisplayLists();
         const Picture fitted = DrawAndRead();
@@ -823,7 +823,7 @@ TEST_F(ViewerOptIn, ColourByHeightRunsFromVioletAtTheLowestToYellowAtTheHighest)
     };
     for (bool byHeight : {false, true}) {
         SCOPED_TRACE(byHeight ? "by height" : "red");
-        displayOptions.colourByHeight = byHeight;
+        scene.options().colourByHeight = byHeight;
         BuildDisplayLists();
         const Picture picture = DrawAndRead();
         EXPECT_EQ(count(picture, IsViolet) > 500, byHeight);

@@ -32,7 +32,7 @@ struct LoadedFrame : FrameRead {
 };
 
 // The viewer and pelorin-render both say it, in these words.
-inline std::string FrameWarning(const LoadedFrame& frame) { return FrameWarning(frame, frame.x.size()); }
+inline std::string FrameProblem(const LoadedFrame& frame) { return FrameProblem(frame, frame.x.size()); }
 
 // How a frame is made ready, as the scene will draw it.
 struct FramePreparation {

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <iostream>
 
 #include "frame_files.h"
 
@@ -25,8 +24,10 @@ std::string BaseName(const std::string& file) {
 }  // namespace
 
 SeriesPlayer::SeriesPlayer(const SeriesSettings& settings, const std::string& openedFile,
-                           const FramePreparation& preparation, std::chrono::milliseconds steadyFor)
+                           const FramePreparation& preparation, std::chrono::milliseconds steadyFor,
+                           Diagnostics& report)
     : settings_(settings),
+      report_(report),
       steadyFor_(steadyFor),
       files_(settings.pattern.empty() ? std::vector<std::string>{openedFile} : SeriesFiles(settings.pattern)),
       loader_(preparation) {
@@ -46,6 +47,13 @@ SeriesPlayer::SeriesPlayer(const SeriesSettings& settings, const std::string& op
 std::string SeriesPlayer::Label() const {
     if (files_.empty()) return "";
     return "frame " + std::to_string(shown_ + 1) + " of " + std::to_string(count()) + ": " + BaseName(file(shown_));
+}
+
+bool SeriesPlayer::LabelChanged() {
+    const std::string label = Label();
+    if (label == labelSeen_) return false;
+    labelSeen_ = label;
+    return true;
 }
 
 void SeriesPlayer::Step(int by) {
@@ -131,7 +139,7 @@ void SeriesPlayer::PlayReachedEnd() {
 std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> frame, Clock::time_point now) {
     int index = waiting_.index;
     if (Unreadable(*frame)) {
-        if (unreadable_.insert(frame->file).second) std::cerr << FrameWarning(*frame) << std::endl;
+        if (unreadable_.insert(frame->file).second) report_.Warning(FrameProblem(*frame));
         waiting_ = {};
         lastSize_ = -1;
         // Stepping goes on past it; the frame on show stays.
@@ -153,7 +161,7 @@ std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> 
             return nullptr;
         }
     }
-    if (!frame->whole()) std::cerr << FrameWarning(*frame) << std::endl;
+    if (!frame->whole()) report_.Warning(FrameProblem(*frame));
     if (keptForShown_ && index != shown_) {
         // Its file is gone: the frame leaves the list with the screen.
         files_.erase(files_.begin() + shown_);
@@ -181,8 +189,8 @@ void SeriesPlayer::TakeChanges(Clock::time_point now) {
     for (const FileWatch::Change& change : changes) {
         if (change.folder) {
             if (change.gone) {
-                std::cerr << "warning: watched folder '" << change.path
-                          << "' is gone; the last frame read stays on screen until it is made again" << std::endl;
+                report_.Warning("watched folder '" + change.path +
+                                "' is gone; the last frame read stays on screen until it is made again");
             } else {
                 readShownAgain = true;
             }
@@ -190,8 +198,7 @@ void SeriesPlayer::TakeChanges(Clock::time_point now) {
             if (!change.gone) {
                 readShownAgain = true;
             } else if (!goneSaid_) {
-                std::cerr << "warning: watched file '" << file(shown_)
-                          << "' is gone; the last frame read stays on screen" << std::endl;
+                report_.Warning("watched file '" + file(shown_) + "' is gone; the last frame read stays on screen");
                 goneSaid_ = true;
             }
         }

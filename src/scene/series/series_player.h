@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics.h"
 #include "series/file_watch.h"
 #include "series/frame_loader.h"
 #include "scene_settings.h"
@@ -24,7 +25,8 @@ public:
     // it). A watched frame read short is taken as it is once its size has
     // stayed the same for `steadyFor`.
     SeriesPlayer(const SeriesSettings& settings, const std::string& openedFile, const FramePreparation& preparation,
-                 std::chrono::milliseconds steadyFor = std::chrono::milliseconds(500));
+                 std::chrono::milliseconds steadyFor = std::chrono::milliseconds(500),
+                 Diagnostics& report = ProgramDiagnostics());
 
     int count() const { return static_cast<int>(files_.size()); }
     int shown() const { return shown_; }
@@ -34,6 +36,9 @@ public:
     const std::string& file(int index) const { return files_[static_cast<std::size_t>(index)]; }
     // "frame 3 of 20: h-00030.txt".
     std::string Label() const;
+    // Whether the label differs from when this was last asked (true the
+    // first time): it changes with the frame shown, and when files come or go.
+    bool LabelChanged();
 
     // The user's steps; the frame comes later from Poll.
     void Step(int by);
@@ -43,7 +48,7 @@ public:
 
     // Does what is due: takes changes on disk, starts the next frame of a
     // play, and hands back a frame to show once it is read. Says on
-    // standard error what it skips.
+    // the sink what it skips.
     std::unique_ptr<LoadedFrame> Poll(Clock::time_point now = Clock::now());
     // What to wait on, and for how long at most, before the next Poll.
     std::vector<int> Descriptors() const;
@@ -64,6 +69,7 @@ private:
     std::unique_ptr<LoadedFrame> Arrived(std::unique_ptr<LoadedFrame> frame, Clock::time_point now);
 
     SeriesSettings settings_;
+    Diagnostics& report_;
     std::chrono::milliseconds steadyFor_;
     std::vector<std::string> files_;
     FrameLoader loader_;
@@ -82,6 +88,7 @@ private:
     long long lastSize_ = -1;
     Clock::time_point sizeSince_{};
     bool goneSaid_ = false;
+    std::string labelSeen_;
     // The file on show is gone from disk and stays listed only while shown,
     // so that the frames around it keep their places.
     bool keptForShown_ = false;

@@ -1,0 +1,111 @@
+#include <epoxy/gl.h>
+
+#include "scene.h"
+
+#include <algorithm>
+
+#include "camera/camera_fit.h"
+#include "camera/opening_camera.h"
+#include "overlays/axes_overlay.h"
+#include "overlays/colour_legend.h"
+#include "shading/fixed_state.h"
+#include "shading/height_colours.h"
+
+namespace {
+
+// What every OpenGL implementation must allow, for one that reports nothing.
+const int fallbackLargestSide = 4096;
+
+// The largest side the context's viewport can take.
+int LargestPictureSide() {
+    GLint dims[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
+    const int smaller = std::min(dims[0], dims[1]);
+    return smaller > 0 ? smaller : fallbackLargestSide;
+}
+
+}  // namespace
+
+Scene::Scene(const SceneSettings& settings, SphereDrawer drawSphere, Diagnostics& report)
+    : settings_(settings), report_(report), renderer_(drawSphere, report) {}
+
+void Scene::Start(const RendererTrials& trials) {
+    SetFixedState();
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    renderer_.Start(settings_.options.renderer, trials);
+}
+
+void Scene::DrawFrame(const FrameView& view) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    renderer_.Draw(view, settings_.options);
+    DrawLegendIfWanted(settings_.options, renderer_.survey(), settings_.series, view);
+    DrawAxesIfWanted(settings_.options, settings_.series, view);
+}
+
+OrbitCamera Scene::OpeningCamera(double aspect) const {
+    return ::OpeningCamera(settings_.options, renderer_.survey(), settings_.sphereRadius, StartProjection(), aspect);
+}
+
+Projection Scene::ProjectionFor(const Projection& projection, const OrbitCamera& camera) const {
+    if (!settings_.options.fitView) return projection;
+    return ProjectionHolding(projection, SphereBounds(renderer_.survey(), settings_.sphereRadius),
+                             EyePosition(camera), camera.centre);
+}
+
+double Scene::Wheeled(double distance, int direction) {
+    const WheelZoom zoom = ::Wheeled({distance, heldWheelSteps_}, direction);
+    heldWheelSteps_ = zoom.stepsPastBound;
+    return zoom.distance;
+}
+
+PictureArea Scene::Resize(int width, int height) {
+    const int largest = LargestPictureSide();
+    area_.oversized = width > largest || height > largest;
+    area_.width = std::min(width, largest);
+    area_.height = std::min(height, largest);
+    return area_;
+}
+
+FramePreparation Scene::Preparation(double radius) const {
+    FramePreparation preparation;
+    preparation.impostors = renderer_.active() == Renderer::impostors;
+    preparation.radius = radius;
+    preparation.cullHidden = settings_.options.cullHidden;
+    preparation.levelOfDetail = settings_.options.levelOfDetail;
+    preparation.occlusion = settings_.options.ambientOcclusion;
+    return preparation;
+}
+
+bool Scene::HasSeries() const { return !settings_.series.pattern.empty() || settings_.series.watch; }
+
+void Scene::KeepColoursForSeries() {
+    // Colours mean the same heights in every frame: the opening frame's
+    // range, unless the configuration fixes one.
+    if (HasSeries() && !settings_.options.colourRange) {
+        settings_.options.colourRange = ColoursOf(settings_.options, survey());
+    }
+}
+
+void Scene::StartSeries(const std::string& openedFile, double radius) {
+    if (!HasSeries()) return;
+    KeepColoursForSeries();
+    series_ = std::make_unique<SeriesPlayer>(settings_.series, openedFile, Preparation(radius), std::chrono::milliseconds(500),
+                                             report_);
+}
+
+bool Scene::ShowArrivedFrame(double radius, int tesel) {
+    if (!series_) return false;
+    std::unique_ptr<LoadedFrame> frame = series_->Poll();
+    if (!frame) return false;
+    ShowFrame(*frame, radius, tesel);
+    // The GPU holds the spheres now; their copy in memory would only add a
+    // frame's worth to every frame held.
+    frame->impostors.reset();
+    // The renderer now draws the new frame; the old one can go.
+    shownFrame_ = std::move(frame);
+    return true;
+}
+
+void Scene::ShowFrame(const LoadedFrame& frame, double radius, int tesel) {
+    renderer_.SetFrame(frame, radius, tesel, settings_.options);
+}

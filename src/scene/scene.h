@@ -1,0 +1,114 @@
+// The scene as a whole, with no window: the settings of config.txt, the point
+// set on show, the renderer that draws it, the overlays on top, the camera
+// it opens with and, for a series, the frames read in the background. The
+// viewer and pelorin-render each make an OpenGL context, set the matrices of
+// their view and call DrawFrame; everything else they share is here.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "camera/camera.h"
+#include "camera/frame_view.h"
+#include "diagnostics.h"
+#include "scene_renderer.h"
+#include "scene_settings.h"
+#include "series/series_player.h"
+
+// The size of the picture drawn into, as the last resize gave it. A window
+// grown past what the renderer can draw into is asked to shrink back, and no
+// frame is drawn until it has.
+struct PictureArea {
+    int width = 0;
+    int height = 0;
+    bool oversized = false;
+};
+
+class Scene {
+public:
+    // The lists draw spheres with `drawSphere`: the toolkit's own in the
+    // viewer, the same triangles offscreen. What goes wrong is said to
+    // `report`.
+    Scene(const SceneSettings& settings, SphereDrawer drawSphere, Diagnostics& report = ProgramDiagnostics());
+
+    SceneSettings& settings() { return settings_; }
+    const SceneSettings& settings() const { return settings_; }
+    DisplayOptions& options() { return settings_.options; }
+    const DisplayOptions& options() const { return settings_.options; }
+
+    // ---- Needing the OpenGL context, always the same one ----
+
+    // Sets the fixed state (depth test, light, material, background) and the
+    // wanted renderer; impostors the context cannot run give one warning
+    // and the lists. `trials` refuse the shaders or the spheres' buffer, to
+    // test those roads on any driver.
+    void Start(const RendererTrials& trials = {});
+    // The point set to draw, surveyed once here; not owned.
+    void SetPoints(const PointView& points) { renderer_.SetPoints(points); }
+    // Makes the renderer ready for spheres of `radius` and `tesel`.
+    void Prepare(double radius, int tesel) { renderer_.Prepare(radius, tesel, settings_.options); }
+    // Clears the picture and draws the spheres, the legend and the axes with
+    // the current matrices and viewport.
+    void DrawFrame(const FrameView& view);
+
+    // ---- The camera ----
+
+    // The view the scene opens with for a picture of `aspect`: the start
+    // camera, the [camera] keys, and the fit with fit-view.
+    OrbitCamera OpeningCamera(double aspect) const;
+    // `projection`, with fit-view its planes moved to hold every sphere as
+    // seen from `camera`.
+    Projection ProjectionFor(const Projection& projection, const OrbitCamera& camera) const;
+    // One wheel step from `distance`; steps held back by the distance's
+    // upper bound are kept here, and forgotten for a camera placed anew.
+    double Wheeled(double distance, int direction);
+    void ForgetHeldWheelSteps() { heldWheelSteps_ = 0; }
+
+    // ---- The picture's size ----
+
+    // Takes the new size, shrunk to what the renderer can draw into (the
+    // area says whether it had to be); returns the size to draw.
+    PictureArea Resize(int width, int height);
+    const PictureArea& area() const { return area_; }
+
+    // ---- A series of frames ----
+
+    // With "data/series" (or "data/watch" on a single file), starts reading
+    // the frames after `openedFile`, the one shown, and fixes the colour
+    // range to its levels unless config.txt gives one. Needs the renderer
+    // started and the points set.
+    void StartSeries(const std::string& openedFile, double radius);
+    // Whether config.txt asks for a series, or to follow its one file.
+    bool HasSeries() const;
+    // Fixes the colour range of a series to the levels of the frame shown,
+    // unless config.txt gives one; for frames shown without the player.
+    void KeepColoursForSeries();
+    SeriesPlayer* series() { return series_.get(); }
+    // Shows a frame of the series that has come in, if one has; then the
+    // picture has changed.
+    bool ShowArrivedFrame(double radius, int tesel);
+    // Shows a frame read elsewhere, as Preparation() asks; it must outlive
+    // its drawing.
+    void ShowFrame(const LoadedFrame& frame, double radius, int tesel);
+    FramePreparation Preparation(double radius) const;
+
+    // ---- What the renderer holds ----
+
+    const PointView& points() const { return renderer_.points(); }
+    const PointSurvey& survey() const { return renderer_.survey(); }
+    Renderer active() const { return renderer_.active(); }
+    std::size_t spheres() const { return renderer_.spheres(); }
+    ListRenderer& lists() { return renderer_.lists(); }
+    ImpostorRenderer& impostors() { return renderer_.impostors(); }
+
+private:
+    SceneSettings settings_;
+    Diagnostics& report_;
+    SceneRenderer renderer_;
+    PictureArea area_;
+    long heldWheelSteps_ = 0;
+    std::unique_ptr<SeriesPlayer> series_;
+    // The frame on show since the first one, which is the caller's.
+    std::unique_ptr<LoadedFrame> shownFrame_;
+};
