@@ -32,6 +32,7 @@
 #include <memory>
 #include <vector>
 
+#include "freed_memory.h"
 #include "bench_clock.h"
 #include "config_store.h"
 #include "surf_data.h"
@@ -110,12 +111,12 @@ void Views(const SurfData& points) {
     for (std::size_t v = 0; v < views.size(); ++v) {
         camTheta = views[v].theta, camPhi = views[v].phi, camDistance = views[v].distance;
         centerX = views[v].cx, centerY = views[v].cy, centerZ = views[v].cz;
-        displayOptions.cullHidden = false;
+        scene.options().cullHidden = false;
         BuildDisplayLists();
         const std::vector<unsigned char> all = Picture();
         std::size_t red = 0;
         for (std::size_t i = 0; i < all.size(); i += 3) red += all[i] > all[i + 1] + 40;
-        displayOptions.cullHidden = true;
+        scene.options().cullHidden = true;
         BuildDisplayLists();
         const std::vector<unsigned char> culled = Picture();
         std::vector<std::size_t> differing;
@@ -170,6 +171,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int count = argc > 2 ? std::atoi(argv[2]) : 0;
+    KeepFreedMemoryForReuse();
     ConfigStore config("config.txt", nullptr, nullptr, nullptr);
     SurfData points(config.lookup("data/file", "data.txt"));
     InitDisplay(&points);

@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "freed_memory.h"
 #include "bench_clock.h"
 #include "offscreen_scene.h"
 
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
     if (argc > 2 && std::sscanf(argv[2], "%dx%d", &request.width, &request.height) != 2) return Fail("size not WxH");
     if (argc > 3) request.supersample = std::max(1, std::atoi(argv[3]));
 
+    KeepFreedMemoryForReuse();
     OffscreenScene scene;
     if (!scene.ok()) return Fail("no offscreen context: " + scene.error());
     const FrameView view = scene.View(request.width, request.height);

@@ -33,11 +33,11 @@
 #include "bench_clock.h"
 #include "config_store.h"
 #include "data_file.h"
+#include "freed_memory.h"
 #include "frame_files.h"
 #include "surf_data.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
-#include "viewer_series.h"
 #include "viewer_state.h"
 
 namespace {
@@ -122,17 +122,18 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int rounds = std::max(1, std::atoi(argv[1]));
+    KeepFreedMemoryForReuse();
     ConfigStore config("config.txt", nullptr, nullptr, nullptr);
     SurfData points(FirstDataFile(config));
     InitDisplay(&points);
-    if (!SeriesActive()) {
+    if (scene.series() == nullptr) {
         std::fprintf(stderr, "bench_series: config.txt names no series\n");
         return 1;
     }
     glutDisplayFunc(FinishedDisplay);
     std::printf("renderer %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     Settle(0.25);
-    const int frames = static_cast<int>(SeriesFiles(ConfiguredSeries().pattern).size());
+    const int frames = static_cast<int>(SeriesFiles(scene.settings().series.pattern).size());
     // A frame read ahead is ready well within twice the longest jump.
     double settle = 0.25;
     auto jump = [&](int key, const char* what, int to) {
