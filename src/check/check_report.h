@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics.h"
 #include "known_keys.h"
-
-enum class Severity { note, warning, error };
 
 struct Finding {
     static constexpr int kNoLine = -1;  // about no line of config.txt
