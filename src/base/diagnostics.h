@@ -3,11 +3,16 @@
 // it to report with the line of config.txt it concerns.
 #pragma once
 
+#include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-enum class Severity { note, warning, error };
+// `silent`: a value a reader replaces by its default without a word, as the
+// look-ups of the sphere's radius and tessellation always have. The programs
+// keep it to themselves; pelorin-check reports it as a warning.
+enum class Severity { note, warning, error, silent };
 
 class Diagnostics {
 public:
@@ -19,10 +24,19 @@ public:
     void Note(const std::string& text) { Report(Severity::note, text); }
     void Warning(const std::string& text) { Report(Severity::warning, text); }
     void Error(const std::string& text) { Report(Severity::error, text); }
+
+    // A warning said the first time this sink is given it, and never again:
+    // one configuration file is read by more than one store (the viewer's
+    // own and the program's), and its problems are worth one line.
+    void WarningOnce(const std::string& text);
+
+private:
+    std::mutex onceGuard_;
+    std::set<std::string> saidOnce_;
 };
 
 // Prints each report as one line on standard error: "warning: ...",
-// "error: ...", or a note as it is.
+// "error: ...", or a note as it is; a silent one not at all.
 class StandardError : public Diagnostics {
 public:
     void Report(Severity severity, const std::string& text) override;

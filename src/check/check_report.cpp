@@ -26,7 +26,8 @@ std::string Padded(std::string text, std::size_t width) {
 const char* SeverityName(Severity severity) {
     switch (severity) {
         case Severity::note: return "note";
-        case Severity::warning: return "warning";
+        case Severity::warning:
+        case Severity::silent: return "warning";
         case Severity::error: return "error";
     }
     return "";

@@ -6,26 +6,25 @@
 #include <string>
 #include <vector>
 
-#include "known_keys.h"
-
-enum class Severity { note, warning, error };
+#include "diagnostics.h"
+#include "key_table.h"
 
 struct Finding {
     static constexpr int kNoLine = -1;  // about no line of config.txt
-    Severity severity = Severity::warning;
+    Severity severity = Severity::warning;  // never silent: what the programs keep silent, the checker says
     int line = kNoLine;                 // from 1; 0 when the line could not be told
     std::string text;
 };
 
 struct SettingLine {
-    const KnownKey* key = nullptr;
+    const KeyEntry* key = nullptr;
     std::string value;     // the value the programs go by: as written, or the default
     bool written = false;  // false: the default, the key unset or its value refused
     int line = 0;          // where it is written, from 1; 0 when that could not be told
 };
 
 struct CheckReport {
-    std::vector<SettingLine> settings;  // in the order of KnownKeys()
+    std::vector<SettingLine> settings;  // in the order of kKeyTable
     std::vector<std::string> data;      // what the data file (or series) holds
     std::vector<Finding> findings;      // config.txt's by line, then the data's
 };

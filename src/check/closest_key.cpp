@@ -37,24 +37,24 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
     return previous[b.size()];
 }
 
-const KnownKey* ClosestKnownKey(const std::string& name) {
+const KeyEntry* ClosestKnownKey(const std::string& name) {
     const std::string last = LastPart(name);
-    const KnownKey* closest = nullptr;
+    const KeyEntry* closest = nullptr;
     std::size_t closestDistance = 0;
-    for (const KnownKey& key : KnownKeys()) {
-        const std::string keyLast = LastPart(key.name);
+    for (const KeyEntry* key : kKeyTable) {
+        const std::string keyLast = LastPart(key->name);
         const std::size_t allowed = Allowed(keyLast);
         // No fewer edits than the lengths differ: most names are ruled out
         // without the table, which matters in a file of many thousand.
-        if (Apart(last.size(), keyLast.size()) >= allowed && Apart(name.size(), std::strlen(key.name)) > allowed) {
+        if (Apart(last.size(), keyLast.size()) >= allowed && Apart(name.size(), std::strlen(key->name)) > allowed) {
             continue;
         }
         // A right name in the wrong section (or before any section label) is
         // one edit away, however long the section's name.
         const std::size_t sectionMoved = EditDistance(last, keyLast) + 1;
-        const std::size_t distance = std::min(EditDistance(name, key.name), sectionMoved);
+        const std::size_t distance = std::min(EditDistance(name, key->name), sectionMoved);
         if (distance <= allowed && (closest == nullptr || distance < closestDistance)) {
-            closest = &key;
+            closest = key;
             closestDistance = distance;
         }
     }

@@ -1,10 +1,10 @@
-// The known key a misspelled one was most likely meant to be.
+// The key of the table a misspelled one was most likely meant to be.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
-#include "known_keys.h"
+#include "key_table.h"
 
 // Edits (insertions, deletions, substitutions and swaps of two neighbouring
 // characters) that turn `a` into `b`.
@@ -12,4 +12,4 @@ std::size_t EditDistance(const std::string& a, const std::string& b);
 
 // The known key closest to `name` ("display/color", "rendrer" at the top
 // level, "dispaly/colour"), or null when none is close enough to suggest.
-const KnownKey* ClosestKnownKey(const std::string& name);
+const KeyEntry* ClosestKnownKey(const std::string& name);

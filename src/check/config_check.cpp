@@ -9,7 +9,6 @@
 
 #include "argument_lines.h"
 #include "closest_key.h"
-#include "error_capture.h"
 
 namespace {
 
@@ -25,6 +24,16 @@ std::string DefinedName(const std::string& stored) {
 }
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Whether the programs read any key in `section` ("display/", or "" for the
+// top level, where a key written before its section label lands).
+bool IsReadSection(const std::string& section) {
+    if (section.empty()) return true;
+    for (const KeyEntry* key : kKeyTable) {
+        if (std::string(key->name).rfind(section, 0) == 0) return true;
+    }
+    return false;
+}
 
 bool IsNameCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '_' || c == '.' || c == '/';
@@ -72,29 +81,26 @@ public:
     // The programs' own readers, their warnings given the line of their key,
     // and then what they take without a word.
     SceneSettings CheckValues() {
-        SceneSettings settings;
-        std::vector<std::string> messages;
-        {
-            ErrorCapture capture;
-            settings = ReadSceneSettings(store_);
-            messages = capture.Lines();
-        }
-        for (const std::string& message : messages) AddProgramMessage(message);
-        for (const KnownKey& key : KnownKeys()) CheckConversion(key);
+        CollectedDiagnostics said;
+        const SceneSettings settings = ReadSceneSettings(store_, said);
+        std::stable_partition(said.entries.begin(), said.entries.end(), [](const CollectedDiagnostics::Entry& entry) {
+            return entry.severity != Severity::silent;
+        });
+        AddProgramReports(said.entries);
         return settings;
     }
 
     void FillSettings() {
-        for (const KnownKey& key : KnownKeys()) {
+        for (const KeyEntry* key : kKeyTable) {
             SettingLine setting;
-            setting.key = &key;
-            const ConfigStore::variable* found = store_.find_variable(key.name);
-            if (found != nullptr && refused_.count(key.name) == 0) {
+            setting.key = key;
+            const ConfigStore::variable* found = store_.find_variable(key->name);
+            if (found != nullptr && refused_.count(key->name) == 0) {
                 setting.value = found->original;
                 setting.written = true;
-                setting.line = LineOf(key.name);
-            } else if (key.defaultValue != nullptr) {
-                setting.value = key.defaultValue;
+                setting.line = LineOf(key->name);
+            } else if (key->defaultValue != nullptr) {
+                setting.value = key->defaultValue;
             }
             report_.settings.push_back(setting);
         }
@@ -107,8 +113,21 @@ public:
         report_.findings.push_back({severity, line, std::move(text)});
     }
 
-    void AddFileWarnings(const std::vector<std::string>& messages) {
-        for (const std::string& message : messages) AddProgramMessage(message);
+    // "display/colour: ..." from a reader gets its key's line; what the
+    // programs keep silent is a warning here. Notes (the integer look-up's
+    // "## original = " line, the division trace) are no problem.
+    void AddProgramReports(const std::vector<CollectedDiagnostics::Entry>& entries) {
+        for (const CollectedDiagnostics::Entry& entry : entries) {
+            if (entry.severity == Severity::note) continue;
+            const Severity severity = entry.severity == Severity::error ? Severity::error : Severity::warning;
+            const std::string key = entry.text.substr(0, entry.text.find(": "));
+            if (FindKey(key) == nullptr) {
+                Add(severity, Finding::kNoLine, entry.text);
+                continue;
+            }
+            refused_.insert(key);
+            Add(severity, LineOf(key), entry.text);
+        }
     }
 
 private:
@@ -176,7 +195,7 @@ private:
                 name + ": the value runs on over " + std::to_string(lineEnds + 1) +
                     " lines, taking them in: is an apostrophe left open, or a backslash at a line end?");
         }
-        if (FindKnownKey(name) != nullptr) {
+        if (FindKey(name) != nullptr) {
             if (lines_.count(name) != 0) {
                 Add(Severity::note, line,
                     name + " is set again; the value on line " + std::to_string(LineOf(name)) + " is not used");
@@ -191,52 +210,12 @@ private:
         const std::string section = name.substr(0, name.rfind('/') + 1);
         const std::string last = name.substr(section.size());
         if (name.front() == '[' || mentioned_.count(name) != 0 || mentioned_.count(last) != 0) return;
-        const KnownKey* closest = ClosestKnownKey(name);
+        const KeyEntry* closest = ClosestKnownKey(name);
         if (closest != nullptr) {
             Add(Severity::warning, line, name + ": unknown key; did you mean " + closest->name + "?");
         } else if (IsReadSection(section)) {
             Add(Severity::warning, line, name + ": unknown key; the programs ignore it");
         }
-    }
-
-    // "warning: display/colour: ..." from a reader gets its key's line.
-    void AddProgramMessage(const std::string& message) {
-        Severity severity = Severity::warning;
-        std::string text;
-        if (message.rfind("warning: ", 0) == 0) {
-            text = message.substr(9);
-        } else if (message.rfind("error: ", 0) == 0) {
-            severity = Severity::error;
-            text = message.substr(7);
-        } else {
-            return;  // the integer look-up's "## original = " line: no problem
-        }
-        const std::string key = text.substr(0, text.find(": "));
-        if (FindKnownKey(key) == nullptr) {
-            Add(severity, Finding::kNoLine, text);
-            return;
-        }
-        refused_.insert(key);
-        Add(severity, LineOf(key), text);
-    }
-
-    // The sphere's radius and tessellation are the keys the programs read
-    // without a word: a value that does not convert gives the default.
-    void CheckConversion(const KnownKey& key) {
-        const ConfigStore::variable* found = store_.find_variable(key.name);
-        if (found == nullptr || (key.kind != KeyKind::number && key.kind != KeyKind::whole)) return;
-        bool converts = false;
-        if (key.kind == KeyKind::whole) {
-            ErrorCapture quiet;  // the integer look-up's "## original = " line
-            converts = store_.lookup(key.name, 1) == store_.lookup(key.name, 2);
-        } else {
-            converts = store_.lookup(key.name, 1.0) == store_.lookup(key.name, 2.0);
-        }
-        if (converts) return;
-        refused_.insert(key.name);
-        Add(Severity::warning, LineOf(key.name),
-            std::string(key.name) + ": " + Quoted(found->original) + " is not a number; the programs use " +
-                key.defaultValue);
     }
 
     struct LabelWithEquals {
@@ -262,14 +241,9 @@ private:
 
 ConfigReading CheckConfig(const char* file_name, CheckReport& report) {
     ConfigReading reading;
-    std::vector<std::string> fileWarnings;
-    std::vector<ArgumentSource> sources;
-    {
-        ErrorCapture capture;
-        reading.store = std::make_unique<ConfigStore>(file_name, nullptr, nullptr, nullptr);
-        sources = ArgumentSources(*reading.store, file_name);
-        fileWarnings = capture.Lines();
-    }
+    reading.storeSaid = std::make_unique<CollectedDiagnostics>();
+    reading.store = std::make_unique<ConfigStore>(file_name, nullptr, nullptr, nullptr, *reading.storeSaid);
+    const std::vector<ArgumentSource> sources = ArgumentSources(*reading.store, file_name);
     ConfigChecker checker(*reading.store, sources, report);
     // Anything else by that name that is not read has a warning of its own.
     std::error_code unknown;
@@ -277,7 +251,7 @@ ConfigReading CheckConfig(const char* file_name, CheckReport& report) {
         checker.Add(Severity::warning, Finding::kNoLine,
                     "no " + std::string(file_name) + " here: every key takes its default");
     }
-    checker.AddFileWarnings(fileWarnings);
+    checker.AddProgramReports(reading.storeSaid->entries);
     checker.CheckArguments();
     reading.settings = checker.CheckValues();
     checker.FillSettings();

@@ -10,11 +10,15 @@
 #include "scene_settings.h"
 
 struct ConfigReading {
+    // What the store says about the file, kept from the terminal; it lives
+    // as long as the store, which reports to it.
+    std::unique_ptr<CollectedDiagnostics> storeSaid;
     std::unique_ptr<ConfigStore> store;
     SceneSettings settings;  // as the programs take them
 };
 
 // Reads `file_name` (relative to the working directory), fills in the
 // report's settings and adds its findings, sorted by line. Nothing is written
-// to standard error: the programs' own warnings come back as findings.
+// to standard error: the programs' own warnings are collected, and come back
+// as findings.
 ConfigReading CheckConfig(const char* file_name, CheckReport& report);

@@ -5,7 +5,6 @@
 #include <system_error>
 #include <vector>
 
-#include "error_capture.h"
 #include "data_file.h"
 #include "frame_files.h"
 #include "input_file.h"
@@ -21,20 +20,17 @@ void Add(CheckReport& report, Severity severity, std::string text) {
 }  // namespace
 
 void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckReport& report) {
-    std::string file_name;
-    std::vector<std::string> messages;
-    {
-        ErrorCapture capture;
-        file_name = FirstDataFile(store);
-        messages = capture.Lines();
-    }
+    CollectedDiagnostics said;
+    const std::string file_name = FirstDataFile(store, said);
     const std::string& pattern = settings.series.pattern;
     // Frames a series steps over before the one it opens on, and why it
     // cannot open at all.
-    for (const std::string& message : messages) {
-        const bool error = message.rfind("error: ", 0) == 0;
-        const std::string text = message.substr(message.find(": ") + 2);
-        Add(report, error ? Severity::error : Severity::warning, error ? text + "; the programs stop there" : text);
+    for (const CollectedDiagnostics::Entry& entry : said.entries) {
+        if (entry.severity == Severity::error) {
+            Add(report, Severity::error, entry.text + "; the programs stop there");
+        } else if (entry.severity != Severity::note) {
+            Add(report, Severity::warning, entry.text);
+        }
     }
     if (file_name.empty()) return;
     if (!pattern.empty()) {

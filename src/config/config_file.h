@@ -15,6 +15,6 @@ constexpr std::size_t kMaxConfigFileBytes = std::size_t{2} << 20;  // 2 MiB
 // gives none. A name that is neither a regular file nor a device (a FIFO, a
 // directory) gives none, a UTF-16 file gives none, and a file longer than
 // kMaxConfigFileBytes the tokens of its first kMaxConfigFileBytes bytes, each
-// with one "warning:" line on standard error the first time in the process.
+// with one warning to the store's diagnostics the first time they are given it.
 // A device is read only as far as it gives without waiting.
 std::vector<std::string> read_config_file_tokens(const ConfigStore& store, const char* file_name);

@@ -8,7 +8,6 @@
 
 #include "config_file.h"
 #include "number_format.h"
-#include "standard_error.h"
 
 ConfigStore::variable::variable(std::string variable_name, const std::string& value,
                                 const std::string& separators)
@@ -28,7 +27,9 @@ void ConfigStore::variable::set_value(const std::string& value, const std::strin
 }
 
 ConfigStore::ConfigStore(const char* file_name, const char* opening_marker,
-                         const char* closing_marker, const char* separators) {
+                         const char* closing_marker, const char* separators,
+                         Diagnostics& diagnostics)
+    : diagnostics_(&diagnostics) {
     if (opening_marker != nullptr) comment_open = opening_marker;
     if (closing_marker != nullptr) comment_close = closing_marker;
     if (separators != nullptr) element_separators = separators;
@@ -43,7 +44,9 @@ ConfigStore::ConfigStore(const char* file_name, const char* opening_marker,
     parse_arguments(list);
 }
 
-ConfigStore::ConfigStore(int argc, const char* const* argv, const char* separators) {
+ConfigStore::ConfigStore(int argc, const char* const* argv, const char* separators,
+                         Diagnostics& diagnostics)
+    : diagnostics_(&diagnostics) {
     if (separators != nullptr) element_separators = separators;
     std::vector<std::string> list;
     for (int i = 0; argv != nullptr && i < argc; ++i) {
@@ -67,7 +70,7 @@ const char* ConfigStore::lookup(const char* name, const char* default_value) con
 int ConfigStore::lookup(const char* name, int default_value) const {
     const variable* found = find_variable(name);
     if (found == nullptr) return default_value;
-    standard_error() << "## original = " << found->original << "\n";
+    diagnostics_->Note("## original = " + found->original);
     double value = 0.0;
     if (!read_number(found->original, value) || std::isnan(value)) return default_value;
     // Out-of-range values saturate instead of overflowing the conversion.

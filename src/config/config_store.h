@@ -13,6 +13,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "diagnostics.h"
 #include "evaluation_limits.h"
 
 class ConfigStore {
@@ -33,10 +34,14 @@ public:
     // Reads the named file, no further than its first kMaxConfigFileBytes
     // (config_file.h); a file that cannot be opened gives an empty store.
     // Null markers or separators keep the defaults "#", "\n" and " \t\n".
+    // What the store writes (the file's warnings, the integer look-up's line,
+    // the division trace) goes to `diagnostics`, which must outlive it.
     explicit ConfigStore(const char* file_name, const char* opening_marker = nullptr,
-                         const char* closing_marker = nullptr, const char* separators = nullptr);
+                         const char* closing_marker = nullptr, const char* separators = nullptr,
+                         Diagnostics& diagnostics = ProgramDiagnostics());
     // Parses an argument vector; `argc` must be at least 1.
-    ConfigStore(int argc, const char* const* argv, const char* separators = nullptr);
+    ConfigStore(int argc, const char* const* argv, const char* separators = nullptr,
+                Diagnostics& diagnostics = ProgramDiagnostics());
     ~ConfigStore();
 
     ConfigStore(const ConfigStore&) = delete;
@@ -47,12 +52,15 @@ public:
 
     // The variable's value text as written, or `default_value` itself.
     const char* lookup(const char* name, const char* default_value) const;
-    // Writes "## original = <value>" to standard error when the variable exists,
+    // Writes "## original = <value>" to the store's diagnostics (standard
+    // error unless the constructor was given another) when the variable exists,
     // then converts the value as a floating-point number truncated toward zero.
     int lookup(const char* name, int default_value) const;
     double lookup(const char* name, double default_value) const;
 
     // ---- Internal steps of construction ----
+    // Where the store's own lines go.
+    Diagnostics& diagnostics() const { return *diagnostics_; }
     std::vector<std::string> tokenize_stream(std::istream& in) const;
     void parse_arguments(const std::vector<std::string>& list);
     static std::string process_section_label(std::string label,
@@ -74,6 +82,8 @@ public:
     std::string element_separators = " \t\n";
 
 private:
+    Diagnostics* diagnostics_;
+
     void store_definition(const std::string& stored_argument);
     std::string open_section(const std::string& label_entry,
                              std::vector<std::string>& section_stack);

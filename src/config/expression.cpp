@@ -67,7 +67,7 @@ std::string ConfigStore::evaluate_operator(const std::string& text) {
     if (length > 2 && starts_with(text, "<->")) {
         return expand_replacement(split_expression_arguments(text.substr(3), 3));
     }
-    if (first == '/') return divide(split_expression_arguments(text.substr(1), 2));
+    if (first == '/') return divide(split_expression_arguments(text.substr(1), 2), diagnostics());
     if (first == '+' || first == '-' || first == '*' || first == '^') {
         return fold_arithmetic(first, split_expression_arguments(text.substr(1), 2));
     }

@@ -1,9 +1,9 @@
 #include "expression_operators.h"
 
 #include <cmath>
+#include <sstream>
 
 #include "number_format.h"
-#include "standard_error.h"
 
 namespace {
 
@@ -86,16 +86,20 @@ std::string fold_arithmetic(char operation, const ArgumentList& arguments) {
     return format_number(accumulator);
 }
 
-std::string divide(const ArgumentList& arguments) {
+std::string divide(const ArgumentList& arguments, Diagnostics& trace) {
     double accumulator = value_or(arguments[0], 0.0);
     if (accumulator == 0) return "0.0";
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const double divisor = value_or(arguments[i], 0.0);
-        standard_error() << "## expr = <" << arguments[i] << "><" << divisor << ">\n";
+        std::ostringstream line;  // numbers as a stream writes them by default: 0.333333
+        line << "## expr = <" << arguments[i] << "><" << divisor << ">";
+        trace.Note(line.str());
         if (divisor == 0) return "0.0";
         accumulator /= divisor;
     }
-    standard_error() << "## result = " << accumulator << "\n";
+    std::ostringstream line;
+    line << "## result = " << accumulator;
+    trace.Note(line.str());
     return format_number(accumulator);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "diagnostics.h"
 #include "expression_messages.h"
 
 using ArgumentList = std::vector<std::string>;
@@ -13,9 +14,9 @@ using ArgumentList = std::vector<std::string>;
 std::string join_arguments(const ArgumentList& arguments);
 // "+", "-", "*", "^": folded from the left; arguments without a number count as 0.
 std::string fold_arithmetic(char operation, const ArgumentList& arguments);
-// "/": like the others, but traces each divisor on standard error and gives
-// "0.0" for a zero dividend or divisor.
-std::string divide(const ArgumentList& arguments);
+// "/": like the others, but traces each divisor and the result to `trace`
+// and gives "0.0" for a zero dividend or divisor.
+std::string divide(const ArgumentList& arguments, Diagnostics& trace);
 // "==", ">=", "<=", ">", "<": the number of the first later argument that the
 // first one stands in the relation to, or "0".
 std::string compare(const std::string& relation, const ArgumentList& arguments);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "diagnostics.h"
 #include "input_file.h"
 #include "point_limit.h"
 #include "point_loader.h"
@@ -20,33 +21,33 @@ bool opens_as_file(std::ifstream& file, const std::string& file_name) {
 
 [[noreturn]] void refuse_oversized(const std::string& file_name, long long row, long long column,
                                    std::uint64_t needed, std::uint64_t limit) {
-    std::cerr << "error: data file '" << file_name << "': the height at row " << row + 1
-              << ", column " << column + 1 << " brings the point count to " << needed
-              << ", more than the " << limit
-              << " points this machine's memory allows; nothing is shown" << std::endl;
+    ProgramDiagnostics().Error("data file '" + file_name + "': the height at row " + std::to_string(row + 1) +
+                               ", column " + std::to_string(column + 1) + " brings the point count to " +
+                               std::to_string(needed) + ", more than the " + std::to_string(limit) +
+                               " points this machine's memory allows; nothing is shown");
     std::exit(1);
 }
 
 void warn_data_ended(const std::string& file_name, long long row, long long column,
                      std::size_t points) {
-    std::cerr << "warning: data file '" << file_name << "': no height could be read at row "
-              << row + 1 << ", column " << column + 1 << "; the grid ends there with " << points
-              << " points";
+    std::string text = "data file '" + file_name + "': no height could be read at row " +
+                       std::to_string(row + 1) + ", column " + std::to_string(column + 1) +
+                       "; the grid ends there with " + std::to_string(points) + " points";
     // Heights were read but no row ever ended: most likely a matrix written
     // with the usual number formatting, which puts no blank after a row's
     // last number, so every line end is taken as a separator.
     if (row == 0 && column > 0)
-        std::cerr << "; a row ends where a line end follows the blank after its last height: one "
-                     "blank after every height, and the line end right after that blank (a file "
-                     "written without a blank after each row's last height reads as one row)";
-    std::cerr << std::endl;
+        text += "; a row ends where a line end follows the blank after its last height: one "
+                "blank after every height, and the line end right after that blank (a file "
+                "written without a blank after each row's last height reads as one row)";
+    ProgramDiagnostics().Warning(text);
 }
 
 }  // namespace
 
 SurfData::SurfData(std::string file_name) {
     if (!opens_as_file(file, file_name)) {
-        std::cerr << "error: file not found (SurfData constructor)" << std::endl;
+        ProgramDiagnostics().Error("file not found (SurfData constructor)");
         std::exit(1);
     }
 

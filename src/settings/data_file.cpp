@@ -1,7 +1,7 @@
 #include "data_file.h"
 
+#include <cstring>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <vector>
 #include <streambuf>
@@ -9,6 +9,7 @@
 #include "config_store.h"
 #include "frame_read.h"
 #include "input_file.h"
+#include "key_reader.h"
 #include "point_loader.h"
 #include "printable_text.h"
 #include "frame_files.h"
@@ -35,12 +36,18 @@ private:
 };
 
 // What a look at a frame tells: whether it can be read, whether its grid
-// holds a point, and if not the line that says why it is stepped over.
+// holds a point, and if not the warning that says why it is stepped over.
 struct FrameLook {
     bool readable = false;
     bool holdsPoint = false;
     std::string warning;
 };
+
+// A frame's warning without its "warning: ", for a sink to prefix.
+std::string WarningText(const std::string& line) {
+    const char* const prefix = "warning: ";
+    return line.rfind(prefix, 0) == 0 ? line.substr(std::strlen(prefix)) : line;
+}
 
 // Reads the frame only as far as its first point.
 FrameLook LookAtFrame(const std::string& file) {
@@ -56,19 +63,18 @@ FrameLook LookAtFrame(const std::string& file) {
         frame.outcome = load_points(text, x, y, z, 0);
         if (frame.outcome.end == LoadOutcome::End::refused) return {true, true, ""};
     }
-    if (!frame.opened) return {false, false, FrameWarning(frame, 0)};
-    const std::string ended = FrameWarning(frame, 0);
-    return {true, false,
-            ended.empty() ? "warning: frame '" + file + "' holds no points; skipped" : ended + "; skipped"};
+    if (!frame.opened) return {false, false, WarningText(FrameWarning(frame, 0))};
+    const std::string ended = WarningText(FrameWarning(frame, 0));
+    return {true, false, ended.empty() ? "frame '" + file + "' holds no points; skipped" : ended + "; skipped"};
 }
 
 // The frame a series opens on: its first that can be read and holds a
 // point, else its first that can be read. Each frame stepped over on the way
-// gets its warning; "" after an "error:" line when there is no such frame.
-std::string OpeningFrame(const std::string& pattern) {
+// gets its warning; "" after an error when there is no such frame.
+std::string OpeningFrame(const std::string& pattern, Diagnostics& diagnostics) {
     const std::vector<std::string> files = SeriesFiles(pattern);
     if (files.empty()) {
-        std::cerr << "error: data/series '" << PrintableText(pattern) << "' names no file" << std::endl;
+        diagnostics.Error("data/series '" + PrintableText(pattern) + "' names no file");
         return "";
     }
     std::vector<std::string> warnings;
@@ -82,24 +88,24 @@ std::string OpeningFrame(const std::string& pattern) {
         if (look.readable && firstReadable == files.size()) firstReadable = i;
         warnings.push_back(look.warning);
     }
-    for (std::size_t i = 0; i < std::min(firstReadable, warnings.size()); ++i) std::cerr << warnings[i] << std::endl;
+    for (std::size_t i = 0; i < std::min(firstReadable, warnings.size()); ++i) diagnostics.Warning(warnings[i]);
     if (firstReadable < files.size()) return files[firstReadable];
-    std::cerr << "error: data/series '" << PrintableText(pattern) << "': "
-              << (files.size() == 1 ? "its one frame cannot be read"
-                                    : "none of its " + std::to_string(files.size()) + " frames can be read")
-              << std::endl;
+    diagnostics.Error("data/series '" + PrintableText(pattern) + "': " +
+                      (files.size() == 1 ? "its one frame cannot be read"
+                                         : "none of its " + std::to_string(files.size()) + " frames can be read"));
     return "";
 }
 
 }  // namespace
 
-std::string FirstDataFile(const ConfigStore& config) {
-    const std::string pattern = config.lookup("data/series", "");
-    if (pattern.empty()) return config.lookup("data/file", "data.txt");
+std::string FirstDataFile(const ConfigStore& config, Diagnostics& diagnostics) {
+    const KeyReader read(config, diagnostics);
+    const std::string pattern = read.Text(keys::series);
+    if (pattern.empty()) return read.Text(keys::dataFile);
     // The viewer asks twice, through each of its two stores of config.txt:
     // the frames are looked at, and their warnings said, once.
     static std::map<std::string, std::string> opened;
     const auto known = opened.find(pattern);
     if (known != opened.end()) return known->second;
-    return opened[pattern] = OpeningFrame(pattern);
+    return opened[pattern] = OpeningFrame(pattern, diagnostics);
 }

@@ -3,12 +3,15 @@
 
 #include <string>
 
+#include "diagnostics.h"
+
 class ConfigStore;
 
 // The data file to load first: "data/file" (default "data.txt") as the
 // single file always was, or, when "data/series" is set, the first of its
 // frames that can be read and holds a point (the first that can be read when
-// none holds one); each frame before it gets one "warning:" line. "" after an
-// "error:" line when the series names no file, or none that can be read.
-// A series' frame is chosen once per process: asked again, the same answer.
-std::string FirstDataFile(const ConfigStore& config);
+// none holds one); each frame before it gets one warning to `diagnostics`.
+// "" after an error when the series names no file, or none that can be read.
+// A series' frame is chosen once per process: asked again, the same answer,
+// and nothing said.
+std::string FirstDataFile(const ConfigStore& config, Diagnostics& diagnostics = ProgramDiagnostics());

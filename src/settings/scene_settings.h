@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "diagnostics.h"
 #include "vec3.h"
 
 class ConfigStore;
@@ -92,14 +93,11 @@ struct SceneSettings {
     SeriesSettings series;
 };
 
-// Reads the keys in a fixed order: "display/sphere-r", "display/sphere-tesel"
-// (whose look-up writes the "## original = " line), "display/cull-hidden",
-// "display/fit-view", "display/colour", "display/renderer",
-// "display/level-of-detail", "display/antialias", "display/keys",
-// "display/colour-range", "display/legend", "display/ambient-occlusion",
-// "display/outlines", "display/axes", the [camera] keys, then "data/series",
-// "data/frames-per-second", "data/watch", "data/metres-per-level",
-// "data/level-0-metres" and "data/cell-metres". A value a key cannot take gives one "warning:" line
-// and the key's default; only the sphere's radius and tessellation fall back
-// to theirs without a word, as they always have.
-SceneSettings ReadSceneSettings(const ConfigStore& store);
+// Reads the keys through the key table (key_table.h), section by section in
+// the table's order: [display], [camera], then [data] ("data/file" is
+// FirstDataFile's). A value a key cannot take gives one warning to
+// `diagnostics` and the key's default; only the sphere's radius and
+// tessellation fall back to theirs without a word (a silent report), as they
+// always have. The tessellation's look-up writes its "## original = " line
+// to the store's own diagnostics.
+SceneSettings ReadSceneSettings(const ConfigStore& store, Diagnostics& diagnostics = ProgramDiagnostics());

@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "config_test_support.h"
+#include "diagnostics.h"
 
 // Made during static initialisation by static_init_store.cpp.
 extern ConfigStore early_store;
@@ -111,6 +112,34 @@ TEST(EndToEnd, FilesStartingWithAByteOrderMark) {
                                     "' is UTF-16 text and is not read; save it as UTF-8\n";
         EXPECT_EQ(err.text(), c.is_utf16 ? warning : "") << c.why;
     }
+}
+
+// A store given a sink of its own says there what it would say on standard
+// error: the division trace, the integer look-up's line, and a file's
+// warning, once to each sink however many of its stores read the file.
+TEST(EndToEnd, AStoreGivenASinkSaysItThere) {
+    const TemporaryFile file(utf16("[display]\r\n", false));
+    const char* const arguments[] = {"prog", "[display]", "sphere-tesel=${/ 8 4}"};
+    CapturedStderr err;
+    CollectedDiagnostics first, second;
+    const ConfigStore divided(3, arguments, nullptr, first);
+    EXPECT_EQ(divided.lookup("display/sphere-tesel", 6), 2);
+    const ConfigStore once(file.path(), nullptr, nullptr, nullptr, first);
+    const ConfigStore again(file.path(), nullptr, nullptr, nullptr, first);
+    const ConfigStore elsewhere(file.path(), nullptr, nullptr, nullptr, second);
+    EXPECT_EQ(err.text(), "");
+    const auto lines = [](const CollectedDiagnostics& sink) {
+        std::vector<std::string> said;
+        for (const auto& entry : sink.entries) {
+            said.push_back((entry.severity == Severity::warning ? "warning: " : "note: ") + entry.text);
+        }
+        return said;
+    };
+    const std::string warning = "warning: configuration file '" + std::string(file.path()) +
+                                "' is UTF-16 text and is not read; save it as UTF-8";
+    EXPECT_EQ(lines(first), (std::vector<std::string>{"note: ## expr = <4><4>", "note: ## result = 2",
+                                                      "note: ## original = 2.000000e+000", warning}));
+    EXPECT_EQ(lines(second), std::vector<std::string>{warning});
 }
 
 TEST(EndToEnd, CrlfAndLfFilesMeanTheSame) {
