@@ -17,8 +17,3 @@ std::string FrameProblem(const FrameRead& frame, std::size_t points) {
     }
     return "";
 }
-
-std::string FrameWarning(const FrameRead& frame, std::size_t points) {
-    const std::string problem = FrameProblem(frame, points);
-    return problem.empty() ? "" : "warning: " + problem;
-}

@@ -24,5 +24,3 @@ bool Unreadable(const FrameRead& frame);
 // stepped over, or where a frame shown all the same ends early; "" for a
 // whole frame.
 std::string FrameProblem(const FrameRead& frame, std::size_t points);
-// The same as a whole "warning:" line; "" for a whole frame.
-std::string FrameWarning(const FrameRead& frame, std::size_t points);

@@ -1,6 +1,5 @@
 #include "data_file.h"
 
-#include <cstring>
 #include <fstream>
 #include <map>
 #include <vector>
@@ -43,12 +42,6 @@ struct FrameLook {
     std::string warning;
 };
 
-// A frame's warning without its "warning: ", for a sink to prefix.
-std::string WarningText(const std::string& line) {
-    const char* const prefix = "warning: ";
-    return line.rfind(prefix, 0) == 0 ? line.substr(std::strlen(prefix)) : line;
-}
-
 // Reads the frame only as far as its first point.
 FrameLook LookAtFrame(const std::string& file) {
     FrameRead frame;
@@ -63,8 +56,8 @@ FrameLook LookAtFrame(const std::string& file) {
         frame.outcome = load_points(text, x, y, z, 0);
         if (frame.outcome.end == LoadOutcome::End::refused) return {true, true, ""};
     }
-    if (!frame.opened) return {false, false, WarningText(FrameWarning(frame, 0))};
-    const std::string ended = WarningText(FrameWarning(frame, 0));
+    if (!frame.opened) return {false, false, FrameProblem(frame, 0)};
+    const std::string ended = FrameProblem(frame, 0);
     return {true, false, ended.empty() ? "frame '" + file + "' holds no points; skipped" : ended + "; skipped"};
 }
 

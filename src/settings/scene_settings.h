@@ -6,23 +6,13 @@
 #include <optional>
 #include <string>
 
+#include "camera_keys.h"
 #include "diagnostics.h"
 #include "vec3.h"
 
 class ConfigStore;
 
 enum class Renderer { lists, impostors };
-
-// The [camera] section. Unset keys leave the start camera (or the fitted
-// one) as it is.
-struct CameraKeys {
-    std::optional<double> azimuthDegrees;    // the orbit's azimuth
-    std::optional<double> elevationDegrees;  // above the ground plane: 90 looks straight down
-    std::optional<double> distance;
-    std::optional<Point3> centre;
-
-    bool any() const { return azimuthDegrees || elevationDegrees || distance || centre; }
-};
 
 // The levels that the height colours run between.
 struct ColourRange {
