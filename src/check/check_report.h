@@ -24,7 +24,7 @@ struct SettingLine {
 };
 
 struct CheckReport {
-    std::vector<SettingLine> settings;  // in the order of kKeyTable
+    std::vector<SettingLine> settings;  // in the order of KeyTable()
     std::vector<std::string> data;      // what the data file (or series) holds
     std::vector<Finding> findings;      // config.txt's by line, then the data's
 };

@@ -41,7 +41,7 @@ const KeyEntry* ClosestKnownKey(const std::string& name) {
     const std::string last = LastPart(name);
     const KeyEntry* closest = nullptr;
     std::size_t closestDistance = 0;
-    for (const KeyEntry* key : kKeyTable) {
+    for (const KeyEntry* key : KeyTable()) {
         const std::string keyLast = LastPart(key->name);
         const std::size_t allowed = Allowed(keyLast);
         // No fewer edits than the lengths differ: most names are ruled out

@@ -29,7 +29,7 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 // top level, where a key written before its section label lands).
 bool IsReadSection(const std::string& section) {
     if (section.empty()) return true;
-    for (const KeyEntry* key : kKeyTable) {
+    for (const KeyEntry* key : KeyTable()) {
         if (std::string(key->name).rfind(section, 0) == 0) return true;
     }
     return false;
@@ -91,7 +91,7 @@ public:
     }
 
     void FillSettings() {
-        for (const KeyEntry* key : kKeyTable) {
+        for (const KeyEntry* key : KeyTable()) {
             SettingLine setting;
             setting.key = key;
             const ConfigStore::variable* found = store_.find_variable(key->name);

@@ -6,8 +6,7 @@
 
 #include "camera/camera_fit.h"
 #include "camera/opening_camera.h"
-#include "overlays/axes_overlay.h"
-#include "overlays/colour_legend.h"
+#include "overlays/overlays.h"
 #include "shading/fixed_state.h"
 #include "shading/height_colours.h"
 
@@ -38,8 +37,7 @@ void Scene::Start(const RendererTrials& trials) {
 void Scene::DrawFrame(const FrameView& view) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     renderer_.Draw(view, settings_.options);
-    DrawLegendIfWanted(settings_.options, renderer_.survey(), settings_.series, view);
-    DrawAxesIfWanted(settings_.options, settings_.series, view);
+    DrawOverlays(settings_, renderer_.survey(), view);
 }
 
 OrbitCamera Scene::OpeningCamera(double aspect) const {

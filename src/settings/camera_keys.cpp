@@ -1,15 +1,14 @@
 #include "camera_keys.h"
 
 #include "key_reader.h"
+#include "key_table.h"
+#include "scene_settings.h"
 
 CameraKeys ReadCameraKeys(const ConfigStore& store, Diagnostics& diagnostics) {
     const KeyReader read(store, diagnostics);
-    CameraKeys camera;
-    camera.azimuthDegrees = read.Angle(keys::azimuth);
-    camera.elevationDegrees = read.Angle(keys::elevation);
-    camera.distance = read.Number(keys::distance);
-    if (const auto centre = read.Numbers(keys::centre)) {
-        camera.centre = Point3{(*centre)[0], (*centre)[1], (*centre)[2]};
+    SceneSettings settings;
+    for (const KeyEntry* key : KeyTable()) {
+        if (std::string(key->name).rfind("camera/", 0) == 0) key->apply(read, *key, settings);
     }
-    return camera;
+    return settings.options.camera;
 }

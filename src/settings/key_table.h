@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 enum class KeyKind {
     text,          // taken as written
@@ -36,6 +37,14 @@ constexpr const char* kIgnored = "ignored";
 
 constexpr std::size_t kMostChoices = 4;
 
+class KeyReader;
+struct KeyEntry;
+struct SceneSettings;
+
+// Reads the key with `read` into its place in `settings`; null for the keys
+// read elsewhere (data/file).
+using ApplyKey = void (*)(const KeyReader& read, const KeyEntry& key, SceneSettings& settings);
+
 struct KeyEntry {
     const char* name;          // section and name: "display/colour"
     KeyKind kind;
@@ -44,6 +53,7 @@ struct KeyEntry {
     const char* ifRefused;     // kLeftUnset or kIgnored; null: the default is used
     NumberRule rule;                                 // number
     std::array<const char*, kMostChoices> choices;  // choice, the default first; null after the last
+    ApplyKey apply;
 };
 
 // The entries, and the rules and makers that declare them.
@@ -59,77 +69,30 @@ constexpr NumberRule sampleCount{SampleCount, "a whole number from 1 to 64"};
 // Any finite number; a refused one, infinity included, "is not a number".
 constexpr NumberRule finiteNumber{Finite, "a number"};
 
-constexpr KeyEntry Entry(const char* name, KeyKind kind, const char* byDefault, const char* meaning,
+constexpr KeyEntry Entry(const char* name, KeyKind kind, const char* byDefault, const char* meaning, ApplyKey apply,
                          const char* ifRefused = nullptr) {
-    return {name, kind, byDefault, meaning, ifRefused, {nullptr, nullptr}, {}};
+    return {name, kind, byDefault, meaning, ifRefused, {nullptr, nullptr}, {}, apply};
 }
 constexpr KeyEntry Number(const char* name, const char* byDefault, NumberRule rule, const char* meaning,
-                          const char* ifRefused = nullptr) {
-    return {name, KeyKind::number, byDefault, meaning, ifRefused, rule, {}};
+                          ApplyKey apply, const char* ifRefused = nullptr) {
+    return {name, KeyKind::number, byDefault, meaning, ifRefused, rule, {}, apply};
 }
-constexpr KeyEntry Choice(const char* name, std::initializer_list<const char*> choices, const char* meaning) {
-    KeyEntry entry = Entry(name, KeyKind::choice, *choices.begin(), meaning);
+constexpr KeyEntry Choice(const char* name, std::initializer_list<const char*> choices, const char* meaning,
+                          ApplyKey apply) {
+    KeyEntry entry = Entry(name, KeyKind::choice, *choices.begin(), meaning, apply);
     std::size_t at = 0;
     for (const char* choice : choices) entry.choices[at++] = choice;
     return entry;
 }
 
-inline constexpr KeyEntry dataFile = Entry("data/file", KeyKind::text, "data.txt", "the data file, from this folder");
-inline constexpr KeyEntry series =
-    Entry("data/series", KeyKind::text, nullptr, "printf pattern or glob of a series' frames");
-inline constexpr KeyEntry framesPerSecond =
-    Number("data/frames-per-second", "10", playRate, "how fast space plays a series");
-inline constexpr KeyEntry watch = Entry("data/watch", KeyKind::onOff, "0", "1: follow the files as they change");
-inline constexpr KeyEntry metresPerLevel =
-    Number("data/metres-per-level", nullptr, aboveZero, "metres in one level, for the legend", kLeftUnset);
-inline constexpr KeyEntry levelZeroMetres =
-    Number("data/level-0-metres", nullptr, finite, "height of level 0 in metres", kLeftUnset);
-inline constexpr KeyEntry cellMetres =
-    Number("data/cell-metres", nullptr, aboveZero, "ground size of a cell, for the scale bar", kLeftUnset);
-inline constexpr KeyEntry sphereRadius =
-    Entry("display/sphere-r", KeyKind::lookupNumber, "0.75", "radius of every sphere");
-inline constexpr KeyEntry sphereTesel =
-    Entry("display/sphere-tesel", KeyKind::lookupWhole, "6", "slices and stacks of every sphere");
-inline constexpr KeyEntry cullHidden =
-    Entry("display/cull-hidden", KeyKind::onOff, "0", "1: leave out spheres no camera can see");
-inline constexpr KeyEntry fitView = Entry("display/fit-view", KeyKind::onOff, "0", "1: start with every point in view");
-inline constexpr KeyEntry colour = Choice("display/colour", {"red", "height"}, "red, or height: coloured by level");
-inline constexpr KeyEntry renderer =
-    Choice("display/renderer", {"lists", "impostors"}, "lists, or impostors: fast on big grids");
-inline constexpr KeyEntry levelOfDetail =
-    Entry("display/level-of-detail", KeyKind::onOff, "1", "0: impostors draw every sphere in full");
-inline constexpr KeyEntry antialias =
-    Number("display/antialias", "1", sampleCount, "samples a pixel in the viewer's window");
-inline constexpr KeyEntry keyBindings =
-    Choice("display/keys", {"standard", "extended"}, "standard, or extended: keys c, s, r, h");
-inline constexpr KeyEntry colourRange =
-    Entry("display/colour-range", KeyKind::lowHigh, nullptr, "'LOW HIGH': levels the colours span", kIgnored);
-inline constexpr KeyEntry legend = Entry("display/legend", KeyKind::onOff, "0", "1: a colour bar with its values");
-inline constexpr KeyEntry ambientOcclusion =
-    Entry("display/ambient-occlusion", KeyKind::onOff, "0", "1: spheres lit by the sky they see");
-inline constexpr KeyEntry outlines =
-    Entry("display/outlines", KeyKind::onOff, "0", "1: impostors outlined where depth jumps");
-inline constexpr KeyEntry axes = Entry("display/axes", KeyKind::onOff, "0", "1: axes in a corner, and a scale bar");
-inline constexpr KeyEntry azimuth =
-    Entry("camera/azimuth", KeyKind::angle, nullptr, "degrees from +x towards +y", kIgnored);
-inline constexpr KeyEntry elevation =
-    Entry("camera/elevation", KeyKind::angle, nullptr, "degrees above the ground", kIgnored);
-inline constexpr KeyEntry distance =
-    Number("camera/distance", nullptr, finiteNumber, "from the look-at point to the eye", kIgnored);
-inline constexpr KeyEntry centre =
-    Entry("camera/center", KeyKind::point, nullptr, "'X Y Z': the look-at point", kIgnored);
+// The entries named where they are read on their own.
+extern const KeyEntry dataFile;
+extern const KeyEntry series;
 }  // namespace keys
 
-// Every key, in the order pelorin-check lists them: [data], [display], [camera].
-inline constexpr const KeyEntry* kKeyTable[] = {
-    &keys::dataFile,      &keys::series,           &keys::framesPerSecond, &keys::watch,
-    &keys::metresPerLevel, &keys::levelZeroMetres, &keys::cellMetres,      &keys::sphereRadius,
-    &keys::sphereTesel,   &keys::cullHidden,       &keys::fitView,         &keys::colour,
-    &keys::renderer,      &keys::levelOfDetail,    &keys::antialias,       &keys::keyBindings,
-    &keys::colourRange,   &keys::legend,           &keys::ambientOcclusion, &keys::outlines,
-    &keys::axes,          &keys::azimuth,          &keys::elevation,       &keys::distance,
-    &keys::centre,
-};
+// Every key, in the order pelorin-check lists them and the programs read
+// them: [data], [display], [camera].
+const std::vector<const KeyEntry*>& KeyTable();
 
 // The table's entry for `name`, or null.
 const KeyEntry* FindKey(const std::string& name);

@@ -56,7 +56,7 @@ TEST(KeyTable, AgreesWithTheReadme) {
     ASSERT_TRUE(readme.is_open()) << PELORIN_README;
     const Defaults documented = ReadmeDefaults(readme);
     Defaults table;
-    for (const KeyEntry* key : kKeyTable) {
+    for (const KeyEntry* key : KeyTable()) {
         table[key->name] = key->defaultValue != nullptr ? std::optional<std::string>(key->defaultValue) : std::nullopt;
     }
     EXPECT_EQ(documented, table);
