@@ -40,15 +40,15 @@ inline void check_store(const ConfigStore& store) {
 // variable's text; `expected` is the variable or null when none is defined.
 inline void check_lookups(const ConfigStore& store, const char* name,
                           const ConfigStore::variable* expected) {
-    static const char kTextDefault[] = "default";
-    constexpr int kIntDefault = 12345;
+    static const char textDefault[] = "default";
+    constexpr int intDefault = 12345;
     const double double_default = -0.25;
 
-    const char* text = store.lookup(name, kTextDefault);
-    const int as_int = store.lookup(name, kIntDefault);
+    const char* text = store.lookup(name, textDefault);
+    const int as_int = store.lookup(name, intDefault);
     const double as_double = store.lookup(name, double_default);
     if (expected == nullptr) {
-        if (text != kTextDefault || as_int != kIntDefault || as_double != double_default) {
+        if (text != textDefault || as_int != intDefault || as_double != double_default) {
             finding("an undefined name gave something other than the default");
         }
         return;
@@ -58,13 +58,13 @@ inline void check_lookups(const ConfigStore& store, const char* name,
     double converted = 0.0;
     const bool converts = std::sscanf(text, "%lf", &converted) == 1;
     if (!converts) {
-        if (as_int != kIntDefault || as_double != double_default) {
+        if (as_int != intDefault || as_double != double_default) {
             finding("an unconvertible value did not give the defaults");
         }
         return;
     }
     if (std::isnan(converted)) {
-        if (!std::isnan(as_double) || as_int != kIntDefault) finding("NaN look-ups wrong");
+        if (!std::isnan(as_double) || as_int != intDefault) finding("NaN look-ups wrong");
         return;
     }
     if (as_double != converted) finding("floating-point look-up differs from %lf");

@@ -12,7 +12,7 @@ namespace {
 
 // Comment markers to try besides the defaults, chosen by the first byte:
 // markers of several bytes, markers that overlap themselves and empty ones.
-const char* const kMarkers[][2] = {
+const char* const commentMarkers[][2] = {
     {"/*", "*/"}, {"//", "\n"}, {"", ""}, {"#", ""}, {"aa", "aab"}, {"--", "-"}, {"<!--", "-->"},
 };
 
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     if (size == 0) return 0;
-    const auto& markers = kMarkers[data[0] % (sizeof kMarkers / sizeof kMarkers[0])];
+    const auto& markers = commentMarkers[data[0] % (sizeof commentMarkers / sizeof commentMarkers[0])];
     const ConfigStore other("/nonexistent/pelorin-fuzz/config.txt", markers[0], markers[1]);
     check_tokens(tokenize(other, bytes.substr(1), true), size);
     return 0;

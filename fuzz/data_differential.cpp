@@ -45,13 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Loaded reference;
     {
         std::istringstream in(bytes);
-        reference.outcome = reference_load_points(in, reference.x, reference.y, reference.z, kFuzzPointLimit);
+        reference.outcome = reference_load_points(in, reference.x, reference.y, reference.z, fuzzPointLimit);
     }
 
     Loaded from_file;
     {
         std::ifstream in(write_input_file(data, size));
-        from_file.outcome = load_points(in, from_file.x, from_file.y, from_file.z, kFuzzPointLimit);
+        from_file.outcome = load_points(in, from_file.x, from_file.y, from_file.z, fuzzPointLimit);
     }
     compare(from_file, reference, "from the file");
 
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::istringstream in(bytes);
         std::size_t block = 1 + size % 7;
         in_small_blocks.outcome = load_points(in, in_small_blocks.x, in_small_blocks.y, in_small_blocks.z,
-                                              kFuzzPointLimit, block);
+                                              fuzzPointLimit, block);
     }
     compare(in_small_blocks, reference, "in small blocks");
     return 0;

@@ -13,12 +13,12 @@ namespace {
 void check_invariants(const LoadOutcome& outcome, const std::vector<double>& x,
                       const std::vector<double>& y, const std::vector<double>& z) {
     if (outcome.end == LoadOutcome::End::refused) {
-        if (outcome.needed <= kFuzzPointLimit) finding("refused a grid within the limit");
+        if (outcome.needed <= fuzzPointLimit) finding("refused a grid within the limit");
         if (x.capacity() + y.capacity() + z.capacity() != 0) finding("took array memory before refusing");
         return;
     }
     if (x.size() != y.size() || x.size() != z.size()) finding("arrays of different lengths");
-    if (x.size() > kFuzzPointLimit) finding("more points than the limit");
+    if (x.size() > fuzzPointLimit) finding("more points than the limit");
     for (std::size_t i = 0; i < x.size(); ++i) {
         if (x[i] < 0 || y[i] < 0 || z[i] < 0) finding("a negative coordinate");
         if (i > 0 && y[i] < y[i - 1]) finding("points out of row order");
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string& path = write_input_file(data, size);
     std::ifstream file(path);
     std::vector<double> x, y, z;
-    LoadOutcome outcome = load_points(file, x, y, z, kFuzzPointLimit);
+    LoadOutcome outcome = load_points(file, x, y, z, fuzzPointLimit);
     check_invariants(outcome, x, y, z);
     return 0;
 }

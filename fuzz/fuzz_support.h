@@ -12,7 +12,7 @@
 // The point limit the loader targets run with: small enough that the largest
 // grid a target may build stays well inside the fuzzer's memory and time
 // limits, so that the refusal path is reached by ordinary inputs too.
-constexpr std::uint64_t kFuzzPointLimit = std::uint64_t{1} << 16;
+constexpr std::uint64_t fuzzPointLimit = std::uint64_t{1} << 16;
 
 // Writes the input to a file of this process (in memory where /dev/shm
 // exists) and gives its name, so that targets can open it as the program

@@ -11,14 +11,14 @@
 
 namespace {
 
-constexpr std::size_t kMostLinesInOnePiece = 64;
+constexpr std::size_t mostLinesInOnePiece = 64;
 
 // The lines of the file as the store reads it: no further than its bound, and
 // with a carriage return before a line feed left out.
 std::vector<std::string> FileLines(const char* file_name) {
     std::ifstream file;
     OpenInput(file, file_name, InputKinds::regular_or_device);
-    std::string bytes(kMaxConfigFileBytes, '\0');
+    std::string bytes(maxConfigFileBytes, '\0');
     file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
     std::vector<std::string> lines;
@@ -55,14 +55,14 @@ bool StartsAt(const std::vector<std::string>& whole, std::size_t at, const std::
 std::vector<ArgumentSource> ArgumentSources(const ConfigStore& store, const char* file_name) {
     const std::vector<std::string> tokens = read_config_file_tokens(store, file_name);
     const std::vector<std::string> lines = FileLines(file_name);
-    std::vector<int> tokenLines(tokens.size(), ArgumentSource::kUnknownLine);
+    std::vector<int> tokenLines(tokens.size(), ArgumentSource::unknownLine);
     std::size_t at = 0;  // the next token to place
     std::size_t first = 0;
     while (first < lines.size() && at < tokens.size()) {
         std::size_t last = first;
         std::vector<std::string> piece = TokensOf(store, lines, first, last);
         while (!StartsAt(tokens, at, piece) && last + 1 < lines.size() &&
-               last - first + 1 < kMostLinesInOnePiece) {
+               last - first + 1 < mostLinesInOnePiece) {
             piece = TokensOf(store, lines, first, ++last);
         }
         if (!StartsAt(tokens, at, piece)) {

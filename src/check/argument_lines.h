@@ -19,8 +19,8 @@
 class ConfigStore;
 
 struct ArgumentSource {
-    static constexpr int kUnknownLine = 0;
-    int line = kUnknownLine;  // from 1
+    static constexpr int unknownLine = 0;
+    int line = unknownLine;  // from 1
     std::string written;      // the token as written, its expressions not yet worked out
 };
 

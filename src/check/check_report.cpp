@@ -59,7 +59,7 @@ void PrintReport(const CheckReport& report, std::ostream& out) {
     out << "\n";
     for (const Finding& finding : report.findings) {
         out << SeverityName(finding.severity) << ": ";
-        if (finding.line != Finding::kNoLine) {
+        if (finding.line != Finding::noLine) {
             out << "line " << (finding.line > 0 ? std::to_string(finding.line) : std::string("?")) << ": ";
         }
         out << PrintableText(finding.text) << "\n";

@@ -10,9 +10,9 @@
 #include "key_table.h"
 
 struct Finding {
-    static constexpr int kNoLine = -1;  // about no line of config.txt
+    static constexpr int noLine = -1;  // about no line of config.txt
     Severity severity = Severity::warning;  // never silent: what the programs keep silent, the checker says
-    int line = kNoLine;                 // from 1; 0 when the line could not be told
+    int line = noLine;                 // from 1; 0 when the line could not be told
     std::string text;
 };
 

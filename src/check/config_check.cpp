@@ -122,7 +122,7 @@ public:
             const Severity severity = entry.severity == Severity::error ? Severity::error : Severity::warning;
             const std::string key = entry.text.substr(0, entry.text.find(": "));
             if (FindKey(key) == nullptr) {
-                Add(severity, Finding::kNoLine, entry.text);
+                Add(severity, Finding::noLine, entry.text);
                 continue;
             }
             refused_.insert(key);
@@ -248,7 +248,7 @@ ConfigReading CheckConfig(const char* file_name, CheckReport& report) {
     // Anything else by that name that is not read has a warning of its own.
     std::error_code unknown;
     if (!std::filesystem::exists(file_name, unknown)) {
-        checker.Add(Severity::warning, Finding::kNoLine,
+        checker.Add(Severity::warning, Finding::noLine,
                     "no " + std::string(file_name) + " here: every key takes its default");
     }
     checker.AddProgramReports(reading.storeSaid->entries);

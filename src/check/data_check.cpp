@@ -14,7 +14,7 @@
 namespace {
 
 void Add(CheckReport& report, Severity severity, std::string text) {
-    report.findings.push_back({severity, Finding::kNoLine, std::move(text)});
+    report.findings.push_back({severity, Finding::noLine, std::move(text)});
 }
 
 }  // namespace
@@ -81,7 +81,7 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
         report.data.push_back(file_name + ": " + std::to_string(count.columns) + " x " + std::to_string(count.rows) +
                               " cells, " + points);
     }
-    if (count.points > kManyPointsForLists && settings.options.renderer != Renderer::impostors) {
+    if (count.points > manyPointsForLists && settings.options.renderer != Renderer::impostors) {
         Add(report, Severity::warning,
             points + " drawn with the display lists, which take seconds to build at this size and tens of "
                      "seconds at a few million points; write renderer = impostors and cull-hidden = 1 under "

@@ -11,7 +11,7 @@
 // Above this many points the display lists take seconds to build, and tens of
 // seconds at a few million; pelorin-import chooses the impostors above the
 // same count.
-constexpr std::uint64_t kManyPointsForLists = 200000;
+constexpr std::uint64_t manyPointsForLists = 200000;
 
 // Adds the data lines and the data's findings to the report.
 void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckReport& report);

@@ -20,8 +20,8 @@ void warn_about_file(const ConfigStore& store, const char* file_name, const std:
 
 // The bound as the warning gives it: "2 MiB (2097152 bytes)".
 std::string size_bound_text() {
-    return std::to_string(kMaxConfigFileBytes >> 20) + " MiB (" +
-           std::to_string(kMaxConfigFileBytes) + " bytes)";
+    return std::to_string(maxConfigFileBytes >> 20) + " MiB (" +
+           std::to_string(maxConfigFileBytes) + " bytes)";
 }
 
 }  // namespace
@@ -33,7 +33,7 @@ std::vector<std::string> read_config_file_tokens(const ConfigStore& store, const
     if (opening == InputOpening::not_regular)
         warn_about_file(store, file_name, "is not a regular file and is not read");
     if (opening != InputOpening::opened) return {};
-    BoundedReadBuffer bounded(*file.rdbuf(), kMaxConfigFileBytes);
+    BoundedReadBuffer bounded(*file.rdbuf(), maxConfigFileBytes);
     LineEndTranslatingBuffer translated(bounded);
     std::istream text(&translated);
     text.peek();  // reads the first block, and with it the first bytes

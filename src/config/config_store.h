@@ -31,7 +31,7 @@ public:
         void set_value(const std::string& value, const std::string& separators);
     };
 
-    // Reads the named file, no further than its first kMaxConfigFileBytes
+    // Reads the named file, no further than its first maxConfigFileBytes
     // (config_file.h); a file that cannot be opened gives an empty store.
     // Null markers or separators keep the defaults "#", "\n" and " \t\n".
     // What the store writes (the file's warnings, the integer look-up's line,

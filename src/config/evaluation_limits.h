@@ -13,13 +13,13 @@ namespace evaluation_limits {
 // At most this many evaluations of expand_expression may be active at once;
 // the next one gives "<<${ } expression nested too deeply>>". Keeps the call
 // stack small however deeply "!" recurses.
-constexpr unsigned kMaxActiveExpansions = 64;
+constexpr unsigned maxActiveExpansions = 64;
 
 // "<->" that rescans its own output stops after this many replacements, or
 // when its text grows past this many bytes, with
 // "<<${ } replacement does not end>>".
-constexpr std::size_t kMaxReplacements = 100000;
-constexpr std::size_t kMaxReplacementTextBytes = 1000000;
+constexpr std::size_t maxReplacements = 100000;
+constexpr std::size_t maxReplacementTextBytes = 1000000;
 
 // Work one stored argument may cause: calls of expand_expression, and bytes of
 // text handled (every expression text and argument text scanned, every result
@@ -30,19 +30,19 @@ constexpr std::size_t kMaxReplacementTextBytes = 1000000;
 // any file of 64 KiB reads in a few tenths of a second even in a sanitizer
 // build, where one evaluation costs some microseconds and every byte handled
 // is copied several times.
-constexpr std::size_t kArgumentEvaluations = 5000;
-constexpr std::size_t kArgumentBytes = std::size_t{3} << 19;  // 1.5 MiB
+constexpr std::size_t argumentEvaluations = 5000;
+constexpr std::size_t argumentBytes = std::size_t{3} << 19;  // 1.5 MiB
 
 // The same work summed over a whole store, so that a file made of many costly
 // lines still reads quickly and its stored values stay small in memory.
-constexpr std::size_t kStoreEvaluations = 10000;
-constexpr std::size_t kStoreBytes = std::size_t{2} << 20;
+constexpr std::size_t storeEvaluations = 10000;
+constexpr std::size_t storeBytes = std::size_t{2} << 20;
 
 // The section path is copied into every later argument and variable name (a
 // 64 KiB file holds some 16000 of them), so a label (through expressions or
 // through many "./") may not make it longer than this; such a label opens the
 // section "<<${ } expression too costly>>/".
-constexpr std::size_t kMaxSectionPathBytes = 256;
+constexpr std::size_t maxSectionPathBytes = 256;
 
 }  // namespace evaluation_limits
 
@@ -50,10 +50,10 @@ constexpr std::size_t kMaxSectionPathBytes = 256;
 class WorkBudget {
 public:
     static WorkBudget for_argument() {
-        return WorkBudget(evaluation_limits::kArgumentEvaluations, evaluation_limits::kArgumentBytes);
+        return WorkBudget(evaluation_limits::argumentEvaluations, evaluation_limits::argumentBytes);
     }
     static WorkBudget for_store() {
-        return WorkBudget(evaluation_limits::kStoreEvaluations, evaluation_limits::kStoreBytes);
+        return WorkBudget(evaluation_limits::storeEvaluations, evaluation_limits::storeBytes);
     }
 
     // Takes the work from the budget; false when it does not fit.

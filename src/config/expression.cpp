@@ -36,20 +36,20 @@ std::size_t skip_white_space(const std::string& text, std::size_t position) {
 
 std::string ConfigStore::expand_expression(std::string text) {
     if (const char* refusal = refused_expansion()) return refusal;
-    if (!spend_work(1, text.size())) return expression_text::kTooCostly;
+    if (!spend_work(1, text.size())) return expression_text::tooCostly;
     ++active_expansions;
     std::string result = evaluate_operator(text);
     --active_expansions;
     // Once the budget is used up, the enclosing expressions give up too.
-    if (!spend_work(0, result.size())) return expression_text::kTooCostly;
+    if (!spend_work(0, result.size())) return expression_text::tooCostly;
     return result;
 }
 
 const char* ConfigStore::refused_expansion() const {
-    if (active_expansions >= evaluation_limits::kMaxActiveExpansions) {
-        return expression_text::kNestedTooDeeply;
+    if (active_expansions >= evaluation_limits::maxActiveExpansions) {
+        return expression_text::nestedTooDeeply;
     }
-    if (argument_budget.exhausted() || store_budget.exhausted()) return expression_text::kTooCostly;
+    if (argument_budget.exhausted() || store_budget.exhausted()) return expression_text::tooCostly;
     return nullptr;
 }
 
@@ -131,7 +131,7 @@ std::vector<std::string> ConfigStore::split_expression_arguments(std::string tex
         }
     }
     if (!ended_in_white_space) list.push_back(std::move(current));
-    while (list.size() < minimum) list.emplace_back(expression_text::kMissingArgument);
+    while (list.size() < minimum) list.emplace_back(expression_text::missingArgument);
     return list;
 }
 
@@ -184,9 +184,9 @@ std::string ConfigStore::expand_replacement(const std::vector<std::string>& list
     ReplacementResult replaced = replace_occurrences(list[0], list[1], list[2], work_limit);
     // A replacement that stops as too costly has moved more than work_limit
     // bytes, more than one of the budgets holds, so charging it fails here.
-    if (!spend_work(0, replaced.work)) return expression_text::kTooCostly;
+    if (!spend_work(0, replaced.work)) return expression_text::tooCostly;
     if (replaced.outcome == ReplacementOutcome::does_not_end) {
-        return expression_text::kReplacementDoesNotEnd;
+        return expression_text::replacementDoesNotEnd;
     }
     return replaced.text;
 }

@@ -3,10 +3,10 @@
 #pragma once
 
 namespace expression_text {
-inline constexpr char kMissingArgument[] = "<< ${ }: missing arguments>>";
-inline constexpr char kFirstIndexOutOfRange[] = "<<1st index out of range>>";
-inline constexpr char kSecondIndexOutOfRange[] = "<<2nd index out of range>>";
-inline constexpr char kReplacementDoesNotEnd[] = "<<${ } replacement does not end>>";
-inline constexpr char kNestedTooDeeply[] = "<<${ } expression nested too deeply>>";
-inline constexpr char kTooCostly[] = "<<${ } expression too costly>>";
+inline constexpr char missingArgument[] = "<< ${ }: missing arguments>>";
+inline constexpr char firstIndexOutOfRange[] = "<<1st index out of range>>";
+inline constexpr char secondIndexOutOfRange[] = "<<2nd index out of range>>";
+inline constexpr char replacementDoesNotEnd[] = "<<${ } replacement does not end>>";
+inline constexpr char nestedTooDeeply[] = "<<${ } expression nested too deeply>>";
+inline constexpr char tooCostly[] = "<<${ } expression too costly>>";
 }  // namespace expression_text

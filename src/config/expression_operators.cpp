@@ -9,7 +9,7 @@ namespace {
 
 // Stands for the value of an argument that holds no number. An argument that
 // reads as exactly this value counts as holding none.
-constexpr double kNoValue = 1e37;
+constexpr double noValue = 1e37;
 
 double value_or(const std::string& argument, double fallback) {
     double value = 0.0;
@@ -17,7 +17,7 @@ double value_or(const std::string& argument, double fallback) {
 }
 
 double value_or_no_value(const std::string& argument) {
-    return value_or(argument, kNoValue);
+    return value_or(argument, noValue);
 }
 
 // Index values become positions by rounding half up; a range's end is exclusive.
@@ -26,11 +26,11 @@ std::size_t range_end_of(double index) { return static_cast<std::size_t>(index +
 
 // The "not below" forms also reject a NaN index.
 bool first_index_valid(double index, double bound) {
-    return index != kNoValue && index >= 0 && index < bound;
+    return index != noValue && index >= 0 && index < bound;
 }
 
 bool second_index_valid(double first, double second, double last) {
-    return second != kNoValue && second > 0 && second <= last && second > first;
+    return second != noValue && second > 0 && second <= last && second > first;
 }
 
 bool holds(const std::string& relation, int order) {
@@ -45,7 +45,7 @@ bool holds(const std::string& relation, int order) {
 int order_of(const std::string& left, const std::string& right) {
     const double x = value_or_no_value(left);
     const double y = value_or_no_value(right);
-    if (x == kNoValue || y == kNoValue) {
+    if (x == noValue || y == noValue) {
         const int order = left.compare(right);
         return (order > 0) - (order < 0);
     }
@@ -123,7 +123,7 @@ std::string text_piece(const ArgumentList& arguments) {
     const double last = static_cast<double>(text.size()) - 1;
     const double first = value_or_no_value(arguments[1]);
     // The bound is the last position, so the last character is never a start.
-    if (!first_index_valid(first, last)) return expression_text::kFirstIndexOutOfRange;
+    if (!first_index_valid(first, last)) return expression_text::firstIndexOutOfRange;
     const std::size_t start = position_of(first);
     if (arguments.size() < 3) return text.substr(start, 1);
     const double second = value_or_no_value(arguments[2]);
@@ -131,7 +131,7 @@ std::string text_piece(const ArgumentList& arguments) {
         return text.substr(start, range_end_of(second) - start);
     }
     if (second == -1) return text.substr(start);
-    return expression_text::kSecondIndexOutOfRange;
+    return expression_text::secondIndexOutOfRange;
 }
 
 std::string element_range(const std::vector<std::string>& elements, const ArgumentList& arguments) {
@@ -139,7 +139,7 @@ std::string element_range(const std::vector<std::string>& elements, const Argume
     const double first = value_or_no_value(arguments[1]);
     // An index just below the count passes the test but rounds to one past the last element.
     if (!first_index_valid(first, count) || position_of(first) >= elements.size()) {
-        return expression_text::kFirstIndexOutOfRange;
+        return expression_text::firstIndexOutOfRange;
     }
     const std::size_t start = position_of(first);
     if (arguments.size() < 3) return elements[start];
@@ -148,5 +148,5 @@ std::string element_range(const std::vector<std::string>& elements, const Argume
         return join_elements(elements, start, range_end_of(second));
     }
     if (second == -1) return join_elements(elements, start, elements.size());
-    return expression_text::kSecondIndexOutOfRange;
+    return expression_text::secondIndexOutOfRange;
 }

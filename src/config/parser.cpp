@@ -62,8 +62,8 @@ std::string ConfigStore::open_section(const std::string& label_entry,
                                       std::vector<std::string>& section_stack) {
     const std::string inner = label_entry.substr(1, label_entry.size() - 2);
     current_section = process_section_label(expand_dollar_brackets(inner), section_stack);
-    if (current_section.size() > evaluation_limits::kMaxSectionPathBytes) {
-        section_stack.assign(1, expression_text::kTooCostly);
+    if (current_section.size() > evaluation_limits::maxSectionPathBytes) {
+        section_stack.assign(1, expression_text::tooCostly);
         current_section = section_stack.front() + "/";
     }
     if (!current_section.empty() && known_sections.insert(current_section).second) {

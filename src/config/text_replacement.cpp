@@ -81,8 +81,8 @@ ReplacementResult replace_in_one_pass(const std::string& text, const std::string
 ReplacementResult replace_with_rescan(const std::string& text, const std::string& from,
                                       const std::string& to, const PatternMatcher& matcher,
                                       std::size_t work_limit) {
-    using evaluation_limits::kMaxReplacements;
-    using evaluation_limits::kMaxReplacementTextBytes;
+    using evaluation_limits::maxReplacements;
+    using evaluation_limits::maxReplacementTextBytes;
     std::string kept;
     std::vector<std::size_t> states;
     std::string pending;  // reinserted bytes, reversed: the next one is at the back
@@ -106,8 +106,8 @@ ReplacementResult replace_with_rescan(const std::string& text, const std::string
         states.resize(states.size() - from.size());
         pending.append(to.rbegin(), to.rend());
         const std::size_t length = kept.size() + pending.size() + (text.size() - next);
-        if (++replacements > kMaxReplacements ||
-            (to.size() > from.size() && length > kMaxReplacementTextBytes)) {
+        if (++replacements > maxReplacements ||
+            (to.size() > from.size() && length > maxReplacementTextBytes)) {
             return {ReplacementOutcome::does_not_end, std::string(), work};
         }
     }

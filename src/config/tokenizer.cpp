@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int kEndOfInput = -1;
-constexpr int kNoCharacter = -2;  // before the first character of a token
+constexpr int endOfInput = -1;
+constexpr int noCharacter = -2;  // before the first character of a token
 
 // Reads a stream one byte at a time. Bytes read while testing for a comment
 // marker can be given back, however long the marker is.
@@ -27,7 +27,7 @@ public:
         }
         const std::istream::int_type c = in_.get();
         if (std::istream::traits_type::eq_int_type(c, std::istream::traits_type::eof())) {
-            return kEndOfInput;
+            return endOfInput;
         }
         return static_cast<unsigned char>(std::istream::traits_type::to_char_type(c));
     }
@@ -49,7 +49,7 @@ bool read_marker(ByteReader& reader, int first, const std::string& marker) {
     std::string read(1, static_cast<char>(first));
     while (read.size() < marker.size() && read.back() == marker[read.size() - 1]) {
         const int c = reader.next();
-        if (c == kEndOfInput) break;
+        if (c == endOfInput) break;
         read += static_cast<char>(c);
     }
     if (read == marker) return true;
@@ -63,7 +63,7 @@ bool skip_comment_body(ByteReader& reader, const std::string& comment_close) {
     std::string recent;
     while (recent != comment_close) {
         const int c = reader.next();
-        if (c == kEndOfInput) return false;
+        if (c == endOfInput) return false;
         recent += static_cast<char>(c);
         if (recent.size() > comment_close.size()) recent.erase(0, 1);
     }
@@ -75,8 +75,8 @@ bool skip_to_token(ByteReader& reader, const std::string& comment_open,
                    const std::string& comment_close) {
     for (;;) {
         int c = reader.next();
-        while (c != kEndOfInput && is_white_space(static_cast<char>(c))) c = reader.next();
-        if (c == kEndOfInput) return false;
+        while (c != endOfInput && is_white_space(static_cast<char>(c))) c = reader.next();
+        if (c == endOfInput) return false;
         // An empty opening marker would open a comment everywhere: it means
         // that the file has no comments.
         if (comment_open.empty()) {
@@ -91,8 +91,8 @@ bool skip_to_token(ByteReader& reader, const std::string& comment_open,
 // The text between apostrophes, the opening one already read.
 std::string read_quoted_text(ByteReader& reader) {
     std::string text;
-    int previous = kNoCharacter;
-    for (int c = reader.next(); c != kEndOfInput; previous = c, c = reader.next()) {
+    int previous = noCharacter;
+    for (int c = reader.next(); c != endOfInput; previous = c, c = reader.next()) {
         if (previous == '\\') {
             text += static_cast<char>(c);
         } else if (c == '\'') {
@@ -110,7 +110,7 @@ std::string read_group(ByteReader& reader) {
     std::string group = "{";
     int depth = 1;
     int previous = '{';
-    for (int c = reader.next(); c != kEndOfInput; previous = c, c = reader.next()) {
+    for (int c = reader.next(); c != endOfInput; previous = c, c = reader.next()) {
         group += static_cast<char>(c);
         if (c == '{' && previous == '$') ++depth;
         if (c == '}' && --depth == 0) break;
@@ -125,20 +125,20 @@ struct Token {
 
 Token read_token(ByteReader& reader) {
     Token token;
-    int previous = kNoCharacter;  // the byte read just before, within this token
-    for (int c = reader.next(); c != kEndOfInput; c = reader.next()) {
+    int previous = noCharacter;  // the byte read just before, within this token
+    for (int c = reader.next(); c != endOfInput; c = reader.next()) {
         const bool escaped = previous == '\\';
         if (!escaped && (c == ' ' || c == '\t' || c == '\n')) break;
         if (!escaped && c == '\'') {
             token.text += read_quoted_text(reader);
             token.quoted = true;
-            previous = kNoCharacter;
+            previous = noCharacter;
         } else if (c == '{' && previous == '$') {
             token.text += read_group(reader);
-            previous = kNoCharacter;
+            previous = noCharacter;
         } else if (c == '$' && escaped) {
             token.text += '$';
-            previous = kNoCharacter;
+            previous = noCharacter;
         } else {
             if (escaped || c != '\\') token.text += static_cast<char>(c);
             previous = c;
@@ -151,7 +151,7 @@ Token read_token(ByteReader& reader) {
 // left in place it would spoil the first token (the first section label).
 void skip_utf8_byte_order_mark(ByteReader& reader) {
     const int first = reader.next();
-    if (first != kEndOfInput) read_marker(reader, first, "\xEF\xBB\xBF");
+    if (first != endOfInput) read_marker(reader, first, "\xEF\xBB\xBF");
 }
 
 bool ends_reading(const Token& token) {

@@ -22,10 +22,10 @@ public:
     // one does not force the scan's counters back to memory every cell.
     enum class Byte : unsigned char {};
 
-    // Byte codes: a height of 0 to kLargestSmall stands for itself.
-    static constexpr unsigned kLargestSmall = 253;
-    static constexpr unsigned char kNegative = 254;  // no points, but a column
-    static constexpr unsigned char kLarge = 255;     // the int follows in 4 bytes
+    // Byte codes: a height of 0 to largestSmall stands for itself.
+    static constexpr unsigned largestSmall = 253;
+    static constexpr unsigned char negative = 254;  // no points, but a column
+    static constexpr unsigned char large = 255;     // the int follows in 4 bytes
 
     GridRecord(std::uint64_t limit, std::size_t expected_cells) : limit_(limit) { grow(expected_cells); }
 
@@ -36,17 +36,17 @@ public:
         }
         ++cells_in_row_;
         if (height < 0) {
-            put(Byte{kNegative});
+            put(Byte{negative});
             return true;
         }
         points_ += static_cast<std::uint64_t>(height) + 1;
         if (points_ > limit_) return false;
-        if (static_cast<unsigned>(height) <= kLargestSmall) {
+        if (static_cast<unsigned>(height) <= largestSmall) {
             put(static_cast<Byte>(height));
         } else {
             unsigned char bytes[sizeof(int)];
             std::memcpy(bytes, &height, sizeof(int));
-            put(Byte{kLarge});
+            put(Byte{large});
             for (unsigned char b : bytes) put(Byte{b});
         }
         return true;

@@ -24,7 +24,7 @@ namespace {
 
 void advise_huge_pages(const void* data, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    advise_whole_pages(data, bytes, kHugePageBytes, MADV_HUGEPAGE);
+    advise_whole_pages(data, bytes, hugePageBytes, MADV_HUGEPAGE);
 #else
     (void)data;
     (void)bytes;

@@ -9,7 +9,7 @@
 // loading a grid. These helpers ask the kernel for such huge pages. Only
 // advice: where the system has none, nothing changes.
 
-constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
+constexpr std::size_t hugePageBytes = std::size_t{2} << 20;
 
 // Advises the whole huge pages inside [data, data + bytes); the memory around
 // the block is not ours to advise.
@@ -26,14 +26,14 @@ template <class T>
 class PageBlock {
 public:
     explicit PageBlock(std::size_t count)
-        : aligned_(count * sizeof(T) >= kHugePageBytes),
-          data_(static_cast<T*>(aligned_ ? ::operator new(count * sizeof(T), std::align_val_t{kHugePageBytes})
+        : aligned_(count * sizeof(T) >= hugePageBytes),
+          data_(static_cast<T*>(aligned_ ? ::operator new(count * sizeof(T), std::align_val_t{hugePageBytes})
                                          : ::operator new(count * sizeof(T)))) {
         if (aligned_) advise_huge_pages(data_, count * sizeof(T));
     }
     ~PageBlock() {
         if (aligned_)
-            ::operator delete(data_, std::align_val_t{kHugePageBytes});
+            ::operator delete(data_, std::align_val_t{hugePageBytes});
         else
             ::operator delete(data_);
     }

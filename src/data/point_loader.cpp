@@ -26,11 +26,11 @@ namespace {
 
 // A NUL byte always follows the text, so the white-space and digit loops stop
 // at the end without a bound check of their own.
-constexpr std::size_t kSentinelBytes = 1;
+constexpr std::size_t sentinelBytes = 1;
 
 // The hint from the stream only sizes the first allocation; a bigger file is
 // still read, by growing the buffer.
-constexpr std::size_t kMaxSizeHint = std::size_t{1} << 30;
+constexpr std::size_t maxSizeHint = std::size_t{1} << 30;
 
 // The grid text read so far from the stream.
 class Text {
@@ -43,7 +43,7 @@ public:
         if (data_ && bytes <= capacity_) return;
         std::size_t capacity = std::max(bytes, 2 * capacity_);
         // Not value-initialised: the bytes are written by the reads before use.
-        auto grown = std::make_unique<PageBlock<char>>(capacity + kSentinelBytes);
+        auto grown = std::make_unique<PageBlock<char>>(capacity + sentinelBytes);
         if (size_ > 0) std::memcpy(grown->data(), data_->data(), size_);
         data_ = std::move(grown);
         capacity_ = capacity;
@@ -79,7 +79,7 @@ std::size_t size_hint(std::istream& in) {
         return 0;
     }
     if (end == std::streampos(-1) || end < here) return 0;
-    return std::min(static_cast<std::size_t>(end - here), kMaxSizeHint);
+    return std::min(static_cast<std::size_t>(end - here), maxSizeHint);
 }
 
 // How many bytes to ask for next: blocks grow with the text so far, so that a
@@ -104,9 +104,9 @@ inline bool is_digit(char c) { return static_cast<unsigned char>(c - '0') < 10; 
 
 // Past this the exact value of a digit string no longer matters (it is out of
 // the int range either way), so it stops growing and cannot overflow.
-constexpr std::uint64_t kBeyondInt = std::uint64_t{1} << 32;
-constexpr std::uint64_t kMaxPositive = 2147483647;
-constexpr std::uint64_t kMaxNegative = 2147483648;
+constexpr std::uint64_t beyondInt = std::uint64_t{1} << 32;
+constexpr std::uint64_t maxPositive = 2147483647;
+constexpr std::uint64_t maxNegative = 2147483648;
 
 // One grid cell as the stream reading sees it: a height, one separator byte
 // taken unseen, then a look at the byte after it.
@@ -131,12 +131,12 @@ inline CellRead read_cell(const char* p, const char* end, bool at_eof, Cell& cel
     const char* digits = p;
     std::uint64_t value = 0;
     while (is_digit(*p)) {
-        if (value < kBeyondInt) value = value * 10 + static_cast<unsigned>(*p - '0');
+        if (value < beyondInt) value = value * 10 + static_cast<unsigned>(*p - '0');
         ++p;
     }
     // The stream reads digits until one is not: more text could extend them.
     if (p == end && !at_eof) return CellRead::incomplete;
-    if (p == digits || value > (negative ? kMaxNegative : kMaxPositive)) return CellRead::unreadable;
+    if (p == digits || value > (negative ? maxNegative : maxPositive)) return CellRead::unreadable;
     cell.height = negative ? static_cast<int>(-static_cast<long long>(value)) : static_cast<int>(value);
 
     cell.input_ends = false;
@@ -269,14 +269,14 @@ private:
 // file of one endless cell. The byte after the digits (a separator waiting
 // for its look-ahead) is kept as it is.
 std::string unread_cell(const char* p, const char* end) {
-    constexpr std::ptrdiff_t kDigitsBeyondInt = 11;
+    constexpr std::ptrdiff_t digitsBeyondInt = 11;
     while (p != end && is_space(*p)) ++p;
     std::string kept;
     if (p != end && (*p == '-' || *p == '+')) kept += *p++;
     while (end - p > 1 && p[0] == '0' && is_digit(p[1])) ++p;
     const char* digits = p;
     while (p != end && is_digit(*p)) ++p;
-    kept.append(digits, static_cast<std::size_t>(std::min(p - digits, kDigitsBeyondInt)));
+    kept.append(digits, static_cast<std::size_t>(std::min(p - digits, digitsBeyondInt)));
     kept.append(p, end);
     return kept;
 }

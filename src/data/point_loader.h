@@ -31,7 +31,7 @@ inline bool operator!=(const LoadOutcome& a, const LoadOutcome& b) { return !(a 
 
 // The size of the first block read after the header; later blocks grow with
 // the text read so far.
-constexpr std::size_t kLoadBlockSize = std::size_t{1} << 20;
+constexpr std::size_t loadBlockSize = std::size_t{1} << 20;
 
 // Reads the header and the grid from `in` (positioned at the start of the
 // file) into the empty arrays x, y and z. A grid of more than `point_limit`
@@ -41,7 +41,7 @@ constexpr std::size_t kLoadBlockSize = std::size_t{1} << 20;
 // bytes and takes the array memory once.
 LoadOutcome load_points(std::istream& in, std::vector<double>& x, std::vector<double>& y,
                         std::vector<double>& z, std::uint64_t point_limit,
-                        std::size_t block_size = kLoadBlockSize);
+                        std::size_t block_size = loadBlockSize);
 
 // A grid's points counted, not kept.
 struct PointCount {
@@ -54,4 +54,4 @@ struct PointCount {
 // The outcome load_points gives for `in`, and the size of the point set it
 // would make, read in blocks of `block_size` bytes: whatever the file's size,
 // no more than a block and a cell's text are held at a time, and no point.
-PointCount count_points(std::istream& in, std::uint64_t point_limit, std::size_t block_size = kLoadBlockSize);
+PointCount count_points(std::istream& in, std::uint64_t point_limit, std::size_t block_size = loadBlockSize);

@@ -13,13 +13,13 @@ namespace {
 
 // z of a cell's points is 0, 1, ..., h: copied from this table rather than
 // converted one by one.
-constexpr std::size_t kLevelTableSize = 256;
-constexpr std::array<double, kLevelTableSize> make_level_table() {
-    std::array<double, kLevelTableSize> table{};
-    for (std::size_t i = 0; i < kLevelTableSize; ++i) table[i] = static_cast<double>(i);
+constexpr std::size_t levelTableSize = 256;
+constexpr std::array<double, levelTableSize> make_level_table() {
+    std::array<double, levelTableSize> table{};
+    for (std::size_t i = 0; i < levelTableSize; ++i) table[i] = static_cast<double>(i);
     return table;
 }
-constexpr std::array<double, kLevelTableSize> kLevels = make_level_table();
+constexpr std::array<double, levelTableSize> levelTable = make_level_table();
 
 // Calls on_cell(column, point_count) for every cell of the record that has
 // points, in order.
@@ -29,9 +29,9 @@ void for_each_cell(const GridRecord& record, OnCell on_cell) {
     for (std::uint64_t length : record.row_lengths()) {
         for (std::uint64_t column = 0; column < length; ++column) {
             const unsigned code = static_cast<unsigned>(*cell++);
-            if (code <= GridRecord::kLargestSmall) {
+            if (code <= GridRecord::largestSmall) {
                 on_cell(column, std::size_t{code} + 1);
-            } else if (code == GridRecord::kLarge) {
+            } else if (code == GridRecord::large) {
                 unsigned char bytes[sizeof(int)];
                 for (unsigned char& b : bytes) b = static_cast<unsigned char>(*cell++);
                 int height = 0;
@@ -44,21 +44,21 @@ void for_each_cell(const GridRecord& record, OnCell on_cell) {
 
 // Most cells hold a few points, and a call into the vector per cell would
 // cost more than writing them. So a cell's values are written into a small
-// buffer that stays in the first-level cache, in fixed runs of kRun values (a
+// buffer that stays in the first-level cache, in fixed runs of runLength values (a
 // cell's run may spill past its points; the next cell overwrites the spill),
 // and moved into the array a buffer at a time. Taller cells go straight into
 // the array.
 class CellAppender {
 public:
-    static constexpr std::size_t kRun = 4;
-    static constexpr std::size_t kTallCell = 64;
-    static_assert(kTallCell + kRun <= kLevelTableSize, "a buffered cell's levels and spill are in the table");
+    static constexpr std::size_t runLength = 4;
+    static constexpr std::size_t tallCell = 64;
+    static_assert(tallCell + runLength <= levelTableSize, "a buffered cell's levels and spill are in the table");
 
     explicit CellAppender(std::vector<double>& out) : out_(out) {}
 
-    // Room for `count` values (at most kBufferSize) and a run's spill.
+    // Room for `count` values (at most bufferSize) and a run's spill.
     double* room(std::size_t count) {
-        if (used_ + count > kBufferSize) flush();
+        if (used_ + count > bufferSize) flush();
         return buffer_ + used_;
     }
     void commit(std::size_t count) { used_ += count; }
@@ -68,13 +68,13 @@ public:
         used_ = 0;
     }
 
-    static constexpr std::size_t kBufferSize = 1024;
+    static constexpr std::size_t bufferSize = 1024;
 
 private:
     std::vector<double>& out_;
     std::size_t used_ = 0;
     // Room for a full buffer plus the spill of the last run.
-    double buffer_[kBufferSize + kRun];
+    double buffer_[bufferSize + runLength];
 };
 
 // Every point of a cell has the cell's column as x.
@@ -82,14 +82,14 @@ void write_x(const GridRecord& record, std::vector<double>& x) {
     CellAppender appender(x);
     for_each_cell(record, [&](std::uint64_t column, std::size_t count) {
         const double value = static_cast<double>(column);
-        if (count > CellAppender::kTallCell) {
+        if (count > CellAppender::tallCell) {
             appender.flush();
             x.insert(x.end(), count, value);
             return;
         }
         double* out = appender.room(count);
-        for (std::size_t done = 0; done < count; done += CellAppender::kRun) {
-            for (std::size_t i = 0; i < CellAppender::kRun; ++i) out[done + i] = value;
+        for (std::size_t done = 0; done < count; done += CellAppender::runLength) {
+            for (std::size_t i = 0; i < CellAppender::runLength; ++i) out[done + i] = value;
         }
         appender.commit(count);
     });
@@ -100,17 +100,17 @@ void write_x(const GridRecord& record, std::vector<double>& x) {
 void write_z(const GridRecord& record, std::vector<double>& z) {
     CellAppender appender(z);
     for_each_cell(record, [&](std::uint64_t, std::size_t count) {
-        if (count <= CellAppender::kTallCell) {
+        if (count <= CellAppender::tallCell) {
             double* out = appender.room(count);
             // A cell this short has all its levels in the table (plus the spill).
-            for (std::size_t done = 0; done < count; done += CellAppender::kRun) {
-                std::memcpy(out + done, kLevels.data() + done, CellAppender::kRun * sizeof(double));
+            for (std::size_t done = 0; done < count; done += CellAppender::runLength) {
+                std::memcpy(out + done, levelTable.data() + done, CellAppender::runLength * sizeof(double));
             }
             appender.commit(count);
             return;
         }
-        for (std::size_t level = 0; level < count; level += CellAppender::kBufferSize) {
-            const std::size_t run = std::min(CellAppender::kBufferSize, count - level);
+        for (std::size_t level = 0; level < count; level += CellAppender::bufferSize) {
+            const std::size_t run = std::min(CellAppender::bufferSize, count - level);
             double* out = appender.room(run);
             for (std::size_t i = 0; i < run; ++i) out[i] = static_cast<double>(level + i);
             appender.commit(run);
@@ -133,7 +133,7 @@ void write_y(const GridRecord& record, std::vector<double>& y) {
 #ifndef PELORIN_POINTS_FOR_TWO_THREADS
 #define PELORIN_POINTS_FOR_TWO_THREADS (std::uint64_t{1} << 20)
 #endif
-constexpr std::uint64_t kPointsForTwoThreads = PELORIN_POINTS_FOR_TWO_THREADS;
+constexpr std::uint64_t pointsForTwoThreads = PELORIN_POINTS_FOR_TWO_THREADS;
 
 }  // namespace
 
@@ -149,7 +149,7 @@ void write_points(const GridRecord& record, std::vector<double>& x, std::vector<
     // pages. With a second thread: it takes y's pages and then writes z,
     // while this one writes x and then y into pages already there.
     std::thread helper;
-    if (record.points() >= kPointsForTwoThreads) {
+    if (record.points() >= pointsForTwoThreads) {
         try {
             helper = std::thread([&record, &y, &z] {
                 populate_pages(y.data(), record.points() * sizeof(double));

@@ -7,7 +7,7 @@
 namespace {
 
 // 2^64: a count from here up does not fit a std::uint64_t.
-constexpr double kPastUint64 = 18446744073709551616.0;
+constexpr double pastUint64 = 18446744073709551616.0;
 
 // size * part / whole cells, rounded, from 1 to size: 1 when the share is no
 // number (both sides overflowed), so that no cast ever sees one.
@@ -87,7 +87,7 @@ bool MapHeights(const std::vector<double>& values, const GridPlacement& placemen
     const double total = CountPoints(values, scale);
     // A NaN count (no mapping of such values) is refused too.
     if (!(total <= static_cast<double>(point_limit))) {
-        grid.points = total < kPastUint64 ? static_cast<std::uint64_t>(total) : UINT64_MAX;
+        grid.points = total < pastUint64 ? static_cast<std::uint64_t>(total) : UINT64_MAX;
         return false;
     }
     grid.points = static_cast<std::uint64_t>(total);

@@ -33,19 +33,19 @@ public:
         GDALAllRegister();
         CPLPushErrorHandler(CPLQuietErrorHandler);
         // A JPEG cut short is otherwise only a warning, its missing rows grey.
-        const char* jpeg = CPLGetThreadLocalConfigOption(kJpegErrors, nullptr);
+        const char* jpeg = CPLGetThreadLocalConfigOption(jpegErrors, nullptr);
         if (jpeg != nullptr) jpeg_errors_ = jpeg;
-        CPLSetThreadLocalConfigOption(kJpegErrors, "TRUE");
+        CPLSetThreadLocalConfigOption(jpegErrors, "TRUE");
     }
     ~QuietGdal() {
-        CPLSetThreadLocalConfigOption(kJpegErrors, jpeg_errors_ ? jpeg_errors_->c_str() : nullptr);
+        CPLSetThreadLocalConfigOption(jpegErrors, jpeg_errors_ ? jpeg_errors_->c_str() : nullptr);
         CPLPopErrorHandler();
     }
     QuietGdal(const QuietGdal&) = delete;
     QuietGdal& operator=(const QuietGdal&) = delete;
 
 private:
-    static constexpr const char* kJpegErrors = "GDAL_ERROR_ON_LIBJPEG_WARNING";
+    static constexpr const char* jpegErrors = "GDAL_ERROR_ON_LIBJPEG_WARNING";
     std::optional<std::string> jpeg_errors_;
 };
 
@@ -209,7 +209,7 @@ double TrueScalePoints(const std::vector<double>& values, const RasterInfo& info
 }
 
 int GridSize(const ImportOptions& options, const RasterInfo& info) {
-    return options.size > 0 ? options.size : DefaultGridSize(info.width, info.height, kDefaultGridSizeCap);
+    return options.size > 0 ? options.size : DefaultGridSize(info.width, info.height, defaultGridSizeCap);
 }
 
 // The ground extent in units of the larger cell side, which no product of
@@ -283,7 +283,7 @@ int ImportOne(const ImportOptions& options, const std::string& input, std::ostre
 // Frames left from another series would play as frames of this one.
 std::string SeriesOverwriteRefusal(const std::string& dir) {
     if (ExistingFiles(dir, {"config.txt"}).size() == 1) return OverwriteRefusal(PathInFolder(dir, "config.txt"));
-    const std::vector<std::string> frames = kUsualFrameNames.In(dir);
+    const std::vector<std::string> frames = usualFrameNames.In(dir);
     return frames.empty() ? "" : OverwriteRefusal(PathInFolder(dir, frames.front()));
 }
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr Resampling kResamplings[] = {Resampling::average, Resampling::bilinear, Resampling::cubic,
+constexpr Resampling resamplings[] = {Resampling::average, Resampling::bilinear, Resampling::cubic,
                                        Resampling::nearest, Resampling::mode};
 
 // A whole decimal number and nothing else (no blanks, no sign but '-').
@@ -34,8 +34,8 @@ bool ParsePositive(const std::string& text, double& value) {
 std::string ApplyValue(const std::string& name, const std::string& value, ImportOptions& options) {
     long long whole = 0;
     if (name == "--size") {
-        if (!ParseWhole(value, whole) || whole < 1 || whole > kMaxGridSize)
-            return "--size must be a whole number from 1 to " + std::to_string(kMaxGridSize) + ", not " +
+        if (!ParseWhole(value, whole) || whole < 1 || whole > maxGridSize)
+            return "--size must be a whole number from 1 to " + std::to_string(maxGridSize) + ", not " +
                    Quoted(value);
         options.size = static_cast<int>(whole);
     } else if (name == "--levels") {
@@ -51,7 +51,7 @@ std::string ApplyValue(const std::string& name, const std::string& value, Import
         if (!ParsePositive(value, options.metres_per_level))
             return "--metres-per-level must be a positive number, not " + Quoted(value);
     } else {  // --resampling
-        for (Resampling resampling : kResamplings)
+        for (Resampling resampling : resamplings)
             if (value == ResamplingName(resampling)) {
                 options.resampling = resampling;
                 return "";

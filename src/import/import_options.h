@@ -8,15 +8,15 @@
 
 enum class Resampling { average, bilinear, cubic, nearest, mode };
 
-constexpr int kMaxGridSize = 4096;         // the largest --size
-constexpr int kDefaultGridSizeCap = 1024;  // the default size is the raster's larger side, at most this
-constexpr int kDefaultLevels = 24;
+constexpr int maxGridSize = 4096;         // the largest --size
+constexpr int defaultGridSizeCap = 1024;  // the default size is the raster's larger side, at most this
+constexpr int defaultLevels = 24;
 
 struct ImportOptions {
     std::vector<std::string> inputs;  // one, or the frames of a series (globs not yet expanded)
     std::string output_dir;
-    int size = 0;  // cells per side; 0: the raster's larger side, at most kDefaultGridSizeCap
-    int levels = kDefaultLevels;  // heights 0 to levels - 1; unused when metres_per_level > 0
+    int size = 0;  // cells per side; 0: the raster's larger side, at most defaultGridSizeCap
+    int levels = defaultLevels;  // heights 0 to levels - 1; unused when metres_per_level > 0
     bool levels_given = false;    // --levels was given
     double metres_per_level = 0;  // > 0 when --metres-per-level was given
     Resampling resampling = Resampling::average;

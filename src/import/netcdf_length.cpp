@@ -8,12 +8,12 @@
 
 namespace {
 
-constexpr std::uint32_t kDimensionTag = 0x0A;
-constexpr std::uint32_t kVariableTag = 0x0B;
-constexpr std::uint32_t kAttributeTag = 0x0C;
+constexpr std::uint32_t dimensionTag = 0x0A;
+constexpr std::uint32_t variableTag = 0x0B;
+constexpr std::uint32_t attributeTag = 0x0C;
 // Far beyond what the netCDF library writes; a header claiming more is
 // garbage, not worth reading through.
-constexpr std::uint64_t kMostEntries = 1 << 20;
+constexpr std::uint64_t mostEntries = 1 << 20;
 
 std::uint64_t Times(std::uint64_t a, std::uint64_t b) {
     return a != 0 && b > UINT64_MAX / a ? UINT64_MAX : a * b;
@@ -68,12 +68,12 @@ public:
     std::uint64_t ListOf(std::uint32_t tag) {
         const std::uint64_t found = Word();
         const std::uint64_t length = Count();
-        if ((found != tag && (found != 0 || length != 0)) || length > kMostEntries) ok_ = false;
+        if ((found != tag && (found != 0 || length != 0)) || length > mostEntries) ok_ = false;
         return ok_ ? length : 0;
     }
 
     void SkipAttributes() {
-        const std::uint64_t attributes = ListOf(kAttributeTag);
+        const std::uint64_t attributes = ListOf(attributeTag);
         for (std::uint64_t i = 0; i < attributes && ok_; ++i) {
             SkipName();
             const std::uint64_t size = TypeSize(Word());
@@ -112,7 +112,7 @@ bool ClassicNetcdfLength(const std::string& path, std::uint64_t& length) {
     std::uint64_t records = header.Count();
     if (records == (header.wide ? UINT64_MAX : 0xFFFFFFFFu)) records = 0;
 
-    std::vector<std::uint64_t> dimensions(header.ListOf(kDimensionTag));
+    std::vector<std::uint64_t> dimensions(header.ListOf(dimensionTag));
     for (std::uint64_t& dimension : dimensions) {
         header.SkipName();
         dimension = header.Count();  // 0 for the record dimension
@@ -127,11 +127,11 @@ bool ClassicNetcdfLength(const std::string& path, std::uint64_t& length) {
     std::uint64_t first_record_end = 0;  // the furthest end of a record variable's part of record 0
     std::uint64_t record_size = 0;
     std::uint64_t record_variables = 0;
-    const std::uint64_t variables = header.ListOf(kVariableTag);
+    const std::uint64_t variables = header.ListOf(variableTag);
     for (std::uint64_t i = 0; i < variables && header.ok(); ++i) {
         header.SkipName();
         const std::uint64_t rank = header.Count();
-        if (rank > kMostEntries) header.Fail();
+        if (rank > mostEntries) header.Fail();
         bool record = false;
         std::uint64_t values = 1;
         for (std::uint64_t k = 0; k < rank && header.ok(); ++k) {

@@ -21,7 +21,7 @@ std::string FormatNumber(double value) {
     return text;
 }
 
-bool IsGroundSize(double metres) { return metres > 0 && metres <= kEarthCircumferenceMetres; }
+bool IsGroundSize(double metres) { return metres > 0 && metres <= earthCircumferenceMetres; }
 
 std::string DataText(const HeightGrid& grid) {
     std::string text = std::to_string(grid.size) + "\n";
@@ -115,6 +115,6 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
     // Colours over the whole series, not only its first frame: a surface
     // that grows keeps telling its heights apart in the last frame too.
     if (series) text += "colour-range = '0 " + std::to_string(std::max(written.highest, 1)) + "'\n";
-    if (written.most_points > kLargeGridPoints) text += "renderer = impostors\ncull-hidden = 1\n";
+    if (written.most_points > largeGridPoints) text += "renderer = impostors\ncull-hidden = 1\n";
     return text;
 }

@@ -9,10 +9,10 @@
 
 // Grids with more points than this are drawn with the sphere impostors and
 // the hidden-sphere cull.
-constexpr std::uint64_t kLargeGridPoints = 200000;
+constexpr std::uint64_t largeGridPoints = 200000;
 
 // The Earth's equatorial circumference: no cell on the ground is larger.
-constexpr double kEarthCircumferenceMetres = 40075017;
+constexpr double earthCircumferenceMetres = 40075017;
 
 // Whether `metres` makes sense as the ground size of a cell, for the scale
 // bar: positive and at most the Earth's circumference (so neither infinite
@@ -73,7 +73,7 @@ struct WrittenGrids {
 // grid cells have a sensible ground size data/cell-metres, where the
 // heights are metres data/metres-per-level and data/level-0-metres,
 // display/fit-view = 1 and display/colour = height, and for grids of more
-// than kLargeGridPoints points display/renderer = impostors and
+// than largeGridPoints points display/renderer = impostors and
 // display/cull-hidden = 1.
 std::string ConfigText(const SourceSummary& source, const WrittenGrids& written);
 

@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double pi = 3.14159265358979323846;
 
 GDALRIOResampleAlg GdalAlgorithm(Resampling resampling) {
     switch (resampling) {
@@ -54,12 +54,12 @@ bool IsFloatingPoint(GDALDataType type) {
     return type == GDT_Float32 || type == GDT_Float64 || type == GDT_CFloat32 || type == GDT_CFloat64;
 }
 
-constexpr double kWgs84SemiMajorMetres = 6378137;
+constexpr double wgs84SemiMajorMetres = 6378137;
 // A geotransform without a coordinate system is taken as longitude and
 // latitude only with cells of at most this many degrees. Global models and
 // climatologies come in cells of a few degrees at most; coarser cells within
 // the range of longitudes are more likely counted in some other unit.
-constexpr double kMostDegreesPerCell = 5;
+constexpr double mostDegreesPerCell = 5;
 
 // The lowest and highest x and y of the centres of a raster's cells.
 struct Extent {
@@ -95,10 +95,10 @@ std::string Coordinate(double value) {
 // degrees of longitude and latitude: latitudes within the poles, longitudes
 // within one turn of the Earth anywhere from -360 to 720 (data sets count
 // from -180, from 0, or on past 360 to keep an ocean whole), cells of at
-// most kMostDegreesPerCell.
+// most mostDegreesPerCell.
 bool FitsLongitudeLatitude(const Extent& centres, double width, double height) {
     return centres.y_low >= -90 && centres.y_high <= 90 && centres.x_low >= -360 && centres.x_high <= 720 &&
-           centres.x_high - centres.x_low <= 360 && width <= kMostDegreesPerCell && height <= kMostDegreesPerCell;
+           centres.x_high - centres.x_low <= 360 && width <= mostDegreesPerCell && height <= mostDegreesPerCell;
 }
 
 // Sets the cells' ground size and orientation from the geotransform; leaves
@@ -127,9 +127,9 @@ void MeasureCells(GDALDataset& dataset, const std::string& path, RasterInfo& inf
     CPLFree(wkt);
     const bool linear = srs != nullptr && (srs->IsProjected() || srs->IsLocal());
     double unit_degrees = 1;
-    double radius = kWgs84SemiMajorMetres;
+    double radius = wgs84SemiMajorMetres;
     if (srs != nullptr && srs->IsGeographic()) {
-        unit_degrees = srs->GetAngularUnits(nullptr) * 180 / kPi;
+        unit_degrees = srs->GetAngularUnits(nullptr) * 180 / pi;
         radius = srs->GetSemiMajor(nullptr);
     } else if (!linear) {
         // Units that nothing names: netCDF files often give coordinate
@@ -266,14 +266,14 @@ enum class MatrixText { not_a_matrix, too_large, read };
 MatrixText ReadMatrixText(const std::string& path, std::uint64_t byte_limit, std::string& text) {
     std::ifstream in;
     if (OpenInput(in, path) != InputOpening::opened) return MatrixText::not_a_matrix;
-    constexpr std::size_t kStart = 1 << 16;
-    text.resize(kStart);
-    in.read(text.data(), kStart);
+    constexpr std::size_t startSize = 1 << 16;
+    text.resize(startSize);
+    in.read(text.data(), startSize);
     text.resize(static_cast<std::size_t>(in.gcount()));
     if (!StartsLikeMatrix(text)) return MatrixText::not_a_matrix;
     // Read to the end, however long the file has grown meanwhile.
-    char block[kStart];
-    while (in.read(block, kStart) || in.gcount() > 0) {
+    char block[startSize];
+    while (in.read(block, startSize) || in.gcount() > 0) {
         if (text.size() + static_cast<std::uint64_t>(in.gcount()) > byte_limit) return MatrixText::too_large;
         text.append(block, static_cast<std::size_t>(in.gcount()));
     }
@@ -283,8 +283,8 @@ MatrixText ReadMatrixText(const std::string& path, std::uint64_t byte_limit, std
 }  // namespace
 
 double GeographicStepMetres(double dx, double dy, double latitude, double semi_major_metres) {
-    const double metres_per_degree = semi_major_metres * kPi / 180;
-    return metres_per_degree * std::hypot(dx * std::cos(latitude * kPi / 180), dy);
+    const double metres_per_degree = semi_major_metres * pi / 180;
+    return metres_per_degree * std::hypot(dx * std::cos(latitude * pi / 180), dy);
 }
 
 namespace {

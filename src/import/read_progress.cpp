@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr auto kQuietTime = std::chrono::seconds(1);  // no bar for reads faster than this
-constexpr int kBarWidth = 40;
+constexpr auto quietTime = std::chrono::seconds(1);  // no bar for reads faster than this
+constexpr int barWidth = 40;
 
 // A reader's report as a fraction from 0 to 1; a NaN one as 0, so that no
 // cast to a whole number ever sees it.
@@ -32,7 +32,7 @@ int ReadProgress::Report(double fraction, const char*, void* data) {
 }
 
 void ReadProgress::ReportAt(double fraction, Clock::time_point now) {
-    if (!enabled_ || now - start_time_ < kQuietTime) return;
+    if (!enabled_ || now - start_time_ < quietTime) return;
     const double overall = Fraction(fraction);
     const int percent = static_cast<int>(std::floor(overall * 100));
     if (percent == last_percent_) return;
@@ -44,9 +44,9 @@ void ReadProgress::ReportAt(double fraction, Clock::time_point now) {
 
 std::string ReadProgress::Bar(const std::string& label, double fraction) {
     fraction = Fraction(fraction);
-    const int filled = static_cast<int>(std::floor(fraction * kBarWidth));
+    const int filled = static_cast<int>(std::floor(fraction * barWidth));
     const int percent = static_cast<int>(std::floor(fraction * 100));
-    std::string bar = label + " [" + std::string(filled, '#') + std::string(kBarWidth - filled, ' ') + "] ";
+    std::string bar = label + " [" + std::string(filled, '#') + std::string(barWidth - filled, ' ') + "] ";
     const std::string number = std::to_string(percent);
     return bar + std::string(3 - number.size(), ' ') + number + "%";
 }

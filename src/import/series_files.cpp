@@ -16,8 +16,8 @@
 
 namespace {
 
-constexpr const char* kConfigName = "config.txt";
-constexpr const char* kConfigTemporary = ".config.txt.tmp-";
+constexpr const char* configName = "config.txt";
+constexpr const char* configTemporary = ".config.txt.tmp-";
 
 bool StartsWith(const std::string& text, const std::string& start) { return text.compare(0, start.size(), start) == 0; }
 
@@ -33,7 +33,7 @@ std::vector<std::string> NamesIn(const std::string& dir) {
 // Whether the config.txt in `dir` names `names` as its series. Only a
 // regular file is read: a FIFO would block.
 bool ConfigNames(const std::string& dir, const FrameNames& names) {
-    const std::string path = PathInFolder(dir, kConfigName);
+    const std::string path = PathInFolder(dir, configName);
     struct stat status;
     if (lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return false;
     const ConfigStore config(path.c_str());
@@ -54,8 +54,8 @@ std::string WriteError(const std::string& path, int number) {
 
 }  // namespace
 
-const FrameNames kUsualFrameNames("frame-", ".txt");
-const FrameNames kOtherFrameNames("frame-b-", ".txt");
+const FrameNames usualFrameNames("frame-", ".txt");
+const FrameNames otherFrameNames("frame-b-", ".txt");
 
 FrameNames::FrameNames(std::string prefix, std::string suffix)
     : prefix_(std::move(prefix)), suffix_(std::move(suffix)), pattern_(prefix_ + "%05d" + suffix_) {}
@@ -115,8 +115,8 @@ bool SeriesWriter::Prepare(std::string& error) {
     RemoveLeftoverTemporaries();
     // While the usual names hold the series on show, the new one takes the
     // other names until it is committed.
-    const bool usual_on_show = !kUsualFrameNames.In(dir_).empty() && !ConfigNames(dir_, kOtherFrameNames);
-    names_ = usual_on_show ? &kOtherFrameNames : &kUsualFrameNames;
+    const bool usual_on_show = !usualFrameNames.In(dir_).empty() && !ConfigNames(dir_, otherFrameNames);
+    names_ = usual_on_show ? &otherFrameNames : &usualFrameNames;
     // What those names hold now was left by an import that did not finish,
     // and config.txt does not name it.
     for (const std::string& name : names_->In(dir_)) {
@@ -131,7 +131,7 @@ bool SeriesWriter::Prepare(std::string& error) {
 
 void SeriesWriter::RemoveLeftoverTemporaries() {
     for (const std::string& name : NamesIn(dir_))
-        if (StartsWith(name, kConfigTemporary) && WriterGone(name, kConfigTemporary) &&
+        if (StartsWith(name, configTemporary) && WriterGone(name, configTemporary) &&
             unlink(PathOf(name).c_str()) == 0)
             Changed();
 }
@@ -148,8 +148,8 @@ bool SeriesWriter::Add(const std::string& text, std::string& error) {
 }
 
 bool SeriesWriter::PlaceConfig(const std::string& text, bool overwrite, std::string& error) {
-    const std::string path = PathOf(kConfigName);
-    const std::string temporary = WriteTemporary(PathOf(kConfigTemporary), text);
+    const std::string path = PathOf(configName);
+    const std::string temporary = WriteTemporary(PathOf(configTemporary), text);
     if (temporary.empty()) {
         error = "cannot write " + Quoted(path) + ": " + std::strerror(errno);
         return false;
@@ -170,8 +170,8 @@ bool SeriesWriter::Commit(const std::function<std::string(const std::string& pat
     if (!PlaceConfig(config_text(names_->pattern()), overwrite_, error)) return Fail(error, error);
     done_ = true;
     if (!overwrite_) return true;
-    const bool usual_names = names_ == &kUsualFrameNames;
-    RemoveFrames(usual_names ? kOtherFrameNames : kUsualFrameNames, "a frame of the series written before");
+    const bool usual_names = names_ == &usualFrameNames;
+    RemoveFrames(usual_names ? otherFrameNames : usualFrameNames, "a frame of the series written before");
     if (!usual_names) TakeUsualNames(config_text);
     return true;
 }
@@ -190,11 +190,11 @@ void SeriesWriter::RemoveFrames(const FrameNames& names, const std::string& what
 // other names, which config.txt names already.
 void SeriesWriter::TakeUsualNames(const std::function<std::string(const std::string& pattern)>& config_text) {
     const auto unlink_usual = [this](int last) {
-        for (int number = 1; number <= last; ++number) unlink(PathOf(kUsualFrameNames.Name(number)).c_str());
+        for (int number = 1; number <= last; ++number) unlink(PathOf(usualFrameNames.Name(number)).c_str());
     };
     for (int number = 1; number <= written_; ++number) {
-        const std::string from = PathOf(kOtherFrameNames.Name(number));
-        const std::string to = PathOf(kUsualFrameNames.Name(number));
+        const std::string from = PathOf(otherFrameNames.Name(number));
+        const std::string to = PathOf(usualFrameNames.Name(number));
         if (link(from.c_str(), to.c_str()) != 0) {
             warnings_.push_back("cannot give " + Quoted(from) + " its usual name " + Quoted(to) + ": " +
                                 std::strerror(errno) + "; config.txt names the frames as they are");
@@ -204,11 +204,11 @@ void SeriesWriter::TakeUsualNames(const std::function<std::string(const std::str
         Changed();
     }
     std::string error;
-    if (!PlaceConfig(config_text(kUsualFrameNames.pattern()), true, error)) {
-        warnings_.push_back(error + "; config.txt names the frames " + kOtherFrameNames.pattern());
+    if (!PlaceConfig(config_text(usualFrameNames.pattern()), true, error)) {
+        warnings_.push_back(error + "; config.txt names the frames " + otherFrameNames.pattern());
         unlink_usual(written_);
         return;
     }
-    names_ = &kUsualFrameNames;
-    RemoveFrames(kOtherFrameNames, "another name of a frame just written");
+    names_ = &usualFrameNames;
+    RemoveFrames(otherFrameNames, "another name of a frame just written");
 }

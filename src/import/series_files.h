@@ -29,8 +29,8 @@ private:
 // The frames' usual names, frame-00001.txt and on, and the other ones a new
 // series takes while the usual ones still hold the series on show. Neither
 // pattern matches a name of the other.
-extern const FrameNames kUsualFrameNames;
-extern const FrameNames kOtherFrameNames;
+extern const FrameNames usualFrameNames;
+extern const FrameNames otherFrameNames;
 
 // Writes the frames one at a time, so that only one text need be held, under
 // names that the folder's config.txt does not name; Commit then puts the new
@@ -79,7 +79,7 @@ private:
     std::string dir_;
     bool overwrite_;
     std::function<void()> after_each_change_;
-    const FrameNames* names_ = &kUsualFrameNames;
+    const FrameNames* names_ = &usualFrameNames;
     bool prepared_ = false;
     bool done_ = false;  // committed or failed
     int written_ = 0;

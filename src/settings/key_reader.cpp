@@ -42,7 +42,7 @@ double DefaultNumber(const KeyEntry& key) {
 // What a refused value leaves.
 std::string Instead(const KeyEntry& key) {
     if (key.ifRefused != nullptr) return key.ifRefused;
-    return key.defaultValue != nullptr ? std::string("the programs use ") + key.defaultValue : kLeftUnset;
+    return key.defaultValue != nullptr ? std::string("the programs use ") + key.defaultValue : leftUnset;
 }
 
 // How a value of `key` is written, for a warning about one that is not:

@@ -39,15 +39,15 @@ constexpr KeyEntry watch = Entry("data/watch", KeyKind::onOff, "0", "1: follow t
 constexpr KeyEntry metresPerLevel =
     Number("data/metres-per-level", nullptr, aboveZero, "metres in one level, for the legend",
            [](Read r, Key k, Into s) { Series(s).metresPerLevel = r.Number(k).value_or(Series(s).metresPerLevel); },
-           kLeftUnset);
+           leftUnset);
 constexpr KeyEntry levelZeroMetres =
     Number("data/level-0-metres", nullptr, finite, "height of level 0 in metres",
            [](Read r, Key k, Into s) { Series(s).levelZeroMetres = r.Number(k).value_or(Series(s).levelZeroMetres); },
-           kLeftUnset);
+           leftUnset);
 constexpr KeyEntry cellMetres =
     Number("data/cell-metres", nullptr, aboveZero, "ground size of a cell, for the scale bar",
            [](Read r, Key k, Into s) { Series(s).cellMetres = r.Number(k).value_or(Series(s).cellMetres); },
-           kLeftUnset);
+           leftUnset);
 constexpr KeyEntry sphereRadius = Entry("display/sphere-r", KeyKind::lookupNumber, "0.75", "radius of every sphere",
                                     [](Read r, Key k, Into s) { s.sphereRadius = r.LookupNumber(k); });
 constexpr KeyEntry sphereTesel = Entry("display/sphere-tesel", KeyKind::lookupWhole, "6", "slices and stacks of every sphere",
@@ -75,7 +75,7 @@ constexpr KeyEntry colourRange = Entry(
     [](Read r, Key k, Into s) {
         if (const auto range = r.Numbers(k)) Display(s).colourRange = ColourRange{(*range)[0], (*range)[1]};
     },
-    kIgnored);
+    leftIgnored);
 constexpr KeyEntry legend = Entry("display/legend", KeyKind::onOff, "0", "1: a colour bar with its values",
                               [](Read r, Key k, Into s) { Display(s).legend = r.OnOff(k); });
 constexpr KeyEntry ambientOcclusion = Entry("display/ambient-occlusion", KeyKind::onOff, "0", "1: spheres lit by the sky they see",
@@ -86,19 +86,19 @@ constexpr KeyEntry axes = Entry("display/axes", KeyKind::onOff, "0", "1: axes in
                             [](Read r, Key k, Into s) { Display(s).axes = r.OnOff(k); });
 constexpr KeyEntry azimuth = Entry(
     "camera/azimuth", KeyKind::angle, nullptr, "degrees from +x towards +y",
-    [](Read r, Key k, Into s) { Display(s).camera.azimuthDegrees = r.Angle(k); }, kIgnored);
+    [](Read r, Key k, Into s) { Display(s).camera.azimuthDegrees = r.Angle(k); }, leftIgnored);
 constexpr KeyEntry elevation = Entry(
     "camera/elevation", KeyKind::angle, nullptr, "degrees above the ground",
-    [](Read r, Key k, Into s) { Display(s).camera.elevationDegrees = r.Angle(k); }, kIgnored);
+    [](Read r, Key k, Into s) { Display(s).camera.elevationDegrees = r.Angle(k); }, leftIgnored);
 constexpr KeyEntry distance = Number(
     "camera/distance", nullptr, finiteNumber, "from the look-at point to the eye",
-    [](Read r, Key k, Into s) { Display(s).camera.distance = r.Number(k); }, kIgnored);
+    [](Read r, Key k, Into s) { Display(s).camera.distance = r.Number(k); }, leftIgnored);
 constexpr KeyEntry centre = Entry(
     "camera/center", KeyKind::point, nullptr, "'X Y Z': the look-at point",
     [](Read r, Key k, Into s) {
         if (const auto point = r.Numbers(k)) Display(s).camera.centre = Point3{(*point)[0], (*point)[1], (*point)[2]};
     },
-    kIgnored);
+    leftIgnored);
 
 }  // namespace
 }  // namespace keys

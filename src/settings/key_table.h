@@ -32,10 +32,10 @@ struct NumberRule {
 };
 
 // What a refused value leaves, when the key has no default to use instead.
-constexpr const char* kLeftUnset = "the programs leave it unset";
-constexpr const char* kIgnored = "ignored";
+constexpr const char* leftUnset = "the programs leave it unset";
+constexpr const char* leftIgnored = "ignored";
 
-constexpr std::size_t kMostChoices = 4;
+constexpr std::size_t mostChoices = 4;
 
 class KeyReader;
 struct KeyEntry;
@@ -50,9 +50,9 @@ struct KeyEntry {
     KeyKind kind;
     const char* defaultValue;  // as the user would write it; null when unset by default
     const char* meaning;       // a few words, for one line of pelorin-check's list
-    const char* ifRefused;     // kLeftUnset or kIgnored; null: the default is used
+    const char* ifRefused;     // leftUnset or leftIgnored; null: the default is used
     NumberRule rule;                                 // number
-    std::array<const char*, kMostChoices> choices;  // choice, the default first; null after the last
+    std::array<const char*, mostChoices> choices;  // choice, the default first; null after the last
     ApplyKey apply;
 };
 

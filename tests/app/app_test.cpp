@@ -21,12 +21,12 @@
 
 namespace {
 
-constexpr double kWindowTimeout = 20;
-constexpr double kExitTimeout = 15;
+constexpr double windowTimeout = 20;
+constexpr double exitTimeout = 15;
 // For a state a key brings about; generous, as a loaded machine can hold the
 // program back for seconds, and only a failing run waits it out.
-constexpr double kStateTimeout = 20;
-const char* const kFileNotFound = "error: file not found (SurfData constructor)\n";
+constexpr double stateTimeout = 20;
+const char* const fileNotFound = "error: file not found (SurfData constructor)\n";
 
 std::string Terrain() { return RidgeTerrain(); }
 
@@ -63,7 +63,7 @@ public:
     // Waits for the window titled `title` (a pattern); a failure leaves
     // window() empty.
     void WaitForWindow(const std::string& title = "Pelorin") {
-        window_ = ::WaitForWindow(title, kWindowTimeout);
+        window_ = ::WaitForWindow(title, windowTimeout);
         ASSERT_FALSE(window_.empty()) << "no window; stderr:\n" << process_->errors();
     }
 
@@ -90,7 +90,7 @@ public:
 
     void Quit() {
         TypeKeys(window_, "q");
-        EXPECT_EQ(process_->wait(kExitTimeout), 0);
+        EXPECT_EQ(process_->wait(exitTimeout), 0);
     }
 
 private:
@@ -124,7 +124,7 @@ TEST_P(DataFileChoice, LoadsBeforeTheWindowOrEndsWithStatusOne) {
     Pelorin pelorin(c.files);
     WindowCreationWatcher watcher;
     pelorin.Start(c.args);
-    const bool window_created = watcher.WaitForCreation(c.starts ? kWindowTimeout : 0);
+    const bool window_created = watcher.WaitForCreation(c.starts ? windowTimeout : 0);
     if (c.starts) {
         ASSERT_TRUE(window_created);
         // Written and flushed before the window was asked for.
@@ -132,10 +132,10 @@ TEST_P(DataFileChoice, LoadsBeforeTheWindowOrEndsWithStatusOne) {
         pelorin.WaitForWindow();
         pelorin.Quit();
     } else {
-        EXPECT_EQ(pelorin.process().wait(kExitTimeout), 1);
+        EXPECT_EQ(pelorin.process().wait(exitTimeout), 1);
         EXPECT_FALSE(watcher.WaitForCreation(0.5));
         EXPECT_EQ(pelorin.process().output(), "");
-        EXPECT_NE(pelorin.process().errors().find(kFileNotFound), std::string::npos) << pelorin.process().errors();
+        EXPECT_NE(pelorin.process().errors().find(fileNotFound), std::string::npos) << pelorin.process().errors();
     }
 }
 
@@ -273,7 +273,7 @@ TEST(Window, FullScreenThenEscapeRestores800By600At100) {
             [](const WindowGeometry& g) {
                 return g.width == XvfbServer::screenWidth && g.height == XvfbServer::screenHeight;
             },
-            kStateTimeout);
+            stateTimeout);
         EXPECT_EQ(full.width, XvfbServer::screenWidth);
         EXPECT_EQ(full.height, XvfbServer::screenHeight);
 
@@ -281,7 +281,7 @@ TEST(Window, FullScreenThenEscapeRestores800By600At100) {
         // geometries it passes through is not yet the restored one.
         TypeKeys(pelorin.window(), "Escape");
         EXPECT_EQ(WaitForGeometry(
-                      pelorin.window(), [&](const WindowGeometry& g) { return g == restored; }, kStateTimeout),
+                      pelorin.window(), [&](const WindowGeometry& g) { return g == restored; }, stateTimeout),
                   restored);
     }
     pelorin.Quit();
@@ -347,7 +347,7 @@ TEST_P(Ending, ExitsZeroAfterClosingTheDataFile) {
     ASSERT_NE(pelorin.OpenFilesNow().find(data_file), std::string::npos);
 
     GetParam().end(pelorin.window());
-    ASSERT_EQ(pelorin.process().wait(kExitTimeout), 0) << pelorin.process().errors();
+    ASSERT_EQ(pelorin.process().wait(exitTimeout), 0) << pelorin.process().errors();
 
     // Written after main returned: the data file is no longer among the open
     // files, so the point set was destroyed, not left to the process's end.
@@ -423,7 +423,7 @@ TEST(Snapshot, SavesThePictureAndQuitsOrPassesOnTheFailure) {
     ChildProcess failed(empty.path(), "/bin/bash", {PELORIN_SNAPSHOT_SCRIPT, ".", "shot.png"},
                         {std::string("PELORIN=") + PELORIN_PROGRAM, SanitizerOptionsForGlProgram()});
     EXPECT_EQ(failed.wait(60), 1);
-    EXPECT_NE(failed.errors().find(kFileNotFound), std::string::npos);
+    EXPECT_NE(failed.errors().find(fileNotFound), std::string::npos);
     EXPECT_FALSE(std::ifstream(empty / "shot.png").good());
 }
 

@@ -17,8 +17,8 @@
 
 namespace {
 
-const char* const kTerrain = "4\n1 0 2 1 \n0 3 1 0 \n2 1 0 1 \n1 0 1 2 \n";
-const char* const kLook = "[display]\nsphere-tesel = 12\n";
+const char* const terrain = "4\n1 0 2 1 \n0 3 1 0 \n2 1 0 1 \n1 0 1 2 \n";
+const char* const look = "[display]\nsphere-tesel = 12\n";
 
 struct ProgramRun {
     Picture picture;
@@ -29,7 +29,7 @@ struct ProgramRun {
 // that shows spheres, and quits.
 ProgramRun ShowAndQuit(const std::string& config, const std::vector<std::string>& environment) {
     TempDir dir("fallback");
-    WriteFile(dir / "data.txt", kTerrain);
+    WriteFile(dir / "data.txt", terrain);
     WriteFile(dir / "config.txt", config);
     std::vector<std::string> full_environment = environment;
     full_environment.push_back(SanitizerOptionsForGlProgram());
@@ -58,7 +58,7 @@ TEST(RendererFallback, RefusedShadersWarnOnceAndDrawTheLists) {
     ASSERT_TRUE(server.ok()) << server.error();
     setenv("DISPLAY", server.display().c_str(), 1);
     alarm(150);
-    const ProgramRun lists = ShowAndQuit(kLook, {});
+    const ProgramRun lists = ShowAndQuit(look, {});
     ASSERT_GT(Shares(lists.picture).red, 0.01);
     const struct {
         const char* name;
@@ -69,13 +69,13 @@ TEST(RendererFallback, RefusedShadersWarnOnceAndDrawTheLists) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const ProgramRun refused = ShowAndQuit(std::string(kLook) + "renderer = impostors\n", {c.environment});
+        const ProgramRun refused = ShowAndQuit(std::string(look) + "renderer = impostors\n", {c.environment});
         EXPECT_EQ(WarningLines(refused.errors), 1) << refused.errors;
         EXPECT_NE(refused.errors.find(c.reason), std::string::npos) << refused.errors;
         EXPECT_EQ(DifferingPixels(lists.picture, refused.picture), 0);
     }
     // Accepted, the impostors draw a picture of their own.
-    const ProgramRun impostors = ShowAndQuit(std::string(kLook) + "renderer = impostors\n", {});
+    const ProgramRun impostors = ShowAndQuit(std::string(look) + "renderer = impostors\n", {});
     EXPECT_EQ(WarningLines(impostors.errors), 0) << impostors.errors;
     EXPECT_GT(DifferingPixels(lists.picture, impostors.picture), 0);
 }

@@ -12,8 +12,8 @@
 
 namespace {
 
-const char* const kGrid = "3\n1 0 2 \n0 0 0 \n2 1 0 \n";  // 15 points
-const std::string kGridLine = "data.txt: 3 x 3 cells, 15 points\n\n";
+const char* const smallGrid = "3\n1 0 2 \n0 0 0 \n2 1 0 \n";  // 15 points
+const std::string gridLine = "data.txt: 3 x 3 cells, 15 points\n\n";
 
 struct Outcome {
     int status = -1;
@@ -43,9 +43,9 @@ std::string Square(int size, int height) {
     return text;
 }
 
-const std::string kSmall = kGrid;
-const std::string kRunOn = "3\n1 0 2\n0 0 0\n2 1 0\n";
-const std::string kBig = Square(300, 2);  // 270000 points
+const std::string small = smallGrid;
+const std::string runOn = "3\n1 0 2\n0 0 0\n2 1 0\n";
+const std::string bigGrid = Square(300, 2);  // 270000 points
 
 struct CheckCase {
     const char* name;
@@ -72,12 +72,12 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         CheckCase{"CleanWithHelperVariable",
                   "[data]\ndir = .\nfile = ${dir}/data.txt\n[display]\ncolour = height\nrenderer = impostors\n",
-                  &kSmall, "./data.txt: 3 x 3 cells, 15 points\n\nnothing looks wrong\n", 0},
+                  &small, "./data.txt: 3 x 3 cells, 15 points\n\nnothing looks wrong\n", 0},
         CheckCase{"MisspelledKeys",
                   "renderer = impostors\n[display]\ncolor = height\nrendrer = impostors\nfrobnicate = 1\n"
                   "[camera]\ncentre = '1 2 3'\n[dispaly]\ncolour = height\n[mine]\nanything = 1\n",
-                  &kSmall,
-                  kGridLine +
+                  &small,
+                  gridLine +
                       "warning: line 1: renderer: unknown key; did you mean display/renderer?\n"
                       "warning: line 3: display/color: unknown key; did you mean display/colour?\n"
                       "warning: line 4: display/rendrer: unknown key; did you mean display/renderer?\n"
@@ -89,8 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"ValuesTheProgramsRefuse",
                   "[display]\ncolour = hight\nfit-view = 2\ncull-hidden = yes\nsphere-tesel = many\n"
                   "colour-range = '5 1'\n[camera]\ncenter = '1 2'\n",
-                  &kSmall,
-                  kGridLine +
+                  &small,
+                  gridLine +
                       "warning: line 2: display/colour: unknown value \"hight\" (expected red or height); using red\n"
                       "warning: line 3: display/fit-view: \"2\" is neither 0 nor 1; the programs take it as 0\n"
                       "warning: line 4: display/cull-hidden: \"yes\" is not a number; the programs use 0\n"
@@ -100,15 +100,15 @@ INSTANTIATE_TEST_SUITE_P(
                       "warning: line 8: camera/center: \"1 2\" is not three numbers (write center = 'X Y Z'); "
                       "ignored\n6 problems\n",
                   1},
-        CheckCase{"FailingExpression", "[data]\nfile = ${& data .txt}\n[display]\nlegend = ${nope}\n", &kSmall,
-                  kGridLine +
+        CheckCase{"FailingExpression", "[data]\nfile = ${& data .txt}\n[display]\nlegend = ${nope}\n", &small,
+                  gridLine +
                       "warning: line 4: display/legend: \"${nope}\" gives \"<<${ } variable 'nope' undefined>>\"\n"
                       "warning: line 4: display/legend: \"<<${ } variable 'nope' undefined>>\" is not a number; "
                       "the programs use 0\n2 problems\n",
                   1},
         CheckCase{"LabelWithEquals", "[display]\nsphere-r = 0.5\n[fit=1]\ncolour = height\nlegend = 1\n[data]\n",
-                  &kSmall,
-                  kGridLine +
+                  &small,
+                  gridLine +
                       "warning: line 3: the label [fit=1] holds \"=\": it defines the variable \"[fit\" and opens "
                       "the section \"fit=1\", where each setting defines the variable \"fit\" instead of its own "
                       "(2 settings, from line 4); the programs read none of them\n1 problem\n",
@@ -116,8 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"SettingsWrittenWrong",
                   "[display]\nsphere-r =0.5\ncolour: height\ncolour = height\ncolour = red\n[camera]\n"
                   "center = '1 2 3\n# the apostrophe above is never closed\n",
-                  &kSmall,
-                  kGridLine +
+                  &small,
+                  gridLine +
                       "warning: line 2: \"sphere-r\" is neither a setting (name = value) nor a section label; "
                       "the programs ignore it\n"
                       "warning: line 2: \"=0.5\" has no name: write name = value, with blanks on both sides of "
@@ -136,11 +136,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "\nerror: data file 'terrain.txt' is not found, or is a folder; the programs stop with status 1\n"
                   "1 problem\n",
                   1},
-        CheckCase{"SeriesWithoutFrames", "[data]\nseries = frames/*.txt\nfile = data.txt\n", &kSmall,
+        CheckCase{"SeriesWithoutFrames", "[data]\nseries = frames/*.txt\nfile = data.txt\n", &small,
                   "\nnote: line 3: data/file is not read while data/series is set\n"
                   "error: data/series 'frames/*.txt' names no file; the programs stop there\n1 problem\n",
                   1},
-        CheckCase{"NoConfigAndRowsThatRunOn", nullptr, &kRunOn,
+        CheckCase{"NoConfigAndRowsThatRunOn", nullptr, &runOn,
                   "data.txt: 15 points, then the data ends early\n\n"
                   "warning: no config.txt here: every key takes its default\n"
                   "warning: data file 'data.txt': no height could be read at row 1, column 10; the grid ends "
@@ -148,19 +148,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "height, so a file with no blank before its line ends reads as one long row (pelorin-import "
                   "reads such a matrix)\n2 problems\n",
                   1},
-        CheckCase{"BigGridWithLists", "[display]\nfit-view = 1\ncolour = height\n", &kBig,
+        CheckCase{"BigGridWithLists", "[display]\nfit-view = 1\ncolour = height\n", &bigGrid,
                   "data.txt: 300 x 300 cells, 270000 points\n\n"
                   "warning: 270000 points drawn with the display lists, which take seconds to build at this "
                   "size and tens of seconds at a few million points; write renderer = impostors and "
                   "cull-hidden = 1 under [display] (a first frame in about a second)\n1 problem\n",
                   1},
-        CheckCase{"BigGridWithImpostors", "[display]\nrenderer = impostors\ncull-hidden = 1\n", &kBig,
+        CheckCase{"BigGridWithImpostors", "[display]\nrenderer = impostors\ncull-hidden = 1\n", &bigGrid,
                   "data.txt: 300 x 300 cells, 270000 points\n\nnothing looks wrong\n", 0}),
     [](const testing::TestParamInfo<CheckCase>& param_info) { return param_info.param.name; });
 
 // Every key, set or not, with its value and where it comes from.
 TEST(CheckSettings, EveryKeyWithItsLineOrDefault) {
-    const Outcome run = Check("# terrain\n[display]\nsphere-tesel = 8   # finer\n\n[camera]\ncenter = '1 2 0'\n", &kSmall);
+    const Outcome run = Check("# terrain\n[display]\nsphere-tesel = 8   # finer\n\n[camera]\ncenter = '1 2 0'\n", &small);
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.output,
               "config.txt as pelorin and pelorin-render read it:\n"
@@ -189,7 +189,7 @@ TEST(CheckSettings, EveryKeyWithItsLineOrDefault) {
               "  camera/elevation          = (unset)     default   degrees above the ground\n"
               "  camera/distance           = (unset)     default   from the look-at point to the eye\n"
               "  camera/center             = '1 2 0'     line 6    'X Y Z': the look-at point\n"
-              "\n" + kGridLine + "nothing looks wrong\n");
+              "\n" + gridLine + "nothing looks wrong\n");
 }
 
 TEST(CheckCommandLine, HelpFolderAndBadArguments) {
@@ -200,10 +200,10 @@ TEST(CheckCommandLine, HelpFolderAndBadArguments) {
     TempDir dir("check");
     ASSERT_EQ(mkdir((dir / "terrain").c_str(), 0755), 0);
     WriteFile(dir / "terrain/config.txt", "");
-    WriteFile(dir / "terrain/data.txt", kGrid);
+    WriteFile(dir / "terrain/data.txt", smallGrid);
     ChildProcess process(dir.path(), PELORIN_CHECK, {"terrain"});
     EXPECT_EQ(process.wait(30), 0);
-    EXPECT_EQ(process.output().substr(process.output().find("\n\n") + 2), kGridLine + "nothing looks wrong\n");
+    EXPECT_EQ(process.output().substr(process.output().find("\n\n") + 2), gridLine + "nothing looks wrong\n");
     for (const auto& [args, error] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{"/nonexistent"}, "error: cannot enter the folder '/nonexistent'\n"},
              {{".", "more"}, "error: unknown argument 'more' (see pelorin-check --help)\n"},

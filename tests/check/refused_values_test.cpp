@@ -18,7 +18,7 @@
 
 namespace {
 
-const char* const kGrid = "3\n1 0 2 \n0 0 0 \n2 1 0 \n";
+const char* const smallGrid = "3\n1 0 2 \n0 0 0 \n2 1 0 \n";
 
 struct RefusedCase {
     const char* name;
@@ -36,7 +36,7 @@ TEST_P(RefusedValues, SameWordsFromTheReaderAndTheChecker) {
     const std::string warning = key + ": " + c.said + "\n";
     TempDir dir("refused");
     WriteFile(dir / "config.txt", "[" + section + "]\n" + key.substr(section.size() + 1) + " = '" + c.value + "'\n");
-    WriteFile(dir / "data.txt", kGrid);
+    WriteFile(dir / "data.txt", smallGrid);
     CollectedDiagnostics storeSaid, readerSaid;
     ReadSceneSettings(ConfigStore((dir / "config.txt").c_str(), nullptr, nullptr, nullptr, storeSaid), readerSaid);
     ASSERT_EQ(readerSaid.entries.size(), 1u);
@@ -53,7 +53,7 @@ TEST_P(RefusedValues, SameWordsFromTheReaderAndTheChecker) {
               "data.txt: 3 x 3 cells, 15 points\n\nwarning: line 2: " + warning + "1 problem\n");
 }
 
-const RefusedCase kCases[] = {
+const RefusedCase cases[] = {
     {"RateZero", "data/frames-per-second", "0", "\"0\" is not a number above 0 and at most 1000; the programs use 10"},
     {"RateInfinite", "data/frames-per-second", "inf",
      "\"inf\" is not a number above 0 and at most 1000; the programs use 10"},
@@ -85,7 +85,7 @@ const RefusedCase kCases[] = {
     {"ElevationBelowRadians", "camera/elevation", "-1e308", "\"-1e308\" is too large an angle; ignored"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, RefusedValues, testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Cases, RefusedValues, testing::ValuesIn(cases),
                          [](const testing::TestParamInfo<RefusedCase>& param_info) { return param_info.param.name; });
 
 // A key added to the table without a case above fails here; a text is taken
@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, RefusedValues, testing::ValuesIn(kCases),
 TEST(RefusedValuesCases, CoverEveryKeyThatCanRefuseAValue) {
     for (const KeyEntry* entry : KeyTable()) {
         if (entry->kind == KeyKind::text) continue;
-        EXPECT_TRUE(std::any_of(std::begin(kCases), std::end(kCases),
+        EXPECT_TRUE(std::any_of(std::begin(cases), std::end(cases),
                                 [&](const RefusedCase& c) { return entry->name == std::string(c.key); }))
             << entry->name;
     }
@@ -105,7 +105,7 @@ TEST(RefusedValuesInAWholeRun, EachWarnedOnce) {
     TempDir dir("refused");
     WriteFile(dir / "config.txt",
               "[display]\nfit-view = 2\ncolour = 'red\x1b[31m'\n[camera]\nazimuth = 1e308\n[data]\ncell-metres = -1\n");
-    WriteFile(dir / "data.txt", kGrid);
+    WriteFile(dir / "data.txt", smallGrid);
     const std::string warnings =
         "warning: display/fit-view: \"2\" is neither 0 nor 1; the programs take it as 0\n"
         "warning: display/colour: unknown value \"red\\x1b[31m\" (expected red or height); using red\n"

@@ -16,18 +16,18 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-const std::string kTooCostly = "<<${ } expression too costly>>";
+const std::string tooCostly = "<<${ } expression too costly>>";
 
 // Looking a name up walked every variable, so storing n definitions took
 // n * n / 2 name comparisons: 100000 of them took half a minute, past the
 // test's time-out. The indexed search must still find the first definition.
 TEST(Bounds, ManyDefinitionsTakeLinearTime) {
-    constexpr int kCount = 100000;
+    constexpr int storeCount = 100000;
     Strings list{"x"};
-    for (int i = 0; i < kCount; ++i) list.push_back("v" + std::to_string(i) + "=" + std::to_string(i));
+    for (int i = 0; i < storeCount; ++i) list.push_back("v" + std::to_string(i) + "=" + std::to_string(i));
     list.insert(list.end(), {"v7=again", "last=${v12345}"});
     auto store = parsed_store(list);
-    ASSERT_EQ(store->variable_list.size(), kCount + 1u);
+    ASSERT_EQ(store->variable_list.size(), storeCount + 1u);
     EXPECT_STREQ(store->lookup("v7", ""), "again");
     EXPECT_EQ(store->find_variable("v7"), &store->variable_list[7]);
     EXPECT_STREQ(store->lookup("v99999", ""), "99999");
@@ -40,14 +40,14 @@ TEST(Bounds, ManyDefinitionsTakeLinearTime) {
 // the test's time-out. `sections` still lists each section once, in the order
 // labels first open it.
 TEST(Bounds, ManyDistinctLabelsTakeLinearTime) {
-    constexpr int kCount = 500000;
+    constexpr int storeCount = 500000;
     Strings list{"x"};
-    for (int i = 0; i < kCount; ++i) list.push_back("[s" + std::to_string(i) + "]");
+    for (int i = 0; i < storeCount; ++i) list.push_back("[s" + std::to_string(i) + "]");
     list.insert(list.end(), {"[s7]", "[]", "[s0]", "[last]"});
     auto store = parsed_store(list);
-    ASSERT_EQ(store->sections.size(), kCount + 1u);
+    ASSERT_EQ(store->sections.size(), storeCount + 1u);
     EXPECT_EQ(store->sections[7], "s7/");
-    EXPECT_EQ(store->sections[kCount - 1], "s499999/");
+    EXPECT_EQ(store->sections[storeCount - 1], "s499999/");
     EXPECT_EQ(store->sections.back(), "last/");
 }
 
@@ -58,7 +58,7 @@ TEST(Bounds, ConfigurationFileSize) {
     const std::string head = "a = 1\n#";
     const std::string tail = "\nb = 2";
     const std::string at_bound =
-        head + std::string(kMaxConfigFileBytes - head.size() - tail.size(), 'x') + tail;
+        head + std::string(maxConfigFileBytes - head.size() - tail.size(), 'x') + tail;
     const TemporaryFile whole(at_bound);
     const TemporaryFile longer(at_bound + "\nc = 3\n");
     CapturedStderr err;
@@ -77,7 +77,7 @@ TEST(Bounds, ConfigurationFileSize) {
     ASSERT_EQ(symlink("/dev/zero", endless.c_str()), 0);
     const ConfigStore zeros(endless.c_str());
     ASSERT_EQ(zeros.arguments.size(), 2u);
-    EXPECT_EQ(zeros.arguments[1], std::string(kMaxConfigFileBytes, '\0'));
+    EXPECT_EQ(zeros.arguments[1], std::string(maxConfigFileBytes, '\0'));
     EXPECT_EQ(err.text(), warning + "warning: configuration file '" + endless +
                               "' is longer than 2 MiB (2097152 bytes); the rest of it is not read\n");
 }
@@ -85,8 +85,8 @@ TEST(Bounds, ConfigurationFileSize) {
 // Each costly line may spend its own budget, but the file as a whole has one
 // too: once it is used up, even the cheapest expression is refused.
 TEST(Bounds, StoreBudgetCoversTheWholeFile) {
-    using evaluation_limits::kArgumentEvaluations;
-    using evaluation_limits::kStoreEvaluations;
+    using evaluation_limits::argumentEvaluations;
+    using evaluation_limits::storeEvaluations;
     Strings list{"x", "a0=1"};
     // a<k> compares a<k-1> with itself: a short text, but twice the evaluations.
     for (int k = 1; k <= 30; ++k) {
@@ -94,34 +94,34 @@ TEST(Bounds, StoreBudgetCoversTheWholeFile) {
         list.push_back("a" + std::to_string(k) + "=${:${== " + previous + " " + previous + "}}");
     }
     list.push_back("early=${+ 1 1}");
-    const std::size_t costly_lines = kStoreEvaluations / kArgumentEvaluations;
+    const std::size_t costly_lines = storeEvaluations / argumentEvaluations;
     for (std::size_t i = 0; i < costly_lines; ++i) list.push_back("c" + std::to_string(i) + "=${!a30}");
     list.push_back("late=${+ 1 1}");
     auto store = parsed_store(list);
     EXPECT_STREQ(store->lookup("a30", ""), "${== ${!a29} ${!a29}}");
     EXPECT_STREQ(store->lookup("early", ""), "2.000000e+000");
-    EXPECT_EQ(store->lookup("c0", ""), kTooCostly);
-    EXPECT_EQ(store->lookup("late", ""), kTooCostly);
+    EXPECT_EQ(store->lookup("c0", ""), tooCostly);
+    EXPECT_EQ(store->lookup("late", ""), tooCostly);
 }
 
 TEST(Bounds, SectionPathLength) {
-    using evaluation_limits::kMaxSectionPathBytes;
-    const std::string longest(kMaxSectionPathBytes - 1, 's');  // the "/" makes it full
+    using evaluation_limits::maxSectionPathBytes;
+    const std::string longest(maxSectionPathBytes - 1, 's');  // the "/" makes it full
     auto store = parsed_store({"x", "[" + longest + "]", "a=1", "[" + longest + "t]", "b=2"});
     EXPECT_STREQ(store->lookup((longest + "/a").c_str(), ""), "1");
-    EXPECT_STREQ(store->lookup((kTooCostly + "/b").c_str(), ""), "2");
+    EXPECT_STREQ(store->lookup((tooCostly + "/b").c_str(), ""), "2");
 }
 
 TEST(Bounds, WorkBudgetStaysUsedUp) {
     WorkBudget budget = WorkBudget::for_argument();
-    EXPECT_TRUE(budget.spend(1, evaluation_limits::kArgumentBytes - 10));
+    EXPECT_TRUE(budget.spend(1, evaluation_limits::argumentBytes - 10));
     EXPECT_EQ(budget.bytes_left(), 10u);
     EXPECT_FALSE(budget.spend(0, 11));
     EXPECT_TRUE(budget.exhausted());
     EXPECT_FALSE(budget.spend(0, 0));
     EXPECT_EQ(budget.bytes_left(), 0u);
     WorkBudget evaluations = WorkBudget::for_argument();
-    EXPECT_FALSE(evaluations.spend(evaluation_limits::kArgumentEvaluations + 1, 0));
+    EXPECT_FALSE(evaluations.spend(evaluation_limits::argumentEvaluations + 1, 0));
 }
 
 // Both ways of replacing stop once they have moved more bytes than allowed:
@@ -150,7 +150,7 @@ TEST(Bounds, ReplacementStopsAtItsWorkLimit) {
     // Inside a setting the limit is what is left of the budget.
     const std::string hundred_k(100000, 'k');
     auto store = parsed_store({"x", "big=" + hundred_k, "r=${<-> ${big} k " + std::string(30, 'k') + "}"});
-    EXPECT_EQ(store->lookup("r", ""), kTooCostly);
+    EXPECT_EQ(store->lookup("r", ""), tooCostly);
 }
 
 // Each "ab" becomes "b", forty "c" and "a", and the "a" before
@@ -161,7 +161,7 @@ TEST(Bounds, GrowingReplacementDoesNotEnd) {
     const ReplacementResult grown =
         replace_occurrences(std::string(30000, 'a') + "b", "ab", to, std::size_t{1} << 30);
     EXPECT_EQ(grown.outcome, ReplacementOutcome::does_not_end);
-    EXPECT_LT(grown.work, evaluation_limits::kArgumentBytes);
+    EXPECT_LT(grown.work, evaluation_limits::argumentBytes);
     auto store = parsed_store({"x", "r=${<-> " + std::string(30000, 'a') + "b ab " + to + "}"});
     EXPECT_STREQ(store->lookup("r", ""), "<<${ } replacement does not end>>");
 }
@@ -174,9 +174,9 @@ TEST(Bounds, FuzzFindingsStayBounded) {
     const std::string deep = "<<${ } expression nested too deeply>>";
     const std::map<std::string, std::vector<std::pair<const char*, std::string>>> expected = {
         {"file-doubling-chains",
-         {{"display/sphere-tesel", "8"}, {"paths/deep", deep}, {"paths/costly", kTooCostly},
+         {{"display/sphere-tesel", "8"}, {"paths/deep", deep}, {"paths/costly", tooCostly},
           {"paths/last", "done"}}},
-        {"arguments-doubling-cycle", {{"a0", "x"}, {"a2", "${&${!a1}${!a1}}"}, {"z", kTooCostly}}},
+        {"arguments-doubling-cycle", {{"a0", "x"}, {"a2", "${&${!a1}${!a1}}"}, {"z", tooCostly}}},
     };
     std::size_t checked = 0;
     for (const auto& entry : std::filesystem::directory_iterator(PELORIN_CONFIG_REGRESSIONS)) {

@@ -8,10 +8,10 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-const std::string kMissing = "<< ${ }: missing arguments>>";
-const std::string kFirstIndex = "<<1st index out of range>>";
-const std::string kSecondIndex = "<<2nd index out of range>>";
-const std::string kTooCostly = "<<${ } expression too costly>>";
+const std::string missingArguments = "<< ${ }: missing arguments>>";
+const std::string firstIndex = "<<1st index out of range>>";
+const std::string secondIndex = "<<2nd index out of range>>";
+const std::string tooCostly = "<<${ } expression too costly>>";
 
 std::string undefined(const std::string& name) { return "<<${ } variable '" + name + "' undefined>>"; }
 
@@ -44,7 +44,7 @@ TEST(Expression, EvaluatesEachOperator) {
         {"/ 0 5", "0.0"},
         {"/ 6 0", "0.0", "## expr = <0><0>\n"},
         {"/ 6 x 2", "0.0", "## expr = <x><0>\n"},
-        {"/ 6", "0.0", "## expr = <" + kMissing + "><0>\n"},
+        {"/ 6", "0.0", "## expr = <" + missingArguments + "><0>\n"},
         // Comparisons: numbers when both sides have one, texts otherwise.
         {"== b a b c", "2"},  {"== 2 2.0", "1"},  {"> 5 7 3", "2"},   {"< abc abd", "1"},
         {"== x y", "0"},      {"== 1e37 1.0e37", "0"},                {">= 3 4 3", "2"},
@@ -58,22 +58,22 @@ TEST(Expression, EvaluatesEachOperator) {
         {"?? x a b c", "c"},  {"?? 0.4 a b", "0.4"}, {"?? 1.5 a b c", "b"}, {"?? nan a b", "b"},
         // Condition.
         {"? 1 yes no", "yes"}, {"? 1.0 yes no", "yes"}, {"? 2 yes no", "no"},
-        {"? abc yes no", "no"}, {"? 0 yes", undefined("?")}, {"? 1", kMissing},
+        {"? abc yes no", "no"}, {"? 0 yes", undefined("?")}, {"? 1", missingArguments},
         // Replacement.
         {"<-> hello l L", "heLLo"}, {"<-> aab ab b", "b"}, {"<-> abc ${:} x", "abc"},
         {"<-> aXa a aa", "aaXaa"}, {"<-> abab ab xaby", "xabyxaby"},
-        {"<-> abc b", "a" + kMissing + "c"},
+        {"<-> abc b", "a" + missingArguments + "c"},
         {"<-> aaaaaaaaaaaaaaaaaaaaaaaab ab bbaa", "<<${ } replacement does not end>>"},
         // Text pieces.
         {"@: abcdef 1 3", "bcd"}, {"@: abcdef 2", "c"}, {"@: abcdef 2 -1", "cdef"},
-        {"@: abcdef 5", kFirstIndex}, {"@: abcdef 4 2", kSecondIndex},
-        {"@: abcdef 1 9", kSecondIndex}, {"@: a 0", kFirstIndex}, {"@: abcdef x", kFirstIndex},
-        {"@: abcdef 3.6 4.5", "ef"}, {"@: ${:a b} 1", " "}, {"@: abcdef 1 x", kSecondIndex},
+        {"@: abcdef 5", firstIndex}, {"@: abcdef 4 2", secondIndex},
+        {"@: abcdef 1 9", secondIndex}, {"@: a 0", firstIndex}, {"@: abcdef x", firstIndex},
+        {"@: abcdef 3.6 4.5", "ef"}, {"@: ${:a b} 1", " "}, {"@: abcdef 1 x", secondIndex},
         // Element access.
         {"@ v 1", "b"}, {"@ v 0 1", "a b"}, {"@ v 1 -1", "b c"}, {"@ v 0 2", "a b c"},
-        {"@ v 3", kFirstIndex}, {"@ v 0 3", kSecondIndex}, {"@ v 2.6", kFirstIndex},
-        {"@ v 2.6 -1", kFirstIndex}, {"@ v ${+ 0 1}", "b"}, {"@ nosuch 0", undefined("nosuch")},
-        {"@ v 0 x", kSecondIndex},
+        {"@ v 3", firstIndex}, {"@ v 0 3", secondIndex}, {"@ v 2.6", firstIndex},
+        {"@ v 2.6 -1", firstIndex}, {"@ v ${+ 0 1}", "b"}, {"@ nosuch 0", undefined("nosuch")},
+        {"@ v 0 x", secondIndex},
         // Joining, quoting, variables.
         {"& a b c", "abc"}, {"&", ""}, {"& ${:a b} c", "a bc"}, {"& a$b $", "a$b$"},
         {":abc def", "abc def"}, {": x", " x"}, {":${v}", "${v}"},
@@ -98,7 +98,7 @@ TEST(Expression, SplitsArguments) {
         Strings expected;
     } cases[] = {
         {"  a   b  ", 1, {"a", "b"}},
-        {"", 2, {"", kMissing}},
+        {"", 2, {"", missingArguments}},
         {" \t ", 1, {""}},
         {"a ${b", 1, {"a", "${b"}},
         {"a ${b c ${:d} e", 1, {"a", "${b c d e"}},
@@ -106,7 +106,7 @@ TEST(Expression, SplitsArguments) {
         {"a}b c", 1, {"a}b", "c"}},
         {"a ${:} b", 1, {"a", "", "b"}},
         {"a b c", 2, {"a", "b", "c"}},
-        {"$", 3, {"$", kMissing, kMissing}},
+        {"$", 3, {"$", missingArguments, missingArguments}},
         {"${:${:x}}", 1, {"x"}},
     };
     for (const auto& c : cases) {
@@ -145,7 +145,7 @@ TEST(Expression, WorkBudgetStopsDoublingChains) {
     auto store = parsed_store(list);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_STREQ(store->lookup("small", ""), "xxxxxxxx");
-    EXPECT_EQ(store->lookup("costly", ""), kTooCostly + " and " + kTooCostly);
+    EXPECT_EQ(store->lookup("costly", ""), tooCostly + " and " + tooCostly);
     EXPECT_STREQ(store->lookup("after", ""), "2.000000e+000");
 }
 
@@ -157,7 +157,7 @@ TEST(Expression, ByteBudgetStopsGrowingTexts) {
     auto store = parsed_store({"x", "big=${<-> " + hundred_a + " a " + kilobyte + "}", join + "}",
                                "after=${@: ${big} 2}"});
     EXPECT_EQ(std::string(store->lookup("big", "")).size(), 100000u);
-    EXPECT_EQ(store->lookup("huge", ""), kTooCostly);
+    EXPECT_EQ(store->lookup("huge", ""), tooCostly);
     EXPECT_STREQ(store->lookup("after", ""), "k");
 }
 

@@ -4,9 +4,9 @@
 #include "config_store.h"
 
 namespace {
-const char* const kArguments[] = {"prog", "a=${nosuch}", "b=${!gone}", "[display]",
+const char* const arguments[] = {"prog", "a=${nosuch}", "b=${!gone}", "[display]",
                                   "sphere-tesel=${+ 4 3}"};
 }  // namespace
 
-ConfigStore early_store(5, kArguments);
+ConfigStore early_store(5, arguments);
 int early_tesel = early_store.lookup("display/sphere-tesel", 6);

@@ -19,21 +19,21 @@
 
 namespace {
 
-constexpr std::uint64_t kLimit = std::uint64_t{1} << 20;
+constexpr std::uint64_t testLimit = std::uint64_t{1} << 20;
 
 struct Loaded {
     LoadOutcome outcome;
     std::vector<double> x, y, z;
 };
 
-Loaded load_fast(const std::string& bytes, std::size_t block_size, std::uint64_t limit = kLimit) {
+Loaded load_fast(const std::string& bytes, std::size_t block_size, std::uint64_t limit = testLimit) {
     std::istringstream in(bytes);
     Loaded loaded;
     loaded.outcome = load_points(in, loaded.x, loaded.y, loaded.z, limit, block_size);
     return loaded;
 }
 
-Loaded load_reference(const std::string& bytes, std::uint64_t limit = kLimit) {
+Loaded load_reference(const std::string& bytes, std::uint64_t limit = testLimit) {
     std::istringstream in(bytes);
     Loaded loaded;
     loaded.outcome = reference_load_points(in, loaded.x, loaded.y, loaded.z, limit);
@@ -76,7 +76,7 @@ testing::AssertionResult same_as_reference(const std::string& bytes, std::size_t
     return testing::AssertionSuccess();
 }
 
-const std::size_t kBlockSizes[] = {1, 2, 3, 5, 8, kLoadBlockSize};
+const std::size_t blockSizes[] = {1, 2, 3, 5, 8, loadBlockSize};
 
 struct Case {
     const char* name;
@@ -85,7 +85,7 @@ struct Case {
 
 std::string operator""_b(const char* text, std::size_t size) { return std::string(text, size); }
 
-const Case kCases[] = {
+const Case cases[] = {
     // Header forms: whatever the stream makes of the first number.
     {"integer header", "7\n1 0 \n0 2 \n"},
     {"exponent header", "1e5\n1 \n"},
@@ -163,10 +163,10 @@ void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 class LoaderMatchesStream : public testing::TestWithParam<Case> {};
 
 TEST_P(LoaderMatchesStream, AtEveryBlockSize) {
-    for (std::size_t block : kBlockSizes) EXPECT_TRUE(same_as_reference(GetParam().bytes, block));
+    for (std::size_t block : blockSizes) EXPECT_TRUE(same_as_reference(GetParam().bytes, block));
 }
 
-INSTANTIATE_TEST_SUITE_P(Inputs, LoaderMatchesStream, testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Inputs, LoaderMatchesStream, testing::ValuesIn(cases),
                          [](const testing::TestParamInfo<Case>& param_info) {
                              std::string name = param_info.param.name;
                              for (char& ch : name)
@@ -186,17 +186,17 @@ TEST(Loader, EveryTruncationAndBlockSplitMatchesTheStream) {
 
 // Random texts made of the pieces that matter to the reading.
 std::string random_text(std::mt19937& random) {
-    static const char* const kPieces[] = {
+    static const char* const textPieces[] = {
         "0", "1", "2", "9", "17", "007", "-", "+", "-1", "300", "2147483647", "2147483648", "-2147483648",
         "99999999999", " ", " ", " ", "  ", "\t", "\v", "\f", "\r", "\n", "\n", "\r\n", " \n", " \r\n",
         ".", "e", "x", "a"};
-    static const std::string kOddBytes = "\0\xff"_b;
-    std::uniform_int_distribution<std::size_t> piece(0, std::size(kPieces) + kOddBytes.size() - 1);
+    static const std::string oddBytes = "\0\xff"_b;
+    std::uniform_int_distribution<std::size_t> piece(0, std::size(textPieces) + oddBytes.size() - 1);
     std::uniform_int_distribution<int> length(0, 60);
     std::string text = random() % 4 ? "1\n" : "";
     for (int n = length(random); n > 0; --n) {
         std::size_t i = piece(random);
-        text += i < std::size(kPieces) ? std::string(kPieces[i]) : std::string(1, kOddBytes[i - std::size(kPieces)]);
+        text += i < std::size(textPieces) ? std::string(textPieces[i]) : std::string(1, oddBytes[i - std::size(textPieces)]);
     }
     return text;
 }
@@ -205,7 +205,7 @@ TEST(Loader, RandomTextsMatchTheStream) {
     std::mt19937 random(20240611);
     for (int i = 0; i < 1500; ++i) {
         std::string text = random_text(random);
-        for (std::size_t block : {std::size_t{1}, std::size_t{4}, kLoadBlockSize})
+        for (std::size_t block : {std::size_t{1}, std::size_t{4}, loadBlockSize})
             ASSERT_TRUE(same_as_reference(text, block));
     }
 }
@@ -213,7 +213,7 @@ TEST(Loader, RandomTextsMatchTheStream) {
 // A real file of a few blocks, read as the program reads it: the size taken
 // from the file, blocks read straight from it.
 TEST(Loader, AFileOfSeveralBlocksMatchesTheStream) {
-    constexpr std::uint64_t kLargeLimit = std::uint64_t{1} << 24;
+    constexpr std::uint64_t largeLimit = std::uint64_t{1} << 24;
     std::mt19937 random(7);
     std::string text = "1100\n";
     for (int row = 0; row < 1100; ++row) {
@@ -226,18 +226,18 @@ TEST(Loader, AFileOfSeveralBlocksMatchesTheStream) {
         }
         text += row % 3 ? "\n" : "\r\n";
     }
-    ASSERT_GT(text.size(), 2 * kLoadBlockSize);
+    ASSERT_GT(text.size(), 2 * loadBlockSize);
     auto path = std::filesystem::temp_directory_path() / ("pelorin-blocks-" + std::to_string(::getpid()));
     std::ofstream(path, std::ios::binary) << text;
 
     Loaded fast, reference;
     {
         std::ifstream in(path);
-        fast.outcome = load_points(in, fast.x, fast.y, fast.z, kLargeLimit);
+        fast.outcome = load_points(in, fast.x, fast.y, fast.z, largeLimit);
     }
     {
         std::ifstream in(path);
-        reference.outcome = reference_load_points(in, reference.x, reference.y, reference.z, kLargeLimit);
+        reference.outcome = reference_load_points(in, reference.x, reference.y, reference.z, largeLimit);
     }
     std::filesystem::remove(path);
     EXPECT_EQ(fast.outcome, reference.outcome) << describe(fast.outcome) << " / " << describe(reference.outcome);
@@ -250,7 +250,7 @@ TEST(Loader, AFileOfSeveralBlocksMatchesTheStream) {
 // and count as the stream reading, and no array memory taken for it.
 TEST(Loader, RefusesBeforeTakingArrayMemory) {
     const std::string text = "0\n3 1000 \n0 0 \n";
-    Loaded fast = load_fast(text, kLoadBlockSize, 1000);
+    Loaded fast = load_fast(text, loadBlockSize, 1000);
     Loaded reference = load_reference(text, 1000);
     EXPECT_EQ(fast.outcome, reference.outcome) << describe(fast.outcome);
     EXPECT_EQ(fast.outcome.end, LoadOutcome::End::refused);
@@ -260,9 +260,9 @@ TEST(Loader, RefusesBeforeTakingArrayMemory) {
 
 TEST(Loader, AGridOfExactlyTheLimitIsLoaded) {
     const std::string text = "0\n3 993 \n0 0 \n";
-    EXPECT_EQ(load_fast(text, kLoadBlockSize, 1000).outcome.end, LoadOutcome::End::complete);
+    EXPECT_EQ(load_fast(text, loadBlockSize, 1000).outcome.end, LoadOutcome::End::complete);
     EXPECT_EQ(load_reference(text, 1000).outcome.end, LoadOutcome::End::complete);
-    EXPECT_EQ(load_fast(text, kLoadBlockSize, 1000).x.size(), 1000u);
+    EXPECT_EQ(load_fast(text, loadBlockSize, 1000).x.size(), 1000u);
 }
 
 // ---- Counting without keeping the points ----
@@ -274,8 +274,8 @@ long long cells_across(const std::vector<double>& coordinates) {
 
 // The count must give the loader's outcome and the size of its point set.
 testing::AssertionResult count_matches_loader(const std::string& bytes, std::size_t block_size,
-                                              std::uint64_t limit = kLimit) {
-    const Loaded loaded = load_fast(bytes, kLoadBlockSize, limit);
+                                              std::uint64_t limit = testLimit) {
+    const Loaded loaded = load_fast(bytes, loadBlockSize, limit);
     std::istringstream in(bytes);
     const PointCount count = count_points(in, limit, block_size);
     if (count.outcome != loaded.outcome || count.points != loaded.x.size() || count.columns != cells_across(loaded.x) ||
@@ -290,8 +290,8 @@ testing::AssertionResult count_matches_loader(const std::string& bytes, std::siz
 // On every loader case at every block size; cells many blocks long, cut
 // short between blocks; random texts; and a grid past the limit.
 TEST(PointCount, MatchesTheLoader) {
-    for (const Case& c : kCases) {
-        for (std::size_t block : kBlockSizes) EXPECT_TRUE(count_matches_loader(c.bytes, block)) << c.name;
+    for (const Case& c : cases) {
+        for (std::size_t block : blockSizes) EXPECT_TRUE(count_matches_loader(c.bytes, block)) << c.name;
     }
     const std::string zeros(5000, '0'), nines(5000, '9'), blanks(5000, ' ');
     for (const std::string& text : {"0\n" + zeros + "7 \n", "0\n-" + zeros + "1 0 \n0 0 \n", "0\n" + nines + " \n",

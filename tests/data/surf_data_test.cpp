@@ -58,12 +58,12 @@ struct FormatCase {
 };
 
 // What the warning adds when no row ever ended.
-const std::string kOneRow =
+const std::string oneRow =
     "; a row ends where a line end follows the blank after its last height: one blank after every "
     "height, and the line end right after that blank (a file written without a blank after each "
     "row's last height reads as one row)";
 
-const FormatCase kFormatCases[] = {
+const FormatCase formatCases[] = {
     {"two by two example", "7\n1 0 \n0 2 \n",
      {{0, 0, 1, 0, 1, 1, 1}, {0, 0, 0, 1, 1, 1, 1}, {0, 1, 0, 0, 0, 1, 2}}, ""},
     {"zero and negative heights keep their columns", "0\n0 -1 \n-3 1 \n",
@@ -92,14 +92,14 @@ const FormatCase kFormatCases[] = {
     {"last row without its line end", "0\n0 0 \n0 1 ", {{0, 1, 0, 1, 1}, {0, 0, 1, 1, 1}, {0, 0, 0, 0, 1}},
      "row 2, column 3; the grid ends there with 5 points"},
     {"a height that is no number", "0\n0 x 0 \n", {{0}, {0}, {0}},
-     "row 1, column 2; the grid ends there with 1 points" + kOneRow},
+     "row 1, column 2; the grid ends there with 1 points" + oneRow},
     {"a height beyond the int range", "0\n0 2147483648 \n", {{0}, {0}, {0}},
-     "row 1, column 2; the grid ends there with 1 points" + kOneRow},
+     "row 1, column 2; the grid ends there with 1 points" + oneRow},
     {"an empty file", "", {}, "row 1, column 1; the grid ends there with 0 points"},
     {"a header only", "12\n", {}, "row 1, column 1; the grid ends there with 0 points"},
     {"a matrix without a blank after each row's last height is one row", "0\n0 1\n0 0\n",
      {{0, 1, 1, 2, 3}, {0, 0, 0, 0, 0}, {0, 0, 1, 0, 0}},
-     "row 1, column 5; the grid ends there with 5 points" + kOneRow},
+     "row 1, column 5; the grid ends there with 5 points" + oneRow},
 };
 
 void PrintTo(const FormatCase& c, std::ostream* out) { *out << c.name; }
@@ -124,7 +124,7 @@ TEST_P(FileFormat, YieldsThePointsInReadingOrder) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FileFormat, testing::ValuesIn(kFormatCases),
+INSTANTIATE_TEST_SUITE_P(Cases, FileFormat, testing::ValuesIn(formatCases),
                          [](const testing::TestParamInfo<FormatCase>& param_info) {
                              std::string name = param_info.param.name;
                              for (char& ch : name)

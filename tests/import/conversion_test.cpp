@@ -12,9 +12,9 @@
 
 namespace {
 
-constexpr double kNoData = -9999;
+constexpr double noData = -9999;
 // 10 m cells of a UTM zone.
-constexpr std::array<double, 6> kMetreCells = {500000, 10, 0, 5500000, 0, -10};
+constexpr std::array<double, 6> metreCells = {500000, 10, 0, 5500000, 0, -10};
 
 // A 5 x 5 ramp in one format: cell (r, c) holds lowest + step * (5r + c), so
 // that 25 levels give it level 5r + c; `holes` lists raster cells r * 5 + c
@@ -39,9 +39,9 @@ TEST_P(Formats, RampKeepsItsLevelsHolesAndNorthAtTheLastRow) {
     const TempDir dir("import-ramp");
     Raster raster = Filled(5, 5, 0, ramp.type);
     for (int k = 0; k < 25; ++k) raster.values[k] = ramp.lowest + ramp.step * k;
-    if (!ramp.holes.empty()) raster.nodata = kNoData;
-    for (int k : ramp.holes) raster.values[k] = kNoData;
-    if (ramp.georeferenced) raster.transform = kMetreCells;
+    if (!ramp.holes.empty()) raster.nodata = noData;
+    for (int k : ramp.holes) raster.values[k] = noData;
+    if (ramp.georeferenced) raster.transform = metreCells;
     if (ramp.georeferenced) raster.epsg = 32632;
     raster.unit = ramp.unit;
     WriteRaster(dir / ramp.file, ramp.driver, raster);
@@ -101,7 +101,7 @@ void ExpectMissingCellsLeftOutOfAverages(GDALDataType type, double missing, bool
 TEST(Import, NaNCellsAreHolesAndStayOutOfAverages) { ExpectMissingCellsLeftOutOfAverages(GDT_Float32, NAN, false); }
 
 TEST(Import, NodataCellsAreHolesAndStayOutOfAverages) {
-    ExpectMissingCellsLeftOutOfAverages(GDT_Int16, kNoData, true);
+    ExpectMissingCellsLeftOutOfAverages(GDT_Int16, noData, true);
 }
 
 // 20 x 10 cells of 0.01 degrees centred on 60 degrees north: a degree of
@@ -190,19 +190,19 @@ Raster WithBands(Raster raster, std::vector<GDALColorInterp> colours, bool palet
 
 // 0.01 degrees at 60 degrees north: a cell is twice as high on the ground as
 // it is wide, so 20 x 10 of them fill the square.
-constexpr std::array<double, 6> kDegreeCells = {10, 0.01, 0, 60.05, 0, -0.01};
-constexpr std::array<double, 6> kTinyCells = {500000, 1e-7, 0, 5500000, 0, -1e-7};
-const Raster kRgb = WithBands(Filled(2, 2, 9), {GCI_RedBand, GCI_GreenBand, GCI_BlueBand});
+constexpr std::array<double, 6> degreeCells = {10, 0.01, 0, 60.05, 0, -0.01};
+constexpr std::array<double, 6> tinyCells = {500000, 1e-7, 0, 5500000, 0, -1e-7};
+const Raster rgb = WithBands(Filled(2, 2, 9), {GCI_RedBand, GCI_GreenBand, GCI_BlueBand});
 
 INSTANTIATE_TEST_SUITE_P(
     Import, Readings,
     ::testing::Values(
-        ReadingCase{"NoCoordinateSystemButDegrees", "in.tif", Step(20, 10, 0, 230, kDegreeCells, 0, "m"), {},
+        ReadingCase{"NoCoordinateSystemButDegrees", "in.tif", Step(20, 10, 0, 230, degreeCells, 0, "m"), {},
                     "warning: '{in}' has no coordinate system; its cell centres, x 10.005 to 10.195 and y 59.955 to "
                     "60.045, fit longitude and latitude, so they are taken as degrees\n",
                     "20 x 20 cells, 446 points, heights 0 to 23 (10 metres per level)",
                     "(from degrees, going by the extent: no coordinate system; at the centre)", true},
-        ReadingCase{"NoCoordinateSystemNorDegrees", "in.tif", Step(20, 10, 0, 230, kMetreCells, 0, ""), {},
+        ReadingCase{"NoCoordinateSystemNorDegrees", "in.tif", Step(20, 10, 0, 230, metreCells, 0, ""), {},
                     "warning: '{in}' has no coordinate system, and its cell centres, x 500005 to 500195 and y "
                     "5499905 to 5499995, are not longitude and latitude; its cells are taken as square, of unknown "
                     "size\n",
@@ -210,18 +210,18 @@ INSTANTIATE_TEST_SUITE_P(
                     "# Source cells: in units of no coordinate system; taken as square\n", false},
         // GDAL gives a GeoTIFF's band the vertical system's unit, not a netCDF's.
         ReadingCase{"VerticalSystemInMetres", "in.nc",
-                    WithSrs(Step(2, 2, 0, 230, kMetreCells, 0, ""), "EPSG:32632+5773"), {}, "",
+                    WithSrs(Step(2, 2, 0, 230, metreCells, 0, ""), "EPSG:32632+5773"), {}, "",
                     "2 x 2 cells, 27 points, heights 0 to 23 (10 metres per level)", "# Heights: 0 to 230 metres",
                     true},
-        ReadingCase{"UnitNamed", "in.tif", Step(2, 2, 0, 230, kMetreCells, 32632, "ft"), {}, "",
+        ReadingCase{"UnitNamed", "in.tif", Step(2, 2, 0, 230, metreCells, 32632, "ft"), {}, "",
                     "2 x 2 cells, 27 points, heights 0 to 23 (10 ft per level)",
                     "# Heights: 0 to 230 ft, as levels 0 to 23 of 10 ft per level\n", false},
-        ReadingCase{"TrueScalePastThePointLimit", "in.tif", Step(2, 2, 0, 1000, kTinyCells, 32632, "m"), {}, "",
+        ReadingCase{"TrueScalePastThePointLimit", "in.tif", Step(2, 2, 0, 1000, tinyCells, 32632, "m"), {}, "",
                     "2 x 2 cells, 27 points, heights 0 to 23 (43.4783 metres per level)",
                     "# Grid cells: 1e-07 metres on the ground (as --metres-per-level the grid would pass the point "
                     "limit)\n",
                     true},
-        ReadingCase{"ColourBandChosen", "in.png", kRgb, {"--band", "2"}, "",
+        ReadingCase{"ColourBandChosen", "in.png", rgb, {"--band", "2"}, "",
                     "2 x 2 cells, 4 points, heights 0 to 0 (0 units per level)", "2 x 2 cells, band 2)", false},
         ReadingCase{"PaletteBandChosen", "in.png", WithBands(Filled(2, 2, 9), {}, true), {"--band", "1"}, "",
                     "2 x 2 cells, 4 points, heights 0 to 0 (0 units per level)", "2 x 2 cells, band 1)", false},
@@ -236,7 +236,7 @@ TEST(Import, NonSquareRasterKeepsItsShapeInTheMiddleOfTheSquare) {
     const TempDir dir("import-wide");
     Raster raster = Filled(30, 10, 0);
     for (int c = 0; c < 30; ++c) raster.values[c] = 50;
-    raster.transform = kMetreCells;
+    raster.transform = metreCells;
     raster.epsg = 32632;
     WriteRaster(dir / "wide.tif", "GTiff", raster);
 

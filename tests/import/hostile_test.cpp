@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr std::array<double, 6> kThirtyMetres = {500000, 30, 0, 5500000, 0, -30};
+constexpr std::array<double, 6> thirtyMetres = {500000, 30, 0, 5500000, 0, -30};
 
 Raster Cells(const std::vector<double>& values, GDALDataType type = GDT_Float64) {
     Raster raster = Filled(static_cast<int>(values.size()), 1, 0, type);
@@ -68,10 +68,10 @@ TEST_P(Hostile, IsRefusedAndLeavesTheSeriesBefore) {
     WriteRaster(dir / "low.tif", "GTiff", Cells({-1e308, 0, 1}));
     WriteRaster(dir / "high.tif", "GTiff", Cells({0, 1, DBL_MAX}));
     WriteRaster(dir / "steep.tif", "GTiff", Cells({0, 0, 1000}));
-    WriteRaster(dir / "a.tif", "GTiff", Georeferenced(kThirtyMetres, 32632));
+    WriteRaster(dir / "a.tif", "GTiff", Georeferenced(thirtyMetres, 32632));
     WriteRaster(dir / "km.tif", "GTiff", Georeferenced({500000, 1000, 0, 5500000, 0, -1000}, 32632));
     WriteRaster(dir / "east.tif", "GTiff", Georeferenced({600000, 30, 0, 5500000, 0, -30}, 32632));
-    WriteRaster(dir / "zone.tif", "GTiff", Georeferenced(kThirtyMetres, 32633));
+    WriteRaster(dir / "zone.tif", "GTiff", Georeferenced(thirtyMetres, 32633));
     WriteRaster(dir / "plain.tif", "GTiff", Filled(2, 2, 100));
     std::filesystem::create_directory(dir / "out");
     if (hostile.fifo_config)
@@ -94,7 +94,7 @@ TEST_P(Hostile, IsRefusedAndLeavesTheSeriesBefore) {
     EXPECT_EQ(Contents(dir / "out"), before);
 }
 
-const char* const kAlike = "; the frames of a series must all be georeferenced alike";
+const char* const alikeEnding = "; the frames of a series must all be georeferenced alike";
 
 INSTANTIATE_TEST_SUITE_P(
     Import, Hostile,
@@ -109,15 +109,15 @@ INSTANTIATE_TEST_SUITE_P(
                     "memory allows; give a smaller --size, fewer --levels or a larger --metres-per-level"},
         HostileCase{"FramesOfOtherCells", {"a.tif", "km.tif"}, {},
                     "'{dir}/km.tif': cells of 1000 x 1000 metres where '{dir}/a.tif' has 30 x 30 metres" +
-                        std::string(kAlike)},
+                        std::string(alikeEnding)},
         HostileCase{"FramesOfAnotherOrigin", {"a.tif", "a.tif", "east.tif"}, {},
                     "'{dir}/east.tif': origin at x 600000, y 5500000 where '{dir}/a.tif' has it at x 500000, y "
-                    "5500000" + std::string(kAlike)},
+                    "5500000" + std::string(alikeEnding)},
         HostileCase{"FramesOfAnotherZone", {"a.tif", "zone.tif"}, {},
                     "'{dir}/zone.tif': coordinate system 'WGS 84 / UTM zone 33N' where '{dir}/a.tif' has 'WGS 84 / "
-                    "UTM zone 32N'" + std::string(kAlike)},
+                    "UTM zone 32N'" + std::string(alikeEnding)},
         HostileCase{"FrameWithoutGeoreferencing", {"a.tif", "plain.tif"}, {},
-                    "'{dir}/plain.tif': not georeferenced where '{dir}/a.tif' is" + std::string(kAlike)},
+                    "'{dir}/plain.tif': not georeferenced where '{dir}/a.tif' is" + std::string(alikeEnding)},
         HostileCase{"ConfigurationThatIsAFifo", {"a.tif", "a.tif"}, {},
                     "'{dir}/out/config.txt' is not a regular file; only a regular file is replaced", true},
         HostileCase{"SingleOverAFifo", {"a.tif"}, {},

@@ -48,7 +48,7 @@ TEST_P(Matrices, ReadBackAsTheViewerLoadsThem) {
 }
 
 // The first line is the north: the data file's last row.
-const Rows kTenToSeventeen = {{6, 7, -1}, {3, 4, 5}, {0, 1, 2}};
+const Rows tenToSeventeen = {{6, 7, -1}, {3, 4, 5}, {0, 1, 2}};
 
 INSTANTIATE_TEST_SUITE_P(
     Import, Matrices,
@@ -57,9 +57,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "1.000000000000000000e+01 1.100000000000000000e+01 1.200000000000000000e+01\r\n"
                    "1.300000000000000000e+01 1.400000000000000000e+01 1.500000000000000000e+01\r\n"
                    "1.600000000000000000e+01 1.700000000000000000e+01 nan\r\n",
-                   {}, kTenToSeventeen, "1 matrix unit per level", 0, 0},
+                   {}, tenToSeventeen, "1 matrix unit per level", 0, 0},
         MatrixCase{"TabsCommasCrAndComments", "# t = 10\r\r10\t11 \t12\r 13,14 , 15\r+16,17.0,-inf\r", {},
-                   kTenToSeventeen, "1 matrix unit per level", 0, 0},
+                   tenToSeventeen, "1 matrix unit per level", 0, 0},
         MatrixCase{"FractionsTakeTwentyFourLevels", "0 0.5\n1 0.25\n", {}, {{23, 6}, {0, 12}},
                    "0.0434783 matrix units per level", 0, 0},
         MatrixCase{"LevelsAsked", "0 10\n20 30", {"--levels", "4"}, {{2, 3}, {0, 1}},

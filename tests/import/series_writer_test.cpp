@@ -117,10 +117,10 @@ TEST_P(Stops, LeaveTheSeriesBeforeOrTheNewOneAndNothingOnceImportedAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Series, Stops,
-                         ::testing::Values(StopCase{"Shorter", 4, 2, &kUsualFrameNames},
-                                           StopCase{"Longer", 2, 4, &kUsualFrameNames},
-                                           StopCase{"IntoNoFolder", 0, 3, &kUsualFrameNames},
-                                           StopCase{"FromTheOtherNames", 3, 2, &kOtherFrameNames}),
+                         ::testing::Values(StopCase{"Shorter", 4, 2, &usualFrameNames},
+                                           StopCase{"Longer", 2, 4, &usualFrameNames},
+                                           StopCase{"IntoNoFolder", 0, 3, &usualFrameNames},
+                                           StopCase{"FromTheOtherNames", 3, 2, &otherFrameNames}),
                          [](const auto& param_info) { return std::string(param_info.param.name); });
 
 }  // namespace

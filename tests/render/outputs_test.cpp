@@ -54,7 +54,7 @@ int FilmFrames(const std::string& film) {
     return probe.wait(60) == 0 ? std::atoi(probe.output().c_str()) : -1;
 }
 
-const char* const kKept = "keep\n";
+const char* const kept = "keep\n";
 
 // A series of three frames, the second a folder that cannot be read, and a
 // file for links to point to; pelorin-render run there.
@@ -64,7 +64,7 @@ struct Folder {
         WriteFile(dir / "f-1.txt", RidgeTerrain());
         WriteFile(dir / "f-3.txt", RidgeTerrain());
         mkdir((dir / "f-2.txt").c_str(), 0700);
-        WriteFile(dir / "keep.txt", kKept);
+        WriteFile(dir / "keep.txt", kept);
     }
     ChildProcess& Start(std::vector<std::string> args) {
         args.push_back("--quiet");
@@ -117,26 +117,26 @@ TEST_P(Outputs, OnlyOwnFilesWrittenAndNothingLeftBehind) {
     EXPECT_EQ(folder.Run(c.args), c.status) << folder.run->errors();
     EXPECT_EQ(ErrorLine(folder.run->errors()), c.error) << folder.run->errors();
     EXPECT_EQ(TypeAt(folder.dir / c.at), type);
-    EXPECT_EQ(ReadFile(folder.dir / "keep.txt"), kKept);
+    EXPECT_EQ(ReadFile(folder.dir / "keep.txt"), kept);
     EXPECT_TRUE(!*c.absent || TypeAt(folder.dir / c.absent) == 0) << c.absent;
     EXPECT_EQ(c.frames ? FilmFrames(folder.dir / "t.mp4") : 0, c.frames);
     EXPECT_EQ(Temporaries(folder.dir.path()), std::vector<std::string>{});
 }
 
-const std::vector<std::string> kFilm = {"-o", "t.png", "--turntable", "2", "--video", "t.mp4"};
+const std::vector<std::string> filmArguments = {"-o", "t.png", "--turntable", "2", "--video", "t.mp4"};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Outputs,
     testing::Values(
         OutputCase{"FifoPicture", "fifo", "out.png", {"-o", "out.png"}, 1,
                    "error: cannot write 'out.png': it is a FIFO, not a regular file", "", 0},
-        OutputCase{"FifoFilm", "fifo", "t.mp4", kFilm, 1,
+        OutputCase{"FifoFilm", "fifo", "t.mp4", filmArguments, 1,
                    "error: cannot write 't.mp4': it is a FIFO, not a regular file", "t-0001.png", 0},
         OutputCase{"DevicePicture", "device", "out.png", {"-o", "out.png"}, 1,
                    "error: cannot write 'out.png': it is a character device, not a regular file", "", 0},
         OutputCase{"LinkedLaterPicture", "link", "t-0002.png", {"-o", "t.png", "--turntable", "3"}, 1,
                    "error: cannot write 't-0002.png': it is a symbolic link, not a regular file", "t-0001.png", 0},
-        OutputCase{"LinkBesideTheFilm", "link", "t.mp4.partial", kFilm, 0, "", "", 2},
+        OutputCase{"LinkBesideTheFilm", "link", "t.mp4.partial", filmArguments, 0, "", "", 2},
         OutputCase{"ShorterTurntableAfterLonger", "earlier", "t.png",
                    {"-o", "t.png", "--turntable", "3", "--video", "t.mp4"}, 0, "", "", 3},
         OutputCase{"SeriesSkippingAFrameAfterLongerRun", "earlier", "t.png",
@@ -176,7 +176,7 @@ TEST(PendingFile, ReplacesNothingButARegularFileFoundAtTheEnd) {
         SCOPED_TRACE(meanwhile);
         TempDir dir("pending");
         const std::string path = dir / "p.png";
-        WriteFile(dir / "keep.txt", kKept);
+        WriteFile(dir / "keep.txt", kept);
         {
             PendingFile file(path);
             ASSERT_EQ(write(file.descriptor(), "new", 3), 3) << file.error();
@@ -185,7 +185,7 @@ TEST(PendingFile, ReplacesNothingButARegularFileFoundAtTheEnd) {
                                           (meanwhile == "link" ? "a symbolic link" : "a FIFO") + ", not a regular file");
         }
         EXPECT_EQ(TypeAt(path), meanwhile == "link" ? S_IFLNK : S_IFIFO);
-        EXPECT_EQ(ReadFile(dir / "keep.txt"), kKept);
+        EXPECT_EQ(ReadFile(dir / "keep.txt"), kept);
         EXPECT_EQ(Temporaries(dir.path()), std::vector<std::string>{});
     }
 }

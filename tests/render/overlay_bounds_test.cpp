@@ -31,21 +31,21 @@ TEST_P(OverlayPictures, DrawnWithinTheDeadline) {
     EXPECT_EQ(render.errors(), "");
 }
 
-const std::string kLegend = "[display]\ncolour = height\nlegend = 1\n";
-const std::string kAxes = "[display]\naxes = 1\n";
+const std::string legendConfig = "[display]\ncolour = height\nlegend = 1\n";
+const std::string axes = "[display]\naxes = 1\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Extremes, OverlayPictures,
     testing::Values(
-        OverlayCase{"LevelsAtTwoToThe53", kLegend + "colour-range = '9007199254740992 9007199254740994'\n"},
+        OverlayCase{"LevelsAtTwoToThe53", legendConfig + "colour-range = '9007199254740992 9007199254740994'\n"},
         OverlayCase{"MetresAtTwoToThe53",
-                    kLegend + "[data]\nlevel-0-metres = 9007199254740992\nmetres-per-level = 1\n"},
-        OverlayCase{"LevelsFinerThanTheirBase", kLegend + "[data]\nlevel-0-metres = 1e20\nmetres-per-level = 1e-10\n"},
-        OverlayCase{"CellsOf1e308Metres", kAxes + "[data]\ncell-metres = 1e308\n"},
+                    legendConfig + "[data]\nlevel-0-metres = 9007199254740992\nmetres-per-level = 1\n"},
+        OverlayCase{"LevelsFinerThanTheirBase", legendConfig + "[data]\nlevel-0-metres = 1e20\nmetres-per-level = 1e-10\n"},
+        OverlayCase{"CellsOf1e308Metres", axes + "[data]\ncell-metres = 1e308\n"},
         // A fifth of the picture's width in metres is past the largest double.
-        OverlayCase{"CellsAsTheImporterWritesThem", kAxes + "[data]\ncell-metres = 1e+306\n[camera]\ndistance = 1e4\n"},
-        OverlayCase{"CellsOf1e300MetresFarOut", kAxes + "[data]\ncell-metres = 1e300\n[camera]\ndistance = 1e10\n"},
-        OverlayCase{"CellsOfTheSmallestDouble", kAxes + "[data]\ncell-metres = 4.9e-324\n"}),
+        OverlayCase{"CellsAsTheImporterWritesThem", axes + "[data]\ncell-metres = 1e+306\n[camera]\ndistance = 1e4\n"},
+        OverlayCase{"CellsOf1e300MetresFarOut", axes + "[data]\ncell-metres = 1e300\n[camera]\ndistance = 1e10\n"},
+        OverlayCase{"CellsOfTheSmallestDouble", axes + "[data]\ncell-metres = 4.9e-324\n"}),
     [](const testing::TestParamInfo<OverlayCase>& param_info) { return param_info.param.name; });
 
 // Any metres per pixel: a finite length no longer than a fifth of the

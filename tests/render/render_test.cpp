@@ -23,7 +23,7 @@ namespace {
 
 std::string Terrain() { return RidgeTerrain(); }
 
-const char* const kFitted = "[display]\nfit-view = 1\ncolour = height\nrenderer = impostors\n";
+const char* const fitted = "[display]\nfit-view = 1\ncolour = height\nrenderer = impostors\n";
 
 // One run of the program in a folder of its own, with `config`.
 class Render {
@@ -109,17 +109,17 @@ TEST_P(Usage, OneErrorLineAndStatusTwoBeforeAnythingIsRead) {
     EXPECT_FALSE(Exists(render.Path("pelorin.png")));
 }
 
-const char* const kSizeError = "--size needs WIDTHxHEIGHT, each from 1 to 16384 pixels (such as 1920x1080)";
+const char* const sizeError = "--size needs WIDTHxHEIGHT, each from 1 to 16384 pixels (such as 1920x1080)";
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Usage,
     testing::Values(UsageCase{"UnknownOption", {"--fast"}, "unknown option '--fast' (see pelorin-render --help)"},
                     UsageCase{"Operand", {"out.png"}, "unknown option 'out.png' (see pelorin-render --help)"},
                     UsageCase{"OutputWithoutName", {"-o"}, "-o needs a file name"},
-                    UsageCase{"SizeWithoutHeight", {"--size", "800"}, kSizeError},
-                    UsageCase{"SizeZero", {"--size", "0x600"}, kSizeError},
-                    UsageCase{"SizeTooLarge", {"--size", "16385x10"}, kSizeError},
-                    UsageCase{"SizeNegative", {"--size", "-8x8"}, kSizeError},
+                    UsageCase{"SizeWithoutHeight", {"--size", "800"}, sizeError},
+                    UsageCase{"SizeZero", {"--size", "0x600"}, sizeError},
+                    UsageCase{"SizeTooLarge", {"--size", "16385x10"}, sizeError},
+                    UsageCase{"SizeNegative", {"--size", "-8x8"}, sizeError},
                     UsageCase{"SupersampleZero", {"--supersample", "0"}, "--supersample needs N from 1 to 16"},
                     UsageCase{"SupersampleText", {"--supersample", "2x"}, "--supersample needs N from 1 to 16"},
                     UsageCase{"TurntableMissing", {"--turntable"}, "--turntable needs a number of pictures from 1 to 100000"},
@@ -176,7 +176,7 @@ TEST(RenderPictures, TransparentEdgesBlendOverAnyBackground) {
 
 // A picture drawn in many small tiles is the picture drawn at once.
 TEST(RenderPictures, TilesJoinWithoutSeams) {
-    for (const char* config : {"", kFitted}) {
+    for (const char* config : {"", fitted}) {
         SCOPED_TRACE(config);
         Render render(config);
         const std::vector<std::string> args = {"--size", "500x300", "--supersample", "2"};
@@ -189,7 +189,7 @@ TEST(RenderPictures, TilesJoinWithoutSeams) {
 }
 
 TEST(RenderPictures, TurntableGoesAroundFromTheSinglePicture) {
-    Render render(kFitted);
+    Render render(fitted);
     ASSERT_EQ(render.Run({"-o", "one.png"}), 0);
     ASSERT_EQ(render.Run({"-o", "turn.png", "--turntable", "4", "--video", "turn.mp4"}), 0) << render.errors();
     EXPECT_EQ(render.output(), "data prepared\nwrote 4 pictures, turn-0001.png to turn-0004.png\nwrote turn.mp4\n");
@@ -206,7 +206,7 @@ TEST(RenderPictures, TurntableGoesAroundFromTheSinglePicture) {
 
 // ---- The colour legend ----
 
-const char* const kLegend = "[display]\ncolour = height\nlegend = 1\n";
+const char* const legendConfig = "[display]\ncolour = height\nlegend = 1\n";
 
 // Within 6 levels, channel by channel, of the map's colour at t.
 bool NearMap(const unsigned char* p, double t) {
@@ -247,13 +247,13 @@ LegendFound FindLegend(const Picture& picture) {
 // otherwise nothing of it, and the red picture is untouched.
 TEST(Legend, DrawnOnlyOverTheHeightColoursWhenAsked) {
     Render render("");
-    for (const char* config : {kLegend, "[display]\ncolour = height\n", "[display]\nlegend = 1\n"}) {
+    for (const char* config : {legendConfig, "[display]\ncolour = height\n", "[display]\nlegend = 1\n"}) {
         SCOPED_TRACE(config);
         WriteFile(render.Path("config.txt"), config);
         ASSERT_EQ(render.Run({}), 0) << render.errors();
         const Picture picture = render.Read("pelorin.png").picture;
         const LegendFound legend = FindLegend(picture);
-        if (config == kLegend) {
+        if (config == legendConfig) {
             ASSERT_GE(legend.length, 100);
             EXPECT_TRUE(NearMap(picture.pixel(legend.x, legend.top), 1));
             EXPECT_TRUE(NearMap(picture.pixel(legend.x, legend.top + legend.length - 1), 0));
@@ -273,7 +273,7 @@ TEST(Legend, DrawnOnlyOverTheHeightColoursWhenAsked) {
 // the scene of every later tile is drawn as without it; its size follows
 // the picture's height, not the samples.
 TEST(Legend, SameInTilesAndInProportionToThePicture) {
-    for (const std::string& config : {std::string(kLegend), std::string(kFitted) + "legend = 1\n"}) {
+    for (const std::string& config : {std::string(legendConfig), std::string(fitted) + "legend = 1\n"}) {
         SCOPED_TRACE(config);
         Render render(config);
         const std::vector<std::string> args = {"--size", "500x300", "--supersample", "2"};
@@ -283,7 +283,7 @@ TEST(Legend, SameInTilesAndInProportionToThePicture) {
         EXPECT_GE(ShareWithinLevels(whole, render.Read("pelorin.png").picture, 2), 0.999);
         EXPECT_GE(FindLegend(whole).length, 50);
     }
-    Render render(kLegend);
+    Render render(legendConfig);
     std::vector<int> lengths;
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{}, {"--supersample", "3"}, {"--size", "1600x1200"}}) {
@@ -309,7 +309,7 @@ std::string Hills() {
     return text;
 }
 
-const char* const kHills = "[display]\nrenderer = impostors\ncull-hidden = 1\nfit-view = 1\n";
+const char* const hillsConfig = "[display]\nrenderer = impostors\ncull-hidden = 1\nfit-view = 1\n";
 
 struct DetailPictures {
     PngPicture full, coarse;
@@ -318,10 +318,10 @@ struct DetailPictures {
 // The view of `camera` drawn with every sphere and with the levels of detail.
 DetailPictures BothWays(Render& render, const std::string& camera, const std::vector<std::string>& args) {
     DetailPictures pictures;
-    WriteFile(render.Path("config.txt"), std::string(kHills) + "level-of-detail = 0\n" + camera);
+    WriteFile(render.Path("config.txt"), std::string(hillsConfig) + "level-of-detail = 0\n" + camera);
     EXPECT_EQ(render.Run(args), 0) << render.errors();
     pictures.full = render.Read("pelorin.png");
-    WriteFile(render.Path("config.txt"), kHills + camera);
+    WriteFile(render.Path("config.txt"), hillsConfig + camera);
     EXPECT_EQ(render.Run(args), 0) << render.errors();
     pictures.coarse = render.Read("pelorin.png");
     return pictures;
@@ -373,7 +373,7 @@ TEST(LevelsOfDetail, FarViewIsCloserToTheSupersampledPicture) {
     // show a pixel wide.
     const std::string camera = "[camera]\nazimuth = 225\nelevation = 45\ndistance = 300\ncenter = '100 100 5'\n";
     const DetailPictures pictures = BothWays(render, camera, {"--size", "200x150"});
-    WriteFile(render.Path("config.txt"), std::string(kHills) + "level-of-detail = 0\n" + camera);
+    WriteFile(render.Path("config.txt"), std::string(hillsConfig) + "level-of-detail = 0\n" + camera);
     ASSERT_EQ(render.Run({"--size", "200x150", "--supersample", "8", "-o", "reference.png"}), 0) << render.errors();
     const Picture reference = render.Read("reference.png").picture;
     const double full = MeanDifference(pictures.full.picture, reference);

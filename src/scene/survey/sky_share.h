@@ -35,8 +35,8 @@ public:
     unsigned char Byte(std::int64_t column, std::int64_t row, std::int32_t level) const;
 
 private:
-    static constexpr int kDirections = 8;
-    static constexpr int kSteps = 8;
+    static constexpr int directionCount = 8;
+    static constexpr int stepCount = 8;
     // The tops seen from the column asked about last: spheres are asked for
     // column by column, so each column's tops are read once.
     void Look(std::int64_t column, std::int64_t row) const;
@@ -44,7 +44,7 @@ private:
     const std::int32_t* tops_;
     std::int64_t width_, depth_;
     double radius_;
-    float reciprocal_[kDirections][kSteps];  // 1 / the distance of each step
+    float reciprocal_[directionCount][stepCount];  // 1 / the distance of each step
     mutable std::int64_t lookedColumn_ = -1, lookedRow_ = -1;
-    mutable float seen_[kDirections][kSteps];  // tops, or far below where there are none
+    mutable float seen_[directionCount][stepCount];  // tops, or far below where there are none
 };
