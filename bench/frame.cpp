@@ -97,14 +97,14 @@ void Views(const SurfData& points) {
     std::vector<View> views = {{camTheta, camPhi, camDistance, centerX, centerY, centerZ}};
     // Alternately the whole terrain from afar (from above, the sides and
     // below) and a patch of it from close above; every eye is outside the solid.
-    const double far_phis[] = {0.35, 1.25, 1.5, 2.0, 2.6, 0.8};
-    const double near_phis[] = {0.3, 0.6, 0.9, 1.0, 0.45};
+    const double farPhis[] = {0.35, 1.25, 1.5, 2.0, 2.6, 0.8};
+    const double nearPhis[] = {0.3, 0.6, 0.9, 1.0, 0.45};
     for (int k = 0; k < 11; ++k) {
         const double theta = 2 * M_PI * k / 11 + 0.2;
         if (k % 2 == 0) {
-            views.push_back({theta, far_phis[k / 2], 1.6 * size, size / 2, size / 2, 5});
+            views.push_back({theta, farPhis[k / 2], 1.6 * size, size / 2, size / 2, 5});
         } else {
-            views.push_back({theta, near_phis[k / 2], 25, size / 3 + k, size / 2 - k, 10});
+            views.push_back({theta, nearPhis[k / 2], 25, size / 3 + k, size / 2 - k, 10});
         }
     }
     const std::vector<bool> enclosed = EnclosedPoints(points, scene.survey(), sphereRadius, sphereTesel);

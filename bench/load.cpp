@@ -33,7 +33,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double seconds_since(Clock::time_point start) {
+double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
@@ -42,25 +42,25 @@ void report(double seconds, std::size_t points, double check) {
     std::printf("result %.6f %zu %g\n", seconds, points, check);
 }
 
-int load_surfdata(const char* file) {
+int LoadSurfdata(const char* file) {
     auto start = Clock::now();
     SurfData data(file);
-    double seconds = seconds_since(start);
+    double seconds = SecondsSince(start);
     report(seconds, data.x.size(), data.x.empty() ? 0 : data.z.back());
     return 0;
 }
 
-int load_stream(const char* file) {
+int LoadStream(const char* file) {
     auto start = Clock::now();
     std::ifstream in(file);
     std::vector<double> x, y, z;
-    reference_load_points(in, x, y, z, max_loadable_points());
-    double seconds = seconds_since(start);
+    reference_load_points(in, x, y, z, MaxLoadablePoints());
+    double seconds = SecondsSince(start);
     report(seconds, x.size(), x.empty() ? 0 : z.back());
     return 0;
 }
 
-int load_floor(const char* file, std::size_t points, bool advice) {
+int LoadFloor(const char* file, std::size_t points, bool advice) {
     if (points == 0) return 1;
     auto start = Clock::now();
     int fd = open(file, O_RDONLY);
@@ -68,7 +68,7 @@ int load_floor(const char* file, std::size_t points, bool advice) {
     if (fd < 0 || fstat(fd, &info) != 0) return 1;
     std::size_t size = static_cast<std::size_t>(info.st_size);
     std::unique_ptr<char[]> text(new char[size + 1]);
-    if (advice) advise_huge_pages(text.get(), size + 1);
+    if (advice) AdviseHugePages(text.get(), size + 1);
     std::size_t got = 0;
     while (got < size) {
         ssize_t n = read(fd, text.get() + got, size - got);
@@ -80,10 +80,10 @@ int load_floor(const char* file, std::size_t points, bool advice) {
     double value = 1.0;
     for (std::vector<double>* array : {&x, &y, &z}) {
         array->reserve(points);
-        if (advice) advise_huge_pages(array->data(), points * sizeof(double));
+        if (advice) AdviseHugePages(array->data(), points * sizeof(double));
         array->insert(array->end(), points, value++);
     }
-    double seconds = seconds_since(start);
+    double seconds = SecondsSince(start);
     report(seconds, x.size(), x[points / 2] + y[points / 3] + z[points - 1] + text[got / 2]);
     return 0;
 }
@@ -91,12 +91,12 @@ int load_floor(const char* file, std::size_t points, bool advice) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 3 && std::strcmp(argv[1], "surfdata") == 0) return load_surfdata(argv[2]);
-    if (argc >= 3 && std::strcmp(argv[1], "stream") == 0) return load_stream(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "surfdata") == 0) return LoadSurfdata(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "stream") == 0) return LoadStream(argv[2]);
     if (argc >= 4 && std::strcmp(argv[1], "floor") == 0)
-        return load_floor(argv[2], std::strtoull(argv[3], nullptr, 10), true);
+        return LoadFloor(argv[2], std::strtoull(argv[3], nullptr, 10), true);
     if (argc >= 4 && std::strcmp(argv[1], "floor-small-pages") == 0)
-        return load_floor(argv[2], std::strtoull(argv[3], nullptr, 10), false);
+        return LoadFloor(argv[2], std::strtoull(argv[3], nullptr, 10), false);
     std::fprintf(stderr, "usage: bench_load surfdata|stream FILE | floor|floor-small-pages FILE POINTS\n");
     return 2;
 }

@@ -21,7 +21,7 @@ namespace {
 
 // The same landscape at every size: a few waves over the unit square, so
 // that grids of different sizes hold the same mix of heights.
-int smooth_height(int column, int row, int size) {
+int SmoothHeight(int column, int row, int size) {
     const double pi = 3.14159265358979323846;
     double u = 2 * pi * column / size, v = 2 * pi * row / size;
     double wave = 0.45 * std::sin(2 * u) * std::cos(3 * v) + 0.35 * std::sin(5 * u + 7 * v + 1) +
@@ -31,7 +31,7 @@ int smooth_height(int column, int row, int size) {
 }
 
 // Smoothly interpolated lattice noise in [0, 1] at a period of `cells`.
-double value_noise(double u, double v, int octave) {
+double ValueNoise(double u, double v, int octave) {
     auto lattice = [octave](long i, long j) {
         std::uint64_t h = static_cast<std::uint64_t>(i) * 0x9E3779B97F4A7C15ull ^
                           static_cast<std::uint64_t>(j) * 0xC2B2AE3D27D4EB4Full ^
@@ -47,10 +47,10 @@ double value_noise(double u, double v, int octave) {
 }
 
 // Octaves from 160 cells down to 2.5 cells across, peaks sharpened by a power.
-int relief_height(int column, int row) {
+int ReliefHeight(int column, int row) {
     double sum = 0, weight = 0, amplitude = 1, period = 160;
     for (int octave = 0; octave < 7; ++octave, amplitude *= 0.55, period /= 2) {
-        sum += amplitude * value_noise(column / period, row / period, octave);
+        sum += amplitude * ValueNoise(column / period, row / period, octave);
         weight += amplitude;
     }
     const double t = sum / weight;  // about 0.2 to 0.8
@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
     for (int row = 0; row < size; ++row) {
         line.clear();
         for (int column = 0; column < size; ++column) {
-            const int height = relief   ? relief_height(column, row)
-                               : smooth ? smooth_height(column, row, size)
+            const int height = relief   ? ReliefHeight(column, row)
+                               : smooth ? SmoothHeight(column, row, size)
                                         : static_cast<int>(random() & 1);
             points += static_cast<std::uint64_t>(height) + 1;
             line += std::to_string(height);

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Loaded from_file;
     {
         std::ifstream in(write_input_file(data, size));
-        from_file.outcome = load_points(in, from_file.x, from_file.y, from_file.z, fuzzPointLimit);
+        from_file.outcome = LoadPoints(in, from_file.x, from_file.y, from_file.z, fuzzPointLimit);
     }
     compare(from_file, reference, "from the file");
 
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         std::istringstream in(bytes);
         std::size_t block = 1 + size % 7;
-        in_small_blocks.outcome = load_points(in, in_small_blocks.x, in_small_blocks.y, in_small_blocks.z,
+        in_small_blocks.outcome = LoadPoints(in, in_small_blocks.x, in_small_blocks.y, in_small_blocks.z,
                                               fuzzPointLimit, block);
     }
     compare(in_small_blocks, reference, "in small blocks");

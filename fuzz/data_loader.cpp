@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string& path = write_input_file(data, size);
     std::ifstream file(path);
     std::vector<double> x, y, z;
-    LoadOutcome outcome = load_points(file, x, y, z, fuzzPointLimit);
+    LoadOutcome outcome = LoadPoints(file, x, y, z, fuzzPointLimit);
     check_invariants(outcome, x, y, z);
     return 0;
 }

@@ -15,7 +15,7 @@ bool NamesStandardInput(const std::string& name) {
 
 bool Admitted(const struct stat& status, const std::string& name, InputKinds kinds) {
     if (S_ISREG(status.st_mode)) return true;
-    if (kinds == InputKinds::regular_or_standard_input) return NamesStandardInput(name);
+    if (kinds == InputKinds::regularOrStandardInput) return NamesStandardInput(name);
     if (kinds == InputKinds::regular_or_device) return S_ISCHR(status.st_mode);
     return false;
 }

@@ -20,7 +20,7 @@ enum class InputKinds {
     // and the standard input by the names that reach it (/dev/stdin,
     // /dev/fd/0, /proc/self/fd/0), whatever it is: `gen | pelorin` with
     // data/file = /dev/stdin
-    regular_or_standard_input,
+    regularOrStandardInput,
     // and character devices, read only as far as they give without waiting:
     // a link to /dev/zero gives zeros, a terminal nothing
     regular_or_device,

@@ -15,9 +15,9 @@ constexpr std::size_t mostLinesInOnePiece = 64;
 
 // The lines of the file as the store reads it: no further than its bound, and
 // with a carriage return before a line feed left out.
-std::vector<std::string> FileLines(const char* file_name) {
+std::vector<std::string> FileLines(const char* fileName) {
     std::ifstream file;
-    OpenInput(file, file_name, InputKinds::regular_or_device);
+    OpenInput(file, fileName, InputKinds::regular_or_device);
     std::string bytes(maxConfigFileBytes, '\0');
     file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(file.gcount(), 0)));
@@ -52,9 +52,9 @@ bool StartsAt(const std::vector<std::string>& whole, std::size_t at, const std::
 
 }  // namespace
 
-std::vector<ArgumentSource> ArgumentSources(const ConfigStore& store, const char* file_name) {
-    const std::vector<std::string> tokens = read_config_file_tokens(store, file_name);
-    const std::vector<std::string> lines = FileLines(file_name);
+std::vector<ArgumentSource> ArgumentSources(const ConfigStore& store, const char* fileName) {
+    const std::vector<std::string> tokens = read_config_file_tokens(store, fileName);
+    const std::vector<std::string> lines = FileLines(fileName);
     std::vector<int> tokenLines(tokens.size(), ArgumentSource::unknownLine);
     std::size_t at = 0;  // the next token to place
     std::size_t first = 0;

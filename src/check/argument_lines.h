@@ -25,6 +25,6 @@ struct ArgumentSource {
 };
 
 // One entry for each of store.arguments (the first, the file name, with no
-// line), for the store built from `file_name`. The file's own warnings (UTF-16,
+// line), for the store built from `fileName`. The file's own warnings (UTF-16,
 // too long) go to standard error as when the store read it, at most once.
-std::vector<ArgumentSource> ArgumentSources(const ConfigStore& store, const char* file_name);
+std::vector<ArgumentSource> ArgumentSources(const ConfigStore& store, const char* fileName);

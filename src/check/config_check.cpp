@@ -239,17 +239,17 @@ private:
 
 }  // namespace
 
-ConfigReading CheckConfig(const char* file_name, CheckReport& report) {
+ConfigReading CheckConfig(const char* fileName, CheckReport& report) {
     ConfigReading reading;
     reading.storeSaid = std::make_unique<CollectedDiagnostics>();
-    reading.store = std::make_unique<ConfigStore>(file_name, nullptr, nullptr, nullptr, *reading.storeSaid);
-    const std::vector<ArgumentSource> sources = ArgumentSources(*reading.store, file_name);
+    reading.store = std::make_unique<ConfigStore>(fileName, nullptr, nullptr, nullptr, *reading.storeSaid);
+    const std::vector<ArgumentSource> sources = ArgumentSources(*reading.store, fileName);
     ConfigChecker checker(*reading.store, sources, report);
     // Anything else by that name that is not read has a warning of its own.
     std::error_code unknown;
-    if (!std::filesystem::exists(file_name, unknown)) {
+    if (!std::filesystem::exists(fileName, unknown)) {
         checker.Add(Severity::warning, Finding::noLine,
-                    "no " + std::string(file_name) + " here: every key takes its default");
+                    "no " + std::string(fileName) + " here: every key takes its default");
     }
     checker.AddProgramReports(reading.storeSaid->entries);
     checker.CheckArguments();

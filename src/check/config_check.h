@@ -17,8 +17,8 @@ struct ConfigReading {
     SceneSettings settings;  // as the programs take them
 };
 
-// Reads `file_name` (relative to the working directory), fills in the
+// Reads `fileName` (relative to the working directory), fills in the
 // report's settings and adds its findings, sorted by line. Nothing is written
 // to standard error: the programs' own warnings are collected, and come back
 // as findings.
-ConfigReading CheckConfig(const char* file_name, CheckReport& report);
+ConfigReading CheckConfig(const char* fileName, CheckReport& report);

@@ -21,7 +21,7 @@ void Add(CheckReport& report, Severity severity, std::string text) {
 
 void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckReport& report) {
     CollectedDiagnostics said;
-    const std::string file_name = FirstDataFile(store, said);
+    const std::string fileName = FirstDataFile(store, said);
     const std::string& pattern = settings.series.pattern;
     // Frames a series steps over before the one it opens on, and why it
     // cannot open at all.
@@ -32,18 +32,18 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
             Add(report, Severity::warning, entry.text);
         }
     }
-    if (file_name.empty()) return;
+    if (fileName.empty()) return;
     if (!pattern.empty()) {
         const std::size_t frames = SeriesFiles(pattern).size();
         report.data.push_back("series " + pattern + ": " + std::to_string(frames) +
-                              (frames == 1 ? " frame" : " frames") + ", the first " + file_name);
+                              (frames == 1 ? " frame" : " frames") + ", the first " + fileName);
     }
 
-    const std::string quoted = "data file '" + file_name + "'";
+    const std::string quoted = "data file '" + fileName + "'";
     std::ifstream file;
-    const InputOpening opening = OpenInput(file, file_name, InputKinds::regular_or_standard_input);
+    const InputOpening opening = OpenInput(file, fileName, InputKinds::regularOrStandardInput);
     std::error_code unknown;
-    if (opening == InputOpening::missing || std::filesystem::is_directory(file_name, unknown)) {
+    if (opening == InputOpening::missing || std::filesystem::is_directory(fileName, unknown)) {
         Add(report, Severity::error,
             quoted + " is not found, or is a folder; the programs stop with status 1");
         return;
@@ -55,19 +55,19 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
     }
     // Counted, not built: the checker needs the grid's size, and building its
     // points would hold the whole text and 24 bytes a point at once.
-    const PointCount count = count_points(file, max_loadable_points());
+    const PointCount count = CountFilePoints(file, MaxLoadablePoints());
     const LoadOutcome& outcome = count.outcome;
     const std::string at = "row " + std::to_string(outcome.row + 1) + ", column " + std::to_string(outcome.column + 1);
     if (outcome.end == LoadOutcome::End::refused) {
         Add(report, Severity::error,
             quoted + ": the height at " + at + " brings the point count to " + std::to_string(outcome.needed) +
-                ", more than the " + std::to_string(max_loadable_points()) +
+                ", more than the " + std::to_string(MaxLoadablePoints()) +
                 " points this machine's memory allows; the programs show nothing");
         return;
     }
     const std::string points = std::to_string(count.points) + (count.points == 1 ? " point" : " points");
-    if (outcome.end == LoadOutcome::End::data_ended) {
-        report.data.push_back(file_name + ": " + points + ", then the data ends early");
+    if (outcome.end == LoadOutcome::End::dataEnded) {
+        report.data.push_back(fileName + ": " + points + ", then the data ends early");
         std::string text = quoted + ": no height could be read at " + at + "; the grid ends there";
         if (outcome.row == 0 && outcome.column > 0) {
             text += "; no row ever ended: a row ends where a line end follows the blank after its last height, "
@@ -78,7 +78,7 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
     } else {
         // Cells up to the last that holds a point: a last row or column of
         // negative heights alone is not counted.
-        report.data.push_back(file_name + ": " + std::to_string(count.columns) + " x " + std::to_string(count.rows) +
+        report.data.push_back(fileName + ": " + std::to_string(count.columns) + " x " + std::to_string(count.rows) +
                               " cells, " + points);
     }
     if (count.points > manyPointsForLists && settings.options.renderer != Renderer::impostors) {

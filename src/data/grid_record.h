@@ -27,11 +27,11 @@ public:
     static constexpr unsigned char negative = 254;  // no points, but a column
     static constexpr unsigned char large = 255;     // the int follows in 4 bytes
 
-    GridRecord(std::uint64_t limit, std::size_t expected_cells) : limit_(limit) { grow(expected_cells); }
+    GridRecord(std::uint64_t limit, std::size_t expectedCells) : limit_(limit) { grow(expectedCells); }
 
     bool add(long long row, long long, int height) {
         if (row != row_) {
-            end_row();
+            EndRow();
             row_ = row;
         }
         ++cells_in_row_;
@@ -52,13 +52,13 @@ public:
         return true;
     }
 
-    void finish() { end_row(); }
+    void finish() { EndRow(); }
 
     // After a refusal: the count the refused height would have brought.
     std::uint64_t points() const { return points_; }
     const Byte* cells() const { return data_->data(); }
-    const std::vector<std::uint64_t>& row_lengths() const { return row_lengths_; }
-    const std::vector<std::uint64_t>& row_points() const { return row_points_; }
+    const std::vector<std::uint64_t>& RowLengths() const { return row_lengths_; }
+    const std::vector<std::uint64_t>& RowPoints() const { return row_points_; }
 
 private:
     void put(Byte byte) {
@@ -77,7 +77,7 @@ private:
         end_ = data_->data() + capacity;
     }
 
-    void end_row() {
+    void EndRow() {
         if (cells_in_row_ > 0) {
             row_lengths_.push_back(cells_in_row_);
             row_points_.push_back(points_ - points_before_row_);

@@ -13,12 +13,12 @@ constexpr std::size_t hugePageBytes = std::size_t{2} << 20;
 
 // Advises the whole huge pages inside [data, data + bytes); the memory around
 // the block is not ours to advise.
-void advise_huge_pages(const void* data, std::size_t bytes);
+void AdviseHugePages(const void* data, std::size_t bytes);
 
 // Takes the pages inside [data, data + bytes) now, without changing their
 // contents, so that first writes to them later cost no page faults: lets
 // another thread bear the kernel's cost of handing out fresh memory.
-void populate_pages(const void* data, std::size_t bytes);
+void PopulatePages(const void* data, std::size_t bytes);
 
 // Uninitialised storage for `count` objects of a trivial type T. A block of a
 // huge page or more is aligned to huge pages and advised to use them.
@@ -29,7 +29,7 @@ public:
         : aligned_(count * sizeof(T) >= hugePageBytes),
           data_(static_cast<T*>(aligned_ ? ::operator new(count * sizeof(T), std::align_val_t{hugePageBytes})
                                          : ::operator new(count * sizeof(T)))) {
-        if (aligned_) advise_huge_pages(data_, count * sizeof(T));
+        if (aligned_) AdviseHugePages(data_, count * sizeof(T));
     }
     ~PageBlock() {
         if (aligned_)

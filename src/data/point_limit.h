@@ -5,4 +5,4 @@
 // The most points a loaded grid may hold: the coordinate arrays (24 bytes a
 // point) may take a quarter of the machine's physical memory, leaving the rest
 // for the display lists built from them and for everything else.
-std::uint64_t max_loadable_points();
+std::uint64_t MaxLoadablePoints();

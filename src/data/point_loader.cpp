@@ -52,7 +52,7 @@ public:
 
     // Appends up to `count` bytes from `in`; false once `in` has no more to
     // give (its end, or a read error, which ends the data the same way).
-    bool append_from(std::istream& in, std::size_t count) {
+    bool AppendFrom(std::istream& in, std::size_t count) {
         reserve(size_ + count);
         in.read(data_->data() + size_, static_cast<std::streamsize>(count));
         size_ += static_cast<std::size_t>(in.gcount());
@@ -69,7 +69,7 @@ private:
 // How many bytes are left in the stream, to size the text buffer once; 0 when
 // it cannot tell (a pipe, say). Asked of the stream buffer, which measures a
 // file by seeking to its end and back and leaves the stream's state alone.
-std::size_t size_hint(std::istream& in) {
+std::size_t sizeHint(std::istream& in) {
     std::streambuf& source = *in.rdbuf();
     const std::streampos here = source.pubseekoff(0, std::ios::cur, std::ios::in);
     if (here == std::streampos(-1)) return 0;
@@ -86,9 +86,9 @@ std::size_t size_hint(std::istream& in) {
 // cell straddling a block end is rescanned a bounded number of times overall;
 // and no more than one byte past what the stream said is left, so that a
 // small file is read, and its end seen, in one small request.
-std::size_t next_request(std::size_t block_size, std::size_t read_so_far, std::size_t hint) {
-    std::size_t want = std::max({block_size, read_so_far, std::size_t{1}});
-    if (hint > read_so_far) want = std::min(want, hint - read_so_far + 1);
+std::size_t NextRequest(std::size_t blockSize, std::size_t readSoFar, std::size_t hint) {
+    std::size_t want = std::max({blockSize, readSoFar, std::size_t{1}});
+    if (hint > readSoFar) want = std::min(want, hint - readSoFar + 1);
     return want;
 }
 
@@ -96,11 +96,11 @@ std::size_t next_request(std::size_t block_size, std::size_t read_so_far, std::s
 // Reading one cell the way the stream does
 
 // The classic locale's white space, which `>> int` skips: blank, \t \n \v \f \r.
-inline bool is_space(char c) {
+inline bool IsSpace(char c) {
     return c == ' ' || static_cast<unsigned char>(c - '\t') < 5;
 }
 
-inline bool is_digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+inline bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
 // Past this the exact value of a digit string no longer matters (it is out of
 // the int range either way), so it stops growing and cannot overflow.
@@ -113,8 +113,8 @@ constexpr std::uint64_t maxNegative = 2147483648;
 struct Cell {
     int height = 0;
     const char* next = nullptr;  // where reading goes on: the look-ahead byte
-    bool row_end = false;        // the look-ahead byte is CR or LF
-    bool input_ends = false;     // no separator or look-ahead byte: the next read fails
+    bool rowEnd = false;        // the look-ahead byte is CR or LF
+    bool inputEnds = false;     // no separator or look-ahead byte: the next read fails
 };
 
 enum class CellRead { read, unreadable, incomplete };
@@ -123,35 +123,35 @@ enum class CellRead { read, unreadable, incomplete };
 // skipped, an optional sign, then every decimal digit up to the first
 // non-digit (leading zeros too); no digit, or a value outside the int range,
 // fails. `incomplete` when the answer depends on bytes past `end` that may
-// still come (`at_eof` false).
-inline CellRead read_cell(const char* p, const char* end, bool at_eof, Cell& cell) {
-    while (is_space(*p)) ++p;
+// still come (`atEof` false).
+inline CellRead ReadCell(const char* p, const char* end, bool atEof, Cell& cell) {
+    while (IsSpace(*p)) ++p;
     bool negative = *p == '-';
     if (negative || *p == '+') ++p;
     const char* digits = p;
     std::uint64_t value = 0;
-    while (is_digit(*p)) {
+    while (IsDigit(*p)) {
         if (value < beyondInt) value = value * 10 + static_cast<unsigned>(*p - '0');
         ++p;
     }
     // The stream reads digits until one is not: more text could extend them.
-    if (p == end && !at_eof) return CellRead::incomplete;
+    if (p == end && !atEof) return CellRead::incomplete;
     if (p == digits || value > (negative ? maxNegative : maxPositive)) return CellRead::unreadable;
     cell.height = negative ? static_cast<int>(-static_cast<long long>(value)) : static_cast<int>(value);
 
-    cell.input_ends = false;
-    cell.row_end = false;
+    cell.inputEnds = false;
+    cell.rowEnd = false;
     if (p != end) {
         ++p;  // the separator, whatever byte it is
         if (p != end) {
-            cell.row_end = *p == '\r' || *p == '\n';
-        } else if (!at_eof) {
+            cell.rowEnd = *p == '\r' || *p == '\n';
+        } else if (!atEof) {
             return CellRead::incomplete;
         } else {
-            cell.input_ends = true;
+            cell.inputEnds = true;
         }
     } else {
-        cell.input_ends = true;
+        cell.inputEnds = true;
     }
     cell.next = p;
     return CellRead::read;
@@ -160,7 +160,7 @@ inline CellRead read_cell(const char* p, const char* end, bool at_eof, Cell& cel
 // The common cell, read without the general case's checks: one or two digits
 // right where reading stands, then the separator and the look-ahead byte,
 // both inside the text. False when the cell is of any other shape.
-inline bool read_short_cell(const char* p, const char* end, Cell& cell) {
+inline bool ReadShortCell(const char* p, const char* end, Cell& cell) {
     // Each byte is looked at only if the one before it is a digit, so never
     // past the NUL after the text.
     unsigned first = static_cast<unsigned char>(p[0] - '0');
@@ -176,8 +176,8 @@ inline bool read_short_cell(const char* p, const char* end, Cell& cell) {
     if (end - separator < 2) return false;
     cell.height = height;
     cell.next = separator + 1;
-    cell.row_end = *cell.next == '\r' || *cell.next == '\n';
-    cell.input_ends = false;
+    cell.rowEnd = *cell.next == '\r' || *cell.next == '\n';
+    cell.inputEnds = false;
     return true;
 }
 
@@ -189,45 +189,45 @@ inline bool read_short_cell(const char* p, const char* end, Cell& cell) {
 struct GridPosition {
     long long row = 0;
     long long column = 0;
-    long long row_limit = 1;
+    long long rowLimit = 1;
 };
 
-enum class ScanStop { need_more, complete, data_ended, refused };
+enum class ScanStop { needMore, complete, dataEnded, refused };
 
 // Hands every cell from `p` on to `sink` until the grid ends, a height cannot
 // be read, the sink refuses, or more text is needed. On return `p` and `at`
 // stand at the cell not yet handed on, so a scan stopped for more text
 // resumes where it stopped.
 template <class Sink>
-ScanStop scan_cells(const char*& p, const char* end, bool at_eof, GridPosition& at, Sink& sink) {
+ScanStop ScanCells(const char*& p, const char* end, bool atEof, GridPosition& at, Sink& sink) {
     for (;;) {
         Cell cell;
-        if (!read_short_cell(p, end, cell)) {
-            CellRead read = read_cell(p, end, at_eof, cell);
-            if (read == CellRead::incomplete) return ScanStop::need_more;
-            if (read == CellRead::unreadable) return ScanStop::data_ended;
+        if (!ReadShortCell(p, end, cell)) {
+            CellRead read = ReadCell(p, end, atEof, cell);
+            if (read == CellRead::incomplete) return ScanStop::needMore;
+            if (read == CellRead::unreadable) return ScanStop::dataEnded;
         }
         if (!sink.add(at.row, at.column, cell.height)) return ScanStop::refused;
         p = cell.next;
         ++at.column;
-        if (cell.input_ends) return ScanStop::data_ended;  // the next height's read fails
-        if (cell.row_end) {
-            at.row_limit = at.column;
+        if (cell.inputEnds) return ScanStop::dataEnded;  // the next height's read fails
+        if (cell.rowEnd) {
+            at.rowLimit = at.column;
             ++at.row;
             at.column = 0;
-            if (at.row >= at.row_limit) return ScanStop::complete;
+            if (at.row >= at.rowLimit) return ScanStop::complete;
         }
     }
 }
 
 // How a scan's stop reads as the loading's outcome.
-LoadOutcome outcome_of(ScanStop stop, const GridPosition& at, std::uint64_t points) {
+LoadOutcome OutcomeOf(ScanStop stop, const GridPosition& at, std::uint64_t points) {
     LoadOutcome outcome;
     if (stop == ScanStop::refused) {
         outcome.end = LoadOutcome::End::refused;
         outcome.needed = points;
-    } else if (stop == ScanStop::data_ended) {
-        outcome.end = LoadOutcome::End::data_ended;
+    } else if (stop == ScanStop::dataEnded) {
+        outcome.end = LoadOutcome::End::dataEnded;
     }
     if (stop != ScanStop::complete) {
         outcome.row = at.row;
@@ -268,14 +268,14 @@ private:
 // int range. So the bytes kept between blocks stay a handful, even for a
 // file of one endless cell. The byte after the digits (a separator waiting
 // for its look-ahead) is kept as it is.
-std::string unread_cell(const char* p, const char* end) {
+std::string UnreadCell(const char* p, const char* end) {
     constexpr std::ptrdiff_t digitsBeyondInt = 11;
-    while (p != end && is_space(*p)) ++p;
+    while (p != end && IsSpace(*p)) ++p;
     std::string kept;
     if (p != end && (*p == '-' || *p == '+')) kept += *p++;
-    while (end - p > 1 && p[0] == '0' && is_digit(p[1])) ++p;
+    while (end - p > 1 && p[0] == '0' && IsDigit(p[1])) ++p;
     const char* digits = p;
-    while (p != end && is_digit(*p)) ++p;
+    while (p != end && IsDigit(*p)) ++p;
     kept.append(digits, static_cast<std::size_t>(std::min(p - digits, digitsBeyondInt)));
     kept.append(p, end);
     return kept;
@@ -283,8 +283,8 @@ std::string unread_cell(const char* p, const char* end) {
 
 }  // namespace
 
-LoadOutcome load_points(std::istream& in, std::vector<double>& x, std::vector<double>& y,
-                        std::vector<double>& z, std::uint64_t point_limit, std::size_t block_size) {
+LoadOutcome LoadPoints(std::istream& in, std::vector<double>& x, std::vector<double>& y,
+                        std::vector<double>& z, std::uint64_t pointLimit, std::size_t blockSize) {
     LoadOutcome outcome;
     // The header goes through the stream itself, so that its floating-point
     // forms and failures are exactly the stream's. Any failure, or the end of
@@ -292,58 +292,58 @@ LoadOutcome load_points(std::istream& in, std::vector<double>& x, std::vector<do
     double header = 0;
     in >> header;
     if (!in.good()) {
-        outcome.end = LoadOutcome::End::data_ended;
+        outcome.end = LoadOutcome::End::dataEnded;
         return outcome;
     }
 
     // First pass, block by block as the text comes in. A cell takes at least
     // two bytes of text (the last one may take one).
-    const std::size_t hint = size_hint(in);
-    GridRecord record(point_limit, hint / 2 + 1);
+    const std::size_t hint = sizeHint(in);
+    GridRecord record(pointLimit, hint / 2 + 1);
     GridPosition at;
-    ScanStop stop = ScanStop::need_more;
+    ScanStop stop = ScanStop::needMore;
     {
         Text text;
         text.reserve(hint + 1);
         std::size_t resume = 0;
-        while (stop == ScanStop::need_more) {
-            bool at_eof = !text.append_from(in, next_request(block_size, text.size(), hint));
+        while (stop == ScanStop::needMore) {
+            bool atEof = !text.AppendFrom(in, NextRequest(blockSize, text.size(), hint));
             const char* p = text.begin() + resume;
-            stop = scan_cells(p, text.end(), at_eof, at, record);
+            stop = ScanCells(p, text.end(), atEof, at, record);
             resume = static_cast<std::size_t>(p - text.begin());
         }
     }
     record.finish();
 
-    outcome = outcome_of(stop, at, record.points());
-    if (stop != ScanStop::refused) write_points(record, x, y, z);
+    outcome = OutcomeOf(stop, at, record.points());
+    if (stop != ScanStop::refused) WritePoints(record, x, y, z);
     return outcome;
 }
 
-PointCount count_points(std::istream& in, std::uint64_t point_limit, std::size_t block_size) {
+PointCount CountFilePoints(std::istream& in, std::uint64_t pointLimit, std::size_t blockSize) {
     PointCount count;
     double header = 0;
     in >> header;
     if (!in.good()) {
-        count.outcome.end = LoadOutcome::End::data_ended;
+        count.outcome.end = LoadOutcome::End::dataEnded;
         return count;
     }
-    const std::size_t block = std::max(block_size, std::size_t{1});
-    PointCounter counter(point_limit);
+    const std::size_t block = std::max(blockSize, std::size_t{1});
+    PointCounter counter(pointLimit);
     GridPosition at;
-    ScanStop stop = ScanStop::need_more;
+    ScanStop stop = ScanStop::needMore;
     // A std::string keeps a NUL after its text, as the scan needs.
     std::string text;
-    while (stop == ScanStop::need_more) {
+    while (stop == ScanStop::needMore) {
         const std::size_t kept = text.size();
         text.resize(kept + block);
         in.read(&text[kept], static_cast<std::streamsize>(block));
         text.resize(kept + static_cast<std::size_t>(in.gcount()));
         const char* p = text.data();
-        stop = scan_cells(p, text.data() + text.size(), !in.good(), at, counter);
-        text = unread_cell(p, text.data() + text.size());
+        stop = ScanCells(p, text.data() + text.size(), !in.good(), at, counter);
+        text = UnreadCell(p, text.data() + text.size());
     }
-    count.outcome = outcome_of(stop, at, counter.points());
+    count.outcome = OutcomeOf(stop, at, counter.points());
     if (stop != ScanStop::refused) {
         count.points = counter.points();
         count.columns = counter.columns();

@@ -16,7 +16,7 @@
 struct LoadOutcome {
     enum class End {
         complete,    // the row rule ended the grid
-        data_ended,  // no height could be read at (row, column); the points before it are kept
+        dataEnded,  // no height could be read at (row, column); the points before it are kept
         refused,     // the height at (row, column) would bring the point count to `needed`,
                      // beyond the limit; the arrays hold nothing to be used
     };
@@ -34,24 +34,24 @@ inline bool operator!=(const LoadOutcome& a, const LoadOutcome& b) { return !(a 
 constexpr std::size_t loadBlockSize = std::size_t{1} << 20;
 
 // Reads the header and the grid from `in` (positioned at the start of the
-// file) into the empty arrays x, y and z. A grid of more than `point_limit`
+// file) into the empty arrays x, y and z. A grid of more than `pointLimit`
 // points is refused before any array memory is taken. Gives exactly the
 // points and outcome that reading with `>> double`, `>> int`, `get()` and
-// `peek()` gives, but reads the grid text in blocks of at least `block_size`
+// `peek()` gives, but reads the grid text in blocks of at least `blockSize`
 // bytes and takes the array memory once.
-LoadOutcome load_points(std::istream& in, std::vector<double>& x, std::vector<double>& y,
-                        std::vector<double>& z, std::uint64_t point_limit,
-                        std::size_t block_size = loadBlockSize);
+LoadOutcome LoadPoints(std::istream& in, std::vector<double>& x, std::vector<double>& y,
+                        std::vector<double>& z, std::uint64_t pointLimit,
+                        std::size_t blockSize = loadBlockSize);
 
 // A grid's points counted, not kept.
 struct PointCount {
     LoadOutcome outcome;
-    std::uint64_t points = 0;  // as many as load_points gives (none when refused)
+    std::uint64_t points = 0;  // as many as LoadPoints gives (none when refused)
     long long columns = 0;     // cells across, up to the last column holding a point
     long long rows = 0;        // rows, up to the last holding a point
 };
 
-// The outcome load_points gives for `in`, and the size of the point set it
-// would make, read in blocks of `block_size` bytes: whatever the file's size,
+// The outcome LoadPoints gives for `in`, and the size of the point set it
+// would make, read in blocks of `blockSize` bytes: whatever the file's size,
 // no more than a block and a cell's text are held at a time, and no point.
-PointCount count_points(std::istream& in, std::uint64_t point_limit, std::size_t block_size = loadBlockSize);
+PointCount CountFilePoints(std::istream& in, std::uint64_t pointLimit, std::size_t blockSize = loadBlockSize);

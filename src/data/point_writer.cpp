@@ -14,29 +14,29 @@ namespace {
 // z of a cell's points is 0, 1, ..., h: copied from this table rather than
 // converted one by one.
 constexpr std::size_t levelTableSize = 256;
-constexpr std::array<double, levelTableSize> make_level_table() {
+constexpr std::array<double, levelTableSize> MakeLevelTable() {
     std::array<double, levelTableSize> table{};
     for (std::size_t i = 0; i < levelTableSize; ++i) table[i] = static_cast<double>(i);
     return table;
 }
-constexpr std::array<double, levelTableSize> levelTable = make_level_table();
+constexpr std::array<double, levelTableSize> levelTable = MakeLevelTable();
 
-// Calls on_cell(column, point_count) for every cell of the record that has
+// Calls visitCell(column, pointCount) for every cell of the record that has
 // points, in order.
 template <class OnCell>
-void for_each_cell(const GridRecord& record, OnCell on_cell) {
+void ForEachCell(const GridRecord& record, OnCell visitCell) {
     const GridRecord::Byte* cell = record.cells();
-    for (std::uint64_t length : record.row_lengths()) {
+    for (std::uint64_t length : record.RowLengths()) {
         for (std::uint64_t column = 0; column < length; ++column) {
             const unsigned code = static_cast<unsigned>(*cell++);
             if (code <= GridRecord::largestSmall) {
-                on_cell(column, std::size_t{code} + 1);
+                visitCell(column, std::size_t{code} + 1);
             } else if (code == GridRecord::large) {
                 unsigned char bytes[sizeof(int)];
                 for (unsigned char& b : bytes) b = static_cast<unsigned char>(*cell++);
                 int height = 0;
                 std::memcpy(&height, bytes, sizeof(int));
-                on_cell(column, static_cast<std::size_t>(height) + 1);
+                visitCell(column, static_cast<std::size_t>(height) + 1);
             }
         }
     }
@@ -78,9 +78,9 @@ private:
 };
 
 // Every point of a cell has the cell's column as x.
-void write_x(const GridRecord& record, std::vector<double>& x) {
+void WriteX(const GridRecord& record, std::vector<double>& x) {
     CellAppender appender(x);
-    for_each_cell(record, [&](std::uint64_t column, std::size_t count) {
+    ForEachCell(record, [&](std::uint64_t column, std::size_t count) {
         const double value = static_cast<double>(column);
         if (count > CellAppender::tallCell) {
             appender.flush();
@@ -97,9 +97,9 @@ void write_x(const GridRecord& record, std::vector<double>& x) {
 }
 
 // The points of a cell of height h have z = 0, 1, ..., h.
-void write_z(const GridRecord& record, std::vector<double>& z) {
+void WriteZ(const GridRecord& record, std::vector<double>& z) {
     CellAppender appender(z);
-    for_each_cell(record, [&](std::uint64_t, std::size_t count) {
+    ForEachCell(record, [&](std::uint64_t, std::size_t count) {
         if (count <= CellAppender::tallCell) {
             double* out = appender.room(count);
             // A cell this short has all its levels in the table (plus the spill).
@@ -120,9 +120,9 @@ void write_z(const GridRecord& record, std::vector<double>& z) {
 }
 
 // All points of a row share its number as y.
-void write_y(const GridRecord& record, std::vector<double>& y) {
+void WriteY(const GridRecord& record, std::vector<double>& y) {
     double row = 0;
-    for (std::uint64_t count : record.row_points()) {
+    for (std::uint64_t count : record.RowPoints()) {
         y.insert(y.end(), count, row);
         row += 1;
     }
@@ -137,13 +137,13 @@ constexpr std::uint64_t pointsForTwoThreads = PELORIN_POINTS_FOR_TWO_THREADS;
 
 }  // namespace
 
-void write_points(const GridRecord& record, std::vector<double>& x, std::vector<double>& y,
+void WritePoints(const GridRecord& record, std::vector<double>& x, std::vector<double>& y,
                   std::vector<double>& z) {
     // Reserved here, before any writing, so that no write below allocates
     // (and none can throw).
     for (std::vector<double>* array : {&x, &y, &z}) {
         array->reserve(record.points());
-        advise_huge_pages(array->data(), record.points() * sizeof(double));
+        AdviseHugePages(array->data(), record.points() * sizeof(double));
     }
     // Most of the time goes into the kernel's first touch of the arrays'
     // pages. With a second thread: it takes y's pages and then writes z,
@@ -152,18 +152,18 @@ void write_points(const GridRecord& record, std::vector<double>& x, std::vector<
     if (record.points() >= pointsForTwoThreads) {
         try {
             helper = std::thread([&record, &y, &z] {
-                populate_pages(y.data(), record.points() * sizeof(double));
-                write_z(record, z);
+                PopulatePages(y.data(), record.points() * sizeof(double));
+                WriteZ(record, z);
             });
         } catch (const std::system_error&) {
             // No thread to be had: z is written below, after x and y.
         }
     }
-    write_x(record, x);
-    write_y(record, y);
+    WriteX(record, x);
+    WriteY(record, y);
     if (helper.joinable()) {
         helper.join();
     } else {
-        write_z(record, z);
+        WriteZ(record, z);
     }
 }

@@ -9,5 +9,5 @@
 // Appends the points of every cell of `record` to the empty arrays x, y and z,
 // reserved once for exactly the record's point count. Large grids are written
 // by two threads when the system lets a thread start.
-void write_points(const GridRecord& record, std::vector<double>& x, std::vector<double>& y,
+void WritePoints(const GridRecord& record, std::vector<double>& x, std::vector<double>& y,
                   std::vector<double>& z);

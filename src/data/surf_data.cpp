@@ -15,22 +15,22 @@ namespace {
 // directory nothing can be read, and a FIFO or a device could keep the
 // program waiting for ever. The standard input by name is the one stream
 // read, for `gen | pelorin`.
-bool opens_as_file(std::ifstream& file, const std::string& file_name) {
-    return OpenInput(file, file_name, InputKinds::regular_or_standard_input) == InputOpening::opened;
+bool OpensAsFile(std::ifstream& file, const std::string& fileName) {
+    return OpenInput(file, fileName, InputKinds::regularOrStandardInput) == InputOpening::opened;
 }
 
-[[noreturn]] void refuse_oversized(const std::string& file_name, long long row, long long column,
+[[noreturn]] void RefuseOversized(const std::string& fileName, long long row, long long column,
                                    std::uint64_t needed, std::uint64_t limit) {
-    ProgramDiagnostics().Error("data file '" + file_name + "': the height at row " + std::to_string(row + 1) +
+    ProgramDiagnostics().Error("data file '" + fileName + "': the height at row " + std::to_string(row + 1) +
                                ", column " + std::to_string(column + 1) + " brings the point count to " +
                                std::to_string(needed) + ", more than the " + std::to_string(limit) +
                                " points this machine's memory allows; nothing is shown");
     std::exit(1);
 }
 
-void warn_data_ended(const std::string& file_name, long long row, long long column,
+void WarnDataEnded(const std::string& fileName, long long row, long long column,
                      std::size_t points) {
-    std::string text = "data file '" + file_name + "': no height could be read at row " +
+    std::string text = "data file '" + fileName + "': no height could be read at row " +
                        std::to_string(row + 1) + ", column " + std::to_string(column + 1) +
                        "; the grid ends there with " + std::to_string(points) + " points";
     // Heights were read but no row ever ended: most likely a matrix written
@@ -45,17 +45,17 @@ void warn_data_ended(const std::string& file_name, long long row, long long colu
 
 }  // namespace
 
-SurfData::SurfData(std::string file_name) {
-    if (!opens_as_file(file, file_name)) {
+SurfData::SurfData(std::string fileName) {
+    if (!OpensAsFile(file, fileName)) {
         ProgramDiagnostics().Error("file not found (SurfData constructor)");
         std::exit(1);
     }
 
-    LoadOutcome outcome = load_points(file, x, y, z, max_loadable_points());
+    LoadOutcome outcome = LoadPoints(file, x, y, z, MaxLoadablePoints());
     if (outcome.end == LoadOutcome::End::refused)
-        refuse_oversized(file_name, outcome.row, outcome.column, outcome.needed, max_loadable_points());
-    if (outcome.end == LoadOutcome::End::data_ended)
-        warn_data_ended(file_name, outcome.row, outcome.column, x.size());
+        RefuseOversized(fileName, outcome.row, outcome.column, outcome.needed, MaxLoadablePoints());
+    if (outcome.end == LoadOutcome::End::dataEnded)
+        WarnDataEnded(fileName, outcome.row, outcome.column, x.size());
 
     std::cout << "data prepared" << std::endl;
 }

@@ -14,7 +14,7 @@ public:
     // Loads the file and writes "data prepared" to standard output. A file
     // that cannot be opened, or whose points could not be held in memory,
     // ends the process with status 1 after an "error:" line on standard error.
-    explicit SurfData(std::string file_name);
+    explicit SurfData(std::string fileName);
     ~SurfData();
 
     SurfData(const SurfData&) = delete;

@@ -49,7 +49,7 @@ bool SameSystem(const std::string& a, const std::string& b) {
 // A cell's size as the configuration's comments give it: metres on the
 // ground where known, else in the units of the geotransform.
 std::string Cells(const RasterInfo& info) {
-    if (info.georeferenced) return Number(info.cell_width) + " x " + Number(info.cell_height) + " metres";
+    if (info.georeferenced) return Number(info.cellWidth) + " x " + Number(info.cellHeight) + " metres";
     const std::array<double, 6>& t = info.transform;
     return Number(std::hypot(t[1], t[4])) + " x " + Number(std::hypot(t[2], t[5])) + " units";
 }
@@ -59,15 +59,15 @@ std::string Origin(const RasterInfo& info) {
 }
 
 // What differs between the georeferencing of `info` and that of `first`,
-// the frame named `first_name`; "" when nothing does.
-std::string GeoreferencingDifference(const RasterInfo& info, const RasterInfo& first, const std::string& first_name) {
-    const std::string where = " where " + Quoted(first_name);
-    if (info.has_transform != first.has_transform)
-        return info.has_transform ? "georeferenced" + where + " is not" : "not georeferenced" + where + " is";
-    if (!info.has_transform) return "";
-    if (!SameSystem(info.coordinate_system, first.coordinate_system))
-        return "coordinate system " + SystemName(info.coordinate_system) + where + " has " +
-               SystemName(first.coordinate_system);
+// the frame named `firstName`; "" when nothing does.
+std::string GeoreferencingDifference(const RasterInfo& info, const RasterInfo& first, const std::string& firstName) {
+    const std::string where = " where " + Quoted(firstName);
+    if (info.hasTransform != first.hasTransform)
+        return info.hasTransform ? "georeferenced" + where + " is not" : "not georeferenced" + where + " is";
+    if (!info.hasTransform) return "";
+    if (!SameSystem(info.coordinateSystem, first.coordinateSystem))
+        return "coordinate system " + SystemName(info.coordinateSystem) + where + " has " +
+               SystemName(first.coordinateSystem);
     if (!SameSteps(info.transform, first.transform)) return "cells of " + Cells(info) + where + " has " + Cells(first);
     if (!SameOrigin(info.transform, first.transform))
         return "origin at " + Origin(info) + where + " has it at " + Origin(first);
@@ -76,13 +76,13 @@ std::string GeoreferencingDifference(const RasterInfo& info, const RasterInfo& f
 
 }  // namespace
 
-std::string FrameMismatch(const std::string& name, const RasterInfo& info, const std::string& first_name,
+std::string FrameMismatch(const std::string& name, const RasterInfo& info, const std::string& firstName,
                           const RasterInfo& first) {
     if (info.width != first.width || info.height != first.height)
         return Quoted(name) + ": " + std::to_string(info.width) + " x " + std::to_string(info.height) +
-               " cells where " + Quoted(first_name) + " has " + std::to_string(first.width) + " x " +
+               " cells where " + Quoted(firstName) + " has " + std::to_string(first.width) + " x " +
                std::to_string(first.height) + "; the frames of a series must all be of one size";
-    const std::string difference = GeoreferencingDifference(info, first, first_name);
+    const std::string difference = GeoreferencingDifference(info, first, firstName);
     if (difference.empty()) return "";
     return Quoted(name) + ": " + difference + "; the frames of a series must all be georeferenced alike";
 }

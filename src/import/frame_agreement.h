@@ -6,7 +6,7 @@
 
 #include "raster_source.h"
 
-// Why frame `name` cannot join a series whose first frame is `first_name`:
+// Why frame `name` cannot join a series whose first frame is `firstName`:
 // the text of an "error:" line naming both and what differs, or "".
-std::string FrameMismatch(const std::string& name, const RasterInfo& info, const std::string& first_name,
+std::string FrameMismatch(const std::string& name, const RasterInfo& info, const std::string& firstName,
                           const RasterInfo& first);

@@ -22,18 +22,18 @@ int ShareOfSide(int size, double part, double whole) {
 
 int DefaultGridSize(int width, int height, int cap) { return std::min(std::max(width, height), cap); }
 
-GridPlacement FitIntoSquare(int size, double ground_width, double ground_height) {
+GridPlacement FitIntoSquare(int size, double groundWidth, double groundHeight) {
     GridPlacement placement;
     placement.size = size;
-    if (ground_width >= ground_height) {
+    if (groundWidth >= groundHeight) {
         placement.columns = size;
-        placement.rows = ShareOfSide(size, ground_height, ground_width);
+        placement.rows = ShareOfSide(size, groundHeight, groundWidth);
     } else {
         placement.rows = size;
-        placement.columns = ShareOfSide(size, ground_width, ground_height);
+        placement.columns = ShareOfSide(size, groundWidth, groundHeight);
     }
-    placement.first_column = (size - placement.columns) / 2;
-    placement.first_row = (size - placement.rows) / 2;
+    placement.firstColumn = (size - placement.columns) / 2;
+    placement.firstRow = (size - placement.rows) / 2;
     return placement;
 }
 
@@ -54,7 +54,7 @@ LevelScale ScaleForLevels(double lowest, double highest, int levels) {
     LevelScale scale;
     scale.lowest = lowest;
     scale.highest = highest;
-    scale.top_level = levels - 1;
+    scale.topLevel = levels - 1;
     scale.metres_per_level = (highest - lowest) / std::max(levels - 1, 1);
     return scale;
 }
@@ -64,13 +64,13 @@ LevelScale ScaleForMetres(double lowest, double highest, double metres_per_level
     scale.lowest = lowest;
     scale.highest = highest;
     scale.metres_per_level = metres_per_level;
-    scale.top_level = std::round((highest - lowest) / metres_per_level);
+    scale.topLevel = std::round((highest - lowest) / metres_per_level);
     return scale;
 }
 
 double LevelOf(double value, const LevelScale& scale) {
     if (!(scale.metres_per_level > 0)) return 0;
-    return std::clamp(std::round((value - scale.lowest) / scale.metres_per_level), 0.0, scale.top_level);
+    return std::clamp(std::round((value - scale.lowest) / scale.metres_per_level), 0.0, scale.topLevel);
 }
 
 double CountPoints(const std::vector<double>& values, const LevelScale& scale) {
@@ -80,13 +80,13 @@ double CountPoints(const std::vector<double>& values, const LevelScale& scale) {
     return total;
 }
 
-bool MapHeights(const std::vector<double>& values, const GridPlacement& placement, bool rows_run_south,
-                bool columns_run_west, const LevelScale& scale, std::uint64_t point_limit, HeightGrid& grid) {
+bool MapHeights(const std::vector<double>& values, const GridPlacement& placement, bool rowsRunSouth,
+                bool columnsRunWest, const LevelScale& scale, std::uint64_t pointLimit, HeightGrid& grid) {
     grid = HeightGrid();
     // Counted first, so that a refused grid takes no memory.
     const double total = CountPoints(values, scale);
     // A NaN count (no mapping of such values) is refused too.
-    if (!(total <= static_cast<double>(point_limit))) {
+    if (!(total <= static_cast<double>(pointLimit))) {
         grid.points = total < pastUint64 ? static_cast<std::uint64_t>(total) : UINT64_MAX;
         return false;
     }
@@ -96,11 +96,11 @@ bool MapHeights(const std::vector<double>& values, const GridPlacement& placemen
     const std::size_t size = static_cast<std::size_t>(placement.size);
     grid.heights.assign(size * size, -1);
     for (int r = 0; r < placement.rows; ++r) {
-        const int row = placement.first_row + (rows_run_south ? placement.rows - 1 - r : r);
+        const int row = placement.firstRow + (rowsRunSouth ? placement.rows - 1 - r : r);
         for (int c = 0; c < placement.columns; ++c) {
             const double value = values[static_cast<std::size_t>(r) * placement.columns + c];
             if (std::isnan(value)) continue;
-            const int column = placement.first_column + (columns_run_west ? placement.columns - 1 - c : c);
+            const int column = placement.firstColumn + (columnsRunWest ? placement.columns - 1 - c : c);
             // At most the count, so within an int.
             const int level = static_cast<int>(LevelOf(value, scale));
             grid.heights[row * size + column] = level;

@@ -6,31 +6,31 @@
 #include <vector>
 
 // The raster's place in the square grid: `columns` x `rows` cells from
-// (first_column, first_row), centred; the rest of the square is holes.
+// (firstColumn, firstRow), centred; the rest of the square is holes.
 struct GridPlacement {
     int size = 0;
     int columns = 0;
     int rows = 0;
-    int first_column = 0;
-    int first_row = 0;
+    int firstColumn = 0;
+    int firstRow = 0;
 };
 
 // The default cells per side: the raster's larger side, at most `cap`.
 int DefaultGridSize(int width, int height, int cap);
 
-// Fits ground extent `ground_width` x `ground_height` into `size` x `size`
+// Fits ground extent `groundWidth` x `groundHeight` into `size` x `size`
 // square cells with its shape kept: the longer side takes all `size` cells,
 // the shorter one its share, rounded, at least 1.
-GridPlacement FitIntoSquare(int size, double ground_width, double ground_height);
+GridPlacement FitIntoSquare(int size, double groundWidth, double groundHeight);
 
 // How values become levels: level = round((value - lowest) / metres_per_level),
-// at most top_level. A metres_per_level of 0 (a flat raster) makes every
+// at most topLevel. A metres_per_level of 0 (a flat raster) makes every
 // level 0.
 struct LevelScale {
     double lowest = 0;
     double highest = 0;
     double metres_per_level = 0;
-    double top_level = 0;  // the highest level any value may take
+    double topLevel = 0;  // the highest level any value may take
 };
 
 // The lowest and highest value that is not NaN; false when every value is NaN.
@@ -66,10 +66,10 @@ struct HeightGrid {
 // Places `values` (placement.columns x placement.rows, raster order, NaN for
 // holes) into the square grid, turning rows over when they run south and
 // columns when they run west. When the grid would hold more than
-// `point_limit` points, returns false with `grid` empty but for `points`,
+// `pointLimit` points, returns false with `grid` empty but for `points`,
 // the count it would hold (UINT64_MAX when that does not fit, or is no
 // number); nothing large is allocated then. The limit must
 // be below 2^53 (so that the count is exact) and at most INT_MAX, the
 // largest height a data file can hold.
-bool MapHeights(const std::vector<double>& values, const GridPlacement& placement, bool rows_run_south,
-                bool columns_run_west, const LevelScale& scale, std::uint64_t point_limit, HeightGrid& grid);
+bool MapHeights(const std::vector<double>& values, const GridPlacement& placement, bool rowsRunSouth,
+                bool columnsRunWest, const LevelScale& scale, std::uint64_t pointLimit, HeightGrid& grid);

@@ -79,15 +79,15 @@ bool NumericallyBefore(const std::string& a, const std::string& b) {
         }
         while (i + 1 < a.size() && a[i] == '0' && IsDigit(a[i + 1])) ++i;
         while (j + 1 < b.size() && b[j] == '0' && IsDigit(b[j + 1])) ++j;
-        std::size_t end_a = i;
-        std::size_t end_b = j;
-        while (end_a < a.size() && IsDigit(a[end_a])) ++end_a;
-        while (end_b < b.size() && IsDigit(b[end_b])) ++end_b;
-        if (end_a - i != end_b - j) return end_a - i < end_b - j;
-        const int order = a.compare(i, end_a - i, b, j, end_b - j);
+        std::size_t endA = i;
+        std::size_t endB = j;
+        while (endA < a.size() && IsDigit(a[endA])) ++endA;
+        while (endB < b.size() && IsDigit(b[endB])) ++endB;
+        if (endA - i != endB - j) return endA - i < endB - j;
+        const int order = a.compare(i, endA - i, b, j, endB - j);
         if (order != 0) return order < 0;
-        i = end_a;
-        j = end_b;
+        i = endA;
+        j = endB;
     }
     return a.size() - i < b.size() - j;
 }
@@ -165,15 +165,15 @@ bool ReadValues(const RasterSource& source, const GridPlacement& placement, cons
 
 // A text matrix of whole numbers, such as a simulation's counts of layers,
 // keeps them: one level per unit, unless the levels were asked for.
-LevelScale ChooseScale(double lowest, double highest, const ImportOptions& options, bool whole_matrix) {
+LevelScale ChooseScale(double lowest, double highest, const ImportOptions& options, bool wholeMatrix) {
     if (options.metres_per_level > 0) return ScaleForMetres(lowest, highest, options.metres_per_level);
-    if (whole_matrix && !options.levels_given) return ScaleForMetres(lowest, highest, 1);
+    if (wholeMatrix && !options.levelsGiven) return ScaleForMetres(lowest, highest, 1);
     return ScaleForLevels(lowest, highest, options.levels);
 }
 
 // The ground size of a cell of the square grid of `size` cells a side.
 double GridCellMetres(const RasterInfo& info, int size) {
-    return std::max(info.width * info.cell_width, info.height * info.cell_height) / size;
+    return std::max(info.width * info.cellWidth, info.height * info.cellHeight) / size;
 }
 
 SourceSummary Summarize(const std::string& input, const RasterInfo& info, int size, const LevelScale& scale,
@@ -184,16 +184,16 @@ SourceSummary Summarize(const std::string& input, const RasterInfo& info, int si
     summary.band = info.band;
     summary.width = info.width;
     summary.height = info.height;
-    summary.cell_width = info.cell_width;
-    summary.cell_height = info.cell_height;
-    summary.grid_cell = GridCellMetres(info, size);
+    summary.cellWidth = info.cellWidth;
+    summary.cellHeight = info.cellHeight;
+    summary.gridCell = GridCellMetres(info, size);
     summary.georeferenced = info.georeferenced;
     summary.geographic = info.geographic;
-    summary.degrees_assumed = info.degrees_assumed;
-    summary.cell_unit_unknown = info.cell_unit_unknown;
+    summary.degreesAssumed = info.degreesAssumed;
+    summary.cellUnitUnknown = info.cellUnitUnknown;
     summary.text_matrix = info.text_matrix;
-    summary.metres_known = info.value_unit == "metres" || options.metres_per_level > 0;
-    summary.value_unit = info.value_unit;
+    summary.metresKnown = info.valueUnit == "metres" || options.metres_per_level > 0;
+    summary.valueUnit = info.valueUnit;
     summary.lowest = scale.lowest;
     summary.highest = scale.highest;
     summary.metres_per_level = scale.metres_per_level;
@@ -215,8 +215,8 @@ int GridSize(const ImportOptions& options, const RasterInfo& info) {
 // The ground extent in units of the larger cell side, which no product of
 // cells and metres can overflow.
 GridPlacement PlaceInSquare(int size, const RasterInfo& info) {
-    const double unit = std::max(info.cell_width, info.cell_height);
-    return FitIntoSquare(size, info.width * (info.cell_width / unit), info.height * (info.cell_height / unit));
+    const double unit = std::max(info.cellWidth, info.cellHeight);
+    return FitIntoSquare(size, info.width * (info.cellWidth / unit), info.height * (info.cellHeight / unit));
 }
 
 // Values near a double's limits lie too far apart to subtract.
@@ -226,8 +226,8 @@ std::string SpanTooWide(const std::string& where, double lowest, double highest)
 }
 
 void WarnOfCellSize(std::ostream& err, const std::string& input, const SourceSummary& summary) {
-    if (summary.georeferenced && !IsGroundSize(summary.grid_cell))
-        err << "warning: " << Quoted(input) << ": a grid cell of " << FormatNumber(summary.grid_cell)
+    if (summary.georeferenced && !IsGroundSize(summary.gridCell))
+        err << "warning: " << Quoted(input) << ": a grid cell of " << FormatNumber(summary.gridCell)
             << " metres on the ground is larger than the Earth's circumference; config.txt gets no "
                "data/cell-metres"
             << std::endl;
@@ -240,9 +240,9 @@ int ImportOne(const ImportOptions& options, const std::string& input, std::ostre
     const RasterInfo& info = source->info();
 
     // Refused before the read, which may take a while.
-    const std::vector<std::string> existing = ExistingFiles(options.output_dir, {"data.txt", "config.txt"});
+    const std::vector<std::string> existing = ExistingFiles(options.outputDir, {"data.txt", "config.txt"});
     if (!options.force && !existing.empty()) return Fail(err, OverwriteRefusal(existing.front()));
-    if (const std::string refusal = NotRegularRefusal(options.output_dir, {"data.txt", "config.txt"});
+    if (const std::string refusal = NotRegularRefusal(options.outputDir, {"data.txt", "config.txt"});
         !refusal.empty())
         return Fail(err, refusal);
 
@@ -255,27 +255,27 @@ int ImportOne(const ImportOptions& options, const std::string& input, std::ostre
     double highest = 0;
     if (!ValidRange(values, lowest, highest)) return Fail(err, NoValidCell(input, info));
     if (!SpanFits(lowest, highest)) return Fail(err, SpanTooWide(Quoted(input) + ": ", lowest, highest));
-    const LevelScale scale = ChooseScale(lowest, highest, options, info.text_matrix && info.whole_values);
+    const LevelScale scale = ChooseScale(lowest, highest, options, info.text_matrix && info.wholeValues);
 
     HeightGrid grid;
-    if (!MapHeights(values, placement, info.rows_run_south, info.columns_run_west, scale, ImportPointLimit(), grid))
+    if (!MapHeights(values, placement, info.rowsRunSouth, info.columnsRunWest, scale, ImportPointLimit(), grid))
         return Fail(err, TooManyPoints(grid.points));
-    const double true_scale_points = TrueScalePoints(values, info, size, lowest, highest);
+    const double trueScalePoints = TrueScalePoints(values, info, size, lowest, highest);
     std::vector<double>().swap(values);
 
     SourceSummary summary = Summarize(input, info, size, scale, options);
-    summary.true_scale_fits = true_scale_points <= static_cast<double>(ImportPointLimit());
+    summary.trueScaleFits = trueScalePoints <= static_cast<double>(ImportPointLimit());
     WrittenGrids written;
     written.size = grid.size;
     written.highest = grid.highest;
-    written.fewest_points = written.most_points = grid.points;
+    written.fewestPoints = written.mostPoints = grid.points;
     const std::vector<NamedText> files = {{"data.txt", DataText(grid)}, {"config.txt", ConfigText(summary, written)}};
-    if (!WriteFilesAtomically(options.output_dir, files, options.force, error)) return Fail(err, error);
+    if (!WriteFilesAtomically(options.outputDir, files, options.force, error)) return Fail(err, error);
     Warn(err, info);
     WarnOfCellSize(err, input, summary);
 
     const std::string side = std::to_string(grid.size);
-    out << "wrote " << PathInFolder(options.output_dir, "data.txt") << ": " << side << " x " << side << " cells, "
+    out << "wrote " << PathInFolder(options.outputDir, "data.txt") << ": " << side << " x " << side << " cells, "
         << grid.points << " points, heights 0 to " << grid.highest << " (" << PerLevel(summary) << ")" << std::endl;
     return 0;
 }
@@ -291,24 +291,24 @@ std::string SeriesOverwriteRefusal(const std::string& dir) {
 struct SeriesRange {
     double lowest = 0;
     double highest = 0;
-    std::size_t lowest_frame = 0;
-    std::size_t highest_frame = 0;
+    std::size_t lowestFrame = 0;
+    std::size_t highestFrame = 0;
 
-    void Take(std::size_t frame, double frame_lowest, double frame_highest) {
-        if (frame == 0 || frame_lowest < lowest) {
-            lowest = frame_lowest;
-            lowest_frame = frame;
+    void Take(std::size_t frame, double frameLowest, double frameHighest) {
+        if (frame == 0 || frameLowest < lowest) {
+            lowest = frameLowest;
+            lowestFrame = frame;
         }
-        if (frame == 0 || frame_highest > highest) {
-            highest = frame_highest;
-            highest_frame = frame;
+        if (frame == 0 || frameHighest > highest) {
+            highest = frameHighest;
+            highestFrame = frame;
         }
     }
 };
 
 std::string SeriesSpanTooWide(const std::vector<std::string>& inputs, const SeriesRange& range) {
-    return "values from " + FormatNumber(range.lowest) + " in " + Quoted(inputs[range.lowest_frame]) + " to " +
-           FormatNumber(range.highest) + " in " + Quoted(inputs[range.highest_frame]) +
+    return "values from " + FormatNumber(range.lowest) + " in " + Quoted(inputs[range.lowestFrame]) + " to " +
+           FormatNumber(range.highest) + " in " + Quoted(inputs[range.highestFrame]) +
            " lie too far apart to map to levels";
 }
 
@@ -318,9 +318,9 @@ std::string SeriesSpanTooWide(const std::vector<std::string>& inputs, const Seri
 int ImportSeries(const ImportOptions& options, const std::vector<std::string>& inputs, std::ostream& out,
                  std::ostream& err) {
     // Refused before the reads, which may take a while.
-    if (const std::string refusal = SeriesOverwriteRefusal(options.output_dir); !options.force && !refusal.empty())
+    if (const std::string refusal = SeriesOverwriteRefusal(options.outputDir); !options.force && !refusal.empty())
         return Fail(err, refusal);
-    if (const std::string refusal = NotRegularRefusal(options.output_dir, {"config.txt"}); !refusal.empty())
+    if (const std::string refusal = NotRegularRefusal(options.outputDir, {"config.txt"}); !refusal.empty())
         return Fail(err, refusal);
 
     std::string error;
@@ -328,7 +328,7 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
     int size = 0;
     GridPlacement placement;
     SeriesRange range;
-    bool whole_matrices = true;
+    bool wholeMatrices = true;
     std::vector<double> values;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], options.band, error);
@@ -342,62 +342,62 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
             return Fail(err, mismatch);
         }
         if (!ReadValues(*source, placement, options, inputs[i], values, error)) return Fail(err, error);
-        double frame_lowest = 0;
-        double frame_highest = 0;
-        if (!ValidRange(values, frame_lowest, frame_highest)) return Fail(err, NoValidCell(inputs[i], info));
-        range.Take(i, frame_lowest, frame_highest);
-        whole_matrices = whole_matrices && info.text_matrix && info.whole_values;
+        double frameLowest = 0;
+        double frameHighest = 0;
+        if (!ValidRange(values, frameLowest, frameHighest)) return Fail(err, NoValidCell(inputs[i], info));
+        range.Take(i, frameLowest, frameHighest);
+        wholeMatrices = wholeMatrices && info.text_matrix && info.wholeValues;
     }
     if (!SpanFits(range.lowest, range.highest)) return Fail(err, SeriesSpanTooWide(inputs, range));
-    const LevelScale scale = ChooseScale(range.lowest, range.highest, options, whole_matrices);
+    const LevelScale scale = ChooseScale(range.lowest, range.highest, options, wholeMatrices);
 
-    SeriesWriter writer(options.output_dir, options.force);
+    SeriesWriter writer(options.outputDir, options.force);
     WrittenGrids written;
     written.size = size;
-    double true_scale_points = 0;  // the most of any frame
+    double trueScalePoints = 0;  // the most of any frame
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], options.band, error);
         if (!source || !ReadValues(*source, placement, options, inputs[i], values, error)) return Fail(err, error);
         const RasterInfo& info = source->info();
         HeightGrid grid;
-        if (!MapHeights(values, placement, info.rows_run_south, info.columns_run_west, scale, ImportPointLimit(),
+        if (!MapHeights(values, placement, info.rowsRunSouth, info.columnsRunWest, scale, ImportPointLimit(),
                         grid))
             return Fail(err, Quoted(inputs[i]) + ": " + TooManyPoints(grid.points));
-        true_scale_points =
-            std::max(true_scale_points, TrueScalePoints(values, first, size, range.lowest, range.highest));
+        trueScalePoints =
+            std::max(trueScalePoints, TrueScalePoints(values, first, size, range.lowest, range.highest));
         if (!writer.Add(DataText(grid), error)) return Fail(err, error);
         written.highest = std::max(written.highest, grid.highest);
-        written.fewest_points = i == 0 ? grid.points : std::min(written.fewest_points, grid.points);
-        written.most_points = std::max(written.most_points, grid.points);
+        written.fewestPoints = i == 0 ? grid.points : std::min(written.fewestPoints, grid.points);
+        written.mostPoints = std::max(written.mostPoints, grid.points);
     }
 
     SourceSummary summary = Summarize(inputs.front(), first, size, scale, options);
-    summary.true_scale_fits = true_scale_points <= static_cast<double>(ImportPointLimit());
+    summary.trueScaleFits = trueScalePoints <= static_cast<double>(ImportPointLimit());
     summary.inputs = static_cast<int>(inputs.size());
-    summary.last_name = SourceName(inputs.back());
-    const auto config_text = [&](const std::string& pattern) {
-        written.series_pattern = pattern;
+    summary.lastName = SourceName(inputs.back());
+    const auto configText = [&](const std::string& pattern) {
+        written.seriesPattern = pattern;
         return ConfigText(summary, written);
     };
-    if (!writer.Commit(config_text, error)) return Fail(err, error);
+    if (!writer.Commit(configText, error)) return Fail(err, error);
     Warn(err, first);
     WarnOfCellSize(err, inputs.front(), summary);
     for (const std::string& warning : writer.warnings()) err << "warning: " << warning << std::endl;
 
     const FrameNames& names = writer.names();
     const std::string side = std::to_string(size);
-    out << "wrote " << PathInFolder(options.output_dir, names.Name(1))
+    out << "wrote " << PathInFolder(options.outputDir, names.Name(1))
         << (summary.inputs > 1 ? " to " + names.Name(summary.inputs) : "") << " and config.txt: " << summary.inputs
         << (summary.inputs > 1 ? " frames" : " frame") << " of " << side << " x " << side << " cells, "
-        << written.fewest_points
-        << (written.most_points != written.fewest_points ? " to " + std::to_string(written.most_points) : "")
+        << written.fewestPoints
+        << (written.mostPoints != written.fewestPoints ? " to " + std::to_string(written.mostPoints) : "")
         << " points a frame, heights 0 to " << written.highest << " (" << PerLevel(summary) << ")" << std::endl;
     return 0;
 }
 
 }  // namespace
 
-std::uint64_t ImportPointLimit() { return std::min<std::uint64_t>(max_loadable_points(), INT_MAX); }
+std::uint64_t ImportPointLimit() { return std::min<std::uint64_t>(MaxLoadablePoints(), INT_MAX); }
 
 int RunImport(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     const ParsedOptions parsed = ParseImportOptions(argc, argv);

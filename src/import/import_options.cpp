@@ -42,7 +42,7 @@ std::string ApplyValue(const std::string& name, const std::string& value, Import
         if (!ParseWhole(value, whole) || whole < 1 || whole > 1000000000)
             return "--levels must be a whole number from 1 to 1000000000, not " + Quoted(value);
         options.levels = static_cast<int>(whole);
-        options.levels_given = true;
+        options.levelsGiven = true;
     } else if (name == "--band") {
         if (!ParseWhole(value, whole) || whole < 1 || whole > INT_MAX)
             return "--band must be a whole number from 1 up, not " + Quoted(value);
@@ -83,7 +83,7 @@ ParsedOptions ParseImportOptions(int argc, const char* const* argv) {
     ParsedOptions parsed;
     ImportOptions& options = parsed.options;
     std::vector<std::string> operands;
-    bool options_ended = false;
+    bool optionsEnded = false;
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             options.help = true;
@@ -91,12 +91,12 @@ ParsedOptions ParseImportOptions(int argc, const char* const* argv) {
         }
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (options_ended || arg.size() < 2 || arg[0] != '-') {
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
             operands.push_back(arg);
             continue;
         }
         if (arg == "--") {
-            options_ended = true;
+            optionsEnded = true;
             continue;
         }
         if (arg == "--force") {
@@ -121,13 +121,13 @@ ParsedOptions ParseImportOptions(int argc, const char* const* argv) {
         parsed.error = ApplyValue(name, value, options);
         if (!parsed.error.empty()) return parsed;
     }
-    if (options.levels_given && options.metres_per_level > 0) {
+    if (options.levelsGiven && options.metres_per_level > 0) {
         parsed.error = "give --levels or --metres-per-level, not both";
     } else if (operands.size() < 2) {
         parsed.error = "expected INPUT and OUTDIR, got " + std::to_string(operands.size()) +
                        " operand" + (operands.size() == 1 ? "" : "s") + " (see pelorin-import --help)";
     } else {
-        options.output_dir = operands.back();
+        options.outputDir = operands.back();
         operands.pop_back();
         options.inputs = std::move(operands);
     }

@@ -104,7 +104,7 @@ bool ClassicNetcdfLength(const std::string& path, std::uint64_t& length) {
     const bool classic = VSIFReadL(magic, 1, 4, file) == 4 && std::memcmp(magic, "CDF", 3) == 0 &&
                          (magic[3] == 1 || magic[3] == 2 || magic[3] == 5);
     header.wide = magic[3] == 5;
-    const bool wide_offsets = magic[3] != 1;
+    const bool wideOffsets = magic[3] != 1;
     if (!classic) header.Fail();
 
     // A record count of all ones marks a file still being written: its
@@ -123,10 +123,10 @@ bool ClassicNetcdfLength(const std::string& path, std::uint64_t& length) {
     // the record variables, one record after another from the first one's
     // offset, each record variable's part padded to 4 bytes unless it is
     // the only one.
-    std::uint64_t fixed_end = 0;
-    std::uint64_t first_record_end = 0;  // the furthest end of a record variable's part of record 0
-    std::uint64_t record_size = 0;
-    std::uint64_t record_variables = 0;
+    std::uint64_t fixedEnd = 0;
+    std::uint64_t firstRecordEnd = 0;  // the furthest end of a record variable's part of record 0
+    std::uint64_t recordSize = 0;
+    std::uint64_t recordVariables = 0;
     const std::uint64_t variables = header.ListOf(variableTag);
     for (std::uint64_t i = 0; i < variables && header.ok(); ++i) {
         header.SkipName();
@@ -149,19 +149,19 @@ bool ClassicNetcdfLength(const std::string& path, std::uint64_t& length) {
         const std::uint64_t size = TypeSize(header.Word());
         if (size == 0) header.Fail();
         header.Count();  // the size the header gives, which overflows for large variables
-        const std::uint64_t begin = wide_offsets ? header.Read(8) : header.Word();
+        const std::uint64_t begin = wideOffsets ? header.Read(8) : header.Word();
         const std::uint64_t bytes = Times(values, size);
         if (record) {
-            ++record_variables;
-            record_size = record_variables == 1 ? bytes : Plus(Plus(record_size, 3) / 4 * 4, Plus(bytes, 3) / 4 * 4);
-            first_record_end = std::max(first_record_end, Plus(begin, bytes));
+            ++recordVariables;
+            recordSize = recordVariables == 1 ? bytes : Plus(Plus(recordSize, 3) / 4 * 4, Plus(bytes, 3) / 4 * 4);
+            firstRecordEnd = std::max(firstRecordEnd, Plus(begin, bytes));
         } else {
-            fixed_end = std::max(fixed_end, Plus(begin, bytes));
+            fixedEnd = std::max(fixedEnd, Plus(begin, bytes));
         }
     }
     VSIFCloseL(file);
     if (!header.ok()) return false;
-    length = fixed_end;
-    if (records > 0) length = std::max(length, Plus(first_record_end, Times(records - 1, record_size)));
+    length = fixedEnd;
+    if (records > 0) length = std::max(length, Plus(firstRecordEnd, Times(records - 1, recordSize)));
     return true;
 }

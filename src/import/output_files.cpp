@@ -40,15 +40,15 @@ std::string DataText(const HeightGrid& grid) {
 }
 
 std::string HeightUnit(const SourceSummary& source) {
-    if (source.metres_known) return "metres";
+    if (source.metresKnown) return "metres";
     if (source.text_matrix) return "matrix units";
-    return source.value_unit.empty() ? "units" : source.value_unit;
+    return source.valueUnit.empty() ? "units" : source.valueUnit;
 }
 
 std::string PerLevel(const SourceSummary& source) {
     std::string unit = HeightUnit(source);
     const std::string units = "units";
-    if (source.metres_per_level == 1 && !source.metres_known && unit.size() >= units.size() &&
+    if (source.metres_per_level == 1 && !source.metresKnown && unit.size() >= units.size() &&
         unit.compare(unit.size() - units.size(), units.size(), units) == 0)
         unit.pop_back();
     return FormatNumber(source.metres_per_level) + " " + unit + " per level";
@@ -57,33 +57,33 @@ std::string PerLevel(const SourceSummary& source) {
 std::string ConfigText(const SourceSummary& source, const WrittenGrids& written) {
     const std::string size = std::to_string(written.size);
     const std::string unit = HeightUnit(source);
-    const bool series = !written.series_pattern.empty();
+    const bool series = !written.seriesPattern.empty();
     std::string text = "# Written by pelorin-import.\n";
     text += "# Source: " + (series ? std::to_string(source.inputs) + " frames, the first " : std::string()) +
             OneLine(source.name) + " (" + source.driver + ", " + std::to_string(source.width) + " x " +
             std::to_string(source.height) + " cells" +
             (source.text_matrix ? "" : ", band " + std::to_string(source.band)) + ")\n";
-    if (series) text += "# Last frame: " + OneLine(source.last_name) + "\n";
+    if (series) text += "# Last frame: " + OneLine(source.lastName) + "\n";
     if (source.georeferenced) {
-        const std::string grid_cell = FormatNumber(source.grid_cell);
-        text += "# Source cells: " + FormatNumber(source.cell_width) + " x " + FormatNumber(source.cell_height) +
+        const std::string gridCell = FormatNumber(source.gridCell);
+        text += "# Source cells: " + FormatNumber(source.cellWidth) + " x " + FormatNumber(source.cellHeight) +
                 " metres on the ground" +
-                (source.degrees_assumed ? " (from degrees, going by the extent: no coordinate system; at the centre)"
+                (source.degreesAssumed ? " (from degrees, going by the extent: no coordinate system; at the centre)"
                  : source.geographic    ? " (from degrees, at the centre)"
                                         : "") +
                 "\n";
         // Advice only where it can be followed: a grid past the point limit
         // would be refused.
-        text += "# Grid cells: " + grid_cell + " metres on the ground" +
-                (!IsGroundSize(source.grid_cell) ? " (more than the Earth's circumference: no cell-metres)"
-                 : !source.true_scale_fits ? " (as --metres-per-level the grid would pass the point limit)"
-                 : source.metres_known   ? " (as --metres-per-level, heights keep their true scale)"
-                                         : " (if the heights are metres, --metres-per-level " + grid_cell +
+        text += "# Grid cells: " + gridCell + " metres on the ground" +
+                (!IsGroundSize(source.gridCell) ? " (more than the Earth's circumference: no cell-metres)"
+                 : !source.trueScaleFits ? " (as --metres-per-level the grid would pass the point limit)"
+                 : source.metresKnown   ? " (as --metres-per-level, heights keep their true scale)"
+                                         : " (if the heights are metres, --metres-per-level " + gridCell +
                                              " keeps their true scale)") +
                 "\n";
     } else if (source.text_matrix) {
         text += "# Source cells: a text matrix's, taken as square; their ground size is unknown\n";
-    } else if (source.cell_unit_unknown) {
+    } else if (source.cellUnitUnknown) {
         text += "# Source cells: in units of no coordinate system; taken as square\n";
     } else {
         text += "# Source cells: not georeferenced; taken as square\n";
@@ -91,19 +91,19 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
     text += "# Heights" + std::string(series ? " over the whole series" : "") + ": " +
             FormatNumber(source.lowest) + " to " + FormatNumber(source.highest) + " " + unit + ", as levels 0 to " +
             std::to_string(written.highest) + " of " + PerLevel(source) + "\n";
-    if (!source.metres_known && !source.text_matrix && source.value_unit.empty())
+    if (!source.metresKnown && !source.text_matrix && source.valueUnit.empty())
         text += "# The band names no unit for its values; --metres-per-level takes them as metres\n";
-    text += "# Grid: " + size + " x " + size + " cells, " + std::to_string(written.fewest_points) +
-            (written.most_points != written.fewest_points ? " to " + std::to_string(written.most_points) : "") +
+    text += "# Grid: " + size + " x " + size + " cells, " + std::to_string(written.fewestPoints) +
+            (written.mostPoints != written.fewestPoints ? " to " + std::to_string(written.mostPoints) : "") +
             " points" + (series ? " a frame" : "") + "\n";
     text += "\n[data]\n";
-    text += series ? "series = " + written.series_pattern + "\n" : "file = data.txt\n";
-    if (source.georeferenced && IsGroundSize(source.grid_cell)) {
+    text += series ? "series = " + written.seriesPattern + "\n" : "file = data.txt\n";
+    if (source.georeferenced && IsGroundSize(source.gridCell)) {
         char number[32];
-        std::snprintf(number, sizeof number, "%.10g", source.grid_cell);
+        std::snprintf(number, sizeof number, "%.10g", source.gridCell);
         text += "cell-metres = " + std::string(number) + "\n";  // for the scale bar
     }
-    if (source.metres_known && source.metres_per_level > 0) {
+    if (source.metresKnown && source.metres_per_level > 0) {
         // More digits than the comments': the legend computes with these.
         char number[32];
         std::snprintf(number, sizeof number, "%.10g", source.metres_per_level);
@@ -115,6 +115,6 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
     // Colours over the whole series, not only its first frame: a surface
     // that grows keeps telling its heights apart in the last frame too.
     if (series) text += "colour-range = '0 " + std::to_string(std::max(written.highest, 1)) + "'\n";
-    if (written.most_points > largeGridPoints) text += "renderer = impostors\ncull-hidden = 1\n";
+    if (written.mostPoints > largeGridPoints) text += "renderer = impostors\ncull-hidden = 1\n";
     return text;
 }

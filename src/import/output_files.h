@@ -26,27 +26,27 @@ std::string DataText(const HeightGrid& grid);
 // What the configuration's comments say about the source.
 struct SourceSummary {
     std::string name;       // the input as a reader would find it again; a series' first input
-    std::string last_name;  // a series' last input; empty for one input
+    std::string lastName;  // a series' last input; empty for one input
     int inputs = 1;
     std::string driver;  // "GTiff", ..., or "text matrix"
     int band = 1;
     int width = 0;
     int height = 0;
-    double cell_width = 1;  // ground metres of one source cell, along a row
-    double cell_height = 1;
-    double grid_cell = 1;  // ground metres of one cell of the square grid
+    double cellWidth = 1;  // ground metres of one source cell, along a row
+    double cellHeight = 1;
+    double gridCell = 1;  // ground metres of one cell of the square grid
     bool georeferenced = false;
     bool geographic = false;
-    bool degrees_assumed = false;    // no coordinate system; degrees going by the extent
-    bool cell_unit_unknown = false;  // no coordinate system, and not degrees either
+    bool degreesAssumed = false;    // no coordinate system; degrees going by the extent
+    bool cellUnitUnknown = false;  // no coordinate system, and not degrees either
     bool text_matrix = false;
     // The heights are known to be metres (the band's unit, or
     // --metres-per-level given), so the legend can give metres.
-    bool metres_known = false;
-    std::string value_unit;  // the unit the band names when not metres; "" for none
-    // Whether --metres-per-level at grid_cell keeps the grid within the
+    bool metresKnown = false;
+    std::string valueUnit;  // the unit the band names when not metres; "" for none
+    // Whether --metres-per-level at gridCell keeps the grid within the
     // point limit, so that the comments may advise it.
-    bool true_scale_fits = true;
+    bool trueScaleFits = true;
     double lowest = 0;  // the lowest and highest valid cell, over a whole series
     double highest = 0;
     double metres_per_level = 0;
@@ -62,11 +62,11 @@ std::string PerLevel(const SourceSummary& source);
 
 // What was written: one data file (data.txt), or a series of them.
 struct WrittenGrids {
-    std::string series_pattern;  // the frames' names as a printf pattern; empty for data.txt
+    std::string seriesPattern;  // the frames' names as a printf pattern; empty for data.txt
     int size = 0;
     int highest = 0;  // the highest level of any cell of any frame
-    std::uint64_t fewest_points = 0;
-    std::uint64_t most_points = 0;
+    std::uint64_t fewestPoints = 0;
+    std::uint64_t mostPoints = 0;
 };
 
 // config.txt: comments on the source, data/file (or data/series), where the

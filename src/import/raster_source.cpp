@@ -63,10 +63,10 @@ constexpr double mostDegreesPerCell = 5;
 
 // The lowest and highest x and y of the centres of a raster's cells.
 struct Extent {
-    double x_low = INFINITY;
-    double x_high = -INFINITY;
-    double y_low = INFINITY;
-    double y_high = -INFINITY;
+    double xLow = INFINITY;
+    double xHigh = -INFINITY;
+    double yLow = INFINITY;
+    double yHigh = -INFINITY;
 };
 
 Extent CellCentres(const double transform[6], int width, int height) {
@@ -75,10 +75,10 @@ Extent CellCentres(const double transform[6], int width, int height) {
         for (double row : {0.5, height - 0.5}) {
             const double x = transform[0] + column * transform[1] + row * transform[2];
             const double y = transform[3] + column * transform[4] + row * transform[5];
-            extent.x_low = std::min(extent.x_low, x);
-            extent.x_high = std::max(extent.x_high, x);
-            extent.y_low = std::min(extent.y_low, y);
-            extent.y_high = std::max(extent.y_high, y);
+            extent.xLow = std::min(extent.xLow, x);
+            extent.xHigh = std::max(extent.xHigh, x);
+            extent.yLow = std::min(extent.yLow, y);
+            extent.yHigh = std::max(extent.yHigh, y);
         }
     return extent;
 }
@@ -97,8 +97,8 @@ std::string Coordinate(double value) {
 // from -180, from 0, or on past 360 to keep an ocean whole), cells of at
 // most mostDegreesPerCell.
 bool FitsLongitudeLatitude(const Extent& centres, double width, double height) {
-    return centres.y_low >= -90 && centres.y_high <= 90 && centres.x_low >= -360 && centres.x_high <= 720 &&
-           centres.x_high - centres.x_low <= 360 && width <= mostDegreesPerCell && height <= mostDegreesPerCell;
+    return centres.yLow >= -90 && centres.yHigh <= 90 && centres.xLow >= -360 && centres.xHigh <= 720 &&
+           centres.xHigh - centres.xLow <= 360 && width <= mostDegreesPerCell && height <= mostDegreesPerCell;
 }
 
 // Sets the cells' ground size and orientation from the geotransform; leaves
@@ -110,42 +110,42 @@ void MeasureCells(GDALDataset& dataset, const std::string& path, RasterInfo& inf
     // GDAL's stand-in for no geotransform: cells counted from the top left.
     const double none[6] = {0, 1, 0, 0, 0, 1};
     if (std::equal(transform, transform + 6, none)) return;
-    info.has_transform = true;
+    info.hasTransform = true;
     std::copy(transform, transform + 6, info.transform.begin());
     // Steps along a row (x) and down a column (y) in the raster's units.
-    const double row_step[2] = {transform[1], transform[4]};
-    const double column_step[2] = {transform[2], transform[5]};
-    double width = std::hypot(row_step[0], row_step[1]);
-    double height = std::hypot(column_step[0], column_step[1]);
+    const double rowStep[2] = {transform[1], transform[4]};
+    const double columnStep[2] = {transform[2], transform[5]};
+    double width = std::hypot(rowStep[0], rowStep[1]);
+    double height = std::hypot(columnStep[0], columnStep[1]);
     if (!(width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height))) return;
-    info.rows_run_south = transform[5] <= 0;
-    info.columns_run_west = transform[1] < 0;
+    info.rowsRunSouth = transform[5] <= 0;
+    info.columnsRunWest = transform[1] < 0;
 
     const OGRSpatialReference* srs = dataset.GetSpatialRef();
     char* wkt = nullptr;
-    if (srs != nullptr && srs->exportToWkt(&wkt) == OGRERR_NONE) info.coordinate_system = wkt;
+    if (srs != nullptr && srs->exportToWkt(&wkt) == OGRERR_NONE) info.coordinateSystem = wkt;
     CPLFree(wkt);
     const bool linear = srs != nullptr && (srs->IsProjected() || srs->IsLocal());
-    double unit_degrees = 1;
+    double unitDegrees = 1;
     double radius = wgs84SemiMajorMetres;
     if (srs != nullptr && srs->IsGeographic()) {
-        unit_degrees = srs->GetAngularUnits(nullptr) * 180 / pi;
+        unitDegrees = srs->GetAngularUnits(nullptr) * 180 / pi;
         radius = srs->GetSemiMajor(nullptr);
     } else if (!linear) {
         // Units that nothing names: netCDF files often give coordinate
         // variables in degrees and no coordinate system.
         const Extent centres = CellCentres(transform, info.width, info.height);
-        const std::string where = "its cell centres, x " + Coordinate(centres.x_low) + " to " +
-                                  Coordinate(centres.x_high) + " and y " + Coordinate(centres.y_low) + " to " +
-                                  Coordinate(centres.y_high);
+        const std::string where = "its cell centres, x " + Coordinate(centres.xLow) + " to " +
+                                  Coordinate(centres.xHigh) + " and y " + Coordinate(centres.yLow) + " to " +
+                                  Coordinate(centres.yHigh);
         if (!FitsLongitudeLatitude(centres, width, height)) {
-            info.cell_unit_unknown = true;
+            info.cellUnitUnknown = true;
             info.warnings.push_back(Quoted(path) + " has no coordinate system, and " + where +
                                     ", are not longitude and latitude; its cells are taken as square, of "
                                     "unknown size");
             return;
         }
-        info.degrees_assumed = true;
+        info.degreesAssumed = true;
         info.warnings.push_back(Quoted(path) + " has no coordinate system; " + where +
                                 ", fit longitude and latitude, so they are taken as degrees");
     }
@@ -153,23 +153,23 @@ void MeasureCells(GDALDataset& dataset, const std::string& path, RasterInfo& inf
         // Degrees (or another angle) to metres along the ground, at the
         // raster's centre.
         const double latitude =
-            (transform[3] + transform[4] * info.width / 2 + transform[5] * info.height / 2) * unit_degrees;
-        width = GeographicStepMetres(row_step[0] * unit_degrees, row_step[1] * unit_degrees, latitude, radius);
+            (transform[3] + transform[4] * info.width / 2 + transform[5] * info.height / 2) * unitDegrees;
+        width = GeographicStepMetres(rowStep[0] * unitDegrees, rowStep[1] * unitDegrees, latitude, radius);
         height =
-            GeographicStepMetres(column_step[0] * unit_degrees, column_step[1] * unit_degrees, latitude, radius);
+            GeographicStepMetres(columnStep[0] * unitDegrees, columnStep[1] * unitDegrees, latitude, radius);
     } else {
         const double metres = srs->GetLinearUnits(nullptr);
         width *= metres;
         height *= metres;
     }
     if (!(width > 0 && height > 0 && std::isfinite(width) && std::isfinite(height))) return;
-    info.cell_width = width;
-    info.cell_height = height;
+    info.cellWidth = width;
+    info.cellHeight = height;
     info.georeferenced = true;
     info.geographic = !linear;
 }
 
-// What a band's values are measured in (see RasterInfo::value_unit), kept
+// What a band's values are measured in (see RasterInfo::valueUnit), kept
 // on one line.
 std::string ValueUnit(GDALRasterBand& band, const OGRSpatialReference* srs) {
     std::string unit = band.GetUnitType();
@@ -258,23 +258,23 @@ private:
     std::string message_;
 };
 
-enum class MatrixText { not_a_matrix, too_large, read };
+enum class MatrixText { notAMatrix, tooLarge, read };
 
 // The whole of the regular file `path` in `text` when it starts as a text
-// matrix does, and is at most `byte_limit` bytes long. Only its start is read
+// matrix does, and is at most `byteLimit` bytes long. Only its start is read
 // to find out, so that a large file of another kind is not read whole.
-MatrixText ReadMatrixText(const std::string& path, std::uint64_t byte_limit, std::string& text) {
+MatrixText ReadMatrixText(const std::string& path, std::uint64_t byteLimit, std::string& text) {
     std::ifstream in;
-    if (OpenInput(in, path) != InputOpening::opened) return MatrixText::not_a_matrix;
+    if (OpenInput(in, path) != InputOpening::opened) return MatrixText::notAMatrix;
     constexpr std::size_t startSize = 1 << 16;
     text.resize(startSize);
     in.read(text.data(), startSize);
     text.resize(static_cast<std::size_t>(in.gcount()));
-    if (!StartsLikeMatrix(text)) return MatrixText::not_a_matrix;
+    if (!StartsLikeMatrix(text)) return MatrixText::notAMatrix;
     // Read to the end, however long the file has grown meanwhile.
     char block[startSize];
     while (in.read(block, startSize) || in.gcount() > 0) {
-        if (text.size() + static_cast<std::uint64_t>(in.gcount()) > byte_limit) return MatrixText::too_large;
+        if (text.size() + static_cast<std::uint64_t>(in.gcount()) > byteLimit) return MatrixText::tooLarge;
         text.append(block, static_cast<std::size_t>(in.gcount()));
     }
     return MatrixText::read;
@@ -282,9 +282,9 @@ MatrixText ReadMatrixText(const std::string& path, std::uint64_t byte_limit, std
 
 }  // namespace
 
-double GeographicStepMetres(double dx, double dy, double latitude, double semi_major_metres) {
-    const double metres_per_degree = semi_major_metres * pi / 180;
-    return metres_per_degree * std::hypot(dx * std::cos(latitude * pi / 180), dy);
+double GeographicStepMetres(double dx, double dy, double latitude, double semiMajorMetres) {
+    const double metresPerDegree = semiMajorMetres * pi / 180;
+    return metresPerDegree * std::hypot(dx * std::cos(latitude * pi / 180), dy);
 }
 
 namespace {
@@ -342,12 +342,12 @@ std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, int ba
                                 " bands; band 1 is read (give --band N for another)");
     MeasureCells(*dataset, path, info);
 
-    GDALRasterBand* raster_band = dataset->GetRasterBand(info.band);
-    info.value_unit = ValueUnit(*raster_band, dataset->GetSpatialRef());
-    int has_nodata = 0;
-    raster_band->GetNoDataValue(&has_nodata);
-    if (!has_nodata && IsFloatingPoint(raster_band->GetRasterDataType()) &&
-        (raster_band->GetMaskFlags() & GMF_ALL_VALID) != 0) {
+    GDALRasterBand* rasterBand = dataset->GetRasterBand(info.band);
+    info.valueUnit = ValueUnit(*rasterBand, dataset->GetSpatialRef());
+    int hasNodata = 0;
+    rasterBand->GetNoDataValue(&hasNodata);
+    if (!hasNodata && IsFloatingPoint(rasterBand->GetRasterDataType()) &&
+        (rasterBand->GetMaskFlags() & GMF_ALL_VALID) != 0) {
         const std::string number = std::to_string(info.band);
         const char* arguments[] = {"-of", "VRT", "-b", number.c_str(), "-a_nodata", "nan", nullptr};
         GDALTranslateOptions* options = GDALTranslateOptionsNew(const_cast<char**>(arguments), nullptr);
@@ -363,26 +363,26 @@ std::unique_ptr<RasterSource> RasterSource::Open(const std::string& path, int ba
     return source;
 }
 
-std::unique_ptr<RasterSource> RasterSource::OpenMatrix(const std::string& path, const std::string& gdal_error,
+std::unique_ptr<RasterSource> RasterSource::OpenMatrix(const std::string& path, const std::string& gdalError,
                                                        std::string& error) {
     // The text, and then the values, 8 bytes each, may each take a quarter
     // of the physical memory, as the viewer's points may; and every side
     // must fit a GDAL raster's.
-    const std::uint64_t byte_limit = max_loadable_points() * 24;
-    const std::uint64_t cell_limit = std::min<std::uint64_t>(byte_limit / 8, INT_MAX);
+    const std::uint64_t byteLimit = MaxLoadablePoints() * 24;
+    const std::uint64_t cellLimit = std::min<std::uint64_t>(byteLimit / 8, INT_MAX);
     std::string text;
-    const MatrixText read = ReadMatrixText(path, byte_limit, text);
-    if (read == MatrixText::not_a_matrix) {
-        error = gdal_error;
+    const MatrixText read = ReadMatrixText(path, byteLimit, text);
+    if (read == MatrixText::notAMatrix) {
+        error = gdalError;
         return nullptr;
     }
-    if (read == MatrixText::too_large) {
-        error = Quoted(path) + ": a text matrix of more than " + std::to_string(byte_limit) +
+    if (read == MatrixText::tooLarge) {
+        error = Quoted(path) + ": a text matrix of more than " + std::to_string(byteLimit) +
                 " bytes, more than this machine's memory allows";
         return nullptr;
     }
     MatrixShape shape;
-    if (!ReadMatrix(text, cell_limit, shape, nullptr, error)) {
+    if (!ReadMatrix(text, cellLimit, shape, nullptr, error)) {
         error = Quoted(path) + ": " + error;
         return nullptr;
     }
@@ -407,7 +407,7 @@ std::unique_ptr<RasterSource> RasterSource::OpenMatrix(const std::string& path, 
             status = band->RasterIO(GF_Write, 0, row, shape.columns, 1, const_cast<double*>(values.data()),
                                     shape.columns, 1, GDT_Float64, 0, 0, nullptr);
     };
-    ReadMatrix(text, cell_limit, shape, store, error);
+    ReadMatrix(text, cellLimit, shape, store, error);
     if (status != CE_None) {
         error = Quoted(path) + ": " + CPLGetLastErrorMsg();
         return nullptr;
@@ -420,13 +420,13 @@ std::unique_ptr<RasterSource> RasterSource::OpenMatrix(const std::string& path, 
     info.height = shape.rows;
     info.driver = "text matrix";
     info.text_matrix = true;
-    info.whole_values = shape.whole_values;
+    info.wholeValues = shape.wholeValues;
     source->dataset_ = std::move(dataset);
     return source;
 }
 
 bool RasterSource::Read(int columns, int rows, Resampling resampling, GDALProgressFunc progress,
-                        void* progress_data, std::vector<double>& values, std::string& error) const {
+                        void* progressData, std::vector<double>& values, std::string& error) const {
     GDALRasterBand* band = nan_view_ ? nan_view_->GetRasterBand(1) : dataset_->GetRasterBand(info_.band);
     const std::size_t cells = static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
     values.assign(cells, 0.0);
@@ -439,9 +439,9 @@ bool RasterSource::Read(int columns, int rows, Resampling resampling, GDALProgre
     // The values take the first half of the progress, the validity mask
     // (read with the same method, so a cell is valid exactly where GDAL gave
     // it a value from valid cells) the second.
-    const bool all_valid = band->GetMaskFlags() == GMF_ALL_VALID;
+    const bool allValid = band->GetMaskFlags() == GMF_ALL_VALID;
     const FailureRecorder failures;
-    void* scaled = GDALCreateScaledProgress(0, all_valid ? 1 : 0.5, progress, progress_data);
+    void* scaled = GDALCreateScaledProgress(0, allValid ? 1 : 0.5, progress, progressData);
     extra.pfnProgress = GDALScaledProgress;
     extra.pProgressData = scaled;
     CPLErr status = band->RasterIO(GF_Read, 0, 0, info_.width, info_.height, values.data(), columns, rows,
@@ -449,9 +449,9 @@ bool RasterSource::Read(int columns, int rows, Resampling resampling, GDALProgre
     GDALDestroyScaledProgress(scaled);
 
     std::vector<GByte> mask;
-    if (status == CE_None && !all_valid) {
+    if (status == CE_None && !allValid) {
         mask.assign(cells, 0);
-        scaled = GDALCreateScaledProgress(0.5, 1, progress, progress_data);
+        scaled = GDALCreateScaledProgress(0.5, 1, progress, progressData);
         extra.pProgressData = scaled;
         status = band->GetMaskBand()->RasterIO(GF_Read, 0, 0, info_.width, info_.height, mask.data(), columns,
                                                rows, GDT_Byte, 0, 0, &extra);
@@ -463,11 +463,11 @@ bool RasterSource::Read(int columns, int rows, Resampling resampling, GDALProgre
         return false;
     }
 
-    int has_scale = 0;
-    int has_offset = 0;
-    const double scale = band->GetScale(&has_scale);
-    const double offset = band->GetOffset(&has_offset);
-    const bool rescale = (has_scale && scale != 1) || (has_offset && offset != 0);
+    int hasScale = 0;
+    int hasOffset = 0;
+    const double scale = band->GetScale(&hasScale);
+    const double offset = band->GetOffset(&hasOffset);
+    const bool rescale = (hasScale && scale != 1) || (hasOffset && offset != 0);
     for (std::size_t i = 0; i < cells; ++i) {
         if (!mask.empty() && mask[i] == 0)
             values[i] = NAN;

@@ -21,32 +21,32 @@ struct RasterInfo {
     // Ground size of one cell along a row and down a column, in metres when
     // the raster is georeferenced (degrees are converted at the raster's
     // centre), else 1 by 1.
-    double cell_width = 1;
-    double cell_height = 1;
+    double cellWidth = 1;
+    double cellHeight = 1;
     bool georeferenced = false;
     bool geographic = false;  // coordinates in degrees of latitude and longitude
     // A geotransform without a coordinate system: taken as degrees when its
     // extent is one of longitude and latitude (and then geographic), else
     // its cells as square, of unknown size.
-    bool degrees_assumed = false;
-    bool cell_unit_unknown = false;
+    bool degreesAssumed = false;
+    bool cellUnitUnknown = false;
     // The geotransform, when the raster has one, and its coordinate system
     // as WKT ("" for none): what frames of a series must share.
-    bool has_transform = false;
+    bool hasTransform = false;
     std::array<double, 6> transform{};
-    std::string coordinate_system;
+    std::string coordinateSystem;
     // Raster row 0 is the northern edge (or, without georeferencing, the top
     // of the picture): the rows are turned over so that y runs north.
-    bool rows_run_south = true;
-    bool columns_run_west = false;  // columns are turned over so that x runs east
+    bool rowsRunSouth = true;
+    bool columnsRunWest = false;  // columns are turned over so that x runs east
     // What the band's values are measured in: "metres" when its unit, or a
     // vertical coordinate system, says metres; else the unit the band
     // names, or "" when it names none.
-    std::string value_unit;
+    std::string valueUnit;
     // A text matrix: values of no known unit, cells square of no known size,
     // the first line as the northern edge (as a picture's top row).
     bool text_matrix = false;
-    bool whole_values = false;  // a text matrix whose every finite value is a whole number
+    bool wholeValues = false;  // a text matrix whose every finite value is a whole number
     // How the raster was taken where it could be taken more than one way,
     // each the text of a "warning:" line.
     std::vector<std::string> warnings;
@@ -55,7 +55,7 @@ struct RasterInfo {
 // Ground metres of a step of (dx, dy) degrees, the radius being the
 // ellipsoid's semi-major axis and the degrees of longitude shrunk by the
 // cosine of `latitude` (degrees).
-double GeographicStepMetres(double dx, double dy, double latitude, double semi_major_metres);
+double GeographicStepMetres(double dx, double dy, double latitude, double semiMajorMetres);
 
 class RasterSource {
 public:
@@ -77,14 +77,14 @@ public:
     // its data) is called as the read goes on. On failure, including one
     // that GDAL only reports to its error handler, returns false and sets
     // `error`.
-    bool Read(int columns, int rows, Resampling resampling, GDALProgressFunc progress, void* progress_data,
+    bool Read(int columns, int rows, Resampling resampling, GDALProgressFunc progress, void* progressData,
               std::vector<double>& values, std::string& error) const;
 
 private:
     RasterSource() = default;
     // The text matrix in the file `path`; nothing, with `error` set, when it
-    // is malformed or when it is no matrix (then `error` is `gdal_error`).
-    static std::unique_ptr<RasterSource> OpenMatrix(const std::string& path, const std::string& gdal_error,
+    // is malformed or when it is no matrix (then `error` is `gdalError`).
+    static std::unique_ptr<RasterSource> OpenMatrix(const std::string& path, const std::string& gdalError,
                                                     std::string& error);
 
     GDALDatasetUniquePtr dataset_;

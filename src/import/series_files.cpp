@@ -80,8 +80,8 @@ std::vector<std::string> FrameNames::In(const std::string& dir) const {
     return frames;
 }
 
-SeriesWriter::SeriesWriter(std::string dir, bool overwrite, std::function<void()> after_each_change)
-    : dir_(std::move(dir)), overwrite_(overwrite), after_each_change_(std::move(after_each_change)) {}
+SeriesWriter::SeriesWriter(std::string dir, bool overwrite, std::function<void()> afterEachChange)
+    : dir_(std::move(dir)), overwrite_(overwrite), after_each_change_(std::move(afterEachChange)) {}
 
 SeriesWriter::~SeriesWriter() {
     if (!done_) Undo();
@@ -115,8 +115,8 @@ bool SeriesWriter::Prepare(std::string& error) {
     RemoveLeftoverTemporaries();
     // While the usual names hold the series on show, the new one takes the
     // other names until it is committed.
-    const bool usual_on_show = !usualFrameNames.In(dir_).empty() && !ConfigNames(dir_, otherFrameNames);
-    names_ = usual_on_show ? &otherFrameNames : &usualFrameNames;
+    const bool usualOnShow = !usualFrameNames.In(dir_).empty() && !ConfigNames(dir_, otherFrameNames);
+    names_ = usualOnShow ? &otherFrameNames : &usualFrameNames;
     // What those names hold now was left by an import that did not finish,
     // and config.txt does not name it.
     for (const std::string& name : names_->In(dir_)) {
@@ -164,15 +164,15 @@ bool SeriesWriter::PlaceConfig(const std::string& text, bool overwrite, std::str
     return true;
 }
 
-bool SeriesWriter::Commit(const std::function<std::string(const std::string& pattern)>& config_text,
+bool SeriesWriter::Commit(const std::function<std::string(const std::string& pattern)>& configText,
                           std::string& error) {
     if (done_ || written_ == 0) return false;
-    if (!PlaceConfig(config_text(names_->pattern()), overwrite_, error)) return Fail(error, error);
+    if (!PlaceConfig(configText(names_->pattern()), overwrite_, error)) return Fail(error, error);
     done_ = true;
     if (!overwrite_) return true;
-    const bool usual_names = names_ == &usualFrameNames;
-    RemoveFrames(usual_names ? otherFrameNames : usualFrameNames, "a frame of the series written before");
-    if (!usual_names) TakeUsualNames(config_text);
+    const bool usualNames = names_ == &usualFrameNames;
+    RemoveFrames(usualNames ? otherFrameNames : usualFrameNames, "a frame of the series written before");
+    if (!usualNames) TakeUsualNames(configText);
     return true;
 }
 
@@ -188,8 +188,8 @@ void SeriesWriter::RemoveFrames(const FrameNames& names, const std::string& what
 // Where a link cannot be made (a file system without hard links, or a frame
 // of the series before that could not be removed), the frames keep the
 // other names, which config.txt names already.
-void SeriesWriter::TakeUsualNames(const std::function<std::string(const std::string& pattern)>& config_text) {
-    const auto unlink_usual = [this](int last) {
+void SeriesWriter::TakeUsualNames(const std::function<std::string(const std::string& pattern)>& configText) {
+    const auto unlinkUsual = [this](int last) {
         for (int number = 1; number <= last; ++number) unlink(PathOf(usualFrameNames.Name(number)).c_str());
     };
     for (int number = 1; number <= written_; ++number) {
@@ -198,15 +198,15 @@ void SeriesWriter::TakeUsualNames(const std::function<std::string(const std::str
         if (link(from.c_str(), to.c_str()) != 0) {
             warnings_.push_back("cannot give " + Quoted(from) + " its usual name " + Quoted(to) + ": " +
                                 std::strerror(errno) + "; config.txt names the frames as they are");
-            unlink_usual(number - 1);
+            unlinkUsual(number - 1);
             return;
         }
         Changed();
     }
     std::string error;
-    if (!PlaceConfig(config_text(usualFrameNames.pattern()), true, error)) {
+    if (!PlaceConfig(configText(usualFrameNames.pattern()), true, error)) {
         warnings_.push_back(error + "; config.txt names the frames " + otherFrameNames.pattern());
-        unlink_usual(written_);
+        unlinkUsual(written_);
         return;
     }
     names_ = &usualFrameNames;

@@ -45,19 +45,19 @@ extern const FrameNames otherFrameNames;
 // is left; a failure's `error` holds the text of an "error:" line.
 class SeriesWriter {
 public:
-    // `after_each_change` is called after every change to the folder (a file
+    // `afterEachChange` is called after every change to the folder (a file
     // written, renamed, linked or removed, a folder made), so that a test can
     // stop the program between any two.
-    SeriesWriter(std::string dir, bool overwrite, std::function<void()> after_each_change = {});
+    SeriesWriter(std::string dir, bool overwrite, std::function<void()> afterEachChange = {});
     ~SeriesWriter();
     SeriesWriter(const SeriesWriter&) = delete;
     SeriesWriter& operator=(const SeriesWriter&) = delete;
 
     // Writes the next frame.
     bool Add(const std::string& text, std::string& error);
-    // Puts config_text(pattern) in place as config.txt, `pattern` naming the
+    // Puts configText(pattern) in place as config.txt, `pattern` naming the
     // frames written. What goes wrong after the commit only adds warnings.
-    bool Commit(const std::function<std::string(const std::string& pattern)>& config_text, std::string& error);
+    bool Commit(const std::function<std::string(const std::string& pattern)>& configText, std::string& error);
 
     // The names the frames have, the last ones after a Commit.
     const FrameNames& names() const { return *names_; }
@@ -70,7 +70,7 @@ private:
     bool PlaceConfig(const std::string& text, bool overwrite, std::string& error);
     // Removes the frames of `names`, warning of each that stays, `what` it is.
     void RemoveFrames(const FrameNames& names, const std::string& what);
-    void TakeUsualNames(const std::function<std::string(const std::string& pattern)>& config_text);
+    void TakeUsualNames(const std::function<std::string(const std::string& pattern)>& configText);
     bool Fail(const std::string& message, std::string& error);
     void Undo();
     std::string PathOf(const std::string& name) const;

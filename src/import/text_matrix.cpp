@@ -69,7 +69,7 @@ std::string Shown(std::string_view text) {
     return Quoted(text.size() > 24 ? shown + "..." : shown);
 }
 
-enum class NumberRead { read, not_a_number, out_of_range };
+enum class NumberRead { read, notANumber, out_of_range };
 
 // The whole of `text` as one number in the classic notation.
 NumberRead ReadNumber(std::string_view text, double& value) {
@@ -78,7 +78,7 @@ NumberRead ReadNumber(std::string_view text, double& value) {
     // from_chars takes no plus sign.
     if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+') ++first;
     const auto [end, status] = std::from_chars(first, last, value);
-    if (end != last || status == std::errc::invalid_argument) return NumberRead::not_a_number;
+    if (end != last || status == std::errc::invalid_argument) return NumberRead::notANumber;
     if (status == std::errc::result_out_of_range) {
         // Too small a magnitude is near enough 0; too large has no value.
         value = std::strtod(std::string(first, last).c_str(), nullptr);
@@ -103,33 +103,33 @@ bool StartsLikeMatrix(std::string_view text) {
     return true;
 }
 
-bool ReadMatrix(std::string_view text, std::uint64_t cell_limit, MatrixShape& shape,
+bool ReadMatrix(std::string_view text, std::uint64_t cellLimit, MatrixShape& shape,
                 const std::function<void(int row, const std::vector<double>& values)>& row, std::string& error) {
     shape = MatrixShape();
     Lines lines(text);
     std::string_view line;
     std::vector<double> values;
-    long long first_line = 0;
+    long long firstLine = 0;
     std::uint64_t cells = 0;  // in the rows before this one
     while (lines.Next(line)) {
         std::size_t i = ContentStart(line);
         if (i == std::string_view::npos) continue;
         values.clear();
-        bool after_comma = false;
+        bool afterComma = false;
         std::size_t comma = 0;
         for (;;) {
             while (i < line.size() && IsBlank(line[i])) ++i;
             if (i == line.size()) {
-                if (!after_comma) break;
+                if (!afterComma) break;
                 error = At(lines.number(), comma) + "a comma with no number after it";
                 return false;
             }
             if (line[i] == ',') {
-                if (values.empty() || after_comma) {
+                if (values.empty() || afterComma) {
                     error = At(lines.number(), i) + "a comma with no number before it";
                     return false;
                 }
-                after_comma = true;
+                afterComma = true;
                 comma = i++;
                 continue;
             }
@@ -143,24 +143,24 @@ bool ReadMatrix(std::string_view text, std::uint64_t cell_limit, MatrixShape& sh
                         (read == NumberRead::out_of_range ? " is out of range" : " is not a number");
                 return false;
             }
-            if (cells + values.size() >= cell_limit) {
-                error = "text matrix of more than " + std::to_string(cell_limit) +
+            if (cells + values.size() >= cellLimit) {
+                error = "text matrix of more than " + std::to_string(cellLimit) +
                         " numbers: more than this machine's memory allows";
                 return false;
             }
             if (!std::isfinite(value))
                 value = NAN;
             else if (std::floor(value) != value)
-                shape.whole_values = false;
+                shape.wholeValues = false;
             values.push_back(value);
-            after_comma = false;
+            afterComma = false;
         }
         if (shape.rows == 0) {
             shape.columns = static_cast<int>(values.size());
-            first_line = lines.number();
+            firstLine = lines.number();
         } else if (values.size() != static_cast<std::size_t>(shape.columns)) {
             error = "text matrix, line " + std::to_string(lines.number()) + " holds " +
-                    std::to_string(values.size()) + " numbers where line " + std::to_string(first_line) +
+                    std::to_string(values.size()) + " numbers where line " + std::to_string(firstLine) +
                     " holds " + std::to_string(shape.columns) + "; every row must hold as many";
             return false;
         }

@@ -11,7 +11,7 @@
 struct MatrixShape {
     int columns = 0;
     int rows = 0;
-    bool whole_values = true;  // every finite value is a whole number
+    bool wholeValues = true;  // every finite value is a whole number
 };
 
 // Whether `text` begins as a matrix does: past blank lines and lines whose
@@ -22,9 +22,9 @@ bool StartsLikeMatrix(std::string_view text);
 // Reads the matrix in `text`, calling `row` (when given) with each row's
 // values in order, NaN for NaN and infinite values. Lines with nothing but
 // blanks and tabs, and '#' comment lines, are skipped; LF, CR LF and CR all
-// end a line. On a malformed matrix, or one of more than `cell_limit`
+// end a line. On a malformed matrix, or one of more than `cellLimit`
 // numbers, returns false with `error` the text of an "error:" line, without
 // the file's name, which names the line and column. A matrix of no numbers
 // gives true and a shape of 0 rows.
-bool ReadMatrix(std::string_view text, std::uint64_t cell_limit, MatrixShape& shape,
+bool ReadMatrix(std::string_view text, std::uint64_t cellLimit, MatrixShape& shape,
                 const std::function<void(int row, const std::vector<double>& values)>& row, std::string& error);

@@ -53,7 +53,7 @@ FrameLook LookAtFrame(const std::string& file) {
         UnsizedReader unsized(*in.rdbuf());
         std::istream text(&unsized);
         // With no point allowed, reading stops at the first point found.
-        frame.outcome = load_points(text, x, y, z, 0);
+        frame.outcome = LoadPoints(text, x, y, z, 0);
         if (frame.outcome.end == LoadOutcome::End::refused) return {true, true, ""};
     }
     if (!frame.opened) return {false, false, FrameProblem(frame, 0)};

@@ -124,9 +124,9 @@ TEST_P(DataFileChoice, LoadsBeforeTheWindowOrEndsWithStatusOne) {
     Pelorin pelorin(c.files);
     WindowCreationWatcher watcher;
     pelorin.Start(c.args);
-    const bool window_created = watcher.WaitForCreation(c.starts ? windowTimeout : 0);
+    const bool windowCreated = watcher.WaitForCreation(c.starts ? windowTimeout : 0);
     if (c.starts) {
-        ASSERT_TRUE(window_created);
+        ASSERT_TRUE(windowCreated);
         // Written and flushed before the window was asked for.
         EXPECT_EQ(pelorin.process().output(), "data prepared\n");
         pelorin.WaitForWindow();
@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
         DataFileCase{"NoDataFile", {"config.txt", "[display]\nsphere-r = 0.5\n"}, {}, false},
         DataFileCase{"CommandLineCannotRedirect", {"data.txt", Terrain()}, {"data/file=missing.txt"}, true},
         DataFileCase{"CommandLineCannotRescue", {"present.txt", Terrain()}, {"data/file=present.txt"}, false}),
-    [](const testing::TestParamInfo<DataFileCase>& param_info) { return param_info.param.name; });
+    [](const testing::TestParamInfo<DataFileCase>& paramInfo) { return paramInfo.param.name; });
 
 // ---- Window and picture ----
 
@@ -251,7 +251,7 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"MiddleDragDoesNothing",
                   "mousemove --window %W 400 300 mousedown 2 mousemove --window %W 450 350 mouseup 2", false},
         InputCase{"UnboundKeyDoesNothing", "windowfocus --sync %W key x", false}),
-    [](const testing::TestParamInfo<InputCase>& param_info) { return param_info.param.name; });
+    [](const testing::TestParamInfo<InputCase>& paramInfo) { return paramInfo.param.name; });
 
 TEST(Window, FullScreenThenEscapeRestores800By600At100) {
     Pelorin pelorin({"data.txt", Terrain()});
@@ -351,9 +351,9 @@ TEST_P(Ending, ExitsZeroAfterClosingTheDataFile) {
 
     // Written after main returned: the data file is no longer among the open
     // files, so the point set was destroyed, not left to the process's end.
-    const std::string open_at_exit = pelorin.OpenAtExit();
-    ASSERT_NE(open_at_exit.find(pelorin.Path("stdout.txt")), std::string::npos) << "no report from the probe";
-    EXPECT_EQ(open_at_exit.find(data_file), std::string::npos) << open_at_exit;
+    const std::string openAtExit = pelorin.OpenAtExit();
+    ASSERT_NE(openAtExit.find(pelorin.Path("stdout.txt")), std::string::npos) << "no report from the probe";
+    EXPECT_EQ(openAtExit.find(data_file), std::string::npos) << openAtExit;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -361,7 +361,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(EndCase{"LowerQ", [](const std::string& w) { TypeKeys(w, "q"); }},
                     EndCase{"UpperQ", [](const std::string& w) { TypeKeys(w, "Q"); }},
                     EndCase{"WindowSystemClose", [](const std::string& w) { RequestClose(w); }}),
-    [](const testing::TestParamInfo<EndCase>& param_info) { return param_info.param.name; });
+    [](const testing::TestParamInfo<EndCase>& paramInfo) { return paramInfo.param.name; });
 
 // ---- Diagnostics ----
 
@@ -395,7 +395,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OriginalLineCase{"OnlyRadiusSet", "[display]\nsphere-r = 0.5\n", nullptr},
                     OriginalLineCase{"Set", "[display]\nsphere-tesel = 7.9\n", "## original = 7.9"},
                     OriginalLineCase{"SetToText", "[display]\nsphere-tesel = abc\n", "## original = abc"}),
-    [](const testing::TestParamInfo<OriginalLineCase>& param_info) { return param_info.param.name; });
+    [](const testing::TestParamInfo<OriginalLineCase>& paramInfo) { return paramInfo.param.name; });
 
 // ---- The snapshot script ----
 

@@ -116,7 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
         InputCase{"CheckDataFifo", "data.txt=fifo", "", checkProgram, 1, "\nerror: data file 'data.txt' is not a regular file (a FIFO, a socket or a device); the programs stop with status 1\n1 problem\n", "", ""},
         InputCase{"CheckSeriesOpensAfterAFolder", "f-1.txt=folder f-2.txt=grid", seriesConfig, checkProgram, 1, "series f-%d.txt: 2 frames, the first f-2.txt\nf-2.txt: 3 x 3 cells, 15 points\n\n" + f1Skipped + "1 problem\n", "", ""},
         InputCase{"ImportFifo", "in.asc=fifo", nullptr, {PELORIN_IMPORT, "in.asc", "out"}, 1, "error: 'in.asc': not a regular file\n", "", "out"}),
-    [](const testing::TestParamInfo<InputCase>& param_info) { return param_info.param.name; });
+    [](const testing::TestParamInfo<InputCase>& paramInfo) { return paramInfo.param.name; });
 
 // The camera and the colours come from the frame the series opens on: after
 // a junk first frame the picture is that of the series without it.
@@ -142,7 +142,7 @@ TEST(SeriesMemory, AFrameThatCannotBeHeldIsSkipped) {
 #endif
 #endif
     constexpr long long capKib = 1 << 20, pointsWithinCap = (capKib << 10) / 16;
-    if (max_loadable_points() < pointsWithinCap) GTEST_SKIP() << "this machine refuses such a frame before reading it";
+    if (MaxLoadablePoints() < pointsWithinCap) GTEST_SKIP() << "this machine refuses such a frame before reading it";
     const TempDir dir("inputs-memory");
     WriteFile(dir / "config.txt", seriesConfig);
     WriteFile(dir / "f-1.txt", RidgeTerrain());

@@ -31,9 +31,9 @@ ProgramRun ShowAndQuit(const std::string& config, const std::vector<std::string>
     TempDir dir("fallback");
     WriteFile(dir / "data.txt", terrain);
     WriteFile(dir / "config.txt", config);
-    std::vector<std::string> full_environment = environment;
-    full_environment.push_back(SanitizerOptionsForGlProgram());
-    ChildProcess program(dir.path(), PELORIN_PROGRAM, {}, full_environment);
+    std::vector<std::string> fullEnvironment = environment;
+    fullEnvironment.push_back(SanitizerOptionsForGlProgram());
+    ChildProcess program(dir.path(), PELORIN_PROGRAM, {}, fullEnvironment);
     ProgramRun run;
     const std::string window = WaitForWindow("Pelorin", 20);
     for (int tries = 0; !window.empty() && tries < 100; ++tries, usleep(100 * 1000)) {

@@ -9,8 +9,8 @@
 #include "clock.h"
 #include "xvfb_server.h"
 
-std::string RunCommand(const std::string& command, int timeout_seconds) {
-    const std::string bounded = "timeout " + std::to_string(timeout_seconds) + " " + command + " 2>/dev/null";
+std::string RunCommand(const std::string& command, int timeoutSeconds) {
+    const std::string bounded = "timeout " + std::to_string(timeoutSeconds) + " " + command + " 2>/dev/null";
     std::string output;
     if (FILE* pipe = popen(bounded.c_str(), "r")) {
         char buffer[65536];
@@ -21,8 +21,8 @@ std::string RunCommand(const std::string& command, int timeout_seconds) {
     return output;
 }
 
-std::string WaitForWindow(const std::string& title, double timeout_seconds) {
-    const double deadline = MonotonicSeconds() + timeout_seconds;
+std::string WaitForWindow(const std::string& title, double timeoutSeconds) {
+    const double deadline = MonotonicSeconds() + timeoutSeconds;
     while (MonotonicSeconds() < deadline) {
         std::istringstream ids(RunCommand("xdotool search --onlyvisible --name '^" + title + "$'", 5));
         std::string id;
@@ -50,8 +50,8 @@ WindowGeometry GeometryOf(const std::string& window) {
 }
 
 WindowGeometry WaitForGeometry(const std::string& window, const std::function<bool(const WindowGeometry&)>& wanted,
-                               double timeout_seconds) {
-    const double deadline = MonotonicSeconds() + timeout_seconds;
+                               double timeoutSeconds) {
+    const double deadline = MonotonicSeconds() + timeoutSeconds;
     WindowGeometry g = GeometryOf(window);
     while (!wanted(g) && MonotonicSeconds() < deadline) {
         usleep(50 * 1000);
@@ -72,8 +72,8 @@ Picture Screenshot(const std::string& window) {
     Picture picture;
     std::istringstream in(ppm);
     std::string magic;
-    int max_value = 0;
-    if (!(in >> magic >> picture.width >> picture.height >> max_value) || magic != "P6" || max_value != 255) {
+    int maxValue = 0;
+    if (!(in >> magic >> picture.width >> picture.height >> maxValue) || magic != "P6" || maxValue != 255) {
         return {};
     }
     in.get();
@@ -83,10 +83,10 @@ Picture Screenshot(const std::string& window) {
     return picture;
 }
 
-Picture WaitForChange(const std::string& window, const Picture& before, long min_pixels, double timeout_seconds) {
-    const double deadline = MonotonicSeconds() + timeout_seconds;
+Picture WaitForChange(const std::string& window, const Picture& before, long minPixels, double timeoutSeconds) {
+    const double deadline = MonotonicSeconds() + timeoutSeconds;
     Picture now = Screenshot(window);
-    while (DifferingPixels(before, now) <= min_pixels && MonotonicSeconds() < deadline) {
+    while (DifferingPixels(before, now) <= minPixels && MonotonicSeconds() < deadline) {
         usleep(100 * 1000);
         now = Screenshot(window);
     }
@@ -122,9 +122,9 @@ WindowCreationWatcher::~WindowCreationWatcher() {
     if (display_) XCloseDisplay(display_);
 }
 
-bool WindowCreationWatcher::WaitForCreation(double timeout_seconds) {
+bool WindowCreationWatcher::WaitForCreation(double timeoutSeconds) {
     if (!display_) return false;
-    const double deadline = MonotonicSeconds() + timeout_seconds;
+    const double deadline = MonotonicSeconds() + timeoutSeconds;
     do {
         XSync(display_, False);
         while (XPending(display_)) {

@@ -11,8 +11,8 @@
 
 #include "picture.h"
 
-// Runs a shell command, killed after `timeout_seconds`; returns its output.
-std::string RunCommand(const std::string& command, int timeout_seconds = 10);
+// Runs a shell command, killed after `timeoutSeconds`; returns its output.
+std::string RunCommand(const std::string& command, int timeoutSeconds = 10);
 
 struct WindowGeometry {
     int x = -1, y = -1, width = -1, height = -1;
@@ -22,18 +22,18 @@ struct WindowGeometry {
 };
 
 // The id of the viewable window with exactly this title, or "" if none shows
-// up within `timeout_seconds`.
-std::string WaitForWindow(const std::string& title, double timeout_seconds);
+// up within `timeoutSeconds`.
+std::string WaitForWindow(const std::string& title, double timeoutSeconds);
 WindowGeometry GeometryOf(const std::string& window);
 // Reads the window's geometry until `wanted` holds for it, for at most
-// `timeout_seconds`; returns the last geometry read.
+// `timeoutSeconds`; returns the last geometry read.
 WindowGeometry WaitForGeometry(const std::string& window, const std::function<bool(const WindowGeometry&)>& wanted,
-                               double timeout_seconds);
+                               double timeoutSeconds);
 std::string TitleOf(const std::string& window);
 Picture Screenshot(const std::string& window);
-// Screenshots until one differs from `before` in more than `min_pixels`
-// pixels, for at most `timeout_seconds`; returns the last one taken.
-Picture WaitForChange(const std::string& window, const Picture& before, long min_pixels, double timeout_seconds);
+// Screenshots until one differs from `before` in more than `minPixels`
+// pixels, for at most `timeoutSeconds`; returns the last one taken.
+Picture WaitForChange(const std::string& window, const Picture& before, long minPixels, double timeoutSeconds);
 // Types `keys` (xdotool key names) into the window after giving it focus.
 void TypeKeys(const std::string& window, const std::string& keys);
 // Asks the window to close as a window manager's close button does.
@@ -46,8 +46,8 @@ public:
     ~WindowCreationWatcher();
     WindowCreationWatcher(const WindowCreationWatcher&) = delete;
     WindowCreationWatcher& operator=(const WindowCreationWatcher&) = delete;
-    // True as soon as a window was created; false after `timeout_seconds`.
-    bool WaitForCreation(double timeout_seconds);
+    // True as soon as a window was created; false after `timeoutSeconds`.
+    bool WaitForCreation(double timeoutSeconds);
 
 private:
     Display* display_ = nullptr;

@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
                   1},
         CheckCase{"BigGridWithImpostors", "[display]\nrenderer = impostors\ncull-hidden = 1\n", &bigGrid,
                   "data.txt: 300 x 300 cells, 270000 points\n\nnothing looks wrong\n", 0}),
-    [](const testing::TestParamInfo<CheckCase>& param_info) { return param_info.param.name; });
+    [](const testing::TestParamInfo<CheckCase>& paramInfo) { return paramInfo.param.name; });
 
 // Every key, set or not, with its value and where it comes from.
 TEST(CheckSettings, EveryKeyWithItsLineOrDefault) {

@@ -86,7 +86,7 @@ const RefusedCase cases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, RefusedValues, testing::ValuesIn(cases),
-                         [](const testing::TestParamInfo<RefusedCase>& param_info) { return param_info.param.name; });
+                         [](const testing::TestParamInfo<RefusedCase>& paramInfo) { return paramInfo.param.name; });
 
 // A key added to the table without a case above fails here; a text is taken
 // as written, and no value of it is refused.

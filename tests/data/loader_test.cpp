@@ -26,14 +26,14 @@ struct Loaded {
     std::vector<double> x, y, z;
 };
 
-Loaded load_fast(const std::string& bytes, std::size_t block_size, std::uint64_t limit = testLimit) {
+Loaded LoadFast(const std::string& bytes, std::size_t blockSize, std::uint64_t limit = testLimit) {
     std::istringstream in(bytes);
     Loaded loaded;
-    loaded.outcome = load_points(in, loaded.x, loaded.y, loaded.z, limit, block_size);
+    loaded.outcome = LoadPoints(in, loaded.x, loaded.y, loaded.z, limit, blockSize);
     return loaded;
 }
 
-Loaded load_reference(const std::string& bytes, std::uint64_t limit = testLimit) {
+Loaded LoadReference(const std::string& bytes, std::uint64_t limit = testLimit) {
     std::istringstream in(bytes);
     Loaded loaded;
     loaded.outcome = reference_load_points(in, loaded.x, loaded.y, loaded.z, limit);
@@ -42,7 +42,7 @@ Loaded load_reference(const std::string& bytes, std::uint64_t limit = testLimit)
 
 std::string describe(const LoadOutcome& o) {
     const char* end = o.end == LoadOutcome::End::complete     ? "complete"
-                      : o.end == LoadOutcome::End::data_ended ? "data ended"
+                      : o.end == LoadOutcome::End::dataEnded ? "data ended"
                                                               : "refused";
     return std::string(end) + " at row " + std::to_string(o.row) + ", column " +
            std::to_string(o.column) + ", needed " + std::to_string(o.needed);
@@ -61,16 +61,16 @@ std::string printable(const std::string& bytes) {
 
 // The fast loader must give the reference's outcome, and its arrays unless
 // the grid was refused (the process ends then, so they are never used).
-testing::AssertionResult same_as_reference(const std::string& bytes, std::size_t block_size) {
-    Loaded fast = load_fast(bytes, block_size);
-    Loaded reference = load_reference(bytes);
+testing::AssertionResult SameAsReference(const std::string& bytes, std::size_t blockSize) {
+    Loaded fast = LoadFast(bytes, blockSize);
+    Loaded reference = LoadReference(bytes);
     if (fast.outcome != reference.outcome)
-        return testing::AssertionFailure() << "block " << block_size << ", input \"" << printable(bytes)
+        return testing::AssertionFailure() << "block " << blockSize << ", input \"" << printable(bytes)
                                            << "\": fast " << describe(fast.outcome) << ", stream "
                                            << describe(reference.outcome);
     if (fast.outcome.end != LoadOutcome::End::refused &&
         (fast.x != reference.x || fast.y != reference.y || fast.z != reference.z))
-        return testing::AssertionFailure() << "block " << block_size << ", input \"" << printable(bytes)
+        return testing::AssertionFailure() << "block " << blockSize << ", input \"" << printable(bytes)
                                            << "\": fast gives " << fast.x.size() << " points, stream "
                                            << reference.x.size();
     return testing::AssertionSuccess();
@@ -163,12 +163,12 @@ void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 class LoaderMatchesStream : public testing::TestWithParam<Case> {};
 
 TEST_P(LoaderMatchesStream, AtEveryBlockSize) {
-    for (std::size_t block : blockSizes) EXPECT_TRUE(same_as_reference(GetParam().bytes, block));
+    for (std::size_t block : blockSizes) EXPECT_TRUE(SameAsReference(GetParam().bytes, block));
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, LoaderMatchesStream, testing::ValuesIn(cases),
-                         [](const testing::TestParamInfo<Case>& param_info) {
-                             std::string name = param_info.param.name;
+                         [](const testing::TestParamInfo<Case>& paramInfo) {
+                             std::string name = paramInfo.param.name;
                              for (char& ch : name)
                                  if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                              return name;
@@ -180,12 +180,12 @@ TEST(Loader, EveryTruncationAndBlockSplitMatchesTheStream) {
     const std::string grid = "12.5\r\n3 0 -1 +4 \n 007\t2 \r\n1 2\n-0 20 1 \n5 \n6 6 6 6 \n";
     for (std::size_t length = 0; length <= grid.size(); ++length) {
         std::string cut = grid.substr(0, length);
-        for (std::size_t block = 1; block <= length + 1; ++block) EXPECT_TRUE(same_as_reference(cut, block));
+        for (std::size_t block = 1; block <= length + 1; ++block) EXPECT_TRUE(SameAsReference(cut, block));
     }
 }
 
 // Random texts made of the pieces that matter to the reading.
-std::string random_text(std::mt19937& random) {
+std::string RandomText(std::mt19937& random) {
     static const char* const textPieces[] = {
         "0", "1", "2", "9", "17", "007", "-", "+", "-1", "300", "2147483647", "2147483648", "-2147483648",
         "99999999999", " ", " ", " ", "  ", "\t", "\v", "\f", "\r", "\n", "\n", "\r\n", " \n", " \r\n",
@@ -204,9 +204,9 @@ std::string random_text(std::mt19937& random) {
 TEST(Loader, RandomTextsMatchTheStream) {
     std::mt19937 random(20240611);
     for (int i = 0; i < 1500; ++i) {
-        std::string text = random_text(random);
+        std::string text = RandomText(random);
         for (std::size_t block : {std::size_t{1}, std::size_t{4}, loadBlockSize})
-            ASSERT_TRUE(same_as_reference(text, block));
+            ASSERT_TRUE(SameAsReference(text, block));
     }
 }
 
@@ -233,7 +233,7 @@ TEST(Loader, AFileOfSeveralBlocksMatchesTheStream) {
     Loaded fast, reference;
     {
         std::ifstream in(path);
-        fast.outcome = load_points(in, fast.x, fast.y, fast.z, largeLimit);
+        fast.outcome = LoadPoints(in, fast.x, fast.y, fast.z, largeLimit);
     }
     {
         std::ifstream in(path);
@@ -250,8 +250,8 @@ TEST(Loader, AFileOfSeveralBlocksMatchesTheStream) {
 // and count as the stream reading, and no array memory taken for it.
 TEST(Loader, RefusesBeforeTakingArrayMemory) {
     const std::string text = "0\n3 1000 \n0 0 \n";
-    Loaded fast = load_fast(text, loadBlockSize, 1000);
-    Loaded reference = load_reference(text, 1000);
+    Loaded fast = LoadFast(text, loadBlockSize, 1000);
+    Loaded reference = LoadReference(text, 1000);
     EXPECT_EQ(fast.outcome, reference.outcome) << describe(fast.outcome);
     EXPECT_EQ(fast.outcome.end, LoadOutcome::End::refused);
     EXPECT_EQ(fast.outcome.needed, 1005u);
@@ -260,27 +260,27 @@ TEST(Loader, RefusesBeforeTakingArrayMemory) {
 
 TEST(Loader, AGridOfExactlyTheLimitIsLoaded) {
     const std::string text = "0\n3 993 \n0 0 \n";
-    EXPECT_EQ(load_fast(text, loadBlockSize, 1000).outcome.end, LoadOutcome::End::complete);
-    EXPECT_EQ(load_reference(text, 1000).outcome.end, LoadOutcome::End::complete);
-    EXPECT_EQ(load_fast(text, loadBlockSize, 1000).x.size(), 1000u);
+    EXPECT_EQ(LoadFast(text, loadBlockSize, 1000).outcome.end, LoadOutcome::End::complete);
+    EXPECT_EQ(LoadReference(text, 1000).outcome.end, LoadOutcome::End::complete);
+    EXPECT_EQ(LoadFast(text, loadBlockSize, 1000).x.size(), 1000u);
 }
 
 // ---- Counting without keeping the points ----
 
-long long cells_across(const std::vector<double>& coordinates) {
+long long CellsAcross(const std::vector<double>& coordinates) {
     if (coordinates.empty()) return 0;
     return static_cast<long long>(*std::max_element(coordinates.begin(), coordinates.end())) + 1;
 }
 
 // The count must give the loader's outcome and the size of its point set.
-testing::AssertionResult count_matches_loader(const std::string& bytes, std::size_t block_size,
+testing::AssertionResult CountMatchesLoader(const std::string& bytes, std::size_t blockSize,
                                               std::uint64_t limit = testLimit) {
-    const Loaded loaded = load_fast(bytes, loadBlockSize, limit);
+    const Loaded loaded = LoadFast(bytes, loadBlockSize, limit);
     std::istringstream in(bytes);
-    const PointCount count = count_points(in, limit, block_size);
-    if (count.outcome != loaded.outcome || count.points != loaded.x.size() || count.columns != cells_across(loaded.x) ||
-        count.rows != cells_across(loaded.y))
-        return testing::AssertionFailure() << "block " << block_size << ", input \"" << printable(bytes) << "\": count "
+    const PointCount count = CountFilePoints(in, limit, blockSize);
+    if (count.outcome != loaded.outcome || count.points != loaded.x.size() || count.columns != CellsAcross(loaded.x) ||
+        count.rows != CellsAcross(loaded.y))
+        return testing::AssertionFailure() << "block " << blockSize << ", input \"" << printable(bytes) << "\": count "
                                            << describe(count.outcome) << ", " << count.points << " points, "
                                            << count.columns << " x " << count.rows << "; loader "
                                            << describe(loaded.outcome) << ", " << loaded.x.size() << " points";
@@ -291,17 +291,17 @@ testing::AssertionResult count_matches_loader(const std::string& bytes, std::siz
 // short between blocks; random texts; and a grid past the limit.
 TEST(PointCount, MatchesTheLoader) {
     for (const Case& c : cases) {
-        for (std::size_t block : blockSizes) EXPECT_TRUE(count_matches_loader(c.bytes, block)) << c.name;
+        for (std::size_t block : blockSizes) EXPECT_TRUE(CountMatchesLoader(c.bytes, block)) << c.name;
     }
     const std::string zeros(5000, '0'), nines(5000, '9'), blanks(5000, ' ');
     for (const std::string& text : {"0\n" + zeros + "7 \n", "0\n-" + zeros + "1 0 \n0 0 \n", "0\n" + nines + " \n",
                                      "0\n" + blanks + "3 \n", "0\n+" + zeros, "0\n" + zeros + "2147483648 \n"}) {
         for (std::size_t block : {std::size_t{1}, std::size_t{7}, std::size_t{64}})
-            EXPECT_TRUE(count_matches_loader(text, block));
+            EXPECT_TRUE(CountMatchesLoader(text, block));
     }
     std::mt19937 random(20240612);
-    for (int i = 0; i < 500; ++i) ASSERT_TRUE(count_matches_loader(random_text(random), 1 + i % 4));
-    EXPECT_TRUE(count_matches_loader("0\n3 1000 \n0 0 \n", 3, 1000));
+    for (int i = 0; i < 500; ++i) ASSERT_TRUE(CountMatchesLoader(RandomText(random), 1 + i % 4));
+    EXPECT_TRUE(CountMatchesLoader("0\n3 1000 \n0 0 \n", 3, 1000));
 }
 
 }  // namespace

@@ -125,8 +125,8 @@ TEST_P(FileFormat, YieldsThePointsInReadingOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FileFormat, testing::ValuesIn(formatCases),
-                         [](const testing::TestParamInfo<FormatCase>& param_info) {
-                             std::string name = param_info.param.name;
+                         [](const testing::TestParamInfo<FormatCase>& paramInfo) {
+                             std::string name = paramInfo.param.name;
                              for (char& ch : name)
                                  if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
                              return name;

@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(Import, Formats,
                          ::testing::Values(RampCase{"GTiff", "nodata.tif", GDT_Int16, 100, 10, true, "m", {1, 18}},
                                            RampCase{"AAIGrid", "grid.asc", GDT_Int16, -40, 3, true, "", {12}},
                                            RampCase{"PNG", "heights.png", GDT_UInt16, 0, 2730, false, "", {}}),
-                         [](const auto& param_info) { return std::string(param_info.param.driver); });
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.driver); });
 
 // 4 x 4 cells averaged into 2 x 2: the north-west block holds 10, 10, 40 and
 // one missing cell, the north-east 0s, the south-west only missing cells and
@@ -138,7 +138,7 @@ struct ReadingCase {
     std::string err;      // the whole of standard error; "{in}" is the input
     std::string wrote;    // how the "wrote" line goes on after the data file's name
     std::string comment;  // in config.txt
-    bool metre_keys;      // data/metres-per-level and data/level-0-metres written
+    bool metreKeys;      // data/metres-per-level and data/level-0-metres written
 };
 
 void PrintTo(const ReadingCase& reading, std::ostream* out) { *out << reading.name; }
@@ -162,7 +162,7 @@ TEST_P(Readings, SayHowTheRasterWasTaken) {
     EXPECT_EQ(run.out, "wrote " + (dir / "out/data.txt") + ": " + reading.wrote + "\n");
     const std::string config = ReadFile(dir / "out/config.txt");
     EXPECT_NE(config.find(reading.comment), std::string::npos) << config;
-    EXPECT_EQ(config.find("metres-per-level =") != std::string::npos, reading.metre_keys) << config;
+    EXPECT_EQ(config.find("metres-per-level =") != std::string::npos, reading.metreKeys) << config;
 }
 
 // `width` x `height` cells, each `fill` but the last, which is `last`.
@@ -228,7 +228,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadingCase{"OtherBandsLeft", "in.tif", WithBands(Filled(2, 2, 9), {GCI_Undefined, GCI_Undefined}), {},
                     "warning: '{in}' has 2 bands; band 1 is read (give --band N for another)\n",
                     "2 x 2 cells, 4 points, heights 0 to 0 (0 units per level)", "2 x 2 cells, band 1)", false}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 // 30 x 10 square cells: 10 rows across the middle of a 30 x 30 grid, holes
 // above and below; the northern raster row is the highest.

@@ -25,12 +25,12 @@ void PrintTo(const ErrorCase& error, std::ostream* out) { *out << error.name; }
 
 class Errors : public ::testing::TestWithParam<ErrorCase> {};
 
-std::string Expand(std::string text, const std::string& dir, std::uintmax_t nc_bytes = 0) {
+std::string Expand(std::string text, const std::string& dir, std::uintmax_t ncBytes = 0) {
     for (const auto& [word, value] : std::vector<std::pair<std::string, std::string>>{
              {"{out}", dir + "/run/out"},
              {"{dir}", dir},
-             {"{nc-bytes}", std::to_string(nc_bytes)},
-             {"{nc-cut}", std::to_string(nc_bytes / 2)}})
+             {"{nc-bytes}", std::to_string(ncBytes)},
+             {"{nc-cut}", std::to_string(ncBytes / 2)}})
         for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + value.size()))
             text.replace(at, word.size(), value);
     return text;
@@ -54,8 +54,8 @@ TEST_P(Errors, EndWithOneErrorLineAndLeaveNothing) {
     WriteRaster(dir / "palette.png", "PNG", palette);
     // Cut to half: the netCDF reader would give the rest as zeros.
     WriteRaster(dir / "cut.nc", "netCDF", Filled(64, 64, 100, GDT_Float32));
-    const std::uintmax_t nc_bytes = std::filesystem::file_size(dir / "cut.nc");
-    std::filesystem::resize_file(dir / "cut.nc", nc_bytes / 2);
+    const std::uintmax_t ncBytes = std::filesystem::file_size(dir / "cut.nc");
+    std::filesystem::resize_file(dir / "cut.nc", ncBytes / 2);
     // A JPEG cut short is only a warning to GDAL, unless asked otherwise.
     for (const auto& [file, driver] : {std::pair{"cut.tif", "GTiff"}, std::pair{"cut.jpg", "JPEG"}}) {
         Raster ramp = Filled(64, 64, 0, GDT_Byte);
@@ -79,7 +79,7 @@ TEST_P(Errors, EndWithOneErrorLineAndLeaveNothing) {
     for (const std::string& argument : GetParam().arguments) arguments.push_back(Expand(argument, dir.path()));
     ChildProcess program(dir / "run", PELORIN_IMPORT_EXE, arguments);
     EXPECT_EQ(program.wait(30), 1);
-    EXPECT_EQ(program.errors(), "error: " + Expand(GetParam().error, dir.path(), nc_bytes) + "\n");
+    EXPECT_EQ(program.errors(), "error: " + Expand(GetParam().error, dir.path(), ncBytes) + "\n");
     EXPECT_EQ(program.output(), "");
     EXPECT_FALSE(std::filesystem::exists(dir / "run/out"));
     EXPECT_EQ(ReadFile(dir / "taken/config.txt"), "mine\n");
@@ -150,15 +150,15 @@ INSTANTIATE_TEST_SUITE_P(
                       std::to_string(ImportPointLimit()) +
                       " this machine's memory allows; give a smaller --size, fewer --levels or a larger "
                       "--metres-per-level"}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 // A reader that reports a block it cannot read only to GDAL's error
 // handler, and goes on with success and the block's cells at 0.
 CPLErr FailQuietly(void**, int, void* data, int width, int height, GDALDataType, GDALDataType type,
-                   int pixel_space, int line_space) {
+                   int pixelSpace, int lineSpace) {
     for (int row = 0; row < height; ++row)
         for (int column = 0; column < width; ++column)
-            std::memset(static_cast<char*>(data) + row * line_space + column * pixel_space, 0,
+            std::memset(static_cast<char*>(data) + row * lineSpace + column * pixelSpace, 0,
                         GDALGetDataTypeSizeBytes(type));
     CPLError(CE_Failure, CPLE_FileIO, "block 3 could not be read");
     return CE_None;

@@ -46,7 +46,7 @@ struct HostileCase {
     std::vector<std::string> inputs;  // files of the fixture folder
     std::vector<std::string> options;
     std::string error;  // the whole of standard error; "{dir}" is the fixture folder, "{limit}" the point limit
-    bool fifo_config = false;  // config.txt of the output folder is a FIFO
+    bool fifoConfig = false;  // config.txt of the output folder is a FIFO
 };
 
 void PrintTo(const HostileCase& hostile, std::ostream* out) { *out << hostile.name; }
@@ -74,7 +74,7 @@ TEST_P(Hostile, IsRefusedAndLeavesTheSeriesBefore) {
     WriteRaster(dir / "zone.tif", "GTiff", Georeferenced(thirtyMetres, 32633));
     WriteRaster(dir / "plain.tif", "GTiff", Filled(2, 2, 100));
     std::filesystem::create_directory(dir / "out");
-    if (hostile.fifo_config)
+    if (hostile.fifoConfig)
         ASSERT_EQ(mkfifo((dir / "out/config.txt").c_str(), 0644), 0);
     else
         WriteFile(dir / "out/config.txt", "[data]\nseries = frame-%05d.txt\n");
@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "'{dir}/out/config.txt' is not a regular file; only a regular file is replaced", true},
         HostileCase{"SingleOverAFifo", {"a.tif"}, {},
                     "'{dir}/out/config.txt' is not a regular file; only a regular file is replaced", true}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 // Pixels of 1e306 m: imported, but no scale bar is told such a size.
 TEST(Import, CellsLargerThanTheEarthGetNoCellMetres) {

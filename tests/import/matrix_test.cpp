@@ -21,9 +21,9 @@ struct MatrixCase {
     std::string text;
     std::vector<std::string> options;
     Rows heights;           // as LoadGrid gives them: the data file's first row (the south) first
-    std::string per_level;  // as the "wrote" line ends
+    std::string perLevel;  // as the "wrote" line ends
     double metres_per_level;  // data/metres-per-level and data/level-0-metres, 0 when not written
-    double level_0_metres;
+    double level0Metres;
 };
 
 void PrintTo(const MatrixCase& matrix, std::ostream* out) { *out << matrix.name; }
@@ -40,11 +40,11 @@ TEST_P(Matrices, ReadBackAsTheViewerLoadsThem) {
     const ImportRun run = Import(arguments);
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(LoadGrid(dir / "out/data.txt").heights, matrix.heights);
-    ASSERT_GT(run.out.size(), matrix.per_level.size() + 3);
-    EXPECT_EQ(run.out.substr(run.out.size() - matrix.per_level.size() - 3), "(" + matrix.per_level + ")\n");
+    ASSERT_GT(run.out.size(), matrix.perLevel.size() + 3);
+    EXPECT_EQ(run.out.substr(run.out.size() - matrix.perLevel.size() - 3), "(" + matrix.perLevel + ")\n");
     const ConfigStore config((dir / "out/config.txt").c_str());
     EXPECT_EQ(config.lookup("data/metres-per-level", 0.0), matrix.metres_per_level);
-    EXPECT_EQ(config.lookup("data/level-0-metres", 0.0), matrix.level_0_metres);
+    EXPECT_EQ(config.lookup("data/level-0-metres", 0.0), matrix.level0Metres);
 }
 
 // The first line is the north: the data file's last row.
@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "0.5 metres per level", 0.5, -2},
         MatrixCase{"OneLineIsCentred", "1 2 3\n", {}, {{-1, -1, -1}, {0, 1, 2}, {-1, -1, -1}},
                    "1 matrix unit per level", 0, 0}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
+    [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 TEST(Matrices, AMatrixPastTheMemoryBoundIsRefusedAsItIsRead) {
     MatrixShape shape;

@@ -19,7 +19,7 @@ TEST(Options, ValuesInBothSpellingsAnywhereSeveralInputsAndHelpWinning) {
                "--band=2"});
     ASSERT_EQ(all.error, "");
     EXPECT_EQ(all.options.inputs, std::vector<std::string>{"in.tif"});
-    EXPECT_EQ(all.options.output_dir, "out");
+    EXPECT_EQ(all.options.outputDir, "out");
     EXPECT_EQ(all.options.size, 64);
     EXPECT_EQ(all.options.metres_per_level, 2.5);
     EXPECT_EQ(all.options.resampling, Resampling::mode);
@@ -29,7 +29,7 @@ TEST(Options, ValuesInBothSpellingsAnywhereSeveralInputsAndHelpWinning) {
     // Every operand but the last is an input.
     const ParsedOptions series = Parse({"a.txt", "--size", "5", "b.txt", "c.txt", "out"});
     EXPECT_EQ(series.options.inputs, (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
-    EXPECT_EQ(series.options.output_dir, "out");
+    EXPECT_EQ(series.options.outputDir, "out");
     EXPECT_TRUE(Parse({"--size", "0", "--help"}).options.help);
 }
 

@@ -43,8 +43,8 @@ std::vector<std::string> Entries(const std::string& dir) {
 }
 
 bool WriteSeries(const std::string& dir, const std::vector<std::string>& frames,
-                 std::function<void()> after_each_change = {}) {
-    SeriesWriter writer(dir, true, std::move(after_each_change));
+                 std::function<void()> afterEachChange = {}) {
+    SeriesWriter writer(dir, true, std::move(afterEachChange));
     std::string error;
     for (const std::string& frame : frames)
         if (!writer.Add(frame, error)) return false;
@@ -72,7 +72,7 @@ struct StopCase {
     const char* name;
     int before;  // frames of the series already there; 0: not even the folder
     int after;   // frames of the new series
-    const FrameNames* before_names;
+    const FrameNames* beforeNames;
 };
 
 void PrintTo(const StopCase& stop, std::ostream* out) { *out << stop.name; }
@@ -83,7 +83,7 @@ TEST_P(Stops, LeaveTheSeriesBeforeOrTheNewOneAndNothingOnceImportedAgain) {
     const StopCase& param = GetParam();
     const std::vector<std::string> before = Frames("before", param.before);
     const std::vector<std::string> after = Frames("after", param.after);
-    bool new_shown = false;
+    bool newShown = false;
     for (int stop = 1;; ++stop) {
         ASSERT_LT(stop, 100) << "no end to the changes";
         const TempDir dir("import-stops");
@@ -91,22 +91,22 @@ TEST_P(Stops, LeaveTheSeriesBeforeOrTheNewOneAndNothingOnceImportedAgain) {
         if (param.before > 0) {
             std::filesystem::create_directory(out);
             for (int number = 1; number <= param.before; ++number)
-                WriteFile(out + "/" + param.before_names->Name(number), before[number - 1]);
-            WriteFile(out + "/config.txt", ConfigFor(param.before_names->pattern()));
+                WriteFile(out + "/" + param.beforeNames->Name(number), before[number - 1]);
+            WriteFile(out + "/config.txt", ConfigFor(param.beforeNames->pattern()));
         }
         const Ending run = StopAfterChange(stop, out, after);
         ASSERT_NE(run, Ending::failed) << "stopped after change " << stop;
         const std::vector<std::string> shown = Shown(out);
         if (run == Ending::finished) {
-            EXPECT_TRUE(new_shown || param.before == 0);
+            EXPECT_TRUE(newShown || param.before == 0);
             EXPECT_EQ(shown, after);
             break;
         }
-        if (new_shown)
+        if (newShown)
             EXPECT_EQ(shown, after) << "stopped after change " << stop;
         else
             EXPECT_TRUE(shown == before || shown == after) << "stopped after change " << stop;
-        new_shown = shown == after;
+        newShown = shown == after;
 
         // Imported again, the folder holds that series under the usual names only.
         ASSERT_TRUE(WriteSeries(out, Frames("again", 2))) << "stopped after change " << stop;
@@ -121,6 +121,6 @@ INSTANTIATE_TEST_SUITE_P(Series, Stops,
                                            StopCase{"Longer", 2, 4, &usualFrameNames},
                                            StopCase{"IntoNoFolder", 0, 3, &usualFrameNames},
                                            StopCase{"FromTheOtherNames", 3, 2, &otherFrameNames}),
-                         [](const auto& param_info) { return std::string(param_info.param.name); });
+                         [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 }  // namespace

@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "error: cannot write 'f-1.txt/p.png': 'f-1.txt' is not a folder", "", 0},
         OutputCase{"NoFrameRead", "", "", {"-o", "s.png", "--frames", "2"}, 1,
                    "error: frame 2 of the series cannot be read; no picture written", "s-0001.png", 0}),
-    [](const testing::TestParamInfo<OutputCase>& param_info) { return param_info.param.name; });
+    [](const testing::TestParamInfo<OutputCase>& paramInfo) { return paramInfo.param.name; });
 
 // Killed while it writes, a run leaves only whole pictures: it is killed as
 // soon as a temporary shows, or after its fifth picture if none ever does.

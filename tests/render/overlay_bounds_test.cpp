@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
         OverlayCase{"CellsAsTheImporterWritesThem", axes + "[data]\ncell-metres = 1e+306\n[camera]\ndistance = 1e4\n"},
         OverlayCase{"CellsOf1e300MetresFarOut", axes + "[data]\ncell-metres = 1e300\n[camera]\ndistance = 1e10\n"},
         OverlayCase{"CellsOfTheSmallestDouble", axes + "[data]\ncell-metres = 4.9e-324\n"}),
-    [](const testing::TestParamInfo<OverlayCase>& param_info) { return param_info.param.name; });
+    [](const testing::TestParamInfo<OverlayCase>& paramInfo) { return paramInfo.param.name; });
 
 // Any metres per pixel: a finite length no longer than a fifth of the
 // picture, or none.

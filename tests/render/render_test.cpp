@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "--series and --turntable each draw a sequence of their own; choose one"},
                     UsageCase{"FramesBackwards", {"--frames", "5-2"},
                               "--frames needs FIRST-LAST, frames counted from 1 (such as 5-20, 5- or -20)"}),
-    [](const testing::TestParamInfo<UsageCase>& param_info) { return param_info.param.name; });
+    [](const testing::TestParamInfo<UsageCase>& paramInfo) { return paramInfo.param.name; });
 
 TEST(RenderOptions, HelpDescribesEveryOption) {
     Render render("");

@@ -33,26 +33,26 @@ OrbitCamera Orbit(OrbitCamera camera, const std::vector<Point>& path) {
 TEST(Camera, LeftDragOrbitsAndKeepsThePolarAngleInBounds) {
     struct Case {
         const char* name;
-        double phi_before;
+        double phiBefore;
         std::vector<Point> path;
-        double theta_change, phi_after;
+        double thetaChange, phiAfter;
     };
-    const double start_phi = M_PI / 4;
+    const double startPhi = M_PI / 4;
     const Case cases[] = {
-        {"100 px right", start_phi, {{400, 300}, {500, 300}}, -0.1 * M_PI, start_phi},
-        {"diagonal", start_phi, {{400, 300}, {430, 280}}, -0.03 * M_PI, start_phi + 0.02 * M_PI},
-        {"250 px down reaches the top bound", start_phi, {{400, 100}, {400, 350}}, 0, 0.00001},
-        {"further down stays there", start_phi, {{400, 100}, {400, 350}, {400, 500}}, 0, 0.00001},
-        {"up past the bottom stops at pi", start_phi, {{400, 900}, {400, 0}}, 0, M_PI},
+        {"100 px right", startPhi, {{400, 300}, {500, 300}}, -0.1 * M_PI, startPhi},
+        {"diagonal", startPhi, {{400, 300}, {430, 280}}, -0.03 * M_PI, startPhi + 0.02 * M_PI},
+        {"250 px down reaches the top bound", startPhi, {{400, 100}, {400, 350}}, 0, 0.00001},
+        {"further down stays there", startPhi, {{400, 100}, {400, 350}, {400, 500}}, 0, 0.00001},
+        {"up past the bottom stops at pi", startPhi, {{400, 900}, {400, 0}}, 0, M_PI},
         {"steps add up", 1.0, {{0, 0}, {10, 10}, {20, 20}, {10, 30}}, -0.01 * M_PI, 1.0 - 0.03 * M_PI},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         OrbitCamera start = StartCamera();
-        start.phi = c.phi_before;
+        start.phi = c.phiBefore;
         const OrbitCamera moved = Orbit(start, c.path);
-        EXPECT_NEAR(moved.theta - start.theta, c.theta_change, 1e-12);
-        EXPECT_NEAR(moved.phi, c.phi_after, 1e-12);
+        EXPECT_NEAR(moved.theta - start.theta, c.thetaChange, 1e-12);
+        EXPECT_NEAR(moved.phi, c.phiAfter, 1e-12);
         EXPECT_EQ(moved.distance, start.distance);
         EXPECT_EQ(moved.centre, start.centre);
     }

@@ -12,8 +12,8 @@
 ChildProcess::ChildProcess(const std::string& dir, const std::string& program, const std::vector<std::string>& args,
                            const std::vector<std::string>& environment)
     : dir_(dir) {
-    std::vector<std::string> argv_text{program};
-    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<std::string> argvText{program};
+    argvText.insert(argvText.end(), args.begin(), args.end());
     pid_ = fork();
     if (pid_ != 0) return;
 
@@ -29,7 +29,7 @@ ChildProcess::ChildProcess(const std::string& dir, const std::string& program, c
     dup2(err, STDERR_FILENO);
     for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
     std::vector<char*> argv;
-    for (std::string& a : argv_text) argv.push_back(a.data());
+    for (std::string& a : argvText) argv.push_back(a.data());
     argv.push_back(nullptr);
     execv(program.c_str(), argv.data());
     _exit(127);
@@ -44,9 +44,9 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::running() { return pid_ > 0 && !status_ && !wait(0); }
 
-std::optional<int> ChildProcess::wait(double timeout_seconds) {
+std::optional<int> ChildProcess::wait(double timeoutSeconds) {
     if (status_ || pid_ <= 0) return status_;
-    const double deadline = MonotonicSeconds() + timeout_seconds;
+    const double deadline = MonotonicSeconds() + timeoutSeconds;
     while (true) {
         int raw = 0;
         if (waitpid(pid_, &raw, WNOHANG) == pid_) {

@@ -25,8 +25,8 @@ public:
     pid_t pid() const { return pid_; }
     bool running();
     // The exit status, or nothing if the program did not end normally within
-    // `timeout_seconds` (a killed or crashed program gives 128 + signal).
-    std::optional<int> wait(double timeout_seconds);
+    // `timeoutSeconds` (a killed or crashed program gives 128 + signal).
+    std::optional<int> wait(double timeoutSeconds);
 
     std::string output() const;  // standard output so far
     std::string errors() const;  // standard error so far

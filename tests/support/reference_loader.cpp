@@ -4,7 +4,7 @@ namespace {
 
 // Grows the three arrays so that `needed` points fit, never past `limit`, so a
 // doubling step cannot take more memory than the limit allows.
-void make_room(std::vector<double>& x, std::vector<double>& y, std::vector<double>& z,
+void MakeRoom(std::vector<double>& x, std::vector<double>& y, std::vector<double>& z,
                std::uint64_t needed, std::uint64_t limit) {
     std::uint64_t capacity = x.capacity();
     if (needed <= capacity) return;
@@ -17,7 +17,7 @@ void make_room(std::vector<double>& x, std::vector<double>& y, std::vector<doubl
 
 // Capacity for a square grid of the first row's width, two points a cell; a
 // request beyond the limit is skipped, as it only saves regrowth.
-void reserve_first_grid(std::vector<double>& x, std::vector<double>& y, std::vector<double>& z,
+void ReserveFirstGrid(std::vector<double>& x, std::vector<double>& y, std::vector<double>& z,
                         long long width, std::uint64_t limit) {
     std::uint64_t wanted = 2 * static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(width);
     if (wanted > limit) return;
@@ -29,7 +29,7 @@ void reserve_first_grid(std::vector<double>& x, std::vector<double>& y, std::vec
 }  // namespace
 
 LoadOutcome reference_load_points(std::istream& file, std::vector<double>& x, std::vector<double>& y,
-                                  std::vector<double>& z, std::uint64_t point_limit) {
+                                  std::vector<double>& z, std::uint64_t pointLimit) {
     LoadOutcome outcome;
     double header = 0;
     file >> header;
@@ -38,25 +38,25 @@ LoadOutcome reference_load_points(std::istream& file, std::vector<double>& x, st
     y.reserve(500);
     z.reserve(500);
 
-    long long row = 0, column = 0, row_limit = 1;
+    long long row = 0, column = 0, rowLimit = 1;
     do {
         int height = 0;
         if (!(file >> height)) {
-            outcome.end = LoadOutcome::End::data_ended;
+            outcome.end = LoadOutcome::End::dataEnded;
             outcome.row = row;
             outcome.column = column;
             break;
         }
         if (height >= 0) {
             std::uint64_t needed = x.size() + static_cast<std::uint64_t>(height) + 1;
-            if (needed > point_limit) {
+            if (needed > pointLimit) {
                 outcome.end = LoadOutcome::End::refused;
                 outcome.row = row;
                 outcome.column = column;
                 outcome.needed = needed;
                 return outcome;
             }
-            make_room(x, y, z, needed, point_limit);
+            MakeRoom(x, y, z, needed, pointLimit);
             for (long long level = 0; level <= height; ++level) {
                 x.push_back(static_cast<double>(column));
                 y.push_back(static_cast<double>(row));
@@ -68,11 +68,11 @@ LoadOutcome reference_load_points(std::istream& file, std::vector<double>& x, st
 
         int next = file.peek();
         if (next == '\r' || next == '\n') {
-            row_limit = column;
-            if (row == 0) reserve_first_grid(x, y, z, column, point_limit);
+            rowLimit = column;
+            if (row == 0) ReserveFirstGrid(x, y, z, column, pointLimit);
             ++row;
             column = 0;
         }
-    } while (row < row_limit);
+    } while (row < rowLimit);
     return outcome;
 }

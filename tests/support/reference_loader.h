@@ -10,7 +10,7 @@
 
 #include "point_loader.h"
 
-// Same contract as load_points. On refusal the arrays keep the points read
+// Same contract as LoadPoints. On refusal the arrays keep the points read
 // before the refused height.
 LoadOutcome reference_load_points(std::istream& file, std::vector<double>& x, std::vector<double>& y,
-                                  std::vector<double>& z, std::uint64_t point_limit);
+                                  std::vector<double>& z, std::uint64_t pointLimit);

@@ -13,11 +13,11 @@
 
 #include "clock.h"
 
-XvfbServer::XvfbServer(double timeout_seconds) {
+XvfbServer::XvfbServer(double timeoutSeconds) {
     // -displayfd lets the server pick a free display number itself and report
     // it once it listens, so parallel tests never race for a number.
-    int pipe_fds[2];
-    if (pipe(pipe_fds) != 0) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) {
         error_ = "pipe failed";
         return;
     }
@@ -31,37 +31,37 @@ XvfbServer::XvfbServer(double timeout_seconds) {
         // The server ends with the process that started it, also when that
         // process is killed by a time-out or never destroys this object.
         prctl(PR_SET_PDEATHSIG, SIGTERM);
-        close(pipe_fds[0]);
+        close(pipeFds[0]);
         int quiet = open("/dev/null", O_RDWR);
         if (quiet >= 0) {
             dup2(quiet, STDIN_FILENO);
             dup2(quiet, STDOUT_FILENO);
             dup2(quiet, STDERR_FILENO);
         }
-        const std::string fd = std::to_string(pipe_fds[1]);
+        const std::string fd = std::to_string(pipeFds[1]);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
                screen.c_str(), "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
-    close(pipe_fds[1]);
+    close(pipeFds[1]);
 
-    const double deadline = MonotonicSeconds() + timeout_seconds;
+    const double deadline = MonotonicSeconds() + timeoutSeconds;
     std::string number;
     while (number.empty() || number.back() != '\n') {
-        const int left_ms = static_cast<int>((deadline - MonotonicSeconds()) * 1000);
-        pollfd pfd{pipe_fds[0], POLLIN, 0};
-        if (left_ms <= 0 || poll(&pfd, 1, left_ms) <= 0) {
+        const int leftMs = static_cast<int>((deadline - MonotonicSeconds()) * 1000);
+        pollfd pfd{pipeFds[0], POLLIN, 0};
+        if (leftMs <= 0 || poll(&pfd, 1, leftMs) <= 0) {
             error_ = "Xvfb did not report a display number in time";
             break;
         }
         char c;
-        if (read(pipe_fds[0], &c, 1) != 1) {
+        if (read(pipeFds[0], &c, 1) != 1) {
             error_ = "Xvfb ended before it reported a display number (is it installed?)";
             break;
         }
         number += c;
     }
-    close(pipe_fds[0]);
+    close(pipeFds[0]);
     if (!error_.empty()) return;
     number.pop_back();
     display_ = ":" + number;

@@ -11,9 +11,9 @@
 class XvfbServer {
 public:
     // Starts Xvfb with one 1280x1024x24 screen and waits, at most
-    // `timeout_seconds`, until it accepts connections. On failure `ok()` is
+    // `timeoutSeconds`, until it accepts connections. On failure `ok()` is
     // false and `error()` says why.
-    explicit XvfbServer(double timeout_seconds = 20.0);
+    explicit XvfbServer(double timeoutSeconds = 20.0);
     ~XvfbServer();
 
     XvfbServer(const XvfbServer&) = delete;

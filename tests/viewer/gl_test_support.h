@@ -40,8 +40,8 @@
 // end of the process: the window and the GL driver outlive every test (see
 // RunGlTests), and stopping the server first would break the toolkit's
 // connection while it still holds it. It ends with this process.
-inline testing::AssertionResult StartPrivateDisplay(unsigned bound_seconds) {
-    alarm(bound_seconds);
+inline testing::AssertionResult StartPrivateDisplay(unsigned boundSeconds) {
+    alarm(boundSeconds);
     // Kept in a static so the leak check sees it as still in use.
     static const XvfbServer* server = nullptr;
     server = new XvfbServer();

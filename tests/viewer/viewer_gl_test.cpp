@@ -76,16 +76,16 @@ void CountingDisplay() {
 }
 
 // Runs the toolkit's event processing until nothing happened for a while.
-void SettleEvents(double quiet_seconds = 0.2, double timeout_seconds = 10) {
-    const double deadline = MonotonicSeconds() + timeout_seconds;
-    double quiet_since = MonotonicSeconds();
+void SettleEvents(double quietSeconds = 0.2, double timeoutSeconds = 10) {
+    const double deadline = MonotonicSeconds() + timeoutSeconds;
+    double quietSince = MonotonicSeconds();
     int seen = displayCount;
     while (MonotonicSeconds() < deadline) {
         glutMainLoopEvent();
         if (displayCount != seen) {
             seen = displayCount;
-            quiet_since = MonotonicSeconds();
-        } else if (MonotonicSeconds() - quiet_since > quiet_seconds) {
+            quietSince = MonotonicSeconds();
+        } else if (MonotonicSeconds() - quietSince > quietSeconds) {
             return;
         }
         usleep(10 * 1000);
@@ -154,8 +154,8 @@ Matrix LookAt(Vec3 eye, Vec3 centre, Vec3 up) {
             -dot(side, eye), -dot(upward, eye), dot(forward, eye), 1};
 }
 
-Matrix Perspective(double fovy_degrees, double aspect, double near, double far) {
-    const double f = 1.0 / std::tan(fovy_degrees * M_PI / 360.0);
+Matrix Perspective(double fieldOfViewDegrees, double aspect, double near, double far) {
+    const double f = 1.0 / std::tan(fieldOfViewDegrees * M_PI / 360.0);
     return {f / aspect, 0, 0, 0,
             0, f, 0, 0,
             0, 0, (far + near) / (near - far), -1,
@@ -426,19 +426,19 @@ TEST_F(ViewerGl, TessellationKeysStepWithinLimitsAndRebuildTheLists) {
         SCOPED_TRACE(std::to_string(c.before) + " " + static_cast<char>(c.key));
         sphereTesel = c.before;
         BuildDisplayLists();
-        const GLuint old_sphere = sphereList, old_scene = sceneList;
+        const GLuint oldSphere = sphereList, oldScene = sceneList;
         const int redisplays = RedisplaysAfter([&] { onKey(c.key, 0, 0); });
         EXPECT_EQ(sphereTesel, c.after);
         const bool rebuilt = c.after != c.before;
         EXPECT_EQ(redisplays, rebuilt ? 1 : 0);
-        EXPECT_EQ(sphereList != old_sphere, rebuilt);
+        EXPECT_EQ(sphereList != oldSphere, rebuilt);
         EXPECT_EQ(sceneList, sphereList + 1);
         EXPECT_TRUE(glIsList(sphereList));
         EXPECT_TRUE(glIsList(sceneList));
         if (rebuilt) {
             // The previous pair is released, not leaked.
-            EXPECT_FALSE(glIsList(old_sphere));
-            EXPECT_FALSE(glIsList(old_scene));
+            EXPECT_FALSE(glIsList(oldSphere));
+            EXPECT_FALSE(glIsList(oldScene));
         }
     }
 }
@@ -447,7 +447,7 @@ TEST_F(ViewerGl, TessellationKeysStepWithinLimitsAndRebuildTheLists) {
 // "+" or "-" that changes the tessellation rebuilds.
 TEST_F(ViewerGl, QueuedTessellationKeysRebuildOnce) {
     struct Case {
-        int tesel, pluses, minuses, tesel_after;
+        int tesel, pluses, minuses, teselAfter;
         std::size_t builds;
     };
     // The last acting key rebuilds even when keys after it do nothing.
@@ -461,7 +461,7 @@ TEST_F(ViewerGl, QueuedTessellationKeysRebuildOnce) {
         QueueKeyPresses("KP_Add", c.pluses);
         QueueKeyPresses("KP_Subtract", c.minuses);
         SettleEvents();
-        EXPECT_EQ(sphereTesel, c.tesel_after);
+        EXPECT_EQ(sphereTesel, c.teselAfter);
         EXPECT_EQ(scene.lists().builds() - before, c.builds);
     }
     // The lists match the tessellation the keys left.
@@ -563,12 +563,12 @@ TEST_F(ViewerGl, HugeTessellationIsCappedOnlyInTheSphereCall) {
     LookAtHill();
     sphereTesel = sphereTeselCap;
     BuildDisplayLists();
-    const Picture at_cap = DrawAndRead();
+    const Picture atCap = DrawAndRead();
     sphereTesel = 3000;
     BuildDisplayLists();
     const Picture huge = DrawAndRead();
     EXPECT_EQ(sphereTesel, 3000);
-    EXPECT_EQ(DifferingPixels(at_cap, huge), 0);
+    EXPECT_EQ(DifferingPixels(atCap, huge), 0);
     EXPECT_GE(sphereTeselCap, 64);
 }
 

@@ -66,6 +66,6 @@ INSTANTIATE_TEST_SUITE_P(
         SettingsCase{"UnknownChoices", "[display]\ncolour = blue\nrenderer = 'fast one'\n", "radius=0.75 tesel=6 cull=0",
                      "warning: display/colour: unknown value \"blue\" (expected red or height); using red\n"
                      "warning: display/renderer: unknown value \"fast one\" (expected lists or impostors); using lists\n"}),
-    [](const testing::TestParamInfo<SettingsCase>& param_info) { return param_info.param.name; });
+    [](const testing::TestParamInfo<SettingsCase>& paramInfo) { return paramInfo.param.name; });
 
 }  // namespace

@@ -18,7 +18,7 @@ void ReadPoints(LoadedFrame& frame, const FramePreparation& preparation) {
     std::ifstream in;
     frame.opened = OpenInput(in, frame.file) == InputOpening::opened;
     if (!frame.opened) return;
-    frame.outcome = load_points(in, frame.x, frame.y, frame.z, max_loadable_points());
+    frame.outcome = LoadPoints(in, frame.x, frame.y, frame.z, MaxLoadablePoints());
     if (frame.outcome.end == LoadOutcome::End::refused) {
         frame.x.clear(), frame.y.clear(), frame.z.clear();
         return;
