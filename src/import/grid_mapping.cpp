@@ -55,22 +55,22 @@ LevelScale ScaleForLevels(double lowest, double highest, int levels) {
     scale.lowest = lowest;
     scale.highest = highest;
     scale.topLevel = levels - 1;
-    scale.metres_per_level = (highest - lowest) / std::max(levels - 1, 1);
+    scale.metresPerLevel = (highest - lowest) / std::max(levels - 1, 1);
     return scale;
 }
 
-LevelScale ScaleForMetres(double lowest, double highest, double metres_per_level) {
+LevelScale ScaleForMetres(double lowest, double highest, double metresPerLevel) {
     LevelScale scale;
     scale.lowest = lowest;
     scale.highest = highest;
-    scale.metres_per_level = metres_per_level;
-    scale.topLevel = std::round((highest - lowest) / metres_per_level);
+    scale.metresPerLevel = metresPerLevel;
+    scale.topLevel = std::round((highest - lowest) / metresPerLevel);
     return scale;
 }
 
 double LevelOf(double value, const LevelScale& scale) {
-    if (!(scale.metres_per_level > 0)) return 0;
-    return std::clamp(std::round((value - scale.lowest) / scale.metres_per_level), 0.0, scale.topLevel);
+    if (!(scale.metresPerLevel > 0)) return 0;
+    return std::clamp(std::round((value - scale.lowest) / scale.metresPerLevel), 0.0, scale.topLevel);
 }
 
 double CountPoints(const std::vector<double>& values, const LevelScale& scale) {

@@ -23,13 +23,13 @@ int DefaultGridSize(int width, int height, int cap);
 // the shorter one its share, rounded, at least 1.
 GridPlacement FitIntoSquare(int size, double groundWidth, double groundHeight);
 
-// How values become levels: level = round((value - lowest) / metres_per_level),
-// at most topLevel. A metres_per_level of 0 (a flat raster) makes every
+// How values become levels: level = round((value - lowest) / metresPerLevel),
+// at most topLevel. A metresPerLevel of 0 (a flat raster) makes every
 // level 0.
 struct LevelScale {
     double lowest = 0;
     double highest = 0;
-    double metres_per_level = 0;
+    double metresPerLevel = 0;
     double topLevel = 0;  // the highest level any value may take
 };
 
@@ -44,8 +44,8 @@ bool SpanFits(double lowest, double highest);
 // value at 0 and the highest at levels - 1 (at 0 when levels is 1).
 LevelScale ScaleForLevels(double lowest, double highest, int levels);
 
-// One level per `metres_per_level` (> 0) above the lowest value.
-LevelScale ScaleForMetres(double lowest, double highest, double metres_per_level);
+// One level per `metresPerLevel` (> 0) above the lowest value.
+LevelScale ScaleForMetres(double lowest, double highest, double metresPerLevel);
 
 // The level of a valid value, as a real number that is whole.
 double LevelOf(double value, const LevelScale& scale);

@@ -166,7 +166,7 @@ bool ReadValues(const RasterSource& source, const GridPlacement& placement, cons
 // A text matrix of whole numbers, such as a simulation's counts of layers,
 // keeps them: one level per unit, unless the levels were asked for.
 LevelScale ChooseScale(double lowest, double highest, const ImportOptions& options, bool wholeMatrix) {
-    if (options.metres_per_level > 0) return ScaleForMetres(lowest, highest, options.metres_per_level);
+    if (options.metresPerLevel > 0) return ScaleForMetres(lowest, highest, options.metresPerLevel);
     if (wholeMatrix && !options.levelsGiven) return ScaleForMetres(lowest, highest, 1);
     return ScaleForLevels(lowest, highest, options.levels);
 }
@@ -192,11 +192,11 @@ SourceSummary Summarize(const std::string& input, const RasterInfo& info, int si
     summary.degreesAssumed = info.degreesAssumed;
     summary.cellUnitUnknown = info.cellUnitUnknown;
     summary.text_matrix = info.text_matrix;
-    summary.metresKnown = info.valueUnit == "metres" || options.metres_per_level > 0;
+    summary.metresKnown = info.valueUnit == "metres" || options.metresPerLevel > 0;
     summary.valueUnit = info.valueUnit;
     summary.lowest = scale.lowest;
     summary.highest = scale.highest;
-    summary.metres_per_level = scale.metres_per_level;
+    summary.metresPerLevel = scale.metresPerLevel;
     return summary;
 }
 

@@ -48,7 +48,7 @@ std::string ApplyValue(const std::string& name, const std::string& value, Import
             return "--band must be a whole number from 1 up, not " + Quoted(value);
         options.band = static_cast<int>(whole);
     } else if (name == "--metres-per-level") {
-        if (!ParsePositive(value, options.metres_per_level))
+        if (!ParsePositive(value, options.metresPerLevel))
             return "--metres-per-level must be a positive number, not " + Quoted(value);
     } else {  // --resampling
         for (Resampling resampling : resamplings)
@@ -121,7 +121,7 @@ ParsedOptions ParseImportOptions(int argc, const char* const* argv) {
         parsed.error = ApplyValue(name, value, options);
         if (!parsed.error.empty()) return parsed;
     }
-    if (options.levelsGiven && options.metres_per_level > 0) {
+    if (options.levelsGiven && options.metresPerLevel > 0) {
         parsed.error = "give --levels or --metres-per-level, not both";
     } else if (operands.size() < 2) {
         parsed.error = "expected INPUT and OUTDIR, got " + std::to_string(operands.size()) +

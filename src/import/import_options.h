@@ -16,9 +16,9 @@ struct ImportOptions {
     std::vector<std::string> inputs;  // one, or the frames of a series (globs not yet expanded)
     std::string outputDir;
     int size = 0;  // cells per side; 0: the raster's larger side, at most defaultGridSizeCap
-    int levels = defaultLevels;  // heights 0 to levels - 1; unused when metres_per_level > 0
+    int levels = defaultLevels;  // heights 0 to levels - 1; unused when metresPerLevel > 0
     bool levelsGiven = false;    // --levels was given
-    double metres_per_level = 0;  // > 0 when --metres-per-level was given
+    double metresPerLevel = 0;  // > 0 when --metres-per-level was given
     Resampling resampling = Resampling::average;
     // --band: the band to read, from 1; 0 when not given, when band 1 is read
     // unless the raster is a colour or palette image, which is refused.

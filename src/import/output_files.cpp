@@ -48,10 +48,10 @@ std::string HeightUnit(const SourceSummary& source) {
 std::string PerLevel(const SourceSummary& source) {
     std::string unit = HeightUnit(source);
     const std::string units = "units";
-    if (source.metres_per_level == 1 && !source.metresKnown && unit.size() >= units.size() &&
+    if (source.metresPerLevel == 1 && !source.metresKnown && unit.size() >= units.size() &&
         unit.compare(unit.size() - units.size(), units.size(), units) == 0)
         unit.pop_back();
-    return FormatNumber(source.metres_per_level) + " " + unit + " per level";
+    return FormatNumber(source.metresPerLevel) + " " + unit + " per level";
 }
 
 std::string ConfigText(const SourceSummary& source, const WrittenGrids& written) {
@@ -103,10 +103,10 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
         std::snprintf(number, sizeof number, "%.10g", source.gridCell);
         text += "cell-metres = " + std::string(number) + "\n";  // for the scale bar
     }
-    if (source.metresKnown && source.metres_per_level > 0) {
+    if (source.metresKnown && source.metresPerLevel > 0) {
         // More digits than the comments': the legend computes with these.
         char number[32];
-        std::snprintf(number, sizeof number, "%.10g", source.metres_per_level);
+        std::snprintf(number, sizeof number, "%.10g", source.metresPerLevel);
         text += "metres-per-level = " + std::string(number) + "\n";
         std::snprintf(number, sizeof number, "%.10g", source.lowest);
         text += "level-0-metres = " + std::string(number) + "\n";

@@ -49,7 +49,7 @@ struct SourceSummary {
     bool trueScaleFits = true;
     double lowest = 0;  // the lowest and highest valid cell, over a whole series
     double highest = 0;
-    double metres_per_level = 0;
+    double metresPerLevel = 0;
 };
 
 // What the heights are measured in: metres; for a text matrix whose unit was

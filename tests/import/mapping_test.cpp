@@ -14,7 +14,7 @@ TEST(Levels, ValuesGoToTheNearestLevelAndOneLevelOrAFlatRasterGiveZero) {
     EXPECT_EQ(LevelOf(105, scale), 1);
     EXPECT_EQ(LevelOf(340, ScaleForLevels(100, 340, 1)), 0);
     const LevelScale flat = ScaleForLevels(7, 7, 24);
-    EXPECT_EQ(flat.metres_per_level, 0);
+    EXPECT_EQ(flat.metresPerLevel, 0);
     EXPECT_EQ(LevelOf(7, flat), 0);
     EXPECT_EQ(LevelOf(6, ScaleForMetres(-20, 480, 50)), 1);
 }

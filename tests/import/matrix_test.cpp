@@ -22,7 +22,7 @@ struct MatrixCase {
     std::vector<std::string> options;
     Rows heights;           // as LoadGrid gives them: the data file's first row (the south) first
     std::string perLevel;  // as the "wrote" line ends
-    double metres_per_level;  // data/metres-per-level and data/level-0-metres, 0 when not written
+    double metresPerLevel;  // data/metres-per-level and data/level-0-metres, 0 when not written
     double level0Metres;
 };
 
@@ -43,7 +43,7 @@ TEST_P(Matrices, ReadBackAsTheViewerLoadsThem) {
     ASSERT_GT(run.out.size(), matrix.perLevel.size() + 3);
     EXPECT_EQ(run.out.substr(run.out.size() - matrix.perLevel.size() - 3), "(" + matrix.perLevel + ")\n");
     const ConfigStore config((dir / "out/config.txt").c_str());
-    EXPECT_EQ(config.lookup("data/metres-per-level", 0.0), matrix.metres_per_level);
+    EXPECT_EQ(config.lookup("data/metres-per-level", 0.0), matrix.metresPerLevel);
     EXPECT_EQ(config.lookup("data/level-0-metres", 0.0), matrix.level0Metres);
 }
 

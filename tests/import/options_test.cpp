@@ -21,7 +21,7 @@ TEST(Options, ValuesInBothSpellingsAnywhereSeveralInputsAndHelpWinning) {
     EXPECT_EQ(all.options.inputs, std::vector<std::string>{"in.tif"});
     EXPECT_EQ(all.options.outputDir, "out");
     EXPECT_EQ(all.options.size, 64);
-    EXPECT_EQ(all.options.metres_per_level, 2.5);
+    EXPECT_EQ(all.options.metresPerLevel, 2.5);
     EXPECT_EQ(all.options.resampling, Resampling::mode);
     EXPECT_TRUE(all.options.force);
     EXPECT_EQ(all.options.band, 2);
