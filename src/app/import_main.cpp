@@ -7,7 +7,7 @@
 #include "import_elevation.h"
 
 int main(int argc, char** argv) {
-    const int status = RunImport(argc, argv, std::cout, std::cerr);
+    const int status = RunImport(argc, argv, std::cout, ProgramDiagnostics());
     GDALDestroy();
     return status;
 }

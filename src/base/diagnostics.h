@@ -4,6 +4,7 @@
 #pragma once
 
 #include <mutex>
+#include <ostream>
 #include <set>
 #include <string>
 #include <utility>
@@ -35,14 +36,18 @@ private:
     std::set<std::string> saidOnce_;
 };
 
-// Prints each report as one line on standard error: "warning: ...",
-// "error: ...", or a note as it is; a silent one not at all.
-class StandardError : public Diagnostics {
+// Prints each report as one line on `out`: "warning: ...", "error: ...", or
+// a note as it is; a silent one not at all.
+class StreamDiagnostics : public Diagnostics {
 public:
+    explicit StreamDiagnostics(std::ostream& out) : out_(out) {}
     void Report(Severity severity, const std::string& text) override;
+
+private:
+    std::ostream& out_;
 };
 
-// The sink of a program run: standard error.
+// The sink of a program run: standard error, line by line.
 Diagnostics& ProgramDiagnostics();
 
 // Keeps every report, in order.

@@ -59,8 +59,8 @@ std::string SourceName(const std::string& input) {
     return absolute.empty() ? input : absolute.lexically_normal().string();
 }
 
-int Fail(std::ostream& err, const std::string& message) {
-    err << "error: " << message << std::endl;
+int Fail(Diagnostics& report, const std::string& message) {
+    report.Error(message);
     return 1;
 }
 
@@ -130,12 +130,11 @@ bool ExpandInputs(const std::vector<std::string>& operands, std::vector<std::str
 // A shell lists a glob's matches in the order of their characters, where
 // frame-10 comes before frame-2; such a series would play out of order.
 // Inputs in another order were put so on purpose.
-void WarnOfOrder(const std::vector<std::string>& operands, std::ostream& err) {
+void WarnOfOrder(const std::vector<std::string>& operands, Diagnostics& report) {
     for (std::size_t i = 1; i < operands.size(); ++i)
         if (operands[i - 1] < operands[i] && NumericallyBefore(operands[i], operands[i - 1])) {
-            err << "warning: the inputs are taken in the order given, " << Quoted(operands[i - 1]) << " before "
-                << Quoted(operands[i]) << "; quote a glob to have them in the order of the numbers in their names"
-                << std::endl;
+            report.Warning("the inputs are taken in the order given, " + Quoted(operands[i - 1]) + " before " +
+                           Quoted(operands[i]) + "; quote a glob to have them in the order of the numbers in their names");
             return;
         }
 }
@@ -145,8 +144,8 @@ std::string NoValidCell(const std::string& input, const RasterInfo& info) {
                                              : ": band " + std::to_string(info.band) + " holds no valid cell");
 }
 
-void Warn(std::ostream& err, const RasterInfo& info) {
-    for (const std::string& warning : info.warnings) err << "warning: " << warning << std::endl;
+void Warn(Diagnostics& report, const RasterInfo& info) {
+    for (const std::string& warning : info.warnings) report.Warning(warning);
 }
 
 std::string TooManyPoints(std::uint64_t points) {
@@ -225,41 +224,40 @@ std::string SpanTooWide(const std::string& where, double lowest, double highest)
            " lie too far apart to map to levels";
 }
 
-void WarnOfCellSize(std::ostream& err, const std::string& input, const SourceSummary& summary) {
+void WarnOfCellSize(Diagnostics& report, const std::string& input, const SourceSummary& summary) {
     if (summary.georeferenced && !IsGroundSize(summary.gridCell))
-        err << "warning: " << Quoted(input) << ": a grid cell of " << FormatNumber(summary.gridCell)
-            << " metres on the ground is larger than the Earth's circumference; config.txt gets no "
-               "data/cell-metres"
-            << std::endl;
+        report.Warning(Quoted(input) + ": a grid cell of " + FormatNumber(summary.gridCell) +
+                       " metres on the ground is larger than the Earth's circumference; config.txt gets no "
+                       "data/cell-metres");
 }
 
-int ImportOne(const ImportOptions& options, const std::string& input, std::ostream& out, std::ostream& err) {
+int ImportOne(const ImportOptions& options, const std::string& input, std::ostream& out, Diagnostics& report) {
     std::string error;
     const std::unique_ptr<RasterSource> source = RasterSource::Open(input, options.band, error);
-    if (!source) return Fail(err, error);
+    if (!source) return Fail(report, error);
     const RasterInfo& info = source->info();
 
     // Refused before the read, which may take a while.
     const std::vector<std::string> existing = ExistingFiles(options.outputDir, {"data.txt", "config.txt"});
-    if (!options.force && !existing.empty()) return Fail(err, OverwriteRefusal(existing.front()));
+    if (!options.force && !existing.empty()) return Fail(report, OverwriteRefusal(existing.front()));
     if (const std::string refusal = NotRegularRefusal(options.outputDir, {"data.txt", "config.txt"});
         !refusal.empty())
-        return Fail(err, refusal);
+        return Fail(report, refusal);
 
     const int size = GridSize(options, info);
     const GridPlacement placement = PlaceInSquare(size, info);
     std::vector<double> values;
-    if (!ReadValues(*source, placement, options, input, values, error)) return Fail(err, error);
+    if (!ReadValues(*source, placement, options, input, values, error)) return Fail(report, error);
 
     double lowest = 0;
     double highest = 0;
-    if (!ValidRange(values, lowest, highest)) return Fail(err, NoValidCell(input, info));
-    if (!SpanFits(lowest, highest)) return Fail(err, SpanTooWide(Quoted(input) + ": ", lowest, highest));
+    if (!ValidRange(values, lowest, highest)) return Fail(report, NoValidCell(input, info));
+    if (!SpanFits(lowest, highest)) return Fail(report, SpanTooWide(Quoted(input) + ": ", lowest, highest));
     const LevelScale scale = ChooseScale(lowest, highest, options, info.text_matrix && info.wholeValues);
 
     HeightGrid grid;
     if (!MapHeights(values, placement, info.rowsRunSouth, info.columnsRunWest, scale, ImportPointLimit(), grid))
-        return Fail(err, TooManyPoints(grid.points));
+        return Fail(report, TooManyPoints(grid.points));
     const double trueScalePoints = TrueScalePoints(values, info, size, lowest, highest);
     std::vector<double>().swap(values);
 
@@ -270,9 +268,9 @@ int ImportOne(const ImportOptions& options, const std::string& input, std::ostre
     written.highest = grid.highest;
     written.fewestPoints = written.mostPoints = grid.points;
     const std::vector<NamedText> files = {{"data.txt", DataText(grid)}, {"config.txt", ConfigText(summary, written)}};
-    if (!WriteFilesAtomically(options.outputDir, files, options.force, error)) return Fail(err, error);
-    Warn(err, info);
-    WarnOfCellSize(err, input, summary);
+    if (!WriteFilesAtomically(options.outputDir, files, options.force, error)) return Fail(report, error);
+    Warn(report, info);
+    WarnOfCellSize(report, input, summary);
 
     const std::string side = std::to_string(grid.size);
     out << "wrote " << PathInFolder(options.outputDir, "data.txt") << ": " << side << " x " << side << " cells, "
@@ -316,12 +314,12 @@ std::string SeriesSpanTooWide(const std::vector<std::string>& inputs, const Seri
 // whole series, which make its one mapping to levels, and once to map and
 // write it. Only one frame's values are held at a time.
 int ImportSeries(const ImportOptions& options, const std::vector<std::string>& inputs, std::ostream& out,
-                 std::ostream& err) {
+                 Diagnostics& report) {
     // Refused before the reads, which may take a while.
     if (const std::string refusal = SeriesOverwriteRefusal(options.outputDir); !options.force && !refusal.empty())
-        return Fail(err, refusal);
+        return Fail(report, refusal);
     if (const std::string refusal = NotRegularRefusal(options.outputDir, {"config.txt"}); !refusal.empty())
-        return Fail(err, refusal);
+        return Fail(report, refusal);
 
     std::string error;
     RasterInfo first;
@@ -332,23 +330,23 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
     std::vector<double> values;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], options.band, error);
-        if (!source) return Fail(err, error);
+        if (!source) return Fail(report, error);
         const RasterInfo& info = source->info();
         if (i == 0) {
             first = info;
             size = GridSize(options, info);
             placement = PlaceInSquare(size, info);
         } else if (const std::string mismatch = FrameMismatch(inputs[i], info, inputs[0], first); !mismatch.empty()) {
-            return Fail(err, mismatch);
+            return Fail(report, mismatch);
         }
-        if (!ReadValues(*source, placement, options, inputs[i], values, error)) return Fail(err, error);
+        if (!ReadValues(*source, placement, options, inputs[i], values, error)) return Fail(report, error);
         double frameLowest = 0;
         double frameHighest = 0;
-        if (!ValidRange(values, frameLowest, frameHighest)) return Fail(err, NoValidCell(inputs[i], info));
+        if (!ValidRange(values, frameLowest, frameHighest)) return Fail(report, NoValidCell(inputs[i], info));
         range.Take(i, frameLowest, frameHighest);
         wholeMatrices = wholeMatrices && info.text_matrix && info.wholeValues;
     }
-    if (!SpanFits(range.lowest, range.highest)) return Fail(err, SeriesSpanTooWide(inputs, range));
+    if (!SpanFits(range.lowest, range.highest)) return Fail(report, SeriesSpanTooWide(inputs, range));
     const LevelScale scale = ChooseScale(range.lowest, range.highest, options, wholeMatrices);
 
     SeriesWriter writer(options.outputDir, options.force);
@@ -357,15 +355,15 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
     double trueScalePoints = 0;  // the most of any frame
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], options.band, error);
-        if (!source || !ReadValues(*source, placement, options, inputs[i], values, error)) return Fail(err, error);
+        if (!source || !ReadValues(*source, placement, options, inputs[i], values, error)) return Fail(report, error);
         const RasterInfo& info = source->info();
         HeightGrid grid;
         if (!MapHeights(values, placement, info.rowsRunSouth, info.columnsRunWest, scale, ImportPointLimit(),
                         grid))
-            return Fail(err, Quoted(inputs[i]) + ": " + TooManyPoints(grid.points));
+            return Fail(report, Quoted(inputs[i]) + ": " + TooManyPoints(grid.points));
         trueScalePoints =
             std::max(trueScalePoints, TrueScalePoints(values, first, size, range.lowest, range.highest));
-        if (!writer.Add(DataText(grid), error)) return Fail(err, error);
+        if (!writer.Add(DataText(grid), error)) return Fail(report, error);
         written.highest = std::max(written.highest, grid.highest);
         written.fewestPoints = i == 0 ? grid.points : std::min(written.fewestPoints, grid.points);
         written.mostPoints = std::max(written.mostPoints, grid.points);
@@ -379,10 +377,10 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
         written.seriesPattern = pattern;
         return ConfigText(summary, written);
     };
-    if (!writer.Commit(configText, error)) return Fail(err, error);
-    Warn(err, first);
-    WarnOfCellSize(err, inputs.front(), summary);
-    for (const std::string& warning : writer.warnings()) err << "warning: " << warning << std::endl;
+    if (!writer.Commit(configText, error)) return Fail(report, error);
+    Warn(report, first);
+    WarnOfCellSize(report, inputs.front(), summary);
+    for (const std::string& warning : writer.warnings()) report.Warning(warning);
 
     const FrameNames& names = writer.names();
     const std::string side = std::to_string(size);
@@ -399,23 +397,23 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
 
 std::uint64_t ImportPointLimit() { return std::min<std::uint64_t>(MaxLoadablePoints(), INT_MAX); }
 
-int RunImport(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int RunImport(int argc, const char* const* argv, std::ostream& out, Diagnostics& report) {
     const ParsedOptions parsed = ParseImportOptions(argc, argv);
     if (parsed.options.help) {
         out << ImportUsage() << std::flush;
         return 0;
     }
-    if (!parsed.error.empty()) return Fail(err, parsed.error);
+    if (!parsed.error.empty()) return Fail(report, parsed.error);
     const ImportOptions& options = parsed.options;
 
     // More than one input, or a glob even of one match, makes a series.
     std::vector<std::string> inputs;
     bool globbed = false;
     std::string error;
-    if (!ExpandInputs(options.inputs, inputs, globbed, error)) return Fail(err, error);
-    if (!globbed) WarnOfOrder(inputs, err);
+    if (!ExpandInputs(options.inputs, inputs, globbed, error)) return Fail(report, error);
+    if (!globbed) WarnOfOrder(inputs, report);
 
     QuietGdal quiet;
-    if (globbed || inputs.size() > 1) return ImportSeries(options, inputs, out, err);
-    return ImportOne(options, inputs.front(), out, err);
+    if (globbed || inputs.size() > 1) return ImportSeries(options, inputs, out, report);
+    return ImportOne(options, inputs.front(), out, report);
 }

@@ -3,6 +3,8 @@
 // the config.txt that names them; or to one "error:" line.
 #pragma once
 
+#include "diagnostics.h"
+
 #include <cstdint>
 #include <ostream>
 
@@ -12,7 +14,7 @@ std::uint64_t ImportPointLimit();
 
 // Runs the importer on `argv` (argv[0] the program). The usage (--help) and
 // the final "wrote ..." line go to `out`, the one "error:" line of a failure
-// (and any "warning:" line) to `err`; the progress bar goes to standard error
+// (and any "warning:" line) to `report`; the progress bar goes to standard error
 // when that is a terminal. Returns the exit status: 0, or 1 after an error,
 // when nothing was written.
-int RunImport(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int RunImport(int argc, const char* const* argv, std::ostream& out, Diagnostics& report);

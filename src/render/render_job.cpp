@@ -27,7 +27,7 @@ OffscreenTrials TrialsOf(const RenderOptions& options) {
 }
 
 int Fail(const std::string& message) {
-    std::cerr << "error: " << message << std::endl;
+    ProgramDiagnostics().Error(message);
     return 1;
 }
 

@@ -74,7 +74,8 @@ ImportRun Import(const std::vector<std::string>& arguments) {
     std::ostringstream out;
     std::ostringstream err;
     ImportRun run;
-    run.status = RunImport(static_cast<int>(argv.size()), argv.data(), out, err);
+    StreamDiagnostics report(err);
+    run.status = RunImport(static_cast<int>(argv.size()), argv.data(), out, report);
     run.out = out.str();
     run.err = err.str();
     return run;
