@@ -46,12 +46,6 @@ ProgramRun ShowAndQuit(const std::string& config, const std::vector<std::string>
     return run;
 }
 
-int WarningLines(const std::string& text) {
-    std::istringstream lines(text);
-    int count = 0;
-    for (std::string line; std::getline(lines, line);) count += line.rfind("warning:", 0) == 0;
-    return count;
-}
 
 TEST(RendererFallback, RefusedShadersWarnOnceAndDrawTheLists) {
     XvfbServer server;

@@ -58,12 +58,6 @@ std::vector<std::string> Tiled(std::vector<std::string> args) {
     return args;
 }
 
-int WarningLines(const std::string& text) {
-    std::istringstream lines(text);
-    int count = 0;
-    for (std::string line; std::getline(lines, line);) count += line.rfind("warning:", 0) == 0;
-    return count;
-}
 
 // ---- The fall-back to the lists ----
 

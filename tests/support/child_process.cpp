@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sstream>
+
 #include "clock.h"
 
 ChildProcess::ChildProcess(const std::string& dir, const std::string& program, const std::vector<std::string>& args,
@@ -64,4 +66,11 @@ std::string ChildProcess::errors() const { return ReadFile(dir_ + "/stderr.txt")
 std::string SanitizerOptionsForGlProgram() {
     const char* inherited = getenv("ASAN_OPTIONS");
     return std::string("ASAN_OPTIONS=") + (inherited ? inherited : "") + ":verify_asan_link_order=0:detect_leaks=0";
+}
+
+int WarningLines(const std::string& text) {
+    std::istringstream lines(text);
+    int count = 0;
+    for (std::string line; std::getline(lines, line);) count += line.rfind("warning:", 0) == 0;
+    return count;
 }

@@ -42,3 +42,6 @@ private:
 // loop unloads the GL driver, whose allocations can then no longer be
 // traced) and without the check on preloaded libraries.
 std::string SanitizerOptionsForGlProgram();
+
+// How many lines of `text` (a program's standard error) start with "warning:".
+int WarningLines(const std::string& text);
