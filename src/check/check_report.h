@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "diagnostics.h"
-#include "key_table.h"
+#include "keys.h"
 
 struct Finding {
     static constexpr int noLine = -1;  // about no line of config.txt

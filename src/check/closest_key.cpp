@@ -1,3 +1,4 @@
+#include "keys.h"
 #include "closest_key.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+#include "keys.h"
 #include "config_check.h"
 
 #include <algorithm>

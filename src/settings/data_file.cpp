@@ -1,3 +1,4 @@
+#include "keys.h"
 #include "data_file.h"
 
 #include <fstream>

@@ -1,7 +1,8 @@
-// The keys that pelorin and pelorin-render read from config.txt, declared
-// once: how each is read, what it accepts, its default and what it means.
-// The programs read every key through its entry (key_reader.h), and
-// pelorin-check lists them and explains them from the same entries.
+// How a key of config.txt is declared: how it is read, what it accepts, its
+// default, what it means and where its value goes. The entries themselves
+// are in keys.h; the programs read every key through its entry
+// (key_reader.h), and pelorin-check lists and explains them from the same
+// entries.
 #pragma once
 
 #include <array>
@@ -84,15 +85,4 @@ constexpr KeyEntry Choice(const char* name, std::initializer_list<const char*> c
     for (const char* choice : choices) entry.choices[at++] = choice;
     return entry;
 }
-
-// The entries named where they are read on their own.
-extern const KeyEntry dataFile;
-extern const KeyEntry series;
 }  // namespace keys
-
-// Every key, in the order pelorin-check lists them and the programs read
-// them: [data], [display], [camera].
-const std::vector<const KeyEntry*>& KeyTable();
-
-// The table's entry for `name`, or null.
-const KeyEntry* FindKey(const std::string& name);

@@ -83,7 +83,7 @@ struct SceneSettings {
     SeriesSettings series;
 };
 
-// Reads the keys through the key table (key_table.h), section by section in
+// Reads the keys through the table of keys (keys.h), section by section in
 // the table's order: [display], [camera], then [data] ("data/file" is
 // FirstDataFile's). A value a key cannot take gives one warning to
 // `diagnostics` and the key's default; only the sphere's radius and
@@ -91,3 +91,10 @@ struct SceneSettings {
 // always have. The tessellation's look-up writes its "## original = " line
 // to the store's own diagnostics.
 SceneSettings ReadSceneSettings(const ConfigStore& store, Diagnostics& diagnostics = ProgramDiagnostics());
+
+// "camera/azimuth" and "camera/elevation" in degrees, "camera/distance" and
+// "camera/center", three numbers in apostrophes ('X Y Z'), since blanks end a
+// value. A value that is not a number (or not three, or has more words after
+// them), or an angle too large to turn into radians, gives one warning to
+// `diagnostics` and is left unset.
+CameraKeys ReadCameraKeys(const ConfigStore& store, Diagnostics& diagnostics = ProgramDiagnostics());

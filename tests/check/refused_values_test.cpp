@@ -13,7 +13,7 @@
 #include "child_process.h"
 #include "config_store.h"
 #include "diagnostics.h"
-#include "key_table.h"
+#include "keys.h"
 #include "scene_settings.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "key_table.h"
+#include "keys.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
+// Reading the settings: walking the table of keys into SceneSettings.
 #include "scene_settings.h"
 
 #include "key_reader.h"
-#include "key_table.h"
+#include "keys.h"
 
 namespace {
 
@@ -19,4 +20,13 @@ SceneSettings ReadSceneSettings(const ConfigStore& store, Diagnostics& diagnosti
         }
     }
     return settings;
+}
+
+CameraKeys ReadCameraKeys(const ConfigStore& store, Diagnostics& diagnostics) {
+    const KeyReader read(store, diagnostics);
+    SceneSettings settings;
+    for (const KeyEntry* key : KeyTable()) {
+        if (std::string(key->name).rfind("camera/", 0) == 0) key->apply(read, *key, settings);
+    }
+    return settings.options.camera;
 }
