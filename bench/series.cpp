@@ -43,23 +43,23 @@
 namespace {
 
 // The latest frame drawn: when it was finished and which points it showed.
-const double* drawnPoints = nullptr;
+SurfaceSource drawnPoints;
 double drawnAt = 0;
 
 void FinishedDisplay() {
     onDisplay();
     glFinish();
     drawnAt = Now();
-    drawnPoints = scene.points().x;
+    drawnPoints = scene.surface();
 }
 
 // One turn of the toolkit's loop; returns when the scene took a new frame.
 double handedAt = 0;
 void LoopTurn() {
     glutMainLoopEvent();
-    const double* before = scene.points().x;
+    const SurfaceSource before = scene.surface();
     onIdle();
-    if (scene.points().x != before) handedAt = Now();
+    if (scene.surface() != before) handedAt = Now();
 }
 
 // Runs the loop until the frame on show has been up for `seconds`.
@@ -74,7 +74,7 @@ void Settle(double seconds) {
 
 // The key, then the loop until a frame of other points is finished.
 void Key(int key, const char* what, int to) {
-    const double* shown = drawnPoints;
+    const SurfaceSource shown = drawnPoints;
     const double start = Now();
     handedAt = 0;
     onSpecialKey(key, 0, 0);

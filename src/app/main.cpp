@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     // cannot be opened ends the process with status 1 inside the constructor.
     // With "data/series" the name is its first frame's; a series that names
     // no file says so, and the loader ends the process as for a missing file.
-    SurfData points(FirstDataFile(config));
+    SurfData points(FirstDataFile(config), SurfaceUseFor(config));
 
     InitDisplay(&points);
     glutMainLoop();

@@ -9,7 +9,8 @@ std::string FrameProblem(const FrameRead& frame, std::size_t points) {
     if (!frame.opened) return named + " cannot be read; skipped";
     if (frame.outOfMemory) return named + " cannot be held in memory; skipped";
     if (frame.outcome.end == LoadOutcome::End::refused)
-        return named + " cannot be read (more points than this machine's memory allows); skipped";
+        return named + " cannot be read (more " + (frame.asGrid ? "cells" : "points") +
+               " than this machine's memory allows); skipped";
     if (frame.outcome.end == LoadOutcome::End::dataEnded) {
         return named + ": no height could be read at row " + std::to_string(frame.outcome.row + 1) + ", column " +
                std::to_string(frame.outcome.column + 1) + "; the grid ends there with " + std::to_string(points) +

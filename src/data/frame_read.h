@@ -14,6 +14,8 @@ struct FrameRead {
     // Read, but its points and their survey could not be held in memory.
     bool outOfMemory = false;
     LoadOutcome outcome;
+    // Read as a grid of heights, whose limit is on cells, not points.
+    bool asGrid = false;
 };
 
 // Whether the frame is stepped over rather than shown: it is no file that

@@ -7,6 +7,7 @@
 #include "point_loader.h"
 
 #include "grid_record.h"
+#include "height_grid.h"
 #include "page_advice.h"
 #include "point_writer.h"
 
@@ -262,6 +263,53 @@ private:
     long long rows_ = 0;
 };
 
+// The sink that keeps the cells as a grid of heights: each row's cells as
+// they come, then laid out `columns` wide once the widest row is known. The
+// limit is on cells, whatever their heights.
+class GridCells {
+public:
+    GridCells(std::uint64_t limit, std::size_t expectedCells) : limit_(limit) {
+        cells_.reserve(std::min<std::uint64_t>(expectedCells, limit));
+    }
+
+    bool add(long long row, long long, int height) {
+        if (cells_.size() >= limit_) return false;
+        if (row != static_cast<long long>(rowLengths_.size()) - 1) rowLengths_.push_back(0);
+        ++rowLengths_.back();
+        cells_.push_back(height < 0 ? HeightGrid::emptyCell : height);
+        return true;
+    }
+
+    // Cells taken so far, and the count the refused cell would have brought.
+    std::uint64_t count() const { return cells_.size() + 1; }
+
+    void MoveInto(HeightGrid& grid) {
+        std::uint64_t widest = 0;
+        for (std::uint64_t length : rowLengths_) widest = std::max(widest, length);
+        grid.columns = static_cast<std::int64_t>(widest);
+        grid.rows = static_cast<std::int64_t>(rowLengths_.size());
+        const bool rectangular = std::all_of(rowLengths_.begin(), rowLengths_.end(),
+                                             [&](std::uint64_t length) { return length == widest; });
+        if (rectangular) {
+            grid.heights = std::move(cells_);
+            return;
+        }
+        grid.heights.assign(static_cast<std::size_t>(widest * rowLengths_.size()), HeightGrid::emptyCell);
+        std::size_t from = 0;
+        for (std::size_t row = 0; row < rowLengths_.size(); ++row) {
+            std::copy_n(cells_.begin() + static_cast<std::ptrdiff_t>(from), rowLengths_[row],
+                        grid.heights.begin() + static_cast<std::ptrdiff_t>(row * widest));
+            from += rowLengths_[row];
+        }
+        cells_ = {};
+    }
+
+private:
+    std::uint64_t limit_;
+    std::vector<std::int32_t> cells_;
+    std::vector<std::uint64_t> rowLengths_;
+};
+
 // The text of the cell a scan stopped in for want of more, shortened to what
 // decides how it reads: leading white space is skipped anyway, leading zeros
 // add nothing to the value, and past eleven digits any number is out of the
@@ -283,40 +331,64 @@ std::string UnreadCell(const char* p, const char* end) {
 
 }  // namespace
 
-LoadOutcome LoadPoints(std::istream& in, std::vector<double>& x, std::vector<double>& y,
-                        std::vector<double>& z, std::uint64_t pointLimit, std::size_t blockSize) {
-    LoadOutcome outcome;
-    // The header goes through the stream itself, so that its floating-point
-    // forms and failures are exactly the stream's. Any failure, or the end of
-    // the input right after it, makes the first height unreadable.
+namespace {
+
+// The header goes through the stream itself, so that its floating-point
+// forms and failures are exactly the stream's. Any failure, or the end of
+// the input right after it, makes the first height unreadable.
+bool ReadHeader(std::istream& in) {
     double header = 0;
     in >> header;
-    if (!in.good()) {
-        outcome.end = LoadOutcome::End::dataEnded;
-        return outcome;
-    }
+    return in.good();
+}
 
-    // First pass, block by block as the text comes in. A cell takes at least
-    // two bytes of text (the last one may take one).
-    const std::size_t hint = sizeHint(in);
-    GridRecord record(pointLimit, hint / 2 + 1);
+// Scans the whole grid text of `in` into `sink`, block by block as the text
+// comes in.
+template <class Sink>
+std::pair<ScanStop, GridPosition> ScanText(std::istream& in, std::size_t hint, std::size_t blockSize, Sink& sink) {
     GridPosition at;
     ScanStop stop = ScanStop::needMore;
-    {
-        Text text;
-        text.reserve(hint + 1);
-        std::size_t resume = 0;
-        while (stop == ScanStop::needMore) {
-            bool atEof = !text.AppendFrom(in, NextRequest(blockSize, text.size(), hint));
-            const char* p = text.begin() + resume;
-            stop = ScanCells(p, text.end(), atEof, at, record);
-            resume = static_cast<std::size_t>(p - text.begin());
-        }
+    Text text;
+    text.reserve(hint + 1);
+    std::size_t resume = 0;
+    while (stop == ScanStop::needMore) {
+        bool atEof = !text.AppendFrom(in, NextRequest(blockSize, text.size(), hint));
+        const char* p = text.begin() + resume;
+        stop = ScanCells(p, text.end(), atEof, at, sink);
+        resume = static_cast<std::size_t>(p - text.begin());
     }
+    return {stop, at};
+}
+
+LoadOutcome UnreadableHeader() {
+    LoadOutcome outcome;
+    outcome.end = LoadOutcome::End::dataEnded;
+    return outcome;
+}
+
+}  // namespace
+
+LoadOutcome LoadPoints(std::istream& in, std::vector<double>& x, std::vector<double>& y,
+                        std::vector<double>& z, std::uint64_t pointLimit, std::size_t blockSize) {
+    if (!ReadHeader(in)) return UnreadableHeader();
+    // A cell takes at least two bytes of text (the last one may take one).
+    const std::size_t hint = sizeHint(in);
+    GridRecord record(pointLimit, hint / 2 + 1);
+    const auto [stop, at] = ScanText(in, hint, blockSize, record);
     record.finish();
 
-    outcome = OutcomeOf(stop, at, record.points());
+    const LoadOutcome outcome = OutcomeOf(stop, at, record.points());
     if (stop != ScanStop::refused) WritePoints(record, x, y, z);
+    return outcome;
+}
+
+LoadOutcome LoadGrid(std::istream& in, HeightGrid& grid, std::uint64_t cellLimit, std::size_t blockSize) {
+    if (!ReadHeader(in)) return UnreadableHeader();
+    const std::size_t hint = sizeHint(in);
+    GridCells cells(cellLimit, hint / 2 + 1);
+    const auto [stop, at] = ScanText(in, hint, blockSize, cells);
+    const LoadOutcome outcome = OutcomeOf(stop, at, cells.count());
+    if (stop != ScanStop::refused) cells.MoveInto(grid);
     return outcome;
 }
 

@@ -43,6 +43,14 @@ LoadOutcome LoadPoints(std::istream& in, std::vector<double>& x, std::vector<dou
                         std::vector<double>& z, std::uint64_t pointLimit,
                         std::size_t blockSize = loadBlockSize);
 
+struct HeightGrid;
+
+// The same file read into a grid of heights: the same cells, outcome and
+// messages, but the limit is on cells (`needed` counts cells when refused),
+// and no point is made.
+LoadOutcome LoadGrid(std::istream& in, HeightGrid& grid, std::uint64_t cellLimit,
+                     std::size_t blockSize = loadBlockSize);
+
 // A grid's points counted, not kept.
 struct PointCount {
     LoadOutcome outcome;

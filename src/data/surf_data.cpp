@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <utility>
 
 #include "diagnostics.h"
 #include "input_file.h"
@@ -20,11 +21,11 @@ bool OpensAsFile(std::ifstream& file, const std::string& fileName) {
 }
 
 [[noreturn]] void RefuseOversized(const std::string& fileName, long long row, long long column,
-                                   std::uint64_t needed, std::uint64_t limit) {
+                                   std::uint64_t needed, std::uint64_t limit, const char* what = "point") {
     ProgramDiagnostics().Error("data file '" + fileName + "': the height at row " + std::to_string(row + 1) +
-                               ", column " + std::to_string(column + 1) + " brings the point count to " +
-                               std::to_string(needed) + ", more than the " + std::to_string(limit) +
-                               " points this machine's memory allows; nothing is shown");
+                               ", column " + std::to_string(column + 1) + " brings the " + what + " count to " +
+                               std::to_string(needed) + ", more than the " + std::to_string(limit) + " " + what +
+                               "s this machine's memory allows; nothing is shown");
     std::exit(1);
 }
 
@@ -45,10 +46,21 @@ void WarnDataEnded(const std::string& fileName, long long row, long long column,
 
 }  // namespace
 
-SurfData::SurfData(std::string fileName) {
+SurfData::SurfData(std::string fileName) : SurfData(std::move(fileName), SurfaceUse::points) {}
+
+SurfData::SurfData(std::string fileName, SurfaceUse use) {
     if (!OpensAsFile(file, fileName)) {
         ProgramDiagnostics().Error("file not found (SurfData constructor)");
         std::exit(1);
+    }
+    if (use == SurfaceUse::grid) {
+        LoadOutcome outcome = LoadGrid(file, grid, MaxLoadableCells());
+        if (outcome.end == LoadOutcome::End::refused)
+            RefuseOversized(fileName, outcome.row, outcome.column, outcome.needed, MaxLoadableCells(), "cell");
+        if (outcome.end == LoadOutcome::End::dataEnded)
+            WarnDataEnded(fileName, outcome.row, outcome.column, grid.spheres());
+        std::cout << "data prepared" << std::endl;
+        return;
     }
 
     LoadOutcome outcome = LoadPoints(file, x, y, z, MaxLoadablePoints());

@@ -9,12 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "height_grid.h"
+
+// What the loaded surface is for: the points of the display lists, or only
+// the grid of heights, for a renderer that draws from the heights.
+enum class SurfaceUse { points, grid };
+
 class SurfData {
 public:
     // Loads the file and writes "data prepared" to standard output. A file
     // that cannot be opened, or whose points could not be held in memory,
     // ends the process with status 1 after an "error:" line on standard error.
     explicit SurfData(std::string fileName);
+    // With SurfaceUse::grid, only `grid` is filled, limited by its cells
+    // rather than its points; x, y and z stay empty.
+    SurfData(std::string fileName, SurfaceUse use);
     ~SurfData();
 
     SurfData(const SurfData&) = delete;
@@ -24,4 +33,7 @@ public:
     std::vector<double> x;
     std::vector<double> y;
     std::vector<double> z;
+
+    // The heights, when loaded for SurfaceUse::grid; else empty.
+    HeightGrid grid;
 };

@@ -9,11 +9,11 @@ OffscreenScene::OffscreenScene(const OffscreenTrials& trials)
     : config_("config.txt", nullptr, nullptr, nullptr),
       scene_(ReadSceneSettings(config_), DrawSphereMesh),
       firstFile_(FirstDataFile(config_)),
-      points_(firstFile_) {
+      points_(firstFile_, SurfaceUseFor(config_)) {
     if (!context_.ok()) return;
     const SceneSettings& settings = scene_.settings();
     scene_.Start(trials.renderer);
-    scene_.SetPoints(points_);
+    scene_.SetSurface(SurfaceOf(points_));
     scene_.Prepare(settings.sphereRadius, settings.sphereTesel);
     scene_.KeepColoursForSeries();
     pictures_ = std::make_unique<OffscreenPictures>(scene_, trials.largestTile);

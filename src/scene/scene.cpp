@@ -26,7 +26,9 @@ int LargestPictureSide() {
 }  // namespace
 
 Scene::Scene(const SceneSettings& settings, SphereDrawer drawSphere, Diagnostics& report)
-    : settings_(settings), report_(report), renderer_(drawSphere, report) {}
+    : settings_(settings), report_(report), renderer_(drawSphere, report) {
+    renderer_.SetFloor(settings_.options.floor);
+}
 
 void Scene::Start(const RendererTrials& trials) {
     SetFixedState();
@@ -71,6 +73,7 @@ FramePreparation Scene::Preparation(double radius) const {
     preparation.cullHidden = settings_.options.cullHidden;
     preparation.levelOfDetail = settings_.options.levelOfDetail;
     preparation.occlusion = settings_.options.ambientOcclusion;
+    preparation.floor = settings_.options.floor;
     return preparation;
 }
 

@@ -46,6 +46,8 @@ public:
     void Start(const RendererTrials& trials = {});
     // The point set to draw, surveyed once here; not owned.
     void SetPoints(const PointView& points) { renderer_.SetPoints(points); }
+    // The same for a surface that may come as a grid of heights only.
+    void SetSurface(const SurfaceSource& surface) { renderer_.SetSurface(surface); }
     // Makes the renderer ready for spheres of `radius` and `tesel`.
     void Prepare(double radius, int tesel) { renderer_.Prepare(radius, tesel, settings_.options); }
     // Clears the picture and draws the spheres, the legend and the axes with
@@ -95,7 +97,7 @@ public:
 
     // ---- What the renderer holds ----
 
-    const PointView& points() const { return renderer_.points(); }
+    const SurfaceSource& surface() const { return renderer_.surface(); }
     const PointSurvey& survey() const { return renderer_.survey(); }
     Renderer active() const { return renderer_.active(); }
     std::size_t spheres() const { return renderer_.spheres(); }

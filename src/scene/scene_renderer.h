@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "diagnostics.h"
 #include "impostors/impostor_renderer.h"
@@ -16,6 +17,7 @@
 #include "slow_work_note.h"
 #include "survey/point_survey.h"
 #include "survey/point_view.h"
+#include "survey/surface_source.h"
 
 struct FrameView;
 
@@ -33,8 +35,12 @@ public:
     // The point set to draw, surveyed once here. Not owned: it must outlive
     // its drawing. With the impostors, a preparation from here to the end of
     // the next Prepare that takes more than a second says so (SlowWorkNote).
-    void SetPoints(const PointView& points);
-    const PointView& points() const { return points_; }
+    void SetPoints(const PointView& points) { SetSurface({nullptr, points}); }
+    // The same for a surface that may come as a grid, its points not made.
+    void SetSurface(const SurfaceSource& surface);
+    const SurfaceSource& surface() const { return surface_; }
+    // The level below which the impostors draw nothing (display/floor).
+    void SetFloor(std::int32_t floor) { floor_ = floor; }
     const PointSurvey& survey() const { return survey_; }
 
     // Sets the wanted renderer up in the current context. Impostors that the
@@ -68,13 +74,22 @@ private:
     // One warning, once, when occlusion is asked of points that do not form
     // columns.
     void WarnWithoutColumns(const DisplayOptions& options);
+    // The points the lists draw: the surface's, or made from its grid here
+    // the first time the lists need them. None, after one "error:" line,
+    // when there are more than memory can hold.
+    PointView ListPoints();
+    void ForgetMadePoints();
 
     Diagnostics& report_;
-    PointView points_;
+    SurfaceSource surface_;
     PointSurvey survey_;
+    // Points made from a grid for the lists.
+    std::vector<double> madeX_, madeY_, madeZ_;
     std::unique_ptr<SlowWorkNote> preparing_;
     bool saidWithoutColumns_ = false;
     bool saidNoOutlines_ = false;
+    bool saidNoFloor_ = false;
+    std::int32_t floor_ = 0;
     Renderer active_ = Renderer::lists;
     ListRenderer lists_;
     ImpostorRenderer impostors_;

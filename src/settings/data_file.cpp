@@ -103,3 +103,12 @@ std::string FirstDataFile(const ConfigStore& config, Diagnostics& diagnostics) {
     if (known != opened.end()) return known->second;
     return opened[pattern] = OpeningFrame(pattern, diagnostics);
 }
+
+SurfaceUse SurfaceUseFor(const ConfigStore& config) {
+    // The one key alone: reading them all would say the tessellation's line
+    // a second time.
+    CollectedDiagnostics quiet;
+    const KeyEntry* renderer = FindKey("display/renderer");
+    const bool impostors = renderer != nullptr && KeyReader(config, quiet).Choice(*renderer) == 1;
+    return impostors ? SurfaceUse::grid : SurfaceUse::points;
+}

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "diagnostics.h"
+#include "surf_data.h"
 
 class ConfigStore;
 
@@ -15,3 +16,8 @@ class ConfigStore;
 // A series' frame is chosen once per process: asked again, the same answer,
 // and nothing said.
 std::string FirstDataFile(const ConfigStore& config, Diagnostics& diagnostics = ProgramDiagnostics());
+
+// What the data file is loaded for: with "display/renderer = impostors" the
+// grid of heights alone, which is all they draw from; else the points.
+// Says nothing: the keys' own warnings are the scene's to give.
+SurfaceUse SurfaceUseFor(const ConfigStore& config);

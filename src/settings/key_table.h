@@ -63,10 +63,12 @@ bool AboveZero(double value);
 bool PlayRate(double value);
 bool Finite(double value);
 bool SampleCount(double value);
+bool Level(double value);
 constexpr NumberRule aboveZero{AboveZero, "a number above 0"};
 constexpr NumberRule playRate{PlayRate, "a number above 0 and at most 1000"};
 constexpr NumberRule finite{Finite, "a finite number"};
 constexpr NumberRule sampleCount{SampleCount, "a whole number from 1 to 64"};
+constexpr NumberRule level{Level, "a whole number from 0 to 2147483647"};
 // Any finite number; a refused one, infinity included, "is not a number".
 constexpr NumberRule finiteNumber{Finite, "a number"};
 

@@ -64,11 +64,21 @@ constexpr KeyEntry keyBindings =
     Choice("display/keys", {"standard", "extended"}, "standard, or extended: keys c, s, r, h",
            [](Read r, Key k, Into s) { Display(s).extendedKeys = r.Choice(k) == 1; });
 constexpr KeyEntry colourRange = Entry(
-    "display/colour-range", KeyKind::lowHigh, nullptr, "'LOW HIGH': levels the colours span",
+    "display/colour-range", KeyKind::lowHigh, nullptr, "'LOW HIGH', or auto: levels the colours span",
     [](Read r, Key k, Into s) {
+        if (r.Text(k) == "auto") {
+            Display(s).colourRangeAuto = true;
+            return;
+        }
         if (const auto range = r.Numbers(k)) Display(s).colourRange = ColourRange{(*range)[0], (*range)[1]};
     },
     leftIgnored);
+constexpr KeyEntry lowestLevel = Number(
+    "display/floor", nullptr, level, "impostors draw no sphere below this level",
+    [](Read r, Key k, Into s) {
+        Display(s).floor = static_cast<std::int32_t>(r.Number(k).value_or(Display(s).floor));
+    },
+    leftUnset);
 constexpr KeyEntry legend = Entry("display/legend", KeyKind::onOff, "0", "1: a colour bar with its values",
                               [](Read r, Key k, Into s) { Display(s).legend = r.OnOff(k); });
 constexpr KeyEntry ambientOcclusion = Entry("display/ambient-occlusion", KeyKind::onOff, "0", "1: spheres lit by the sky they see",
@@ -103,7 +113,7 @@ const std::vector<const KeyEntry*>& KeyTable() {
         &cellMetres,    &sphereRadius,  &sphereTesel,     &cullHidden, &fitView,        &colour,
         &renderer,      &levelOfDetail, &antialias,       &keyBindings, &colourRange,   &legend,
         &ambientOcclusion, &outlines,   &axes,            &azimuth,    &elevation,      &distance,
-        &centre,
+        &centre,        &lowestLevel,
     };
     return table;
 }

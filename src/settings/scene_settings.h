@@ -3,6 +3,7 @@
 // same defaults and give the same messages.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -43,6 +44,12 @@ struct DisplayOptions {
     // "display/colour-range" = 'LOW HIGH': the levels the height colours run
     // between; unset, those of the point set (the first frame of a series).
     std::optional<ColourRange> colourRange;
+    // "display/colour-range" = auto: the colours span the levels the top
+    // surface spans, its 1st to 99th percentile, not the whole height.
+    bool colourRangeAuto = false;
+    // "display/floor" = LEVEL: the impostors draw no sphere below LEVEL;
+    // the columns start there. 0 draws them all.
+    std::int32_t floor = 0;
     // "display/legend" = 1: a colour bar with its values on the picture.
     bool legend = false;
     // "display/ambient-occlusion" = 1: each sphere lit by the share of the

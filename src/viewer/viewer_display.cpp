@@ -37,7 +37,7 @@ bool ShowArrivedFrame() {
 
 void BuildDisplayLists() {
     // A series shows frames of its own; otherwise the point set is `data`.
-    if (scene.series() == nullptr && scene.points() != PointView(*data)) scene.SetPoints(*data);
+    if (scene.series() == nullptr && scene.surface() != SurfaceOf(*data)) scene.SetSurface(SurfaceOf(*data));
     scene.Prepare(sphereRadius, sphereTesel);
     TakeListNames();
 }

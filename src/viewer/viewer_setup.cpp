@@ -75,7 +75,7 @@ void InitDisplay(SurfData* points) {
     // once.
     scene.Start();
     SetInitialCamera();
-    scene.SetPoints(*data);
+    scene.SetSurface(SurfaceOf(*data));
     // Without fit-view or [camera] keys this is the start camera itself.
     PlaceOpeningCamera();
 

@@ -29,7 +29,7 @@ Grid Coarser(const Grid& finer) {
 }  // namespace
 
 BlockLevels::BlockLevels(const PointSurvey& survey, const SphereLayout& layout, bool shellOnly, int coarsest)
-    : layout_(layout), shellOnly_(shellOnly) {
+    : layout_(layout), shellOnly_(shellOnly), floor_(survey.floor) {
     const ColumnTable& columns = survey.columns;
     if (columns.empty()) return;
     columnsAcross_ = columns.width - 2;
@@ -72,7 +72,7 @@ void BlockLevels::BlockSpheres(int level, std::int64_t bx, std::int64_t by, Visi
     for (std::int64_t dy = -1; dy <= 1; ++dy) {
         for (std::int64_t dx = -1; dx <= 1; ++dx) lowest = std::min(lowest, grid.at(bx + dx, by + dy));
     }
-    const std::int32_t bottom = shellOnly_ ? std::max(lowest, 0) : 0;
+    const std::int32_t bottom = shellOnly_ ? std::max(lowest, floor_) : floor_;
     // The middle of the block's columns that lie inside the grid.
     const std::int64_t s = std::int64_t{1} << level;
     const double x0 = static_cast<double>(bx * s), y0 = static_cast<double>(by * s);
@@ -82,7 +82,7 @@ void BlockLevels::BlockSpheres(int level, std::int64_t bx, std::int64_t by, Visi
     const float y = static_cast<float>(layout_.lowestY() + (y0 + y1) / 2);
     for (std::int32_t z = top; z >= bottom; --z) sphere(x, y, static_cast<float>(z));
     // Nothing lies below the ground layer: it shows from below.
-    if (bottom > 0) sphere(x, y, 0.0f);
+    if (bottom > floor_) sphere(x, y, static_cast<float>(floor_));
 }
 
 template <typename Visit>

@@ -71,6 +71,7 @@ private:
 
     const SphereLayout& layout_;
     bool shellOnly_;
+    std::int32_t floor_;  // the ground level of the columns
     std::int64_t columnsAcross_ = 0, columnsDeep_ = 0;
     std::vector<Grid> grids_;                  // level 1 and up
     std::vector<std::vector<LevelRun>> runs_;  // level 1 and up, tile by tile

@@ -132,11 +132,21 @@ std::string ImpostorRenderer::Start(bool refuse, bool refuseBuffer) {
     return "";
 }
 
+namespace {
+
+// What a fill was made from: the points, or for a grid shown without them
+// its survey's columns.
+const void* SourceOf(const PointView& points, const PointSurvey& survey) {
+    return points.x != nullptr ? static_cast<const void*>(points.x) : survey.columns.top.data();
+}
+
+}  // namespace
+
 std::string ImpostorRenderer::Prepare(const PointView& points, const PointSurvey& survey, double radius,
                                       bool cullHidden, bool levelOfDetail, bool occlusion) {
     // The sky is worked out from the columns; without them nothing darkens.
     occlusion = occlusion && !survey.columns.empty();
-    const FillKey key{points.x, points.count, radius, cullHidden, levelOfDetail, occlusion};
+    const FillKey key{SourceOf(points, survey), points.count, radius, cullHidden, levelOfDetail, occlusion};
     if (filled_ && key == filledFor_) return "";
     filled_ = false;
     const ImpostorArrangement arrangement(points, survey, radius, cullHidden, levelOfDetail);

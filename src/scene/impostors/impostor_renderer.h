@@ -72,14 +72,14 @@ public:
 
 private:
     struct FillKey {
-        const double* points = nullptr;
+        const void* source = nullptr;  // the points, or the columns without them
         std::size_t count = 0;
         double radius = 0;
         bool cull = false;
         bool levels = false;
         bool occlusion = false;
         bool operator==(const FillKey& o) const {
-            return points == o.points && count == o.count && radius == o.radius && cull == o.cull &&
+            return source == o.source && count == o.count && radius == o.radius && cull == o.cull &&
                    levels == o.levels && occlusion == o.occlusion;
         }
     };

@@ -23,7 +23,7 @@ SphereLayout::SphereLayout(const PointView& points, const PointSurvey& survey, c
 }
 
 SphereLayout::SphereLayout(const PointSurvey& survey, bool shellOnly, int side)
-    : columns_(&survey.columns), shellOnly_(shellOnly) {
+    : columns_(&survey.columns), floor_(survey.floor), shellOnly_(shellOnly) {
     Build(survey, side);
 }
 
@@ -41,7 +41,7 @@ void SphereLayout::ForEachSphere(Visit visit) const {
             const std::size_t cell = static_cast<std::size_t>(row * table.width + column);
             const std::int32_t top = table.top[cell];
             // Levels 1 .. m-1 are shut in, m being the lowest top around.
-            std::int32_t lowest = 0;
+            std::int32_t lowest = floor_;
             if (shellOnly_) {
                 lowest = top;
                 for (std::int64_t dy = -1; dy <= 1; ++dy) {
@@ -53,9 +53,11 @@ void SphereLayout::ForEachSphere(Visit visit) const {
             }
             const double x = static_cast<double>(table.lowestX + column - 1);
             const double y = static_cast<double>(table.lowestY + row - 1);
-            for (std::int32_t z = 0; z <= top; ++z) {
-                if (z == 0 || z >= lowest) visit(x, y, static_cast<double>(z));
-            }
+            if (top < 0) continue;
+            // The levels in between are never visited: a tall column costs
+            // what its open levels cost.
+            visit(x, y, static_cast<double>(floor_));
+            for (std::int32_t z = std::max(lowest, floor_ + 1); z <= top; ++z) visit(x, y, static_cast<double>(z));
         }
     }
 }

@@ -64,6 +64,7 @@ private:
     bool fromPoints_ = false;
     const std::vector<bool>* leftOut_ = nullptr;
     const ColumnTable* columns_ = nullptr;
+    std::int32_t floor_ = 0;  // the ground level of the columns
     bool shellOnly_ = false;
     std::size_t spheres_ = 0;
     double minX_ = 0, minY_ = 0, side_ = 32;

@@ -18,13 +18,21 @@ void ReadPoints(LoadedFrame& frame, const FramePreparation& preparation) {
     std::ifstream in;
     frame.opened = OpenInput(in, frame.file) == InputOpening::opened;
     if (!frame.opened) return;
-    frame.outcome = LoadPoints(in, frame.x, frame.y, frame.z, MaxLoadablePoints());
+    // The impostors draw from the heights alone: no point is made.
+    frame.asGrid = preparation.impostors;
+    if (frame.asGrid) {
+        frame.outcome = LoadGrid(in, frame.grid, MaxLoadableCells());
+    } else {
+        frame.outcome = LoadPoints(in, frame.x, frame.y, frame.z, MaxLoadablePoints());
+    }
     if (frame.outcome.end == LoadOutcome::End::refused) {
         frame.x.clear(), frame.y.clear(), frame.z.clear();
+        frame.grid = HeightGrid();
         return;
     }
-    frame.survey = SurveyPoints(frame.view());
+    frame.survey = frame.asGrid ? SurveyGrid(frame.grid) : SurveyPoints(frame.view());
     if (preparation.impostors) {
+        ApplyFloor(frame.survey, preparation.floor);
         frame.impostors = PlaceImpostors(frame.view(), frame.survey, preparation.radius, preparation.cullHidden,
                                          preparation.levelOfDetail, preparation.occlusion);
     }
@@ -36,6 +44,7 @@ void Forget(LoadedFrame& frame) {
     frame.x = std::vector<double>();
     frame.y = std::vector<double>();
     frame.z = std::vector<double>();
+    frame.grid = HeightGrid();
     frame.survey = PointSurvey();
     frame.impostors.reset();
     frame.outOfMemory = true;

@@ -15,13 +15,15 @@
 
 #include "impostors/impostor_arrangement.h"
 #include "frame_read.h"
+#include "height_grid.h"
 #include "point_loader.h"
 #include "survey/point_survey.h"
 #include "survey/point_view.h"
 
 struct LoadedFrame : FrameRead {
     int index = -1;
-    std::vector<double> x, y, z;
+    std::vector<double> x, y, z;  // empty when read as a grid
+    HeightGrid grid;               // empty when read as points
     PointSurvey survey;
     // With the impostors, the spheres ready for the GPU.
     std::optional<PlacedImpostors> impostors;
@@ -32,7 +34,7 @@ struct LoadedFrame : FrameRead {
 };
 
 // The viewer and pelorin-render both say it, in these words.
-inline std::string FrameProblem(const LoadedFrame& frame) { return FrameProblem(frame, frame.x.size()); }
+inline std::string FrameProblem(const LoadedFrame& frame) { return FrameProblem(frame, frame.survey.count); }
 
 // How a frame is made ready, as the scene will draw it.
 struct FramePreparation {
@@ -41,6 +43,7 @@ struct FramePreparation {
     bool cullHidden = false;
     bool levelOfDetail = true;
     bool occlusion = false;
+    std::int32_t floor = 0;
 };
 
 class FrameLoader {

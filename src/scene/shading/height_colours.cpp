@@ -1,5 +1,7 @@
 #include "shading/height_colours.h"
 
+#include <algorithm>
+
 #include "survey/point_survey.h"
 
 #include <cmath>
@@ -41,5 +43,6 @@ Colour AmbientFor(const Colour& colour) {
 
 ColourRange ColoursOf(const DisplayOptions& options, const PointSurvey& survey) {
     if (options.colourRange) return *options.colourRange;
+    if (options.colourRangeAuto) return {survey.topLow, std::max(survey.topHigh, survey.topLow + 1)};
     return {survey.lowest[2], survey.highest[2]};
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "height_grid.h"
 #include "survey/point_view.h"
 
 namespace {
@@ -58,6 +59,29 @@ ColumnTable ColumnsOf(const std::vector<Run>& runs, const PointSurvey& survey) {
     return table;
 }
 
+// Enough columns to place the percentiles within a hundredth of the range,
+// taken evenly over the table so that a big grid costs no more.
+constexpr std::size_t topSamples = 1 << 16;
+
+void SurveyTops(PointSurvey& survey) {
+    survey.topLow = survey.lowest[2], survey.topHigh = survey.highest[2];
+    const std::vector<std::int32_t>& top = survey.columns.top;
+    if (top.empty()) return;
+    const std::size_t stride = std::max<std::size_t>(1, top.size() / topSamples);
+    std::vector<std::int32_t> tops;
+    for (std::size_t i = 0; i < top.size(); i += stride) {
+        if (top[i] >= 0) tops.push_back(top[i]);
+    }
+    if (tops.empty()) return;
+    auto percentile = [&](double share) {
+        const auto at = tops.begin() + static_cast<std::ptrdiff_t>(share * static_cast<double>(tops.size() - 1));
+        std::nth_element(tops.begin(), at, tops.end());
+        return static_cast<double>(*at);
+    };
+    survey.topLow = percentile(0.01);
+    survey.topHigh = percentile(0.99);
+}
+
 }  // namespace
 
 PointSurvey SurveyPoints(const PointView& points) {
@@ -80,5 +104,58 @@ PointSurvey SurveyPoints(const PointView& points) {
     survey.highest = high;
     survey.wholeLevels = wholeLevels && high[2] - low[2] < coordinateLimit;
     if (wholePoints && columns.valid()) survey.columns = ColumnsOf(columns.runs(), survey);
+    SurveyTops(survey);
     return survey;
+}
+
+PointSurvey SurveyGrid(const HeightGrid& grid) {
+    PointSurvey survey;
+    std::int64_t lowX = grid.columns, lowY = grid.rows, highX = -1, highY = -1;
+    std::int32_t lowZ = 0, highZ = 0;
+    for (std::int64_t row = 0; row < grid.rows; ++row) {
+        const std::int32_t* cells = grid.heights.data() + row * grid.columns;
+        for (std::int64_t column = 0; column < grid.columns; ++column) {
+            const std::int32_t top = cells[column];
+            if (top < 0) continue;
+            survey.count += static_cast<std::size_t>(top) + 1;
+            lowX = std::min(lowX, column), highX = std::max(highX, column);
+            lowY = std::min(lowY, row), highY = row;
+            highZ = std::max(highZ, top);
+        }
+    }
+    if (survey.count == 0) return survey;
+    survey.lowest = {static_cast<double>(lowX), static_cast<double>(lowY), static_cast<double>(lowZ)};
+    survey.highest = {static_cast<double>(highX), static_cast<double>(highY), static_cast<double>(highZ)};
+    survey.wholeLevels = highZ - lowZ < coordinateLimit;
+    // The table is the grid's occupied part with a border of empty columns,
+    // as the points would give it.
+    ColumnTable& table = survey.columns;
+    table.lowestX = lowX, table.lowestY = lowY;
+    table.width = highX - lowX + 3, table.depth = highY - lowY + 3;
+    table.top.assign(static_cast<std::size_t>(table.width * table.depth), HeightGrid::emptyCell);
+    for (std::int64_t row = lowY; row <= highY; ++row) {
+        const std::int32_t* cells = grid.heights.data() + row * grid.columns;
+        std::copy(cells + lowX, cells + highX + 1,
+                  table.top.begin() + static_cast<std::ptrdiff_t>((row - lowY + 1) * table.width + 1));
+    }
+    SurveyTops(survey);
+    return survey;
+}
+
+void ApplyFloor(PointSurvey& survey, std::int32_t floor) {
+    if (floor <= 0 || survey.columns.empty()) return;
+    survey.floor = floor;
+    survey.count = 0;
+    std::int32_t highest = floor;
+    for (std::int32_t& top : survey.columns.top) {
+        if (top < floor) {
+            top = HeightGrid::emptyCell;
+            continue;
+        }
+        survey.count += static_cast<std::size_t>(top - floor) + 1;
+        highest = std::max(highest, top);
+    }
+    survey.lowest[2] = floor;
+    survey.highest[2] = highest;
+    SurveyTops(survey);
 }

@@ -39,8 +39,23 @@ struct PointSurvey {
     // Empty unless the points form whole-number columns (see ColumnTable)
     // within a table no larger than a small multiple of the point count.
     ColumnTable columns;
+    // The lowest level drawn (see ApplyFloor): 0 unless a floor is set.
+    std::int32_t floor = 0;
+    // The 1st and 99th percentile of the columns' tops, where the top
+    // surface lies; the extent of the levels without columns.
+    double topLow = 0, topHigh = 0;
 
     bool empty() const { return count == 0; }
 };
 
 PointSurvey SurveyPoints(const PointView& points);
+
+struct HeightGrid;
+// The same survey of a grid's spheres, from the heights alone: always with
+// its columns, whatever the heights.
+PointSurvey SurveyGrid(const HeightGrid& grid);
+
+// Leaves out every sphere below level `floor` of a survey with columns: the
+// columns start there, those that do not reach it are gone, and the extent
+// and count are of what is left.
+void ApplyFloor(PointSurvey& survey, std::int32_t floor);
