@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <filesystem>
 #include <optional>
 #include <string>
