@@ -57,16 +57,49 @@ int WriteNewFile(const std::string& path, const std::string& text) {
     return failure;
 }
 
-std::string WriteTemporary(const std::string& prefix, const std::string& text) {
+int WriteNewFile(const std::string& path, const FileFiller& fill, std::string& reason) {
+    // Made empty first, so that an existing file is never written over.
+    if (const int failure = WriteNewFile(path, std::string())) {
+        reason = std::strerror(failure);
+        return failure;
+    }
+    reason = fill(path);
+    int failure = reason.empty() ? 0 : -1;
+    if (failure == 0) {
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || fsync(fd) != 0) failure = errno;
+        if (fd >= 0 && close(fd) != 0 && failure == 0) failure = errno;
+        if (failure != 0) reason = std::strerror(failure);
+    }
+    if (failure != 0) unlink(path.c_str());
+    return failure;
+}
+
+namespace {
+
+// A new file of a name that starts with `prefix`, made by `write` (which
+// gives 0 or an errno, EEXIST to try the next name); "" with errno set when
+// none could be made.
+std::string NewTemporary(const std::string& prefix, const std::function<int(const std::string& name)>& write) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = prefix + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        const int failure = WriteNewFile(name, text);
+        const int failure = write(name);
         if (failure == EEXIST) continue;
         errno = failure;
         return failure == 0 ? name : "";
     }
     errno = EEXIST;
     return "";
+}
+
+}  // namespace
+
+std::string WriteTemporary(const std::string& prefix, const std::string& text) {
+    return NewTemporary(prefix, [&](const std::string& name) { return WriteNewFile(name, text); });
+}
+
+std::string WriteTemporary(const std::string& prefix, const FileFiller& fill, std::string& reason) {
+    return NewTemporary(prefix, [&](const std::string& path) { return WriteNewFile(path, fill, reason); });
 }
 
 int PlaceFile(const std::string& from, const std::string& to, bool overwrite) {
@@ -128,18 +161,33 @@ bool FolderWriter::Fail(const std::string& message, std::string& error) {
     return false;
 }
 
-bool FolderWriter::Add(const NamedText& file, std::string& error) {
+bool FolderWriter::Prepare(std::string& error) {
     if (done_) return false;
     if (!folder_made_) {
         if (const int number = MakeFolders(dir_, created_folders_))
             return Fail("cannot make the output folder " + Quoted(dir_) + ": " + std::strerror(number), error);
         folder_made_ = true;
     }
+    return true;
+}
+
+bool FolderWriter::Add(const NamedText& file, std::string& error) {
+    if (!Prepare(error)) return false;
     const std::string name = WriteTemporary(PathInFolder(dir_, "." + file.name + ".tmp-"), file.text);
     if (name.empty())
         return Fail("cannot write " + Quoted(PathInFolder(dir_, file.name)) + ": " + std::strerror(errno), error);
     names_.push_back(file.name);
     temporaries_.push_back(name);
+    return true;
+}
+
+bool FolderWriter::Add(const std::string& name, const FileFiller& fill, std::string& error) {
+    if (!Prepare(error)) return false;
+    std::string reason;
+    const std::string temporary = WriteTemporary(PathInFolder(dir_, "." + name + ".tmp-"), fill, reason);
+    if (temporary.empty()) return Fail("cannot write " + Quoted(PathInFolder(dir_, name)) + ": " + reason, error);
+    names_.push_back(name);
+    temporaries_.push_back(temporary);
     return true;
 }
 

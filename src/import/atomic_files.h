@@ -2,6 +2,7 @@
 // its name or not at all.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,11 @@ struct NamedText {
     std::string text;
 };
 
+// Writes the content of the new, empty file at the path it is given, for
+// content that is not held as one text (an .npy grid is written straight
+// from its cells); gives "" or why it could not.
+using FileFiller = std::function<std::string(const std::string& path)>;
+
 // Creates `dir` and its missing parents; `created` gets them, outermost
 // first. Gives 0 or the errno of the failure.
 int MakeFolders(const std::string& dir, std::vector<std::string>& created);
@@ -19,9 +25,17 @@ int MakeFolders(const std::string& dir, std::vector<std::string>& created);
 // gives 0 or the errno of the failure, when no file is left.
 int WriteNewFile(const std::string& path, const std::string& text);
 
+// The same with `fill` writing the file: gives 0, or the errno of a failure
+// to make or flush it (`reason` its text), or -1 when `fill` failed
+// (`reason` its words). No file is left after a failure.
+int WriteNewFile(const std::string& path, const FileFiller& fill, std::string& reason);
+
 // Writes `text` to a new file of a name that starts with `prefix` and
 // flushes it to disk; gives its name, or "" with errno set.
 std::string WriteTemporary(const std::string& prefix, const std::string& text);
+
+// The same with `fill` writing it; on failure gives "" with `reason` set.
+std::string WriteTemporary(const std::string& prefix, const FileFiller& fill, std::string& reason);
 
 // Renames `from` to `to`; without `overwrite`, fails with EEXIST when `to`
 // exists. A hard link refuses atomically where the file system has them.
@@ -60,9 +74,12 @@ public:
     FolderWriter& operator=(const FolderWriter&) = delete;
 
     bool Add(const NamedText& file, std::string& error);
+    // Adds the file `name` that `fill` writes.
+    bool Add(const std::string& name, const FileFiller& fill, std::string& error);
     bool Commit(std::string& error);
 
 private:
+    bool Prepare(std::string& error);  // makes the folder once
     bool Fail(const std::string& message, std::string& error);
     void Undo();
 

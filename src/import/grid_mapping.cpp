@@ -6,9 +6,6 @@
 
 namespace {
 
-// 2^64: a count from here up does not fit a std::uint64_t.
-constexpr double pastUint64 = 18446744073709551616.0;
-
 // size * part / whole cells, rounded, from 1 to size: 1 when the share is no
 // number (both sides overflowed), so that no cast ever sees one.
 int ShareOfSide(int size, double part, double whole) {
@@ -21,6 +18,16 @@ int ShareOfSide(int size, double part, double whole) {
 }  // namespace
 
 int DefaultGridSize(int width, int height, int cap) { return std::min(std::max(width, height), cap); }
+
+int LargestSideWithin(std::uint64_t cellLimit) {
+    // Past 2^62 cells a side would not fit an int anyway.
+    cellLimit = std::min<std::uint64_t>(cellLimit, std::uint64_t{1} << 62);
+    std::uint64_t side = static_cast<std::uint64_t>(std::sqrt(static_cast<double>(cellLimit)));
+    // The square root of a double may be one off either way.
+    while (side > 0 && side * side > cellLimit) --side;
+    while ((side + 1) * (side + 1) <= cellLimit) ++side;
+    return static_cast<int>(std::min<std::uint64_t>(side, INT_MAX));
+}
 
 GridPlacement FitIntoSquare(int size, double groundWidth, double groundHeight) {
     GridPlacement placement;
@@ -73,38 +80,31 @@ double LevelOf(double value, const LevelScale& scale) {
     return std::clamp(std::round((value - scale.lowest) / scale.metresPerLevel), 0.0, scale.topLevel);
 }
 
-double CountPoints(const std::vector<double>& values, const LevelScale& scale) {
-    double total = 0;
-    for (double value : values)
-        if (!std::isnan(value)) total += LevelOf(value, scale) + 1;
-    return total;
+bool LevelsFit(const LevelScale& scale) {
+    return scale.topLevel >= 0 && scale.topLevel <= largestHeight && std::isfinite(scale.metresPerLevel) &&
+           scale.metresPerLevel >= 0;
 }
 
 bool MapHeights(const std::vector<double>& values, const GridPlacement& placement, bool rowsRunSouth,
-                bool columnsRunWest, const LevelScale& scale, std::uint64_t pointLimit, HeightGrid& grid) {
-    grid = HeightGrid();
-    // Counted first, so that a refused grid takes no memory.
-    const double total = CountPoints(values, scale);
-    // A NaN count (no mapping of such values) is refused too.
-    if (!(total <= static_cast<double>(pointLimit))) {
-        grid.points = total < pastUint64 ? static_cast<std::uint64_t>(total) : UINT64_MAX;
-        return false;
-    }
-    grid.points = static_cast<std::uint64_t>(total);
-
-    grid.size = placement.size;
+                bool columnsRunWest, const LevelScale& scale, LevelGrid& grid) {
+    grid = LevelGrid();
+    if (!LevelsFit(scale)) return false;
     const std::size_t size = static_cast<std::size_t>(placement.size);
-    grid.heights.assign(size * size, -1);
+    grid.cells.columns = grid.cells.rows = placement.size;
+    grid.cells.heights.assign(size * size, HeightGrid::emptyCell);
     for (int r = 0; r < placement.rows; ++r) {
         const int row = placement.firstRow + (rowsRunSouth ? placement.rows - 1 - r : r);
+        const double* rowValues = values.data() + static_cast<std::size_t>(r) * placement.columns;
+        std::int32_t* rowCells = grid.cells.heights.data() + static_cast<std::size_t>(row) * size;
         for (int c = 0; c < placement.columns; ++c) {
-            const double value = values[static_cast<std::size_t>(r) * placement.columns + c];
+            const double value = rowValues[c];
             if (std::isnan(value)) continue;
             const int column = placement.firstColumn + (columnsRunWest ? placement.columns - 1 - c : c);
-            // At most the count, so within an int.
+            // From 0 to topLevel, which LevelsFit keeps within an int.
             const int level = static_cast<int>(LevelOf(value, scale));
-            grid.heights[row * size + column] = level;
+            rowCells[column] = level;
             grid.highest = std::max(grid.highest, level);
+            grid.points += static_cast<std::uint64_t>(level) + 1;
         }
     }
     return true;

@@ -2,8 +2,11 @@
 // raster sits in the square, how values become levels, and the point count.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <vector>
+
+#include "height_grid.h"
 
 // The raster's place in the square grid: `columns` x `rows` cells from
 // (firstColumn, firstRow), centred; the rest of the square is holes.
@@ -17,6 +20,9 @@ struct GridPlacement {
 
 // The default cells per side: the raster's larger side, at most `cap`.
 int DefaultGridSize(int width, int height, int cap);
+
+// The largest side of a square grid of at most `cellLimit` cells.
+int LargestSideWithin(std::uint64_t cellLimit);
 
 // Fits ground extent `groundWidth` x `groundHeight` into `size` x `size`
 // square cells with its shape kept: the longer side takes all `size` cells,
@@ -50,26 +56,25 @@ LevelScale ScaleForMetres(double lowest, double highest, double metresPerLevel);
 // The level of a valid value, as a real number that is whole.
 double LevelOf(double value, const LevelScale& scale);
 
-// The points `values` (NaN for holes) make with `scale`: the sum of level + 1
-// over the valid values. In a double, as a tiny scale can ask for any number.
-double CountPoints(const std::vector<double>& values, const LevelScale& scale);
+// The largest height a data file, and a cell of an .npy grid, can hold.
+constexpr int largestHeight = INT_MAX;
 
-// The square grid: size x size heights, row 0 the southern edge, each row
-// from the west; -1 marks a hole.
-struct HeightGrid {
-    int size = 0;
-    std::vector<int> heights;
-    int highest = 0;          // the highest level of any cell
+// Whether every level of `scale` is a number from 0 to largestHeight, so
+// that it fits a cell.
+bool LevelsFit(const LevelScale& scale);
+
+// The square grid: placement.size cells a side, row 0 the southern edge,
+// each row from the west; -1 marks a hole.
+struct LevelGrid {
+    HeightGrid cells;
+    int highest = 0;           // the highest level of any cell
     std::uint64_t points = 0;  // the sum of height + 1 over the cells that are not holes
 };
 
 // Places `values` (placement.columns x placement.rows, raster order, NaN for
 // holes) into the square grid, turning rows over when they run south and
-// columns when they run west. When the grid would hold more than
-// `pointLimit` points, returns false with `grid` empty but for `points`,
-// the count it would hold (UINT64_MAX when that does not fit, or is no
-// number); nothing large is allocated then. The limit must
-// be below 2^53 (so that the count is exact) and at most INT_MAX, the
-// largest height a data file can hold.
+// columns when they run west. Returns false, with `grid` empty, when the
+// levels of `scale` do not fit (see LevelsFit). The points cannot pass
+// 64 bits: at most 2^31 cells of at most 2^31 points each.
 bool MapHeights(const std::vector<double>& values, const GridPlacement& placement, bool rowsRunSouth,
-                bool columnsRunWest, const LevelScale& scale, std::uint64_t pointLimit, HeightGrid& grid);
+                bool columnsRunWest, const LevelScale& scale, LevelGrid& grid);

@@ -4,9 +4,9 @@
 #include <gdal_priv.h>
 #include <glob.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <climits>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +17,7 @@
 #include "grid_mapping.h"
 #include "import_options.h"
 #include "messages.h"
+#include "npy_grid.h"
 #include "output_files.h"
 #include "point_limit.h"
 #include "raster_source.h"
@@ -148,11 +149,25 @@ void Warn(Diagnostics& report, const RasterInfo& info) {
     for (const std::string& warning : info.warnings) report.Warning(warning);
 }
 
-std::string TooManyPoints(std::uint64_t points) {
-    // UINT64_MAX stands for any count that does not fit 64 bits.
-    return "the grid would hold " + std::string(points == UINT64_MAX ? "over " : "") + std::to_string(points) +
-           " points, more than the " + std::to_string(ImportPointLimit()) +
-           " this machine's memory allows; give a smaller --size, fewer --levels or a larger --metres-per-level";
+// A level as a whole number where it has few enough digits to read.
+std::string FormatLevel(double level) {
+    if (!(level < 1e18)) return FormatNumber(level);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", level);
+    return text;
+}
+
+std::string LevelsTooHigh(const LevelScale& scale) {
+    return "the highest level would be " + FormatLevel(scale.topLevel) + ", more than " +
+           std::to_string(largestHeight) +
+           ", the highest a data file holds; give fewer --levels or a larger --metres-per-level";
+}
+
+std::string TooManyCells(int size, std::uint64_t cellLimit) {
+    return "--size " + std::to_string(size) + " makes a grid of " +
+           std::to_string(static_cast<std::uint64_t>(size) * static_cast<std::uint64_t>(size)) +
+           " cells, more than the " + std::to_string(cellLimit) + " this machine's memory allows; give --size " +
+           std::to_string(LargestSideWithin(cellLimit)) + " or less";
 }
 
 bool ReadValues(const RasterSource& source, const GridPlacement& placement, const ImportOptions& options,
@@ -199,16 +214,35 @@ SourceSummary Summarize(const std::string& input, const RasterInfo& info, int si
     return summary;
 }
 
-// The points a frame would make at one level per grid cell's ground size,
-// what the configuration's comments advise; 0 where they advise nothing.
-double TrueScalePoints(const std::vector<double>& values, const RasterInfo& info, int size, double lowest,
-                       double highest) {
-    if (!info.georeferenced) return 0;
-    return CountPoints(values, ScaleForMetres(lowest, highest, GridCellMetres(info, size)));
+// Whether one level per grid cell's ground size, what the configuration's
+// comments advise, keeps the levels within a cell; true where they advise
+// nothing.
+bool TrueScaleFits(const RasterInfo& info, int size, double lowest, double highest) {
+    return !info.georeferenced || LevelsFit(ScaleForMetres(lowest, highest, GridCellMetres(info, size)));
 }
 
-int GridSize(const ImportOptions& options, const RasterInfo& info) {
-    return options.size > 0 ? options.size : DefaultGridSize(info.width, info.height, defaultGridSizeCap);
+// The cells per side: --size, or the raster's larger side, its full
+// resolution, as far as the cell limit allows. Where it does not, `warnings`
+// gets a line that says so.
+int GridSize(const ImportOptions& options, const std::string& input, const RasterInfo& info,
+             std::uint64_t cellLimit, std::vector<std::string>& warnings) {
+    if (options.size > 0) return options.size;
+    const int cap = std::min(maxGridSize, LargestSideWithin(cellLimit));
+    const int size = DefaultGridSize(info.width, info.height, cap);
+    if (std::max(info.width, info.height) > cap)
+        warnings.push_back(Quoted(input) + ": its " + std::to_string(info.width) + " x " +
+                           std::to_string(info.height) + " cells are resampled to a grid of " +
+                           std::to_string(size) + " x " + std::to_string(size) + ", the largest within the " +
+                           std::to_string(cellLimit) + " cells this machine's memory allows");
+    return size;
+}
+
+// The data file's name for one input: data.txt or data.npy.
+std::string DataFileName(DataFormat format) { return std::string("data") + DataEnding(format); }
+
+// Writes the grid as an .npy file at the path given.
+FileFiller NpyFiller(const LevelGrid& grid) {
+    return [&grid](const std::string& path) { return WriteNpyGrid(path, grid.cells); };
 }
 
 // The ground extent in units of the larger cell side, which no product of
@@ -231,20 +265,23 @@ void WarnOfCellSize(Diagnostics& report, const std::string& input, const SourceS
                        "data/cell-metres");
 }
 
-int ImportOne(const ImportOptions& options, const std::string& input, std::ostream& out, Diagnostics& report) {
+int ImportOne(const ImportOptions& options, const ImportLimits& limits, const std::string& input, std::ostream& out,
+              Diagnostics& report) {
     std::string error;
     const std::unique_ptr<RasterSource> source = RasterSource::Open(input, options.band, error);
     if (!source) return Fail(report, error);
     const RasterInfo& info = source->info();
 
     // Refused before the read, which may take a while.
-    const std::vector<std::string> existing = ExistingFiles(options.outputDir, {"data.txt", "config.txt"});
+    const std::string dataFile = DataFileName(options.format);
+    const std::vector<std::string> existing = ExistingFiles(options.outputDir, {dataFile, "config.txt"});
     if (!options.force && !existing.empty()) return Fail(report, OverwriteRefusal(existing.front()));
-    if (const std::string refusal = NotRegularRefusal(options.outputDir, {"data.txt", "config.txt"});
+    if (const std::string refusal = NotRegularRefusal(options.outputDir, {dataFile, "config.txt"});
         !refusal.empty())
         return Fail(report, refusal);
 
-    const int size = GridSize(options, info);
+    std::vector<std::string> warnings;
+    const int size = GridSize(options, input, info, limits.cells, warnings);
     const GridPlacement placement = PlaceInSquare(size, info);
     std::vector<double> values;
     if (!ReadValues(*source, placement, options, input, values, error)) return Fail(report, error);
@@ -255,33 +292,39 @@ int ImportOne(const ImportOptions& options, const std::string& input, std::ostre
     if (!SpanFits(lowest, highest)) return Fail(report, SpanTooWide(Quoted(input) + ": ", lowest, highest));
     const LevelScale scale = ChooseScale(lowest, highest, options, info.text_matrix && info.wholeValues);
 
-    HeightGrid grid;
-    if (!MapHeights(values, placement, info.rowsRunSouth, info.columnsRunWest, scale, ImportPointLimit(), grid))
-        return Fail(report, TooManyPoints(grid.points));
-    const double trueScalePoints = TrueScalePoints(values, info, size, lowest, highest);
+    LevelGrid grid;
+    if (!MapHeights(values, placement, info.rowsRunSouth, info.columnsRunWest, scale, grid))
+        return Fail(report, LevelsTooHigh(scale));
     std::vector<double>().swap(values);
 
     SourceSummary summary = Summarize(input, info, size, scale, options);
-    summary.trueScaleFits = trueScalePoints <= static_cast<double>(ImportPointLimit());
+    summary.trueScaleFits = TrueScaleFits(info, size, lowest, highest);
     WrittenGrids written;
-    written.size = grid.size;
+    written.dataFile = dataFile;
+    written.size = size;
     written.highest = grid.highest;
     written.fewestPoints = written.mostPoints = grid.points;
-    const std::vector<NamedText> files = {{"data.txt", DataText(grid)}, {"config.txt", ConfigText(summary, written)}};
-    if (!WriteFilesAtomically(options.outputDir, files, options.force, error)) return Fail(report, error);
+    written.pointLimit = limits.points;
+    // The text of a data file is made only for its writing, and let go then.
+    FolderWriter writer(options.outputDir, options.force);
+    const bool dataWritten = options.format == DataFormat::npy ? writer.Add(dataFile, NpyFiller(grid), error)
+                                                               : writer.Add({dataFile, DataText(grid)}, error);
+    if (!dataWritten || !writer.Add({"config.txt", ConfigText(summary, written)}, error) || !writer.Commit(error))
+        return Fail(report, error);
+    for (const std::string& warning : warnings) report.Warning(warning);
     Warn(report, info);
     WarnOfCellSize(report, input, summary);
 
-    const std::string side = std::to_string(grid.size);
-    out << "wrote " << PathInFolder(options.outputDir, "data.txt") << ": " << side << " x " << side << " cells, "
+    const std::string side = std::to_string(size);
+    out << "wrote " << PathInFolder(options.outputDir, dataFile) << ": " << side << " x " << side << " cells, "
         << grid.points << " points, heights 0 to " << grid.highest << " (" << PerLevel(summary) << ")" << std::endl;
     return 0;
 }
 
 // Frames left from another series would play as frames of this one.
-std::string SeriesOverwriteRefusal(const std::string& dir) {
+std::string SeriesOverwriteRefusal(const std::string& dir, DataFormat format) {
     if (ExistingFiles(dir, {"config.txt"}).size() == 1) return OverwriteRefusal(PathInFolder(dir, "config.txt"));
-    const std::vector<std::string> frames = usualFrameNames.In(dir);
+    const std::vector<std::string> frames = UsualFrameNames(format).In(dir);
     return frames.empty() ? "" : OverwriteRefusal(PathInFolder(dir, frames.front()));
 }
 
@@ -313,10 +356,11 @@ std::string SeriesSpanTooWide(const std::vector<std::string>& inputs, const Seri
 // Every input is read twice: once for the lowest and highest value of the
 // whole series, which make its one mapping to levels, and once to map and
 // write it. Only one frame's values are held at a time.
-int ImportSeries(const ImportOptions& options, const std::vector<std::string>& inputs, std::ostream& out,
-                 Diagnostics& report) {
+int ImportSeries(const ImportOptions& options, const ImportLimits& limits, const std::vector<std::string>& inputs,
+                 std::ostream& out, Diagnostics& report) {
     // Refused before the reads, which may take a while.
-    if (const std::string refusal = SeriesOverwriteRefusal(options.outputDir); !options.force && !refusal.empty())
+    if (const std::string refusal = SeriesOverwriteRefusal(options.outputDir, options.format);
+        !options.force && !refusal.empty())
         return Fail(report, refusal);
     if (const std::string refusal = NotRegularRefusal(options.outputDir, {"config.txt"}); !refusal.empty())
         return Fail(report, refusal);
@@ -327,6 +371,7 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
     GridPlacement placement;
     SeriesRange range;
     bool wholeMatrices = true;
+    std::vector<std::string> warnings;
     std::vector<double> values;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], options.band, error);
@@ -334,7 +379,7 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
         const RasterInfo& info = source->info();
         if (i == 0) {
             first = info;
-            size = GridSize(options, info);
+            size = GridSize(options, inputs[i], info, limits.cells, warnings);
             placement = PlaceInSquare(size, info);
         } else if (const std::string mismatch = FrameMismatch(inputs[i], info, inputs[0], first); !mismatch.empty()) {
             return Fail(report, mismatch);
@@ -348,29 +393,33 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
     }
     if (!SpanFits(range.lowest, range.highest)) return Fail(report, SeriesSpanTooWide(inputs, range));
     const LevelScale scale = ChooseScale(range.lowest, range.highest, options, wholeMatrices);
+    // Refused before any frame is written: the scale is the whole series'.
+    if (!LevelsFit(scale)) return Fail(report, LevelsTooHigh(scale));
 
-    SeriesWriter writer(options.outputDir, options.force);
+    SeriesWriter writer(options.outputDir, options.force, {}, options.format);
     WrittenGrids written;
     written.size = size;
-    double trueScalePoints = 0;  // the most of any frame
+    written.pointLimit = limits.points;
+    LevelGrid grid;
     for (std::size_t i = 0; i < inputs.size(); ++i) {
         const std::unique_ptr<RasterSource> source = RasterSource::Open(inputs[i], options.band, error);
         if (!source || !ReadValues(*source, placement, options, inputs[i], values, error)) return Fail(report, error);
         const RasterInfo& info = source->info();
-        HeightGrid grid;
-        if (!MapHeights(values, placement, info.rowsRunSouth, info.columnsRunWest, scale, ImportPointLimit(),
-                        grid))
-            return Fail(report, Quoted(inputs[i]) + ": " + TooManyPoints(grid.points));
-        trueScalePoints =
-            std::max(trueScalePoints, TrueScalePoints(values, first, size, range.lowest, range.highest));
-        if (!writer.Add(DataText(grid), error)) return Fail(report, error);
+        if (!MapHeights(values, placement, info.rowsRunSouth, info.columnsRunWest, scale, grid))
+            return Fail(report, LevelsTooHigh(scale));
+        const bool frameWritten = options.format == DataFormat::npy ? writer.Add(NpyFiller(grid), error)
+                                                                    : writer.Add(DataText(grid), error);
+        if (!frameWritten) return Fail(report, error);
         written.highest = std::max(written.highest, grid.highest);
         written.fewestPoints = i == 0 ? grid.points : std::min(written.fewestPoints, grid.points);
         written.mostPoints = std::max(written.mostPoints, grid.points);
     }
 
+    std::vector<double>().swap(values);
+    grid = LevelGrid();
+
     SourceSummary summary = Summarize(inputs.front(), first, size, scale, options);
-    summary.trueScaleFits = trueScalePoints <= static_cast<double>(ImportPointLimit());
+    summary.trueScaleFits = TrueScaleFits(first, size, range.lowest, range.highest);
     summary.inputs = static_cast<int>(inputs.size());
     summary.lastName = SourceName(inputs.back());
     const auto configText = [&](const std::string& pattern) {
@@ -378,6 +427,7 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
         return ConfigText(summary, written);
     };
     if (!writer.Commit(configText, error)) return Fail(report, error);
+    for (const std::string& warning : warnings) report.Warning(warning);
     Warn(report, first);
     WarnOfCellSize(report, inputs.front(), summary);
     for (const std::string& warning : writer.warnings()) report.Warning(warning);
@@ -395,9 +445,20 @@ int ImportSeries(const ImportOptions& options, const std::vector<std::string>& i
 
 }  // namespace
 
-std::uint64_t ImportPointLimit() { return std::min<std::uint64_t>(MaxLoadablePoints(), INT_MAX); }
+std::uint64_t ImportCellLimit() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    // Unknown memory size: a modest 4 GiB machine, as the viewer assumes.
+    const std::uint64_t memory = pages > 0 && pageSize > 0
+                                     ? static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize)
+                                     : std::uint64_t{4} << 30;
+    return std::min(memory / 32, std::uint64_t{1} << 31);
+}
 
-int RunImport(int argc, const char* const* argv, std::ostream& out, Diagnostics& report) {
+std::uint64_t ImportPointLimit() { return MaxLoadablePoints(); }
+
+int RunImport(int argc, const char* const* argv, std::ostream& out, Diagnostics& report,
+              const ImportLimits& limits) {
     const ParsedOptions parsed = ParseImportOptions(argc, argv);
     if (parsed.options.help) {
         out << ImportUsage() << std::flush;
@@ -405,6 +466,9 @@ int RunImport(int argc, const char* const* argv, std::ostream& out, Diagnostics&
     }
     if (!parsed.error.empty()) return Fail(report, parsed.error);
     const ImportOptions& options = parsed.options;
+    if (options.size > 0 &&
+        static_cast<std::uint64_t>(options.size) * static_cast<std::uint64_t>(options.size) > limits.cells)
+        return Fail(report, TooManyCells(options.size, limits.cells));
 
     // More than one input, or a glob even of one match, makes a series.
     std::vector<std::string> inputs;
@@ -414,6 +478,6 @@ int RunImport(int argc, const char* const* argv, std::ostream& out, Diagnostics&
     if (!globbed) WarnOfOrder(inputs, report);
 
     QuietGdal quiet;
-    if (globbed || inputs.size() > 1) return ImportSeries(options, inputs, out, report);
-    return ImportOne(options, inputs.front(), out, report);
+    if (globbed || inputs.size() > 1) return ImportSeries(options, limits, inputs, out, report);
+    return ImportOne(options, limits, inputs.front(), out, report);
 }

@@ -50,6 +50,9 @@ std::string ApplyValue(const std::string& name, const std::string& value, Import
     } else if (name == "--metres-per-level") {
         if (!ParsePositive(value, options.metresPerLevel))
             return "--metres-per-level must be a positive number, not " + Quoted(value);
+    } else if (name == "--format") {
+        if (value != "text" && value != "npy") return "--format must be text or npy, not " + Quoted(value);
+        options.format = value == "npy" ? DataFormat::npy : DataFormat::text;
     } else {  // --resampling
         for (Resampling resampling : resamplings)
             if (value == ResamplingName(resampling)) {
@@ -63,7 +66,7 @@ std::string ApplyValue(const std::string& name, const std::string& value, Import
 
 bool TakesValue(const std::string& name) {
     return name == "--size" || name == "--levels" || name == "--metres-per-level" || name == "--resampling" ||
-           name == "--band";
+           name == "--band" || name == "--format";
 }
 
 }  // namespace
@@ -78,6 +81,8 @@ const char* ResamplingName(Resampling resampling) {
     }
     return "average";
 }
+
+const char* DataEnding(DataFormat format) { return format == DataFormat::npy ? ".npy" : ".txt"; }
 
 ParsedOptions ParseImportOptions(int argc, const char* const* argv) {
     ParsedOptions parsed;
@@ -151,8 +156,9 @@ std::string ImportUsage() {
            "level is the same height in every frame. They must all be of one size.\n"
            "\n"
            "Options:\n"
-           "  --size N                cells per side of the square grid, 1 to 4096\n"
-           "                          (default: the input's larger side, at most 1024)\n"
+           "  --size N                cells per side of the square grid, 1 to 65536, as\n"
+           "                          far as this machine's memory allows (default: the\n"
+           "                          input's larger side, its full resolution)\n"
            "  --levels L              L height levels from the lowest valid cell to the\n"
            "                          highest: heights 0 to L-1 (default 24; for a text\n"
            "                          matrix of whole numbers, one level per unit)\n"
@@ -163,9 +169,13 @@ std::string ImportUsage() {
            "                          (default average)\n"
            "  --band N                the band to read, from 1 (default 1); a colour or\n"
            "                          palette image is refused without it\n"
-           "  --force                 overwrite OUTDIR/data.txt and OUTDIR/config.txt, or a\n"
+           "  --format FMT            text (data.txt, frame-00001.txt, ...) or npy:\n"
+           "                          data.npy, frame-00001.npy, ..., 32-bit integer\n"
+           "                          arrays as numpy.save writes them (default text)\n"
+           "  --force                 overwrite OUTDIR's data file and config.txt, or a\n"
            "                          series' frames and config.txt (the frames of an\n"
-           "                          earlier, longer series are removed)\n"
+           "                          earlier series, longer or in the other format,\n"
+           "                          are removed)\n"
            "  --help                  print this text\n"
            "\n"
            "A text matrix is a file that GDAL cannot read holding numbers (such as 12,\n"

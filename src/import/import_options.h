@@ -8,18 +8,24 @@
 
 enum class Resampling { average, bilinear, cubic, nearest, mode };
 
-constexpr int maxGridSize = 4096;         // the largest --size
-constexpr int defaultGridSizeCap = 1024;  // the default size is the raster's larger side, at most this
+// How the heights are written: a data file of text, or an .npy array, which
+// the viewer reads without parsing and which takes 4 bytes a cell.
+enum class DataFormat { text, npy };
+
+// The largest --size; the machine's memory (ImportCellLimit) usually allows
+// less.
+constexpr int maxGridSize = 65536;
 constexpr int defaultLevels = 24;
 
 struct ImportOptions {
     std::vector<std::string> inputs;  // one, or the frames of a series (globs not yet expanded)
     std::string outputDir;
-    int size = 0;  // cells per side; 0: the raster's larger side, at most defaultGridSizeCap
+    int size = 0;  // cells per side; 0: the raster's larger side, as far as the cell limit allows
     int levels = defaultLevels;  // heights 0 to levels - 1; unused when metresPerLevel > 0
     bool levelsGiven = false;    // --levels was given
     double metresPerLevel = 0;  // > 0 when --metres-per-level was given
     Resampling resampling = Resampling::average;
+    DataFormat format = DataFormat::text;
     // --band: the band to read, from 1; 0 when not given, when band 1 is read
     // unless the raster is a colour or palette image, which is refused.
     int band = 0;
@@ -43,3 +49,6 @@ std::string ImportUsage();
 
 // "average", "bilinear", ...: the option's spelling of `resampling`.
 const char* ResamplingName(Resampling resampling);
+
+// ".txt" or ".npy": the ending of the data files written in `format`.
+const char* DataEnding(DataFormat format);

@@ -1,7 +1,7 @@
 #include "output_files.h"
 
 #include <algorithm>
-
+#include <charconv>
 #include <cstdio>
 
 namespace {
@@ -23,16 +23,18 @@ std::string FormatNumber(double value) {
 
 bool IsGroundSize(double metres) { return metres > 0 && metres <= earthCircumferenceMetres; }
 
-std::string DataText(const HeightGrid& grid) {
-    std::string text = std::to_string(grid.size) + "\n";
+std::string DataText(const LevelGrid& grid) {
+    const HeightGrid& cells = grid.cells;
+    std::string text = std::to_string(cells.columns) + "\n";
     // Heights are mostly one to three digits: reserve for three and a blank.
-    text.reserve(text.size() + grid.heights.size() * 4 + grid.size);
+    text.reserve(text.size() + cells.heights.size() * 4 + static_cast<std::size_t>(cells.rows));
+    // to_chars, not printf: a full-resolution tile has millions of cells.
     char number[16];
-    for (int row = 0; row < grid.size; ++row) {
-        for (int column = 0; column < grid.size; ++column) {
-            const int length = std::snprintf(number, sizeof number, "%d ",
-                                             grid.heights[static_cast<std::size_t>(row) * grid.size + column]);
-            text.append(number, length);
+    for (std::int64_t row = 0; row < cells.rows; ++row) {
+        for (std::int64_t column = 0; column < cells.columns; ++column) {
+            char* end = std::to_chars(number, number + sizeof number - 1, cells.at(column, row)).ptr;
+            *end++ = ' ';
+            text.append(number, end);
         }
         text += '\n';
     }
@@ -72,11 +74,11 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
                  : source.geographic    ? " (from degrees, at the centre)"
                                         : "") +
                 "\n";
-        // Advice only where it can be followed: a grid past the point limit
-        // would be refused.
+        // Advice only where it can be followed: levels past what a cell
+        // holds would be refused.
         text += "# Grid cells: " + gridCell + " metres on the ground" +
                 (!IsGroundSize(source.gridCell) ? " (more than the Earth's circumference: no cell-metres)"
-                 : !source.trueScaleFits ? " (as --metres-per-level the grid would pass the point limit)"
+                 : !source.trueScaleFits ? " (as --metres-per-level the levels would pass the highest a cell holds)"
                  : source.metresKnown   ? " (as --metres-per-level, heights keep their true scale)"
                                          : " (if the heights are metres, --metres-per-level " + gridCell +
                                              " keeps their true scale)") +
@@ -97,7 +99,7 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
             (written.mostPoints != written.fewestPoints ? " to " + std::to_string(written.mostPoints) : "") +
             " points" + (series ? " a frame" : "") + "\n";
     text += "\n[data]\n";
-    text += series ? "series = " + written.seriesPattern + "\n" : "file = data.txt\n";
+    text += series ? "series = " + written.seriesPattern + "\n" : "file = " + written.dataFile + "\n";
     if (source.georeferenced && IsGroundSize(source.gridCell)) {
         char number[32];
         std::snprintf(number, sizeof number, "%.10g", source.gridCell);
@@ -115,6 +117,7 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
     // Colours over the whole series, not only its first frame: a surface
     // that grows keeps telling its heights apart in the last frame too.
     if (series) text += "colour-range = '0 " + std::to_string(std::max(written.highest, 1)) + "'\n";
-    if (written.mostPoints > largeGridPoints) text += "renderer = impostors\ncull-hidden = 1\n";
+    if (written.mostPoints > std::min(largeGridPoints, written.pointLimit))
+        text += "renderer = impostors\ncull-hidden = 1\n";
     return text;
 }

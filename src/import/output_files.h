@@ -8,7 +8,8 @@
 #include "grid_mapping.h"
 
 // Grids with more points than this are drawn with the sphere impostors and
-// the hidden-sphere cull.
+// the hidden-sphere cull; so is any grid past the point limit of the display
+// lists, as the impostors hold only the grid's cells.
 constexpr std::uint64_t largeGridPoints = 200000;
 
 // The Earth's equatorial circumference: no cell on the ground is larger.
@@ -21,7 +22,7 @@ bool IsGroundSize(double metres);
 
 // The header (the size), then the rows, every height followed by one blank
 // and every row by a line feed.
-std::string DataText(const HeightGrid& grid);
+std::string DataText(const LevelGrid& grid);
 
 // What the configuration's comments say about the source.
 struct SourceSummary {
@@ -44,8 +45,8 @@ struct SourceSummary {
     // --metres-per-level given), so the legend can give metres.
     bool metresKnown = false;
     std::string valueUnit;  // the unit the band names when not metres; "" for none
-    // Whether --metres-per-level at gridCell keeps the grid within the
-    // point limit, so that the comments may advise it.
+    // Whether --metres-per-level at gridCell keeps the levels within what a
+    // cell holds, so that the comments may advise it.
     bool trueScaleFits = true;
     double lowest = 0;  // the lowest and highest valid cell, over a whole series
     double highest = 0;
@@ -60,21 +61,24 @@ std::string HeightUnit(const SourceSummary& source);
 // "17.4783 metres per level", "1 matrix unit per level", "2 units per level".
 std::string PerLevel(const SourceSummary& source);
 
-// What was written: one data file (data.txt), or a series of them.
+// What was written: one data file (data.txt or data.npy), or a series of them.
 struct WrittenGrids {
-    std::string seriesPattern;  // the frames' names as a printf pattern; empty for data.txt
+    std::string dataFile = "data.txt";
+    std::string seriesPattern;  // the frames' names as a printf pattern; empty for one data file
     int size = 0;
     int highest = 0;  // the highest level of any cell of any frame
     std::uint64_t fewestPoints = 0;
     std::uint64_t mostPoints = 0;
+    // The most points the viewer loads for its display lists.
+    std::uint64_t pointLimit = UINT64_MAX;
 };
 
 // config.txt: comments on the source, data/file (or data/series), where the
 // grid cells have a sensible ground size data/cell-metres, where the
 // heights are metres data/metres-per-level and data/level-0-metres,
 // display/fit-view = 1 and display/colour = height, and for grids of more
-// than largeGridPoints points display/renderer = impostors and
-// display/cull-hidden = 1.
+// than largeGridPoints points (or written.pointLimit) display/renderer =
+// impostors and display/cull-hidden = 1.
 std::string ConfigText(const SourceSummary& source, const WrittenGrids& written);
 
 // A number as every message and comment of the importer writes it ("%g").

@@ -48,14 +48,28 @@ bool WriterGone(const std::string& name, const std::string& prefix) {
     return pid > 0 && *end == '-' && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
-std::string WriteError(const std::string& path, int number) {
-    return number == EEXIST ? OverwriteRefusal(path) : "cannot write " + Quoted(path) + ": " + std::strerror(number);
+std::string WriteError(const std::string& path, int number, const std::string& reason = "") {
+    return number == EEXIST ? OverwriteRefusal(path)
+                            : "cannot write " + Quoted(path) + ": " + (number > 0 ? std::strerror(number) : reason);
 }
 
 }  // namespace
 
 const FrameNames usualFrameNames("frame-", ".txt");
 const FrameNames otherFrameNames("frame-b-", ".txt");
+const FrameNames usualNpyFrameNames("frame-", ".npy");
+const FrameNames otherNpyFrameNames("frame-b-", ".npy");
+
+namespace {
+
+const FrameNames* const everyFrameName[] = {&usualFrameNames, &otherFrameNames, &usualNpyFrameNames,
+                                            &otherNpyFrameNames};
+
+}  // namespace
+
+const FrameNames& UsualFrameNames(DataFormat format) {
+    return format == DataFormat::npy ? usualNpyFrameNames : usualFrameNames;
+}
 
 FrameNames::FrameNames(std::string prefix, std::string suffix)
     : prefix_(std::move(prefix)), suffix_(std::move(suffix)), pattern_(prefix_ + "%05d" + suffix_) {}
@@ -80,8 +94,14 @@ std::vector<std::string> FrameNames::In(const std::string& dir) const {
     return frames;
 }
 
-SeriesWriter::SeriesWriter(std::string dir, bool overwrite, std::function<void()> afterEachChange)
-    : dir_(std::move(dir)), overwrite_(overwrite), after_each_change_(std::move(afterEachChange)) {}
+SeriesWriter::SeriesWriter(std::string dir, bool overwrite, std::function<void()> afterEachChange,
+                           DataFormat format)
+    : dir_(std::move(dir)),
+      overwrite_(overwrite),
+      after_each_change_(std::move(afterEachChange)),
+      usual_(&UsualFrameNames(format)),
+      other_(format == DataFormat::npy ? &otherNpyFrameNames : &otherFrameNames),
+      names_(usual_) {}
 
 SeriesWriter::~SeriesWriter() {
     if (!done_) Undo();
@@ -115,8 +135,8 @@ bool SeriesWriter::Prepare(std::string& error) {
     RemoveLeftoverTemporaries();
     // While the usual names hold the series on show, the new one takes the
     // other names until it is committed.
-    const bool usualOnShow = !usualFrameNames.In(dir_).empty() && !ConfigNames(dir_, otherFrameNames);
-    names_ = usualOnShow ? &otherFrameNames : &usualFrameNames;
+    const bool usualOnShow = !usual_->In(dir_).empty() && !ConfigNames(dir_, *other_);
+    names_ = usualOnShow ? other_ : usual_;
     // What those names hold now was left by an import that did not finish,
     // and config.txt does not name it.
     for (const std::string& name : names_->In(dir_)) {
@@ -137,11 +157,22 @@ void SeriesWriter::RemoveLeftoverTemporaries() {
 }
 
 bool SeriesWriter::Add(const std::string& text, std::string& error) {
+    return AddFrame([&text](const std::string& path, std::string&) { return WriteNewFile(path, text); }, error);
+}
+
+bool SeriesWriter::Add(const FileFiller& fill, std::string& error) {
+    return AddFrame([&fill](const std::string& path, std::string& reason) { return WriteNewFile(path, fill, reason); },
+                    error);
+}
+
+bool SeriesWriter::AddFrame(const std::function<int(const std::string& path, std::string& reason)>& write,
+                            std::string& error) {
     if (done_) return false;
     if (!prepared_ && !Prepare(error)) return false;
     prepared_ = true;
     const std::string path = PathOf(names_->Name(written_ + 1));
-    if (const int number = WriteNewFile(path, text)) return Fail(WriteError(path, number), error);
+    std::string reason;
+    if (const int number = write(path, reason)) return Fail(WriteError(path, number, reason), error);
     ++written_;
     Changed();
     return true;
@@ -170,8 +201,9 @@ bool SeriesWriter::Commit(const std::function<std::string(const std::string& pat
     if (!PlaceConfig(configText(names_->pattern()), overwrite_, error)) return Fail(error, error);
     done_ = true;
     if (!overwrite_) return true;
-    const bool usualNames = names_ == &usualFrameNames;
-    RemoveFrames(usualNames ? otherFrameNames : usualFrameNames, "a frame of the series written before");
+    const bool usualNames = names_ == usual_;
+    for (const FrameNames* names : everyFrameName)
+        if (names != names_) RemoveFrames(*names, "a frame of the series written before");
     if (!usualNames) TakeUsualNames(configText);
     return true;
 }
@@ -190,11 +222,11 @@ void SeriesWriter::RemoveFrames(const FrameNames& names, const std::string& what
 // other names, which config.txt names already.
 void SeriesWriter::TakeUsualNames(const std::function<std::string(const std::string& pattern)>& configText) {
     const auto unlinkUsual = [this](int last) {
-        for (int number = 1; number <= last; ++number) unlink(PathOf(usualFrameNames.Name(number)).c_str());
+        for (int number = 1; number <= last; ++number) unlink(PathOf(usual_->Name(number)).c_str());
     };
     for (int number = 1; number <= written_; ++number) {
-        const std::string from = PathOf(otherFrameNames.Name(number));
-        const std::string to = PathOf(usualFrameNames.Name(number));
+        const std::string from = PathOf(other_->Name(number));
+        const std::string to = PathOf(usual_->Name(number));
         if (link(from.c_str(), to.c_str()) != 0) {
             warnings_.push_back("cannot give " + Quoted(from) + " its usual name " + Quoted(to) + ": " +
                                 std::strerror(errno) + "; config.txt names the frames as they are");
@@ -204,11 +236,11 @@ void SeriesWriter::TakeUsualNames(const std::function<std::string(const std::str
         Changed();
     }
     std::string error;
-    if (!PlaceConfig(configText(usualFrameNames.pattern()), true, error)) {
-        warnings_.push_back(error + "; config.txt names the frames " + otherFrameNames.pattern());
+    if (!PlaceConfig(configText(usual_->pattern()), true, error)) {
+        warnings_.push_back(error + "; config.txt names the frames " + other_->pattern());
         unlinkUsual(written_);
         return;
     }
-    names_ = &usualFrameNames;
-    RemoveFrames(otherFrameNames, "another name of a frame just written");
+    names_ = usual_;
+    RemoveFrames(*other_, "another name of a frame just written");
 }

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "atomic_files.h"
+#include "import_options.h"
+
 // One way of naming the frames of a series: prefix, the number in five or
 // more digits, suffix; as a printf pattern, prefix%05dsuffix.
 class FrameNames {
@@ -31,13 +34,20 @@ private:
 // pattern matches a name of the other.
 extern const FrameNames usualFrameNames;
 extern const FrameNames otherFrameNames;
+// The same for .npy frames, frame-00001.npy and on.
+extern const FrameNames usualNpyFrameNames;
+extern const FrameNames otherNpyFrameNames;
+
+// The usual names of frames written in `format`.
+const FrameNames& UsualFrameNames(DataFormat format);
 
 // Writes the frames one at a time, so that only one text need be held, under
 // names that the folder's config.txt does not name; Commit then puts the new
 // config.txt in place with one rename, the moment the new series is shown,
 // and only then removes the frames of the series before. When the new frames
 // had to take the other names, they are given their usual names afterwards
-// the same way: linked, config.txt replaced, the other names removed.
+// the same way: linked, config.txt replaced, the other names removed. The
+// frames of the series before are removed whichever format they were in.
 //
 // The folder and its missing parents are made by the first Add. Without
 // `overwrite` no existing file is replaced or removed. On a failure before
@@ -48,13 +58,15 @@ public:
     // `afterEachChange` is called after every change to the folder (a file
     // written, renamed, linked or removed, a folder made), so that a test can
     // stop the program between any two.
-    SeriesWriter(std::string dir, bool overwrite, std::function<void()> afterEachChange = {});
+    SeriesWriter(std::string dir, bool overwrite, std::function<void()> afterEachChange = {},
+                 DataFormat format = DataFormat::text);
     ~SeriesWriter();
     SeriesWriter(const SeriesWriter&) = delete;
     SeriesWriter& operator=(const SeriesWriter&) = delete;
 
     // Writes the next frame.
     bool Add(const std::string& text, std::string& error);
+    bool Add(const FileFiller& fill, std::string& error);
     // Puts configText(pattern) in place as config.txt, `pattern` naming the
     // frames written. What goes wrong after the commit only adds warnings.
     bool Commit(const std::function<std::string(const std::string& pattern)>& configText, std::string& error);
@@ -66,6 +78,10 @@ public:
 
 private:
     bool Prepare(std::string& error);
+    // Writes the next frame with `write`, which gives 0 or an errno (-1 for
+    // a failure that `reason` words).
+    bool AddFrame(const std::function<int(const std::string& path, std::string& reason)>& write,
+                  std::string& error);
     void RemoveLeftoverTemporaries();
     bool PlaceConfig(const std::string& text, bool overwrite, std::string& error);
     // Removes the frames of `names`, warning of each that stays, `what` it is.
@@ -79,7 +95,9 @@ private:
     std::string dir_;
     bool overwrite_;
     std::function<void()> after_each_change_;
-    const FrameNames* names_ = &usualFrameNames;
+    const FrameNames* usual_;  // the usual and the other names of the format written
+    const FrameNames* other_;
+    const FrameNames* names_;
     bool prepared_ = false;
     bool done_ = false;  // committed or failed
     int written_ = 0;

@@ -129,7 +129,8 @@ TEST(Import, GeographicRasterIsMeasuredInMetresAlongTheGround) {
 
 // How a raster is taken where it could be taken more than one way: a
 // geotransform without a coordinate system, the unit of the values, bands
-// other than the first, and advice that would pass the point limit.
+// other than the first, and advice that would take the levels past what a
+// cell holds.
 struct ReadingCase {
     const char* name;
     const char* file;  // its extension names the driver
@@ -216,10 +217,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadingCase{"UnitNamed", "in.tif", Step(2, 2, 0, 230, metreCells, 32632, "ft"), {}, "",
                     "2 x 2 cells, 27 points, heights 0 to 23 (10 ft per level)",
                     "# Heights: 0 to 230 ft, as levels 0 to 23 of 10 ft per level\n", false},
-        ReadingCase{"TrueScalePastThePointLimit", "in.tif", Step(2, 2, 0, 1000, tinyCells, 32632, "m"), {}, "",
+        ReadingCase{"TrueScalePastTheHighestLevel", "in.tif", Step(2, 2, 0, 1000, tinyCells, 32632, "m"), {}, "",
                     "2 x 2 cells, 27 points, heights 0 to 23 (43.4783 metres per level)",
-                    "# Grid cells: 1e-07 metres on the ground (as --metres-per-level the grid would pass the point "
-                    "limit)\n",
+                    "# Grid cells: 1e-07 metres on the ground (as --metres-per-level the levels would pass the "
+                    "highest a cell holds)\n",
                     true},
         ReadingCase{"ColourBandChosen", "in.png", rgb, {"--band", "2"}, "",
                     "2 x 2 cells, 4 points, heights 0 to 0 (0 units per level)", "2 x 2 cells, band 2)", false},

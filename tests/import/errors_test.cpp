@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "'{dir}/cut.jpg': reading band 1 failed: {dir}/cut.jpg, band 1: IReadBlock failed at X offset 0, "
                   "Y offset 16: libjpeg: Premature end of JPEG file"},
         ErrorCase{"SizeZero", {"{dir}/good.tif", "{out}", "--size", "0"},
-                  "--size must be a whole number from 1 to 4096, not '0'"},
+                  "--size must be a whole number from 1 to 65536, not '0'"},
         ErrorCase{"LevelsZero", {"{dir}/good.tif", "{out}", "--levels", "0"},
                   "--levels must be a whole number from 1 to 1000000000, not '0'"},
         ErrorCase{"NoOperands", {}, "expected INPUT and OUTDIR, got 0 operands (see pelorin-import --help)"},
@@ -120,10 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"ExistingConfiguration", {"{dir}/good.tif", "{dir}/taken"},
                   "'{dir}/taken/config.txt' exists; give --force to overwrite it"},
         // Levels of 1e-8 metres: 3 cells at level 0, one at 1e11.
-        ErrorCase{"PastThePointLimit", {"{dir}/steep.tif", "{out}", "--metres-per-level", "1e-8"},
-                  "the grid would hold 100000000004 points, more than the " + std::to_string(ImportPointLimit()) +
-                      " this machine's memory allows; give a smaller --size, fewer --levels or a larger "
-                      "--metres-per-level"},
+        ErrorCase{"PastTheHighestLevel", {"{dir}/steep.tif", "{out}", "--metres-per-level", "1e-8"},
+                  "the highest level would be 100000000000, more than 2147483647, the highest a data file holds; "
+                  "give fewer --levels or a larger --metres-per-level"},
         ErrorCase{"MatrixWord", {"{dir}/word.txt", "{out}"},
                   "'{dir}/word.txt': text matrix, line 2, column 5: 'x6' is not a number"},
         ErrorCase{"MatrixRagged", {"{dir}/ragged.txt", "{out}"},
@@ -143,13 +142,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "be of one size"},
         ErrorCase{"SeriesOverAConfiguration", {"{dir}/good.tif", "{dir}/good.tif", "{dir}/taken"},
                   "'{dir}/taken/config.txt' exists; give --force to overwrite it"},
-        // The first frame is written before the second is found too large.
-        ErrorCase{"FramePastThePointLimit",
+        // The levels are the whole series': refused before a frame is written.
+        ErrorCase{"FramePastTheHighestLevel",
                   {"{dir}/flat.tif", "{dir}/steep.tif", "{out}", "--metres-per-level", "1e-8"},
-                  "'{dir}/steep.tif': the grid would hold 100000000004 points, more than the " +
-                      std::to_string(ImportPointLimit()) +
-                      " this machine's memory allows; give a smaller --size, fewer --levels or a larger "
-                      "--metres-per-level"}),
+                  "the highest level would be 100000000000, more than 2147483647, the highest a data file holds; "
+                  "give fewer --levels or a larger --metres-per-level"}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 // A reader that reports a block it cannot read only to GDAL's error

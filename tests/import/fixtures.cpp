@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "import_elevation.h"
@@ -68,15 +70,50 @@ LoadedGrid LoadGrid(const std::string& data_file) {
     return grid;
 }
 
-ImportRun Import(const std::vector<std::string>& arguments) {
+ImportRun Import(const std::vector<std::string>& arguments, const ImportLimits& limits) {
     std::vector<const char*> argv = {"pelorin-import"};
     for (const std::string& argument : arguments) argv.push_back(argument.c_str());
     std::ostringstream out;
     std::ostringstream err;
     ImportRun run;
     StreamDiagnostics report(err);
-    run.status = RunImport(static_cast<int>(argv.size()), argv.data(), out, report);
+    run.status = RunImport(static_cast<int>(argv.size()), argv.data(), out, report, limits);
     run.out = out.str();
     run.err = err.str();
     return run;
+}
+
+NpyGrid ReadNpy(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    NpyGrid grid;
+    // Magic, version 1.0, the header's length in two little-endian bytes.
+    if (bytes.size() < 10 || bytes.compare(0, 8, std::string("\x93NUMPY\x01\x00", 8)) != 0) {
+        ADD_FAILURE() << path << ": no .npy 1.0 file";
+        return grid;
+    }
+    const std::size_t headerLength =
+        static_cast<unsigned char>(bytes[8]) | static_cast<std::size_t>(static_cast<unsigned char>(bytes[9])) << 8;
+    const std::size_t start = 10 + headerLength;
+    const std::string header = bytes.substr(10, headerLength);
+    long long rows = -1;
+    long long columns = -1;
+    const std::size_t shape = header.find("'shape': (");
+    if (start > bytes.size() || start % 64 != 0 || header.empty() || header.back() != '\n' ||
+        header.find("'descr': '<i4'") == std::string::npos ||
+        header.find("'fortran_order': False") == std::string::npos || shape == std::string::npos ||
+        std::sscanf(header.c_str() + shape, "'shape': (%lld, %lld)", &rows, &columns) != 2 ||
+        bytes.size() - start != static_cast<std::size_t>(rows * columns) * 4) {
+        ADD_FAILURE() << path << ": not a 2-D '<i4' array in C order: " << header;
+        return grid;
+    }
+    grid.rows = rows;
+    grid.columns = columns;
+    grid.cells.resize(static_cast<std::size_t>(rows * columns));
+    for (std::size_t i = 0; i < grid.cells.size(); ++i) {
+        std::uint32_t cell = 0;
+        for (int b = 3; b >= 0; --b) cell = cell << 8 | static_cast<unsigned char>(bytes[start + i * 4 + b]);
+        grid.cells[i] = static_cast<std::int32_t>(cell);
+    }
+    return grid;
 }

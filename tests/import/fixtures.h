@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "import_elevation.h"
+
 struct Raster {
     int width = 0;
     int height = 0;
@@ -42,11 +44,22 @@ struct LoadedGrid {
 };
 LoadedGrid LoadGrid(const std::string& data_file);
 
-// Runs the importer in this process; gives the status, with its standard
-// output and error.
+// Runs the importer in this process, with `limits` in place of this
+// machine's; gives the status, with its standard output and error.
 struct ImportRun {
     int status = 0;
     std::string out;
     std::string err;
 };
-ImportRun Import(const std::vector<std::string>& arguments);
+ImportRun Import(const std::vector<std::string>& arguments, const ImportLimits& limits = ImportLimits());
+
+// An .npy file of a 2-D '<i4' array in C order, as the importer writes it:
+// its shape and cells, row by row. Fails the test (and gives an empty grid)
+// where the header is not such an array's, the data does not start on a
+// multiple of 64 bytes, or the data is not as long as the shape says.
+struct NpyGrid {
+    std::int64_t rows = 0;
+    std::int64_t columns = 0;
+    std::vector<std::int32_t> cells;
+};
+NpyGrid ReadNpy(const std::string& path);

@@ -2,7 +2,11 @@
 // flat raster, rasters whose columns run west, and a very thin raster.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "grid_mapping.h"
 
@@ -22,24 +26,46 @@ TEST(Levels, ValuesGoToTheNearestLevelAndOneLevelOrAFlatRasterGiveZero) {
 TEST(Heights, ColumnsThatRunWestAreTurnedOverAndAThinRasterKeepsOneRow) {
     // Two rows of two in a 3 x 3 grid from its second row, stored south first.
     const std::vector<double> values = {1, 2, 3, NAN};
-    HeightGrid grid;
-    ASSERT_TRUE(MapHeights(values, GridPlacement{3, 2, 2, 0, 1}, false, true, ScaleForMetres(0, 3, 1), 100, grid));
-    EXPECT_EQ(grid.heights, (std::vector<int>{-1, -1, -1, 2, 1, -1, -1, 3, -1}));
+    LevelGrid grid;
+    ASSERT_TRUE(MapHeights(values, GridPlacement{3, 2, 2, 0, 1}, false, true, ScaleForMetres(0, 3, 1), grid));
+    EXPECT_EQ(grid.cells.heights, (std::vector<std::int32_t>{-1, -1, -1, 2, 1, -1, -1, 3, -1}));
     EXPECT_EQ(grid.points, 9u);
     EXPECT_EQ(FitIntoSquare(10, 1000, 1).rows, 1);
 }
 
-// Values a double's whole range apart make levels of infinity over
-// infinity; a level of 1e-300 units, a count past 64 bits. Neither is cast.
-TEST(Heights, CountsOfNoNumberOrPast64BitsAreRefused) {
-    HeightGrid grid;
+// Levels that a 32-bit cell cannot hold, or that are no number (values a
+// double's whole range apart make infinity over infinity), are refused
+// before anything is allocated; the largest one is taken, its points counted
+// exactly.
+TEST(Heights, LevelsPastTheLargestHeightOrOfNoNumberAreRefused) {
     const GridPlacement row = {2, 2, 1, 0, 0};
-    EXPECT_FALSE(MapHeights({-1e308, 1.7e308}, row, false, false, ScaleForLevels(-1e308, 1.7e308, 24), 100, grid));
-    EXPECT_EQ(grid.points, UINT64_MAX);
-    EXPECT_FALSE(MapHeights({0, 1}, row, false, false, ScaleForMetres(0, 1, 1e-300), 100, grid));
-    EXPECT_EQ(grid.points, UINT64_MAX);
-    EXPECT_FALSE(MapHeights({0, 1}, row, false, false, ScaleForMetres(0, 1, 1e-10), 100, grid));
-    EXPECT_EQ(grid.points, 10000000002u);
+    const struct {
+        LevelScale scale;
+        bool fits;
+    } cases[] = {
+        {ScaleForLevels(-1e308, 1.7e308, 24), false},
+        {ScaleForMetres(0, 1, 1e-300), false},
+        {ScaleForMetres(0, 1, 1e-10), false},
+        {ScaleForMetres(0, 2147483648.0, 1), false},
+        {ScaleForMetres(0, 2147483647.0, 1), true},
+    };
+    for (const auto& level : cases) {
+        LevelGrid grid;
+        const double highest = level.scale.highest;
+        EXPECT_EQ(MapHeights({level.scale.lowest, highest}, row, false, false, level.scale, grid), level.fits)
+            << highest;
+        EXPECT_EQ(grid.cells.heights.empty(), !level.fits) << highest;
+    }
+    LevelGrid grid;
+    ASSERT_TRUE(MapHeights({0, 2147483647.0}, row, false, false, ScaleForMetres(0, 2147483647.0, 1), grid));
+    EXPECT_EQ(grid.highest, largestHeight);
+    EXPECT_EQ(grid.points, 2147483649u);
+}
+
+TEST(Sizes, TheLargestSquareWithinACellLimit) {
+    for (const auto& [limit, side] : std::vector<std::pair<std::uint64_t, int>>{
+             {0, 0}, {1, 1}, {3, 1}, {4, 2}, {99, 9}, {100, 10}, {(1u << 31), 46340}, {UINT64_MAX, INT_MAX}})
+        EXPECT_EQ(LargestSideWithin(limit), side) << limit;
 }
 
 }  // namespace

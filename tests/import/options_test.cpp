@@ -16,7 +16,7 @@ ParsedOptions Parse(std::vector<const char*> arguments) {
 TEST(Options, ValuesInBothSpellingsAnywhereSeveralInputsAndHelpWinning) {
     const ParsedOptions all =
         Parse({"--size=64", "in.tif", "--metres-per-level", "2.5", "out", "--resampling", "mode", "--force",
-               "--band=2"});
+               "--band=2", "--format", "npy"});
     ASSERT_EQ(all.error, "");
     EXPECT_EQ(all.options.inputs, std::vector<std::string>{"in.tif"});
     EXPECT_EQ(all.options.outputDir, "out");
@@ -25,6 +25,8 @@ TEST(Options, ValuesInBothSpellingsAnywhereSeveralInputsAndHelpWinning) {
     EXPECT_EQ(all.options.resampling, Resampling::mode);
     EXPECT_TRUE(all.options.force);
     EXPECT_EQ(all.options.band, 2);
+    EXPECT_EQ(all.options.format, DataFormat::npy);
+    EXPECT_EQ(Parse({"in", "out"}).options.format, DataFormat::text);
     EXPECT_EQ(Parse({"--", "-in.tif", "out"}).options.inputs, std::vector<std::string>{"-in.tif"});
     // Every operand but the last is an input.
     const ParsedOptions series = Parse({"a.txt", "--size", "5", "b.txt", "c.txt", "out"});
@@ -35,10 +37,10 @@ TEST(Options, ValuesInBothSpellingsAnywhereSeveralInputsAndHelpWinning) {
 
 TEST(Options, RefusalsSayWhatWasWrong) {
     const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
-        {{"a", "b", "--size", "0"}, "--size must be a whole number from 1 to 4096, not '0'"},
-        {{"a", "b", "--size", "4097"}, "--size must be a whole number from 1 to 4096, not '4097'"},
-        {{"a", "b", "--size", "12x"}, "--size must be a whole number from 1 to 4096, not '12x'"},
-        {{"a", "b", "--size", " 12"}, "--size must be a whole number from 1 to 4096, not ' 12'"},
+        {{"a", "b", "--size", "0"}, "--size must be a whole number from 1 to 65536, not '0'"},
+        {{"a", "b", "--size", "65537"}, "--size must be a whole number from 1 to 65536, not '65537'"},
+        {{"a", "b", "--size", "12x"}, "--size must be a whole number from 1 to 65536, not '12x'"},
+        {{"a", "b", "--size", " 12"}, "--size must be a whole number from 1 to 65536, not ' 12'"},
         {{"a", "b", "--levels", "0"}, "--levels must be a whole number from 1 to 1000000000, not '0'"},
         {{"a", "b", "--metres-per-level", "-1"}, "--metres-per-level must be a positive number, not '-1'"},
         {{"a", "b", "--metres-per-level", "inf"}, "--metres-per-level must be a positive number, not 'inf'"},
@@ -46,6 +48,7 @@ TEST(Options, RefusalsSayWhatWasWrong) {
         {{"a", "b", "--resampling", "lanczos"},
          "--resampling must be average, bilinear, cubic, nearest or mode, not 'lanczos'"},
         {{"a", "b", "--band", "0"}, "--band must be a whole number from 1 up, not '0'"},
+        {{"a", "b", "--format", "csv"}, "--format must be text or npy, not 'csv'"},
         {{"a", "b", "--size"}, "--size needs a value"},
         {{"a", "b", "--sise", "5"}, "unknown option '--sise' (see pelorin-import --help)"},
         {{"a"}, "expected INPUT and OUTDIR, got 1 operand (see pelorin-import --help)"},
