@@ -97,12 +97,16 @@ TEST(NpyGrid, TakesEveryFormOfHeaderPythonWould) {
 }
 
 TEST(NpyGrid, ReadsAGridWithNoCells) {
-    for (const char* shape : {"(0, 3)", "(3, 0)", "(0, 0)"}) {
-        SCOPED_TRACE(shape);
-        const Read read = ReadBytes(NpyBytes(NpyDict("<u2", shape), ""), 0);
+    const struct {
+        const char* shape;
+        std::int64_t rows, columns;
+    } cases[] = {{"(0, 3)", 0, 3}, {"(3, 0)", 3, 0}, {"(0, 0)", 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shape);
+        const Read read = ReadBytes(NpyBytes(NpyDict("<u2", c.shape), ""), 0);
         EXPECT_EQ(read.outcome.refused, "");
-        EXPECT_EQ(read.grid.rows * read.grid.columns, 0);
-        EXPECT_EQ(read.grid.rows + read.grid.columns, std::string(shape) == "(0, 0)" ? 0 : 3);
+        EXPECT_EQ(read.grid.rows, c.rows);
+        EXPECT_EQ(read.grid.columns, c.columns);
         EXPECT_TRUE(read.grid.heights.empty());
     }
 }
@@ -152,7 +156,6 @@ TEST(NpyGrid, RefusesWhatCannotBeAGridSayingWhy) {
         {header("{'descr': '<i4', 'fortran_order': False, 'shape': (2, 3)} }\n"), noLimit,
          malformed + "text after the closing '}'"},
         {typed("<f8"), noLimit, "holds float64 values; only integer heights can be shown"},
-        {typed("<f4"), noLimit, "holds float32 values; only integer heights can be shown"},
         {typed("<c16"), noLimit, "holds complex128 values; only integer heights can be shown"},
         {typed("|b1"), noLimit, "holds bool values; only integer heights can be shown"},
         {typed("<U7"), noLimit, "holds str values; only integer heights can be shown"},
@@ -161,7 +164,6 @@ TEST(NpyGrid, RefusesWhatCannotBeAGridSayingWhy) {
         {header("{'descr': [('x', '<i4'), ('y', '<i4')], 'fortran_order': False, 'shape': (2, 3)}\n"), noLimit,
          "holds records of named fields; only plain integer heights can be shown"},
         {typed(">i4"), noLimit, "is big-endian ('>i4'); save it little-endian"},
-        {typed(">u2"), noLimit, "is big-endian ('>u2'); save it little-endian"},
         {typed("|i4"), noLimit, "has the dtype '|i4', which gives no byte order"},
         {typed("<i3"), noLimit, "has the unknown dtype '<i3'"},
         {typed("i4"), noLimit, "has the unknown dtype 'i4'"},
