@@ -8,6 +8,8 @@
 //                                  same huge-page advice as SurfData
 //   bench_load floor-small-pages FILE POINTS
 //                                  the same without the advice
+//   bench_load npy FILE            the .npy grid reader
+//   bench_load npy-write N FILE    writes an N x N '<i4' grid for it to read
 //
 // One load per process, so that every run starts with the same memory state
 // (the arrays' pages are new to the process each time).
@@ -17,6 +19,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -24,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "npy_grid.h"
 #include "page_advice.h"
 #include "point_limit.h"
 #include "reference_loader.h"
@@ -88,6 +92,36 @@ int LoadFloor(const char* file, std::size_t points, bool advice) {
     return 0;
 }
 
+int LoadNpy(const char* file) {
+    auto start = Clock::now();
+    std::ifstream in(file, std::ios::binary);
+    HeightGrid grid;
+    const NpyRead read = ReadNpyGrid(in, grid, MaxLoadablePoints());
+    double seconds = SecondsSince(start);
+    if (!read.refused.empty()) {
+        std::fprintf(stderr, "error: data file '%s': %s\n", file, read.refused.c_str());
+        return 1;
+    }
+    report(seconds, grid.heights.size(), grid.empty() ? 0 : grid.heights.back());
+    return 0;
+}
+
+// Heights from 0 to about 4000 and one cell in 64 empty, so that the
+// reader clamps negatives as a real surface with holes makes it.
+int WriteNpy(std::size_t size, const char* file) {
+    HeightGrid grid;
+    grid.rows = grid.columns = static_cast<std::int64_t>(size);
+    grid.heights.resize(size * size);
+    std::uint32_t state = 1;
+    for (std::int32_t& height : grid.heights) {
+        state = state * 1664525u + 1013904223u;
+        height = static_cast<std::int32_t>(state >> 20) - 64;
+    }
+    const std::string wrong = WriteNpyGrid(file, grid);
+    if (!wrong.empty()) std::fprintf(stderr, "error: %s: %s\n", file, wrong.c_str());
+    return wrong.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,6 +131,11 @@ int main(int argc, char** argv) {
         return LoadFloor(argv[2], std::strtoull(argv[3], nullptr, 10), true);
     if (argc >= 4 && std::strcmp(argv[1], "floor-small-pages") == 0)
         return LoadFloor(argv[2], std::strtoull(argv[3], nullptr, 10), false);
-    std::fprintf(stderr, "usage: bench_load surfdata|stream FILE | floor|floor-small-pages FILE POINTS\n");
+    if (argc >= 3 && std::strcmp(argv[1], "npy") == 0) return LoadNpy(argv[2]);
+    if (argc >= 4 && std::strcmp(argv[1], "npy-write") == 0)
+        return WriteNpy(std::strtoull(argv[2], nullptr, 10), argv[3]);
+    std::fprintf(stderr,
+                 "usage: bench_load surfdata|stream|npy FILE | floor|floor-small-pages FILE POINTS | "
+                 "npy-write N FILE\n");
     return 2;
 }
