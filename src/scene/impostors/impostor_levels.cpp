@@ -80,7 +80,7 @@ void BlockLevels::BlockSpheres(int level, std::int64_t bx, std::int64_t by, Visi
     const double y1 = static_cast<double>(std::min(by * s + s, columnsDeep_) - 1);
     const float x = static_cast<float>(layout_.lowestX() + (x0 + x1) / 2);
     const float y = static_cast<float>(layout_.lowestY() + (y0 + y1) / 2);
-    for (std::int32_t z = top; z >= bottom; --z) sphere(x, y, static_cast<float>(z));
+    for (std::int64_t z = top; z >= bottom; --z) sphere(x, y, static_cast<float>(z));
     // Nothing lies below the ground layer: it shows from below.
     if (bottom > floor_) sphere(x, y, static_cast<float>(floor_));
 }

@@ -57,7 +57,10 @@ void SphereLayout::ForEachSphere(Visit visit) const {
             // The levels in between are never visited: a tall column costs
             // what its open levels cost.
             visit(x, y, static_cast<double>(floor_));
-            for (std::int32_t z = std::max(lowest, floor_ + 1); z <= top; ++z) visit(x, y, static_cast<double>(z));
+            // Counted wide, so that a top of the largest int ends the loop.
+            for (std::int64_t z = std::max<std::int64_t>(lowest, std::int64_t{floor_} + 1); z <= top; ++z) {
+                visit(x, y, static_cast<double>(z));
+            }
         }
     }
 }
