@@ -93,13 +93,17 @@ bool BlockLevels::Block(int level, std::int64_t bx, std::int64_t by, BlockColumn
     block.y = static_cast<float>(layout_.lowestY() + (y0 + y1) / 2);
     block.bottom = bottom;
     block.top = top;
+    block.step = s;
     return true;
 }
 
 template <typename Visit>
 void BlockLevels::TileSpheres(int level, std::size_t tile, Visit sphere) const {
     TileBlocks(level, tile, [&](const BlockColumn& block, bool coarse, std::int64_t bx, std::int64_t by) {
-        for (std::int64_t z = block.top; z >= block.bottom; --z) sphere(block.x, block.y, static_cast<float>(z), coarse, bx, by);
+        for (std::int64_t z = block.top; z > block.bottom; z -= block.step) {
+            sphere(block.x, block.y, static_cast<float>(z), coarse, bx, by);
+        }
+        sphere(block.x, block.y, static_cast<float>(block.bottom), coarse, bx, by);
         // Nothing lies below the ground layer: it shows from below.
         if (block.bottom > floor_) sphere(block.x, block.y, static_cast<float>(floor_), coarse, bx, by);
     });

@@ -63,11 +63,13 @@ private:
     // A block's column: where it stands, and its levels from `bottom` to
     // `top`, with a ground sphere at the floor below them when `bottom` is
     // above it.
+    // Its spheres stand `step` levels apart, as far as they are wider, from
+    // the top down, the last at `bottom`.
     struct BlockColumn {
         float x = 0, y = 0;
-        std::int64_t bottom = 0, top = 0;
+        std::int64_t bottom = 0, top = 0, step = 1;
         std::uint64_t spheres(std::int32_t floor) const {
-            return static_cast<std::uint64_t>(top - bottom + 1) + (bottom > floor ? 1 : 0);
+            return static_cast<std::uint64_t>((top - bottom + step - 1) / step + 1) + (bottom > floor ? 1 : 0);
         }
     };
     // Block (bx, by) of level `level`; false where it is empty.
