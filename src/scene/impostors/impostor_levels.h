@@ -1,8 +1,8 @@
 // Coarser stand-ins for the spheres of a far view, where a sphere shrinks
 // below a pixel or two and drawing each one costs time and makes moiré. At
 // level L every block of 2^L x 2^L columns of a tile becomes one column of
-// spheres 2^L times as large, at the block's middle, one a level from the
-// block's highest top down, so the blocks keep the terrain's silhouette and
+// spheres 2^L times as large, at the block's middle, 2^L levels apart from
+// the block's highest top down, so the blocks keep the terrain's silhouette and
 // hold every sphere they replace: no background shows where the spheres
 // themselves would hide it.
 #pragma once
