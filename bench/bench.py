@@ -26,14 +26,23 @@ LINEAR_SIZES, LINEAR_SIZES_QUICK = (1024, 2048), (64, 128)
 class Grid:
     """A generated grid file: its path, size in bytes and number of points."""
 
-    def __init__(self, kind, size, path, points):
-        self.kind, self.size, self.path, self.points = kind, size, path, points
+    def __init__(self, kind, size, path, points, arg=None):
+        self.kind, self.size, self.path, self.points, self.arg = kind, size, path, points, arg
         self.bytes = os.path.getsize(path)
 
     def describe(self):
-        what = {"smooth": "terrain", "relief": "relief terrain"}.get(self.kind, "grid of 0s and 1s")
+        what = {"smooth": "terrain", "relief": "relief terrain", "binary": "grid of 0s and 1s"}[self.kind]
+        if self.kind == "relief" and self.arg is not None:
+            what = f"relief terrain of {self.arg} levels"
+        elif self.kind == "tall":
+            what = f"relief of heights {self.arg} to {self.arg + 4}"
+        elif self.kind == "deposition":
+            what = f"rough surface around height {self.arg}"
         size = f"{self.bytes / 1e6:.1f} MB" if self.bytes >= 1e6 else f"{self.bytes / 1e3:.0f} kB"
-        return f"{self.size}x{self.size} {what} ({size}, {self.points / 1e6:.2f} M points)"
+        if self.path.endswith(".npy"):
+            size = ".npy, " + size
+        points = f"{self.points / 1e9:.2f} G" if self.points >= 1e9 else f"{self.points / 1e6:.2f} M"
+        return f"{self.size}x{self.size} {what} ({size}, {points} points)"
 
 
 class Row:
@@ -54,15 +63,18 @@ class Bench:
 
     # --- inputs -----------------------------------------------------------
 
-    def grid(self, kind, size):
+    def grid(self, kind, size, arg=None, ending="txt"):
         """The grid file, generated once per build folder and read once so
-        that it is in the page cache."""
-        key = (kind, size)
+        that it is in the page cache. `arg` is the generator's LEVELS or
+        MEAN; the ending "npy" writes a .npy file."""
+        key = (kind, size, arg, ending)
         if key not in self.grids:
-            path = os.path.join(self.scratch, f"{kind}-{size}.txt")
+            name = f"{kind}-{size}" + ("" if arg is None else f"-{arg}")
+            path = os.path.join(self.scratch, f"{name}.{ending}")
             count = path + ".points"
             if not (os.path.exists(path) and os.path.exists(count)):
-                out = self.run([self.program("bench_terrain"), kind, str(size), path])
+                extra = [] if arg is None else [str(arg)]
+                out = self.run([self.program("bench_terrain"), kind, str(size)] + extra + [path])
                 with open(count, "w") as f:
                     f.write(out.strip())
             with open(count) as f:
@@ -70,7 +82,7 @@ class Bench:
             with open(path, "rb") as f:
                 while f.read(1 << 20):
                     pass
-            self.grids[key] = Grid(kind, size, path, points)
+            self.grids[key] = Grid(kind, size, path, points, arg)
         return self.grids[key]
 
     # --- timings ----------------------------------------------------------
@@ -1088,9 +1100,172 @@ def depth_cue_rows(bench):
     return cue_pit_rows(bench) + cue_frame_rows(bench) + cue_load_rows(bench)
 
 
+# --- tall and huge grids of heights -------------------------------------------
+
+# The impostors draw from the grid of heights (4 bytes a cell), so a tall
+# solid should cost little more than a flat one of the same surface, and a
+# grid of billions of spheres should start and draw like its surface.
+GRID_KEYS = "renderer = impostors\ncull-hidden = 1\nfit-view = 1\n"
+# Tall against flat: size and the tall one's base height; goals as ratios.
+GRID_TALL, GRID_TALL_QUICK, GRID_TALL_GOAL = (512, 400), (128, 400), 1.25
+# The deposition-like surface: size and mean height; goals (s, s, bytes, s, s):
+# first frame from .npy and from text, peak memory, whole view at rest and
+# while dragging.
+GRID_DEPOSITION, GRID_DEPOSITION_QUICK = (2048, 1000), (256, 1000)
+GRID_DEPOSITION_GOALS = (3.0, 6.0, 600e6, 0.100, 0.040)
+# The huge relief: size and levels; the small grid its memory is measured
+# against; goals: first frame (s), bytes a cell beyond the small grid's
+# peak, whole view at rest (s).
+GRID_HUGE, GRID_HUGE_QUICK, GRID_SMALL = (8192, 32), (256, 32), 64
+GRID_HUGE_GOALS = (6.0, 24, 0.150)
+
+
+def npy_readable(bench):
+    """Whether the programs read data/file = *.npy: pelorin-render on a tiny
+    .npy grid draws it without a word."""
+    grid = bench.grid("tall", 8, 2, "npy")
+    folder = picture_folder(bench, "npy-check", grid)
+    with open(os.path.join(folder, "config.txt"), "w") as f:
+        f.write(f"[data]\nfile = {grid.path}\n[display]\n{GRID_KEYS}")
+    done = subprocess.run([bench.program(os.path.join("app", "pelorin-render")), "-o",
+                           os.path.join(folder, "render.png"), "--quiet"], cwd=folder, capture_output=True, text=True)
+    said = done.stdout + done.stderr
+    return done.returncode == 0 and "warning:" not in said and "error:" not in said
+
+
+def grid_tall_rows(bench):
+    """pelorin-render's whole process on the tall relief and on the same
+    relief at ground level, taking turns."""
+    size, mean = GRID_TALL_QUICK if bench.quick else GRID_TALL
+    grids = {"tall": bench.grid("tall", size, mean), "flat": bench.grid("tall", size, 0)}
+    folders = {}
+    for name, grid in grids.items():
+        folders[name] = picture_folder(bench, f"grid-{name}-{size}", grid)
+        with open(os.path.join(folders[name], "config.txt"), "w") as f:
+            f.write(f"[data]\nfile = {grid.path}\n[display]\n{GRID_KEYS}")
+    runs = {name: [] for name in grids}
+    for _ in range(1 if bench.quick else bench.repeats):
+        for name in grids:
+            runs[name].append(render_picture(bench, folders[name]))
+    seconds = {name: statistics.median(r.total for r in runs[name]) for name in grids}
+    peak_kb = {name: statistics.median(r.peak_kb for r in runs[name]) for name in grids}
+    time_ratio, memory_ratio = seconds["tall"] / seconds["flat"], peak_kb["tall"] / peak_kb["flat"]
+    keys = ", ".join(GRID_KEYS.strip().splitlines())
+    figure = f"Tall against flat, {size}x{size}: one 800x600 picture"
+    rows = []
+    for name in ("flat", "tall"):
+        grid = grids[name]
+        note = f"peak resident {peak_kb[name] / 1024:.0f} MB ({peak_kb[name] * 1024 / size ** 2:.0f} bytes a cell)"
+        goal = ""
+        if name == "tall":
+            note = f"{time_ratio:.2f}x the flat one's time, {memory_ratio:.2f}x its memory; " + note
+            goal = (goal_text(time_ratio <= GRID_TALL_GOAL, f"time at most {GRID_TALL_GOAL}x the flat one's") + "; "
+                    + goal_text(memory_ratio <= GRID_TALL_GOAL, f"peak memory at most {GRID_TALL_GOAL}x"))
+        rows.append(Row(figure, f"pelorin-render --size 800x600 ({keys}): the whole process, "
+                                f"{grid.describe()}", seconds[name], grid, note, goal))
+    return rows
+
+
+def grid_startups(bench, grid, runs):
+    """The shipped viewer's starts on `grid` (first-frame hook): the median
+    seconds to the first finished frame and the highest peak resident kB."""
+    starts = [detail_startup(bench, grid, GRID_KEYS) for _ in range(runs)]
+    return statistics.median(s[1] for s in starts), max(s[2] for s in starts)
+
+
+def grid_frames(bench, grid, view, processes):
+    """bench_frame on `grid` with the grid keys: the median of the processes'
+    median frames, the spheres in the buffer, and the last frame's spheres
+    and coarseness."""
+    n = 1 if bench.quick else 5
+    medians = []
+    for _ in range(processes):
+        out, _ = viewer_command(bench, [bench.program("bench_frame"), "frames", str(n)] + view, grid, GRID_KEYS)
+        if field(out, "drawing") != "impostors":
+            sys.exit(f"bench: asked for impostors, drew with {field(out, 'drawing')}")
+        medians.append(float(field(out, "median")))
+    last = out.split("last-frame", 1)[1].splitlines()[0].split()
+    return statistics.median(medians), int(field(out, "spheres")), int(last[0]), "coarse" in last
+
+
+def grid_deposition_rows(bench, npy):
+    size, mean = GRID_DEPOSITION_QUICK if bench.quick else GRID_DEPOSITION
+    first_npy_goal, first_text_goal, memory_goal, rest_goal, drag_goal = GRID_DEPOSITION_GOALS
+    text = bench.grid("deposition", size, mean)
+    binary = bench.grid("deposition", size, mean, "npy") if npy else None
+    runs, processes = (1, 1) if bench.quick else (3, 3)
+    keys = ", ".join(GRID_KEYS.strip().splitlines())
+    figure = f"Deposition {size}x{size} around height {mean} ({text.points / 1e9:.2f} G spheres) in the viewer"
+    rows = []
+    peaks = {}
+    for name, grid, goal in (("npy", binary, first_npy_goal), ("text", text, first_text_goal)):
+        if grid is None:
+            rows.append(Row(figure, f"pelorin (first-frame hook), {keys}: start to the first finished frame, "
+                                    "from .npy", None, text, "not measured: data/file = *.npy is not read yet",
+                            f"NOT met: at most {format_seconds(goal)} (not measured)"))
+            continue
+        first, peaks[name] = grid_startups(bench, grid, runs)
+        rows.append(Row(figure, f"pelorin (first-frame hook), {keys}: start to the first finished frame, "
+                                f"{grid.describe()}", first, grid, f"peak resident {peaks[name] / 1024:.0f} MB",
+                        goal_text(first <= goal, f"at most {format_seconds(goal)}")))
+    grid = binary or text
+    rest, buffer, rest_last, _ = grid_frames(bench, grid, [], processes)
+    drag, _, drag_last, coarse = grid_frames(bench, grid, ["start", "drag"], processes)
+    peak = max(peaks.values()) * 1024
+    cells = size * size
+    rows += [
+        Row(figure, "peak resident at the first frame (the highest of the starts)", None, grid,
+            f"{peak / 1e6:.0f} MB: {peak / cells:.1f} bytes a cell, {peak / buffer:.1f} bytes a sphere in the "
+            f"impostor buffer ({buffer} after the cull), {peak / grid.points:.3f} bytes a sphere of the grid",
+            goal_text(peak <= memory_goal, f"at most {memory_goal / 1e6:.0f} MB")),
+        Row(figure, f"bench_frame frames, {keys}: the fitted whole view at rest", rest, grid,
+            f"{rest_last} spheres in the last frame", goal_text(rest <= rest_goal, f"at most {format_seconds(rest_goal)}")),
+        Row(figure, "the same while dragging", drag, grid,
+            f"{drag_last} spheres in the last frame" + (", every other row and column" if coarse else ""),
+            goal_text(drag <= drag_goal, f"at most {format_seconds(drag_goal)}")),
+    ]
+    return rows
+
+
+def grid_huge_rows(bench, npy):
+    size, levels = GRID_HUGE_QUICK if bench.quick else GRID_HUGE
+    first_goal, cell_goal, rest_goal = GRID_HUGE_GOALS
+    ending = "npy" if npy else "txt"
+    huge, small = bench.grid("relief", size, levels, ending), bench.grid("relief", GRID_SMALL, levels, ending)
+    runs, processes = (1, 1) if bench.quick else (3, 3)
+    keys = ", ".join(GRID_KEYS.strip().splitlines())
+    figure = f"Relief {size}x{size} of {levels} levels in the viewer"
+    first, peak_kb = grid_startups(bench, huge, runs)
+    _, small_kb = grid_startups(bench, small, runs)
+    cells = size * size
+    beyond = (peak_kb - small_kb) * 1024 / cells
+    source = "" if npy else " (from text: data/file = *.npy is not read yet)"
+    rest, buffer, rest_last, _ = grid_frames(bench, huge, [], processes)
+    return [
+        Row(figure, f"pelorin (first-frame hook), {keys}: start to the first finished frame, "
+                    f"{huge.describe()}{source}", first, huge, "",
+            goal_text(npy and first <= first_goal, f"at most {format_seconds(first_goal)} from .npy")),
+        Row(figure, "peak resident at the first frame (the highest of the starts)", None, huge,
+            f"{peak_kb / 1024:.0f} MB: {peak_kb * 1024 / cells:.1f} bytes a cell; {beyond:.1f} bytes a cell beyond "
+            f"the {small_kb / 1024:.0f} MB of a {GRID_SMALL}x{GRID_SMALL} grid; {peak_kb * 1024 / buffer:.1f} bytes a "
+            f"sphere in the impostor buffer ({buffer} after the cull)",
+            goal_text(beyond <= cell_goal, f"at most {cell_goal} bytes a cell beyond the small grid's peak")),
+        Row(figure, f"bench_frame frames, {keys}: the fitted whole view at rest", rest, huge,
+            f"{rest_last} spheres in the last frame", goal_text(rest <= rest_goal, f"at most {format_seconds(rest_goal)}")),
+    ]
+
+
+def grid_rows(bench):
+    """Grids of heights drawn by the impostors: a tall relief against the same
+    relief at ground level, a rough surface of billions of spheres, and a
+    relief of 67 million cells; time, memory and frame times."""
+    npy = npy_readable(bench)
+    return grid_tall_rows(bench) + grid_deposition_rows(bench, npy) + grid_huge_rows(bench, npy)
+
+
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
 ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows, render_rows]
-ROW_GROUPS += [detail_rows, series_rows, depth_cue_rows]
+ROW_GROUPS += [detail_rows, series_rows, depth_cue_rows, grid_rows]
 
 
 def only_groups(names):
