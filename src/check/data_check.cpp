@@ -8,6 +8,7 @@
 #include "data_file.h"
 #include "frame_files.h"
 #include "input_file.h"
+#include "npy_grid.h"
 #include "point_limit.h"
 #include "point_loader.h"
 
@@ -15,6 +16,39 @@ namespace {
 
 void Add(CheckReport& report, Severity severity, std::string text) {
     report.findings.push_back({severity, Finding::noLine, std::move(text)});
+}
+
+void WarnOfManyPoints(std::uint64_t count, const SceneSettings& settings, CheckReport& report) {
+    if (count <= manyPointsForLists || settings.options.renderer == Renderer::impostors) return;
+    Add(report, Severity::warning,
+        std::to_string(count) + " points drawn with the display lists, which take seconds to build at this size and "
+                                "tens of seconds at a few million points; write renderer = impostors and cull-hidden "
+                                "= 1 under [display] (a first frame in about a second)");
+}
+
+// A binary grid is read whole: its cells take a fraction of its points'
+// memory.
+void CheckBinaryData(std::istream& file, const std::string& fileName, const SceneSettings& settings,
+                     CheckReport& report) {
+    HeightGrid grid;
+    const NpyRead read = ReadNpyGrid(file, grid, MaxLoadableCells());
+    if (!read.refused.empty()) {
+        Add(report, Severity::error,
+            "data file '" + fileName + "': " + read.refused + "; the programs stop with status 1");
+        return;
+    }
+    const std::uint64_t points = grid.spheres();
+    report.data.push_back(fileName + ": " + std::to_string(grid.columns) + " x " + std::to_string(grid.rows) +
+                          " cells, " + std::to_string(points) + (points == 1 ? " point" : " points"));
+    if (points > MaxLoadablePoints() && settings.options.renderer != Renderer::impostors) {
+        Add(report, Severity::error,
+            "data file '" + fileName + "': its " + std::to_string(points) + " points are more than the " +
+                std::to_string(MaxLoadablePoints()) +
+                " points this machine's memory allows for the display lists; write renderer = impostors under "
+                "[display]");
+        return;
+    }
+    WarnOfManyPoints(points, settings, report);
 }
 
 }  // namespace
@@ -53,9 +87,15 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
             quoted + " is not a regular file (a FIFO, a socket or a device); the programs stop with status 1");
         return;
     }
+    if (IsNpyFile(fileName)) {
+        CheckBinaryData(file, fileName, settings, report);
+        return;
+    }
     // Counted, not built: the checker needs the grid's size, and building its
-    // points would hold the whole text and 24 bytes a point at once.
-    const PointCount count = CountFilePoints(file, MaxLoadablePoints());
+    // points would hold the whole text and 24 bytes a point at once. The
+    // impostors hold no points, so for them no point count is too many.
+    const bool impostors = settings.options.renderer == Renderer::impostors;
+    const PointCount count = CountFilePoints(file, impostors ? UINT64_MAX : MaxLoadablePoints());
     const LoadOutcome& outcome = count.outcome;
     const std::string at = "row " + std::to_string(outcome.row + 1) + ", column " + std::to_string(outcome.column + 1);
     if (outcome.end == LoadOutcome::End::refused) {
@@ -81,10 +121,5 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
         report.data.push_back(fileName + ": " + std::to_string(count.columns) + " x " + std::to_string(count.rows) +
                               " cells, " + points);
     }
-    if (count.points > manyPointsForLists && settings.options.renderer != Renderer::impostors) {
-        Add(report, Severity::warning,
-            points + " drawn with the display lists, which take seconds to build at this size and tens of "
-                     "seconds at a few million points; write renderer = impostors and cull-hidden = 1 under "
-                     "[display] (a first frame in about a second)");
-    }
+    WarnOfManyPoints(count.points, settings, report);
 }

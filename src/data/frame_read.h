@@ -16,6 +16,8 @@ struct FrameRead {
     LoadOutcome outcome;
     // Read as a grid of heights, whose limit is on cells, not points.
     bool asGrid = false;
+    // Why a .npy frame was refused, to follow its name; else "".
+    std::string refused;
 };
 
 // Whether the frame is stepped over rather than shown: it is no file that

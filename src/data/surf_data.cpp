@@ -9,6 +9,8 @@
 #include "input_file.h"
 #include "point_limit.h"
 #include "point_loader.h"
+#include "grid_reading.h"
+#include "npy_grid.h"
 
 namespace {
 
@@ -53,12 +55,9 @@ SurfData::SurfData(std::string fileName, SurfaceUse use) {
         ProgramDiagnostics().Error("file not found (SurfData constructor)");
         std::exit(1);
     }
-    if (use == SurfaceUse::grid) {
-        LoadOutcome outcome = LoadGrid(file, grid, MaxLoadableCells());
-        if (outcome.end == LoadOutcome::End::refused)
-            RefuseOversized(fileName, outcome.row, outcome.column, outcome.needed, MaxLoadableCells(), "cell");
-        if (outcome.end == LoadOutcome::End::dataEnded)
-            WarnDataEnded(fileName, outcome.row, outcome.column, grid.spheres());
+    if (use == SurfaceUse::grid || IsNpyFile(fileName)) {
+        LoadGridOrEnd(fileName);
+        if (use == SurfaceUse::points) PointsFromGrid(fileName);
         std::cout << "data prepared" << std::endl;
         return;
     }
@@ -73,3 +72,28 @@ SurfData::SurfData(std::string fileName, SurfaceUse use) {
 }
 
 SurfData::~SurfData() { file.close(); }
+
+void SurfData::LoadGridOrEnd(const std::string& fileName) {
+    const GridReading reading = ReadGridFile(file, fileName, grid, MaxLoadableCells());
+    if (!reading.refused.empty()) {
+        ProgramDiagnostics().Error("data file '" + fileName + "': " + reading.refused + "; nothing is shown");
+        std::exit(1);
+    }
+    const LoadOutcome& outcome = reading.outcome;
+    if (outcome.end == LoadOutcome::End::refused)
+        RefuseOversized(fileName, outcome.row, outcome.column, outcome.needed, MaxLoadableCells(), "cell");
+    if (outcome.end == LoadOutcome::End::dataEnded)
+        WarnDataEnded(fileName, outcome.row, outcome.column, grid.spheres());
+}
+
+void SurfData::PointsFromGrid(const std::string& fileName) {
+    const std::uint64_t points = grid.spheres();
+    if (points > MaxLoadablePoints()) {
+        ProgramDiagnostics().Error("data file '" + fileName + "': its " + std::to_string(points) +
+                                   " points are more than the " + std::to_string(MaxLoadablePoints()) +
+                                   " points this machine's memory allows; nothing is shown");
+        std::exit(1);
+    }
+    WriteGridPoints(grid, x, y, z);
+    grid = HeightGrid();
+}

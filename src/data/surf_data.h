@@ -36,4 +36,11 @@ public:
 
     // The heights, when loaded for SurfaceUse::grid; else empty.
     HeightGrid grid;
+
+private:
+    // Reads the file into `grid`; a refused one ends the process with
+    // status 1 after an "error:" line.
+    void LoadGridOrEnd(const std::string& fileName);
+    // Turns `grid` into x, y and z, for the display lists.
+    void PointsFromGrid(const std::string& fileName);
 };

@@ -1,6 +1,7 @@
 #include "keys.h"
 #include "data_file.h"
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 #include <vector>
@@ -10,6 +11,8 @@
 #include "frame_read.h"
 #include "input_file.h"
 #include "key_reader.h"
+#include "npy_grid.h"
+#include "point_limit.h"
 #include "point_loader.h"
 #include "printable_text.h"
 #include "frame_files.h"
@@ -43,6 +46,17 @@ struct FrameLook {
     std::string warning;
 };
 
+// A binary frame is read whole: its cells are a fraction of what its points
+// would be.
+FrameLook LookAtBinaryFrame(FrameRead& frame, std::istream& in) {
+    HeightGrid grid;
+    frame.refused = ReadNpyGrid(in, grid, MaxLoadableCells()).refused;
+    if (!frame.refused.empty()) return {false, false, FrameProblem(frame, 0)};
+    const bool holdsPoint =
+        std::any_of(grid.heights.begin(), grid.heights.end(), [](std::int32_t h) { return h >= 0; });
+    return {true, holdsPoint, holdsPoint ? "" : "frame '" + frame.file + "' holds no points; skipped"};
+}
+
 // Reads the frame only as far as its first point.
 FrameLook LookAtFrame(const std::string& file) {
     FrameRead frame;
@@ -50,6 +64,7 @@ FrameLook LookAtFrame(const std::string& file) {
     std::vector<double> x, y, z;
     std::ifstream in;
     frame.opened = OpenInput(in, file) == InputOpening::opened;
+    if (frame.opened && IsNpyFile(file)) return LookAtBinaryFrame(frame, in);
     if (frame.opened) {
         UnsizedReader unsized(*in.rdbuf());
         std::istream text(&unsized);

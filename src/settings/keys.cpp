@@ -111,9 +111,9 @@ const std::vector<const KeyEntry*>& KeyTable() {
     static const std::vector<const KeyEntry*> table{
         &dataFile,      &series,        &framesPerSecond, &watch,      &metresPerLevel, &levelZeroMetres,
         &cellMetres,    &sphereRadius,  &sphereTesel,     &cullHidden, &fitView,        &colour,
-        &renderer,      &levelOfDetail, &antialias,       &keyBindings, &colourRange,   &legend,
+        &renderer,      &levelOfDetail, &antialias,       &keyBindings, &colourRange,   &lowestLevel, &legend,
         &ambientOcclusion, &outlines,   &axes,            &azimuth,    &elevation,      &distance,
-        &centre,        &lowestLevel,
+        &centre,
     };
     return table;
 }

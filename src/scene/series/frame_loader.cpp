@@ -9,7 +9,9 @@
 #include <stdexcept>
 #include <utility>
 
+#include "grid_reading.h"
 #include "input_file.h"
+#include "npy_grid.h"
 #include "point_limit.h"
 
 namespace {
@@ -19,18 +21,30 @@ void ReadPoints(LoadedFrame& frame, const FramePreparation& preparation) {
     frame.opened = OpenInput(in, frame.file) == InputOpening::opened;
     if (!frame.opened) return;
     // The impostors draw from the heights alone: no point is made.
-    frame.asGrid = preparation.impostors;
+    frame.asGrid = preparation.impostors || IsNpyFile(frame.file);
     if (frame.asGrid) {
-        frame.outcome = LoadGrid(in, frame.grid, MaxLoadableCells());
+        const GridReading reading = ReadGridFile(in, frame.file, frame.grid, MaxLoadableCells());
+        frame.outcome = reading.outcome;
+        frame.refused = reading.refused;
+        // The lists draw points: a binary frame is turned into them here.
+        if (frame.refused.empty() && !preparation.impostors) {
+            if (frame.grid.spheres() > MaxLoadablePoints()) {
+                frame.outcome.end = LoadOutcome::End::refused;
+                frame.asGrid = false;
+            } else {
+                WriteGridPoints(frame.grid, frame.x, frame.y, frame.z);
+                frame.grid = HeightGrid();
+            }
+        }
     } else {
         frame.outcome = LoadPoints(in, frame.x, frame.y, frame.z, MaxLoadablePoints());
     }
-    if (frame.outcome.end == LoadOutcome::End::refused) {
+    if (frame.outcome.end == LoadOutcome::End::refused || !frame.refused.empty()) {
         frame.x.clear(), frame.y.clear(), frame.z.clear();
         frame.grid = HeightGrid();
         return;
     }
-    frame.survey = frame.asGrid ? SurveyGrid(frame.grid) : SurveyPoints(frame.view());
+    frame.survey = frame.grid.empty() ? SurveyPoints(frame.view()) : SurveyGrid(frame.grid);
     if (preparation.impostors) {
         ApplyFloor(frame.survey, preparation.floor);
         frame.impostors = PlaceImpostors(frame.view(), frame.survey, preparation.radius, preparation.cullHidden,
