@@ -1120,19 +1120,6 @@ GRID_HUGE, GRID_HUGE_QUICK, GRID_SMALL = (8192, 32), (256, 32), 64
 GRID_HUGE_GOALS = (6.0, 24, 0.150)
 
 
-def npy_readable(bench):
-    """Whether the programs read data/file = *.npy: pelorin-render on a tiny
-    .npy grid draws it without a word."""
-    grid = bench.grid("tall", 8, 2, "npy")
-    folder = picture_folder(bench, "npy-check", grid)
-    with open(os.path.join(folder, "config.txt"), "w") as f:
-        f.write(f"[data]\nfile = {grid.path}\n[display]\n{GRID_KEYS}")
-    done = subprocess.run([bench.program(os.path.join("app", "pelorin-render")), "-o",
-                           os.path.join(folder, "render.png"), "--quiet"], cwd=folder, capture_output=True, text=True)
-    said = done.stdout + done.stderr
-    return done.returncode == 0 and "warning:" not in said and "error:" not in said
-
-
 def grid_tall_rows(bench):
     """pelorin-render's whole process on the tall relief and on the same
     relief at ground level, taking turns."""
@@ -1167,26 +1154,55 @@ def grid_tall_rows(bench):
     return rows
 
 
+def program_said(err):
+    """The first warning or error the program wrote, or ""."""
+    return next((l for l in err.splitlines() if l.startswith(("warning:", "error:"))), "")
+
+
 def grid_startups(bench, grid, runs):
     """The shipped viewer's starts on `grid` (first-frame hook): the median
-    seconds to the first finished frame and the highest peak resident kB."""
-    starts = [detail_startup(bench, grid, GRID_KEYS) for _ in range(runs)]
-    return statistics.median(s[1] for s in starts), max(s[2] for s in starts)
+    seconds to the first finished frame, the highest peak resident kB, and
+    the first warning or error it gave (a grid the impostors cannot hold
+    gives way to the lists, or draws nothing)."""
+    hook = dict(LD_PRELOAD=bench.program("libbench_first_frame_hook.so"))
+    times, peak_kb, said = [], 0, ""
+    for _ in range(runs):
+        start = time.monotonic()
+        _, err = viewer_command(bench, [bench.program(os.path.join("app", "pelorin"))], grid, GRID_KEYS,
+                                extra_env=hook)
+        times.append(float(field(err, "first-frame")) - start)
+        peak_kb = max(peak_kb, int(err.split("peak-kb")[-1].split()[0]))
+        said = said or program_said(err)
+    return statistics.median(times), peak_kb, said
 
 
-def grid_frames(bench, grid, view, processes):
-    """bench_frame on `grid` with the grid keys: the median of the processes'
-    median frames, the spheres in the buffer, and the last frame's spheres
-    and coarseness."""
-    n = 1 if bench.quick else 5
-    medians = []
-    for _ in range(processes):
-        out, _ = viewer_command(bench, [bench.program("bench_frame"), "frames", str(n)] + view, grid, GRID_KEYS)
-        if field(out, "drawing") != "impostors":
-            sys.exit(f"bench: asked for impostors, drew with {field(out, 'drawing')}")
-        medians.append(float(field(out, "median")))
-    last = out.split("last-frame", 1)[1].splitlines()[0].split()
-    return statistics.median(medians), int(field(out, "spheres")), int(last[0]), "coarse" in last
+class GridFrames:
+    """bench_frame's frames of a grid with the grid keys: the median of the
+    processes' median frames, the spheres in the impostor buffer, the last
+    frame's spheres and whether it was coarse; or, where the impostors gave
+    way, None and what the program said."""
+
+    def __init__(self, bench, grid, view, processes):
+        n = 1 if bench.quick else 5
+        self.seconds, self.said, medians = None, "", []
+        for _ in range(processes):
+            out, err = viewer_command(bench, [bench.program("bench_frame"), "frames", str(n)] + view, grid,
+                                      GRID_KEYS)
+            if field(out, "drawing") != "impostors":
+                self.said = program_said(err) or f"drew with {field(out, 'drawing')}"
+                return
+            medians.append(float(field(out, "median")))
+        last = out.split("last-frame", 1)[1].splitlines()[0].split()
+        self.seconds, self.buffer = statistics.median(medians), int(field(out, "spheres"))
+        self.last, self.coarse = int(last[0]), "coarse" in last
+
+    def row(self, bench, figure, what, grid, goal):
+        if self.seconds is None:
+            return Row(figure, what, None, grid, f"not measured: {self.said}",
+                       judged(bench, False, f"at most {format_seconds(goal)} (the impostors gave way)"))
+        return Row(figure, what, self.seconds, grid,
+                   f"{self.last} spheres in the last frame" + (", every other row and column" if self.coarse else ""),
+                   judged(bench, self.seconds <= goal, f"at most {format_seconds(goal)}"))
 
 
 def judged(bench, met, text):
@@ -1194,71 +1210,68 @@ def judged(bench, met, text):
     return "" if bench.quick else goal_text(met, text)
 
 
-def grid_deposition_rows(bench, npy, baseline_kb):
+def startup_row(bench, figure, what, grid, first, peak_kb, said, goal):
+    note = f"peak resident {peak_kb / 1024:.0f} MB"
+    if said:
+        note = f"the first frame shows the program's fallback: {said}; " + note
+    return Row(figure, what, first, grid, note,
+               judged(bench, not said and first <= goal,
+                      f"at most {format_seconds(goal)}" + (", drawn by the impostors" if said else "")))
+
+
+def memory_note(peak_kb, baseline_kb, cells, frames):
+    """Peak memory, and what lies beyond a small grid's peak per cell and per
+    sphere in the impostor buffer (where the frames say how many)."""
+    beyond = (peak_kb - baseline_kb) * 1024
+    note = (f"{peak_kb / 1024:.0f} MB; {beyond / 1e6:.0f} MB beyond the {baseline_kb / 1024:.0f} MB of a "
+            f"{GRID_SMALL}x{GRID_SMALL} grid: {beyond / cells:.1f} bytes a cell")
+    if frames.seconds is not None:
+        note += f", {beyond / frames.buffer:.1f} bytes a sphere in the impostor buffer ({frames.buffer} after the cull)"
+    return note, beyond / cells
+
+
+def grid_deposition_rows(bench, baseline_kb):
     size, mean = GRID_DEPOSITION_QUICK if bench.quick else GRID_DEPOSITION
     first_npy_goal, first_text_goal, memory_goal, rest_goal, drag_goal = GRID_DEPOSITION_GOALS
-    text = bench.grid("deposition", size, mean)
-    binary = bench.grid("deposition", size, mean, "npy") if npy else None
     runs, processes = (1, 1) if bench.quick else (3, 3)
     keys = ", ".join(GRID_KEYS.strip().splitlines())
-    figure = f"Deposition {size}x{size} around height {mean} ({text.points / 1e9:.2f} G spheres) in the viewer"
-    rows = []
-    peaks = {}
-    for name, grid, goal in (("npy", binary, first_npy_goal), ("text", text, first_text_goal)):
-        if grid is None:
-            rows.append(Row(figure, f"pelorin (first-frame hook), {keys}: start to the first finished frame, "
-                                    "from .npy", None, text, "not measured: data/file = *.npy is not read yet",
-                            "" if bench.quick else f"NOT met: at most {format_seconds(goal)} (not measured)"))
-            continue
-        first, peaks[name] = grid_startups(bench, grid, runs)
-        rows.append(Row(figure, f"pelorin (first-frame hook), {keys}: start to the first finished frame, "
-                                f"{grid.describe()}", first, grid, f"peak resident {peaks[name] / 1024:.0f} MB",
-                        judged(bench, first <= goal, f"at most {format_seconds(goal)}")))
-    grid = binary or text
-    rest, buffer, rest_last, _ = grid_frames(bench, grid, [], processes)
-    drag, _, drag_last, coarse = grid_frames(bench, grid, ["start", "drag"], processes)
-    peak = max(peaks.values()) * 1024
-    beyond = peak - baseline_kb * 1024
-    cells = size * size
-    rows += [
-        Row(figure, "peak resident at the first frame (the highest of the starts)", None, grid,
-            f"{peak / 1e6:.0f} MB, {beyond / 1e6:.0f} MB beyond a {GRID_SMALL}x{GRID_SMALL} grid's peak: "
-            f"{beyond / cells:.1f} bytes a cell, {beyond / buffer:.1f} bytes a sphere in the impostor buffer "
-            f"({buffer} after the cull)",
-            judged(bench, peak <= memory_goal, f"at most {memory_goal / 1e6:.0f} MB")),
-        Row(figure, f"bench_frame frames, {keys}: the fitted whole view at rest", rest, grid,
-            f"{rest_last} spheres in the last frame", judged(bench, rest <= rest_goal, f"at most {format_seconds(rest_goal)}")),
-        Row(figure, "the same while dragging", drag, grid,
-            f"{drag_last} spheres in the last frame" + (", every other row and column" if coarse else ""),
-            judged(bench, drag <= drag_goal, f"at most {format_seconds(drag_goal)}")),
+    rows, peaks = [], []
+    for ending, goal in (("npy", first_npy_goal), ("txt", first_text_goal)):
+        grid = bench.grid("deposition", size, mean, ending)
+        figure = f"Deposition {size}x{size} around height {mean} ({grid.points / 1e9:.2f} G spheres) in the viewer"
+        first, peak_kb, said = grid_startups(bench, grid, runs)
+        peaks.append(peak_kb)
+        rows.append(startup_row(bench, figure, f"pelorin (first-frame hook), {keys}: start to the first finished "
+                                               f"frame, {grid.describe()}", grid, first, peak_kb, said, goal))
+    # Frames from the .npy file: the same heights, read sooner.
+    grid = bench.grid("deposition", size, mean, "npy")
+    rest = GridFrames(bench, grid, [], processes)
+    drag = GridFrames(bench, grid, ["start", "drag"], processes)
+    note, _ = memory_note(max(peaks), baseline_kb, size * size, rest)
+    return rows + [
+        Row(figure, "peak resident at the first frame (the highest of the starts)", None, grid, note,
+            judged(bench, max(peaks) * 1024 <= memory_goal, f"at most {memory_goal / 1e6:.0f} MB")),
+        rest.row(bench, figure, f"bench_frame frames, {keys}: the fitted whole view at rest", grid, rest_goal),
+        drag.row(bench, figure, "the same while dragging", grid, drag_goal),
     ]
-    return rows
 
 
-def grid_huge_rows(bench, npy, small_kb):
+def grid_huge_rows(bench, baseline_kb):
     size, levels = GRID_HUGE_QUICK if bench.quick else GRID_HUGE
     first_goal, cell_goal, rest_goal = GRID_HUGE_GOALS
-    huge = bench.grid("relief", size, levels, "npy" if npy else "txt")
+    huge = bench.grid("relief", size, levels, "npy")
     runs, processes = (1, 1) if bench.quick else (3, 3)
     keys = ", ".join(GRID_KEYS.strip().splitlines())
     figure = f"Relief {size}x{size} of {levels} levels in the viewer"
-    first, peak_kb = grid_startups(bench, huge, runs)
-    cells = size * size
-    beyond = (peak_kb - small_kb) * 1024 / cells
-    source = "" if npy else " (from text: data/file = *.npy is not read yet)"
-    rest, buffer, rest_last, _ = grid_frames(bench, huge, [], processes)
+    first, peak_kb, said = grid_startups(bench, huge, runs)
+    rest = GridFrames(bench, huge, [], processes)
+    note, per_cell = memory_note(peak_kb, baseline_kb, size * size, rest)
     return [
-        Row(figure, f"pelorin (first-frame hook), {keys}: start to the first finished frame, "
-                    f"{huge.describe()}{source}", first, huge, "",
-            judged(bench, npy and first <= first_goal, f"at most {format_seconds(first_goal)} from .npy")),
-        Row(figure, "peak resident at the first frame (the highest of the starts)", None, huge,
-            f"{peak_kb / 1024:.0f} MB: {peak_kb * 1024 / cells:.1f} bytes a cell; {beyond:.1f} bytes a cell beyond "
-            f"the {small_kb / 1024:.0f} MB of a {GRID_SMALL}x{GRID_SMALL} grid; "
-            f"{(peak_kb - small_kb) * 1024 / buffer:.1f} bytes beyond it a sphere in the impostor buffer "
-            f"({buffer} after the cull)",
-            judged(bench, beyond <= cell_goal, f"at most {cell_goal} bytes a cell beyond the small grid's peak")),
-        Row(figure, f"bench_frame frames, {keys}: the fitted whole view at rest", rest, huge,
-            f"{rest_last} spheres in the last frame", judged(bench, rest <= rest_goal, f"at most {format_seconds(rest_goal)}")),
+        startup_row(bench, figure, f"pelorin (first-frame hook), {keys}: start to the first finished frame, "
+                                   f"{huge.describe()}", huge, first, peak_kb, said, first_goal),
+        Row(figure, "peak resident at the first frame (the highest of the starts)", None, huge, note,
+            judged(bench, per_cell <= cell_goal, f"at most {cell_goal} bytes a cell beyond the small grid's peak")),
+        rest.row(bench, figure, f"bench_frame frames, {keys}: the fitted whole view at rest", huge, rest_goal),
     ]
 
 
@@ -1266,14 +1279,11 @@ def grid_rows(bench):
     """Grids of heights drawn by the impostors: a tall relief against the same
     relief at ground level, a rough surface of billions of spheres, and a
     relief of 67 million cells; time, memory and frame times."""
-    npy = npy_readable(bench)
     # What the viewer takes for a small grid of the same kind of file: the
     # memory a large grid is measured beyond.
-    small = bench.grid("relief", GRID_SMALL, GRID_HUGE[1], "npy" if npy else "txt")
-    _, small_kb = grid_startups(bench, small, 1 if bench.quick else 3)
-    return (grid_tall_rows(bench) + grid_deposition_rows(bench, npy, small_kb)
-            + grid_huge_rows(bench, npy, small_kb))
-
+    small = bench.grid("relief", GRID_SMALL, GRID_HUGE[1], "npy")
+    _, baseline_kb, _ = grid_startups(bench, small, 1 if bench.quick else 3)
+    return grid_tall_rows(bench) + grid_deposition_rows(bench, baseline_kb) + grid_huge_rows(bench, baseline_kb)
 
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
 ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows, render_rows]

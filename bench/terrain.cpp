@@ -106,10 +106,6 @@ long Number(const char* text, const char* what, long from, long to) {
     return value;
 }
 
-bool EndsWithNpy(const std::string& name) {
-    return name.size() >= 4 && name.compare(name.size() - 4, 4, ".npy") == 0;
-}
-
 int Usage() {
     std::fprintf(stderr,
                  "error: bench_terrain: usage: bench_terrain smooth|binary N FILE | relief N [LEVELS] FILE | "
@@ -144,7 +140,7 @@ int main(int argc, char** argv) {
     if (kind == "deposition") height = [value](int c, int r) { return DepositionHeight(c, r, value); };
 
     std::uint64_t points = 0;
-    if (EndsWithNpy(fileName)) {
+    if (IsNpyFile(fileName)) {
         HeightGrid grid;
         grid.columns = grid.rows = n;
         grid.heights.resize(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
