@@ -23,6 +23,7 @@ OffscreenTrials TrialsOf(const RenderOptions& options) {
     trials.largestTile = options.largestTile;
     trials.renderer.refuseShaders = options.refuseShaders;
     trials.renderer.refuseGpuBuffer = options.refuseGpuBuffer;
+    trials.renderer.largestChunk = static_cast<std::size_t>(options.largestChunk);
     return trials;
 }
 

@@ -93,6 +93,10 @@ ParsedOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
             if (!value(text) || !WholeNumber(text, 1, largestPictureSide, o.largestTile)) {
                 return {o, "--tile needs N from 1 to " + sides + " samples"};
             }
+        } else if (option == "--chunk") {
+            if (!value(text) || !WholeNumber(text, 1, 1 << 30, o.largestChunk)) {
+                return {o, "--chunk needs N from 1 to " + std::to_string(1 << 30) + " spheres"};
+            }
         } else if (option == "--refuse-shaders") {
             o.refuseShaders = true;
         } else if (option == "--refuse-gpu-buffer") {
@@ -133,6 +137,8 @@ std::string RenderUsage() {
            "  --help              this text\n"
            "For tests:\n"
            "  --tile N            draw in tiles of at most N samples a side\n"
+           "  --chunk N           the impostors' buffer seen N spheres at a time, as if\n"
+           "                      the driver's buffer textures held no more\n"
            "  --refuse-shaders    as if the context could not run the impostors' shaders\n"
            "  --refuse-gpu-buffer as if it could not hold the impostors' spheres\n";
 }

@@ -24,6 +24,7 @@ struct RenderOptions {
     // For tests: tiles of at most this many samples a side (0: what the
     // context allows), and the impostors' refusals forced.
     int largestTile = 0;
+    int largestChunk = 0;  // --chunk; 0: what the driver allows
     bool refuseShaders = false;
     bool refuseGpuBuffer = false;
 };

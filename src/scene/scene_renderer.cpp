@@ -44,7 +44,7 @@ PointView SceneRenderer::ListPoints() {
 void SceneRenderer::Start(Renderer wanted, const RendererTrials& trials) {
     active_ = Renderer::lists;
     if (wanted != Renderer::impostors) return;
-    const std::string refused = impostors_.Start(trials.refuseShaders, trials.refuseGpuBuffer);
+    const std::string refused = impostors_.Start(trials.refuseShaders, trials.refuseGpuBuffer, trials.largestChunk);
     if (refused.empty()) {
         active_ = Renderer::impostors;
     } else {

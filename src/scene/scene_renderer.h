@@ -26,6 +26,8 @@ struct FrameView;
 struct RendererTrials {
     bool refuseShaders = false;
     bool refuseGpuBuffer = false;
+    // Buffer textures of at most this many spheres; 0: what the driver allows.
+    std::size_t largestChunk = 0;
 };
 
 class SceneRenderer {

@@ -65,6 +65,8 @@ const RefusedCase cases[] = {
     {"WatchTwo", "data/watch", "2", "\"2\" is neither 0 nor 1; the programs take it as 0"},
     {"DetailNotANumber", "display/level-of-detail", "no", "\"no\" is not a number; the programs use 1"},
     {"AntialiasFraction", "display/antialias", "2.5", "\"2.5\" is not a whole number from 1 to 64; the programs use 1"},
+    {"FloorBelowZero", "display/floor", "-3", "\"-3\" is not a whole number from 0 to 2147483647; the programs leave it unset"},
+    {"FloorPastTheLargestHeight", "display/floor", "2147483648", "\"2147483648\" is not a whole number from 0 to 2147483647; the programs leave it unset"},
     {"RangeWithWords", "display/colour-range", "0 10 junk",
      "\"0 10 junk\" is not two numbers, the lower first (write colour-range = 'LOW HIGH'); ignored"},
     {"AzimuthBeyondRadians", "camera/azimuth", "1e308", "\"1e308\" is too large an angle; ignored"},

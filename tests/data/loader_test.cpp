@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "height_grid.h"
 #include "point_loader.h"
 #include "reference_loader.h"
 
@@ -166,6 +167,22 @@ TEST_P(LoaderMatchesStream, AtEveryBlockSize) {
     for (std::size_t block : blockSizes) EXPECT_TRUE(SameAsReference(GetParam().bytes, block));
 }
 
+// The grid of heights holds the same cells: its points are the stream's.
+TEST_P(LoaderMatchesStream, AsAGridAtEveryBlockSize) {
+    const Loaded reference = LoadReference(GetParam().bytes);
+    if (reference.outcome.end == LoadOutcome::End::refused) return;
+    for (std::size_t block : blockSizes) {
+        std::istringstream in(GetParam().bytes);
+        HeightGrid grid;
+        const LoadOutcome outcome = LoadGrid(in, grid, testLimit, block);
+        Loaded fromGrid;
+        WriteGridPoints(grid, fromGrid.x, fromGrid.y, fromGrid.z);
+        EXPECT_EQ(describe(outcome), describe(reference.outcome)) << "block " << block;
+        EXPECT_TRUE(fromGrid.x == reference.x && fromGrid.y == reference.y && fromGrid.z == reference.z)
+            << "block " << block << ": " << fromGrid.x.size() << " points, stream " << reference.x.size();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Inputs, LoaderMatchesStream, testing::ValuesIn(cases),
                          [](const testing::TestParamInfo<Case>& paramInfo) {
                              std::string name = paramInfo.param.name;
@@ -289,6 +306,20 @@ testing::AssertionResult CountMatchesLoader(const std::string& bytes, std::size_
 
 // On every loader case at every block size; cells many blocks long, cut
 // short between blocks; random texts; and a grid past the limit.
+// A grid's limit is on cells, whatever their heights: the cell past it is
+// named, and nothing is kept.
+TEST(Loader, AGridIsRefusedByItsCellsNotItsPoints) {
+    const std::string tall = "0\n2000000000 2000000000 \n2000000000 2000000000 \n";
+    HeightGrid grid;
+    std::istringstream whole(tall);
+    EXPECT_EQ(describe(LoadGrid(whole, grid, 4)), "complete at row 0, column 0, needed 0");
+    EXPECT_EQ(grid.spheres(), 4 * std::uint64_t{2000000001});
+    HeightGrid refused;
+    std::istringstream cut(tall);
+    EXPECT_EQ(describe(LoadGrid(cut, refused, 3)), "refused at row 1, column 1, needed 4");
+    EXPECT_TRUE(refused.empty());
+}
+
 TEST(PointCount, MatchesTheLoader) {
     for (const Case& c : cases) {
         for (std::size_t block : blockSizes) EXPECT_TRUE(CountMatchesLoader(c.bytes, block)) << c.name;

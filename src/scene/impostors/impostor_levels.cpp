@@ -51,22 +51,33 @@ BlockLevels::BlockLevels(const PointSurvey& survey, const SphereLayout& layout, 
         for (std::size_t t = 0; t < tiles; ++t) {
             LevelRun& run = runs_.back()[t];
             run.first = static_cast<std::uint32_t>(spheres_);
-            TileSpheres(level, t, [&](float x, float y, float z, bool coarse, std::int64_t, std::int64_t) {
-                const std::array<float, 3> p = {x, y, z};
-                run.coarse += coarse;
-                if (run.count++ == 0) run.low = run.high = p;
-                for (int k = 0; k < 3; ++k) run.low[k] = std::min(run.low[k], p[k]), run.high[k] = std::max(run.high[k], p[k]);
+            // Counted a block at a time, wide: a tall block's wall is
+            // counted, not walked.
+            std::uint64_t count = 0, coarseCount = 0;
+            TileBlocks(level, t, [&](const BlockColumn& block, bool coarse, std::int64_t, std::int64_t) {
+                const std::array<float, 3> low = {block.x, block.y, static_cast<float>(floor_)};
+                const std::array<float, 3> high = {block.x, block.y, static_cast<float>(block.top)};
+                if (count == 0) run.low = low, run.high = high;
+                for (int k = 0; k < 3; ++k) run.low[k] = std::min(run.low[k], low[k]), run.high[k] = std::max(run.high[k], high[k]);
+                count += block.spheres(floor_);
+                if (coarse) coarseCount += block.spheres(floor_);
             });
+            if (spheres_ + count > UINT32_MAX) {
+                runs_.clear(), grids_.clear();
+                spheres_ = 0;
+                return;
+            }
+            run.count = static_cast<std::uint32_t>(count);
+            run.coarse = static_cast<std::uint32_t>(coarseCount);
             spheres_ += run.count;
         }
     }
 }
 
-template <typename Visit>
-void BlockLevels::BlockSpheres(int level, std::int64_t bx, std::int64_t by, Visit sphere) const {
+bool BlockLevels::Block(int level, std::int64_t bx, std::int64_t by, BlockColumn& block) const {
     const Grid& grid = grids_[static_cast<std::size_t>(level - 1)];
     const std::int32_t top = grid.at(bx, by);
-    if (top < 0) return;
+    if (top < 0) return false;
     // The level just above the lowest top around stays open to the side.
     std::int32_t lowest = top;
     for (std::int64_t dy = -1; dy <= 1; ++dy) {
@@ -78,15 +89,28 @@ void BlockLevels::BlockSpheres(int level, std::int64_t bx, std::int64_t by, Visi
     const double x0 = static_cast<double>(bx * s), y0 = static_cast<double>(by * s);
     const double x1 = static_cast<double>(std::min(bx * s + s, columnsAcross_) - 1);
     const double y1 = static_cast<double>(std::min(by * s + s, columnsDeep_) - 1);
-    const float x = static_cast<float>(layout_.lowestX() + (x0 + x1) / 2);
-    const float y = static_cast<float>(layout_.lowestY() + (y0 + y1) / 2);
-    for (std::int32_t z = top; z >= bottom; --z) sphere(x, y, static_cast<float>(z));
-    // Nothing lies below the ground layer: it shows from below.
-    if (bottom > floor_) sphere(x, y, static_cast<float>(floor_));
+    block.x = static_cast<float>(layout_.lowestX() + (x0 + x1) / 2);
+    block.y = static_cast<float>(layout_.lowestY() + (y0 + y1) / 2);
+    block.bottom = bottom;
+    block.top = top;
+    block.step = s;
+    return true;
 }
 
 template <typename Visit>
 void BlockLevels::TileSpheres(int level, std::size_t tile, Visit sphere) const {
+    TileBlocks(level, tile, [&](const BlockColumn& block, bool coarse, std::int64_t bx, std::int64_t by) {
+        for (std::int64_t z = block.top; z > block.bottom; z -= block.step) {
+            sphere(block.x, block.y, static_cast<float>(z), coarse, bx, by);
+        }
+        sphere(block.x, block.y, static_cast<float>(block.bottom), coarse, bx, by);
+        // Nothing lies below the ground layer: it shows from below.
+        if (block.bottom > floor_) sphere(block.x, block.y, static_cast<float>(floor_), coarse, bx, by);
+    });
+}
+
+template <typename Visit>
+void BlockLevels::TileBlocks(int level, std::size_t tile, Visit visit) const {
     const std::int64_t blocksPerTile = layout_.side() >> level;
     const std::int64_t across = static_cast<std::int64_t>(layout_.across());
     const std::int64_t tx = static_cast<std::int64_t>(tile) % across, ty = static_cast<std::int64_t>(tile) / across;
@@ -94,7 +118,8 @@ void BlockLevels::TileSpheres(int level, std::size_t tile, Visit sphere) const {
         for (std::int64_t by = ty * blocksPerTile; by < (ty + 1) * blocksPerTile; ++by) {
             for (std::int64_t bx = tx * blocksPerTile; bx < (tx + 1) * blocksPerTile; ++bx) {
                 if ((bx % 2 == 0 && by % 2 == 0) != coarse) continue;
-                BlockSpheres(level, bx, by, [&](float x, float y, float z) { sphere(x, y, z, coarse, bx, by); });
+                BlockColumn block;
+                if (Block(level, bx, by, block)) visit(block, coarse, bx, by);
             }
         }
     }

@@ -60,10 +60,24 @@ private:
         }
     };
 
-    // Calls `sphere(x, y, z)` for every sphere of block (bx, by) of level
-    // `level`, from its top down.
+    // A block's column: where it stands, and its levels from `bottom` to
+    // `top`, with a ground sphere at the floor below them when `bottom` is
+    // above it.
+    // Its spheres stand `step` levels apart, as far as they are wider, from
+    // the top down, the last at `bottom`.
+    struct BlockColumn {
+        float x = 0, y = 0;
+        std::int64_t bottom = 0, top = 0, step = 1;
+        std::uint64_t spheres(std::int32_t floor) const {
+            return static_cast<std::uint64_t>((top - bottom + step - 1) / step + 1) + (bottom > floor ? 1 : 0);
+        }
+    };
+    // Block (bx, by) of level `level`; false where it is empty.
+    bool Block(int level, std::int64_t bx, std::int64_t by, BlockColumn& block) const;
+    // Calls `visit(block, coarse, bx, by)` for every block of a tile: first
+    // those of even rows and columns, then the others.
     template <typename Visit>
-    void BlockSpheres(int level, std::int64_t bx, std::int64_t by, Visit sphere) const;
+    void TileBlocks(int level, std::size_t tile, Visit visit) const;
     // The same for every block of a tile: first the blocks of even rows and
     // columns, then the others; `sphere(x, y, z, coarse, bx, by)`.
     template <typename Visit>

@@ -116,7 +116,7 @@ std::array<float, 4> SlopeRange(const Matrix4& p) {
 
 }  // namespace
 
-std::string ImpostorRenderer::Start(bool refuse, bool refuseBuffer) {
+std::string ImpostorRenderer::Start(bool refuse, bool refuseBuffer, std::size_t largestChunk) {
     refuseBuffer_ = refuseBuffer;
     const std::string missing = MissingSupport();
     if (!missing.empty()) return missing;
@@ -124,9 +124,8 @@ std::string ImpostorRenderer::Start(bool refuse, bool refuseBuffer) {
     program_ = BuildImpostorProgram(refuse, error);
     if (program_ == 0) return error;
     glGenBuffers(1, &buffer_);
-    glGenTextures(1, &texture_);
     glGenBuffers(1, &sharesBuffer_);
-    glGenTextures(1, &sharesTexture_);
+    chunks_.Start(largestChunk);
     // Without its own shaders the outline pass draws nothing; the spheres do.
     outlines_.Start();
     return "";
@@ -203,12 +202,8 @@ void* MapForWriting(unsigned buffer, std::size_t bytes, std::size_t& capacity, b
 
 template <typename Write>
 std::string ImpostorRenderer::Fill(std::size_t spheres, bool occlusion, Write write) {
-    GLint texels = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &texels);
-    if (spheres > static_cast<std::size_t>(texels)) {
-        return std::to_string(spheres) + " spheres are more than a buffer texture holds (" + std::to_string(texels) +
-               ")";
-    }
+    const std::string refused = chunks_.Refusal(spheres);
+    if (!refused.empty()) return refused;
     const std::size_t count = spheres > 0 ? spheres : 1;
     const std::size_t bytes = 3 * sizeof(float) * count;
     // Earlier errors must not be taken for this allocation's.
@@ -227,15 +222,28 @@ std::string ImpostorRenderer::Fill(std::size_t spheres, bool occlusion, Write wr
         glBindBuffer(GL_TEXTURE_BUFFER, buffer_);
         placed = glUnmapBuffer(GL_TEXTURE_BUFFER) == GL_TRUE && placed;
     }
-    glBindTexture(GL_TEXTURE_BUFFER, texture_);
-    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGB32F, buffer_);
-    glBindTexture(GL_TEXTURE_BUFFER, sharesTexture_);
-    glTexBuffer(GL_TEXTURE_BUFFER, GL_R8, sharesBuffer_);
-    glBindTexture(GL_TEXTURE_BUFFER, 0);
     glBindBuffer(GL_TEXTURE_BUFFER, 0);
+    chunks_.Bind(buffer_, sharesBuffer_, count);
     if (!placed) return "a buffer of " + std::to_string(bytes) + " bytes for the spheres could not be filled";
     occluded_ = occlusion;
     return "";
+}
+
+void ImpostorRenderer::DrawChunks(const std::vector<std::int32_t>& firsts, const std::vector<std::int32_t>& counts) {
+    std::vector<std::int32_t> inFirsts, inCounts;
+    for (std::size_t chunk = 0; chunk < chunks_.count(); ++chunk) {
+        const std::size_t base = chunks_.count() == 1 ? 0 : chunk * chunks_.size();
+        if (chunks_.count() == 1) {
+            inFirsts = firsts, inCounts = counts;
+        } else {
+            ClipRuns(firsts, counts, base, chunks_.size(), inFirsts, inCounts);
+        }
+        if (inFirsts.empty()) continue;
+        for (std::size_t i = 0; i < inFirsts.size(); ++i) inFirsts[i] *= impostorCorners, inCounts[i] *= impostorCorners;
+        chunks_.Use(chunk);
+        glUniform1i(glGetUniformLocation(program_, "chunkBase"), static_cast<GLint>(base));
+        glMultiDrawArrays(GL_TRIANGLES, inFirsts.data(), inCounts.data(), static_cast<GLsizei>(inFirsts.size()));
+    }
 }
 
 Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeight,
@@ -283,14 +291,9 @@ void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight, const C
 
     glUseProgram(program_);
     const Matrix4 clip = SetUniforms(frame, colourByHeight, colours);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_BUFFER, texture_);
     glUniform1i(glGetUniformLocation(program_, "centres"), 0);
-    glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_BUFFER, sharesTexture_);
     glUniform1i(glGetUniformLocation(program_, "skyShares"), 1);
     glUniform1i(glGetUniformLocation(program_, "occluded"), occluded_ ? 1 : 0);
-    glActiveTexture(GL_TEXTURE0);
 
     std::vector<LevelDraws> levels = Plan(frame, clip);
     glUniform1i(glGetUniformLocation(program_, "averaged"), 0);
@@ -311,12 +314,8 @@ void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight, const C
         // A block's spheres are as much larger as the block is wider.
         glUniform1f(glGetUniformLocation(program_, "radius"), static_cast<float>(radius_ * (1 << level)));
         glUniform1i(glGetUniformLocation(program_, "averaged"), level > 0 ? 1 : 0);
-        for (std::size_t i = 0; i < firsts.size(); ++i) {
-            lastFrameSpheres_ += static_cast<std::size_t>(counts[i]);
-            firsts[i] *= impostorCorners;
-            counts[i] *= impostorCorners;
-        }
-        glMultiDrawArrays(GL_TRIANGLES, firsts.data(), counts.data(), static_cast<GLsizei>(firsts.size()));
+        for (std::int32_t count : counts) lastFrameSpheres_ += static_cast<std::size_t>(count);
+        DrawChunks(firsts, counts);
     }
     if (perSample) glDisable(GL_SAMPLE_SHADING);
     glActiveTexture(GL_TEXTURE1);

@@ -15,6 +15,7 @@
 #include "camera/frame_view.h"
 #include "impostors/impostor_arrangement.h"
 #include "impostors/outline_pass.h"
+#include "impostors/sphere_chunks.h"
 #include "scene_settings.h"
 #include "survey/point_view.h"
 
@@ -27,8 +28,9 @@ public:
     // shaders that do not compile or link), or "" when it can. `refuse`
     // makes the fragment shader one that does not compile, and
     // `refuseBuffer` every buffer for the spheres fail to be made, to test
-    // those roads on any driver.
-    std::string Start(bool refuse, bool refuseBuffer = false);
+    // those roads on any driver; `largestChunk` (when not 0) takes buffer
+    // textures of at most that many spheres, to test the split buffer.
+    std::string Start(bool refuse, bool refuseBuffer = false, std::size_t largestChunk = 0);
 
     // Fills the GPU buffer for these points, radius and cull setting, with
     // the coarser levels of far views when `levelOfDetail`, unless the last
@@ -95,17 +97,18 @@ private:
     template <typename Write>
     std::string Fill(std::size_t spheres, bool occlusion, Write write);
     void Keep(const ImpostorTiles& tiles, double radius);
+    // Draws the runs (in spheres) a chunk of the buffer at a time.
+    void DrawChunks(const std::vector<std::int32_t>& firsts, const std::vector<std::int32_t>& counts);
 
     unsigned program_ = 0;
     unsigned buffer_ = 0;
     std::size_t capacity_ = 0;  // bytes of the buffer's storage
     unsigned sharesBuffer_ = 0;
-    unsigned sharesTexture_ = 0;
+    SphereChunks chunks_;
     std::size_t sharesCapacity_ = 0;
     bool occluded_ = false;  // the spheres in the buffer have shares of the sky
     bool refuseBuffer_ = false;
     OutlinePass outlines_;
-    unsigned texture_ = 0;
     ImpostorTiles tiles_;
     double radius_ = 0;
     bool filled_ = false;

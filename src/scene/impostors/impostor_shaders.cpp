@@ -16,6 +16,8 @@ namespace {
 const char* const vertexSource = R"(#version 330
 uniform samplerBuffer centres;
 uniform samplerBuffer skyShares;
+// The first sphere of the chunk of the buffer the textures show.
+uniform int chunkBase;
 uniform bool occluded;
 uniform mat4 modelview;
 uniform mat4 projection;
@@ -70,7 +72,7 @@ vec3 MapColour(float level) {
 void main() {
     int sphere = gl_VertexID / 3;
     int corner = gl_VertexID - 3 * sphere;
-    vec3 point = texelFetch(centres, sphere).xyz;
+    vec3 point = texelFetch(centres, sphere - chunkBase).xyz;
     vec3 c = (modelview * vec4(point, 1.0)).xyz;
     float d = -c.z;
     centre = c;
@@ -79,7 +81,7 @@ void main() {
     // The sky the neighbours leave the sphere dims its ambient and diffuse
     // light alike; the highlight stays.
     if (occluded) {
-        float sky = texelFetch(skyShares, sphere).r;
+        float sky = texelFetch(skyShares, sphere - chunkBase).r;
         diffuseColour *= sky;
         ambientColour *= sky;
     }

@@ -28,19 +28,14 @@ SphereLayout::SphereLayout(const PointSurvey& survey, bool shellOnly, int side)
 }
 
 template <typename Visit>
-void SphereLayout::ForEachSphere(Visit visit) const {
-    if (fromPoints_) {
-        for (std::size_t i = 0; i < points_.count; ++i) {
-            if (leftOut_->empty() || !(*leftOut_)[i]) visit(points_.x[i], points_.y[i], points_.z[i]);
-        }
-        return;
-    }
+void SphereLayout::ForEachColumn(Visit visit) const {
     const ColumnTable& table = *columns_;
     for (std::int64_t row = 1; row + 1 < table.depth; ++row) {
         for (std::int64_t column = 1; column + 1 < table.width; ++column) {
             const std::size_t cell = static_cast<std::size_t>(row * table.width + column);
             const std::int32_t top = table.top[cell];
-            // Levels 1 .. m-1 are shut in, m being the lowest top around.
+            if (top < 0) continue;
+            // Levels floor + 1 .. m - 1 are shut in, m being the lowest top around.
             std::int32_t lowest = floor_;
             if (shellOnly_) {
                 lowest = top;
@@ -53,13 +48,26 @@ void SphereLayout::ForEachSphere(Visit visit) const {
             }
             const double x = static_cast<double>(table.lowestX + column - 1);
             const double y = static_cast<double>(table.lowestY + row - 1);
-            if (top < 0) continue;
-            // The levels in between are never visited: a tall column costs
-            // what its open levels cost.
-            visit(x, y, static_cast<double>(floor_));
-            for (std::int32_t z = std::max(lowest, floor_ + 1); z <= top; ++z) visit(x, y, static_cast<double>(z));
+            visit(x, y, std::max<std::int64_t>(lowest, std::int64_t{floor_} + 1), top);
         }
     }
+}
+
+template <typename Visit>
+void SphereLayout::ForEachSphere(Visit visit) const {
+    if (fromPoints_) {
+        for (std::size_t i = 0; i < points_.count; ++i) {
+            if (leftOut_->empty() || !(*leftOut_)[i]) visit(points_.x[i], points_.y[i], points_.z[i]);
+        }
+        return;
+    }
+    // The levels between the ground and `from` are never visited: a tall
+    // column costs what its open levels cost. Counted wide, so that a top of
+    // the largest int ends the loop.
+    ForEachColumn([&](double x, double y, std::int64_t from, std::int64_t top) {
+        visit(x, y, static_cast<double>(floor_));
+        for (std::int64_t z = from; z <= top; ++z) visit(x, y, static_cast<double>(z));
+    });
 }
 
 void SphereLayout::Build(const PointSurvey& survey, int side) {
@@ -76,17 +84,39 @@ void SphereLayout::Build(const PointSurvey& survey, int side) {
     }
     across_ = tilesAcross(maxX - minX_);
     tiles_.resize(across_ * tilesAcross(maxY - minY_));
-    ForEachSphere([&](double x, double y, double z) {
-        SphereTile& tile = tiles_[TileOf(x, y)];
-        const std::array<float, 3> p = {static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
-        if (tile.count == 0) tile.low = tile.high = p;
-        for (int k = 0; k < 3; ++k) tile.low[k] = std::min(tile.low[k], p[k]), tile.high[k] = std::max(tile.high[k], p[k]);
-        ++tile.count;
-        tile.coarse += CoarseColumn(x, y);
-    });
-    for (SphereTile& tile : tiles_) {
-        tile.first = static_cast<std::uint32_t>(spheres_);
-        spheres_ += tile.count;
+    // Counted wide: a tall enough surface holds more spheres than a slot
+    // number can reach, and is then kept as a count alone, for the buffer
+    // to refuse.
+    std::vector<std::uint64_t> counts(tiles_.size()), coarse(tiles_.size());
+    auto take = [&](double x, double y, double lowZ, double highZ, std::uint64_t spheres) {
+        const std::size_t t = TileOf(x, y);
+        SphereTile& tile = tiles_[t];
+        const std::array<float, 3> low = {static_cast<float>(x), static_cast<float>(y), static_cast<float>(lowZ)};
+        const std::array<float, 3> high = {low[0], low[1], static_cast<float>(highZ)};
+        if (counts[t] == 0) tile.low = low, tile.high = high;
+        for (int k = 0; k < 3; ++k) tile.low[k] = std::min(tile.low[k], low[k]), tile.high[k] = std::max(tile.high[k], high[k]);
+        counts[t] += spheres;
+        if (CoarseColumn(x, y)) coarse[t] += spheres;
+    };
+    if (fromPoints_) {
+        ForEachSphere([&](double x, double y, double z) { take(x, y, z, z, 1); });
+    } else {
+        ForEachColumn([&](double x, double y, std::int64_t from, std::int64_t top) {
+            const std::uint64_t run = top >= from ? static_cast<std::uint64_t>(top - from + 1) : 0;
+            take(x, y, floor_, static_cast<double>(std::max<std::int64_t>(top, floor_)), run + 1);
+        });
+    }
+    for (std::size_t t = 0; t < tiles_.size(); ++t) spheres_ += counts[t];
+    if (spheres_ > UINT32_MAX) {
+        tiles_.clear();
+        return;
+    }
+    std::uint64_t first = 0;
+    for (std::size_t t = 0; t < tiles_.size(); ++t) {
+        tiles_[t].first = static_cast<std::uint32_t>(first);
+        tiles_[t].count = static_cast<std::uint32_t>(counts[t]);
+        tiles_[t].coarse = static_cast<std::uint32_t>(coarse[t]);
+        first += counts[t];
     }
 }
 

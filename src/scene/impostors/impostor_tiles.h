@@ -35,6 +35,8 @@ public:
     // ground level, the spheres the hidden-sphere cull keeps.
     SphereLayout(const PointSurvey& survey, bool shellOnly, int side = 32);
 
+    // All of them, even past what slots can number; then there are no
+    // tiles, and nothing can be placed.
     std::size_t spheres() const { return spheres_; }
     const std::vector<SphereTile>& tiles() const { return tiles_; }
     // Lowest and highest z of all points, left out or not.
@@ -58,6 +60,10 @@ private:
     // Calls visit(x, y, z) for every kept sphere, in the points' order.
     template <typename Visit>
     void ForEachSphere(Visit visit) const;
+    // Calls visit(x, y, from, top) for every column of the table: its
+    // ground sphere at the floor, and the levels from `from` to `top`.
+    template <typename Visit>
+    void ForEachColumn(Visit visit) const;
     std::size_t TileOf(double x, double y) const;
 
     PointView points_;
