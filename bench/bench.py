@@ -1223,7 +1223,7 @@ def memory_note(peak_kb, baseline_kb, cells, frames):
     """Peak memory, and what lies beyond a small grid's peak per cell and per
     sphere in the impostor buffer (where the frames say how many)."""
     beyond = (peak_kb - baseline_kb) * 1024
-    note = (f"{peak_kb / 1024:.0f} MB; {beyond / 1e6:.0f} MB beyond the {baseline_kb / 1024:.0f} MB of a "
+    note = (f"{peak_kb / 1024:.0f} MB; {beyond / 2 ** 20:.0f} MB beyond the {baseline_kb / 1024:.0f} MB of a "
             f"{GRID_SMALL}x{GRID_SMALL} grid: {beyond / cells:.1f} bytes a cell")
     if frames.seconds is not None:
         note += f", {beyond / frames.buffer:.1f} bytes a sphere in the impostor buffer ({frames.buffer} after the cull)"
