@@ -26,14 +26,23 @@ LINEAR_SIZES, LINEAR_SIZES_QUICK = (1024, 2048), (64, 128)
 class Grid:
     """A generated grid file: its path, size in bytes and number of points."""
 
-    def __init__(self, kind, size, path, points):
-        self.kind, self.size, self.path, self.points = kind, size, path, points
+    def __init__(self, kind, size, path, points, arg=None):
+        self.kind, self.size, self.path, self.points, self.arg = kind, size, path, points, arg
         self.bytes = os.path.getsize(path)
 
     def describe(self):
         what = {"smooth": "terrain", "relief": "relief terrain"}.get(self.kind, "grid of 0s and 1s")
+        if self.kind == "relief" and self.arg is not None:
+            what = f"relief terrain of {self.arg} levels"
+        elif self.kind == "tall":
+            what = f"relief of heights {self.arg} to {self.arg + 4}"
+        elif self.kind == "deposition":
+            what = f"rough surface around height {self.arg}"
         size = f"{self.bytes / 1e6:.1f} MB" if self.bytes >= 1e6 else f"{self.bytes / 1e3:.0f} kB"
-        return f"{self.size}x{self.size} {what} ({size}, {self.points / 1e6:.2f} M points)"
+        if self.path.endswith(".npy"):
+            size = ".npy, " + size
+        points = f"{self.points / 1e9:.2f} G" if self.points >= 1e9 else f"{self.points / 1e6:.2f} M"
+        return f"{self.size}x{self.size} {what} ({size}, {points} points)"
 
 
 class Row:
@@ -54,15 +63,18 @@ class Bench:
 
     # --- inputs -----------------------------------------------------------
 
-    def grid(self, kind, size):
+    def grid(self, kind, size, arg=None, ending="txt"):
         """The grid file, generated once per build folder and read once so
-        that it is in the page cache."""
-        key = (kind, size)
+        that it is in the page cache. `arg` is the generator's LEVELS or
+        MEAN; the ending "npy" writes a .npy file."""
+        key = (kind, size, arg, ending)
         if key not in self.grids:
-            path = os.path.join(self.scratch, f"{kind}-{size}.txt")
+            name = f"{kind}-{size}" + ("" if arg is None else f"-{arg}")
+            path = os.path.join(self.scratch, f"{name}.{ending}")
             count = path + ".points"
             if not (os.path.exists(path) and os.path.exists(count)):
-                out = self.run([self.program("bench_terrain"), kind, str(size), path])
+                extra = [] if arg is None else [str(arg)]
+                out = self.run([self.program("bench_terrain"), kind, str(size)] + extra + [path])
                 with open(count, "w") as f:
                     f.write(out.strip())
             with open(count) as f:
@@ -70,7 +82,7 @@ class Bench:
             with open(path, "rb") as f:
                 while f.read(1 << 20):
                     pass
-            self.grids[key] = Grid(kind, size, path, points)
+            self.grids[key] = Grid(kind, size, path, points, arg)
         return self.grids[key]
 
     # --- timings ----------------------------------------------------------
@@ -1088,9 +1100,197 @@ def depth_cue_rows(bench):
     return cue_pit_rows(bench) + cue_frame_rows(bench) + cue_load_rows(bench)
 
 
+# --- tall and huge grids of heights -------------------------------------------
+
+# The impostors draw from the grid of heights (4 bytes a cell), so a tall
+# solid should cost little more than a flat one of the same surface, and a
+# grid of billions of spheres should start and draw like its surface.
+GRID_KEYS = "renderer = impostors\ncull-hidden = 1\nfit-view = 1\n"
+# Tall against flat: size and the tall one's base height; goals as ratios.
+GRID_TALL, GRID_TALL_QUICK, GRID_TALL_GOAL = (512, 400), (128, 400), 1.25
+# The deposition-like surface: size and mean height; goals (s, s, bytes, s, s):
+# first frame from .npy and from text, peak memory, whole view at rest and
+# while dragging.
+GRID_DEPOSITION, GRID_DEPOSITION_QUICK = (2048, 1000), (256, 1000)
+GRID_DEPOSITION_GOALS = (3.0, 6.0, 600e6, 0.100, 0.040)
+# The huge relief: size and levels; the small grid its memory is measured
+# against; goals: first frame (s), bytes a cell beyond the small grid's
+# peak, whole view at rest (s).
+GRID_HUGE, GRID_HUGE_QUICK, GRID_SMALL = (8192, 32), (256, 32), 64
+GRID_HUGE_GOALS = (6.0, 24, 0.150)
+
+
+def grid_tall_rows(bench):
+    """pelorin-render's whole process on the tall relief and on the same
+    relief at ground level, taking turns."""
+    size, mean = GRID_TALL_QUICK if bench.quick else GRID_TALL
+    grids = {"tall": bench.grid("tall", size, mean), "flat": bench.grid("tall", size, 0)}
+    folders = {}
+    for name, grid in grids.items():
+        folders[name] = picture_folder(bench, f"grid-{name}-{size}", grid)
+        with open(os.path.join(folders[name], "config.txt"), "w") as f:
+            f.write(f"[data]\nfile = {grid.path}\n[display]\n{GRID_KEYS}")
+    runs = {name: [] for name in grids}
+    for _ in range(1 if bench.quick else bench.repeats):
+        for name in grids:
+            runs[name].append(render_picture(bench, folders[name]))
+    seconds = {name: statistics.median(r.total for r in runs[name]) for name in grids}
+    peak_kb = {name: statistics.median(r.peak_kb for r in runs[name]) for name in grids}
+    time_ratio, memory_ratio = seconds["tall"] / seconds["flat"], peak_kb["tall"] / peak_kb["flat"]
+    keys = ", ".join(GRID_KEYS.strip().splitlines())
+    figure = f"Tall against flat, {size}x{size}: one 800x600 picture"
+    rows = []
+    for name in ("flat", "tall"):
+        grid = grids[name]
+        note = f"peak resident {peak_kb[name] / 1024:.0f} MB ({peak_kb[name] * 1024 / size ** 2:.0f} bytes a cell)"
+        goal = ""
+        if name == "tall":
+            note = f"{time_ratio:.2f}x the flat one's time, {memory_ratio:.2f}x its memory; " + note
+        if name == "tall" and not bench.quick:
+            goal = (goal_text(time_ratio <= GRID_TALL_GOAL, f"time at most {GRID_TALL_GOAL}x the flat one's") + "; "
+                    + goal_text(memory_ratio <= GRID_TALL_GOAL, f"peak memory at most {GRID_TALL_GOAL}x"))
+        rows.append(Row(figure, f"pelorin-render --size 800x600 ({keys}): the whole process, "
+                                f"{grid.describe()}", seconds[name], grid, note, goal))
+    return rows
+
+
+def program_said(err):
+    """The first warning or error the program wrote, or ""."""
+    return next((l for l in err.splitlines() if l.startswith(("warning:", "error:"))), "")
+
+
+def grid_startups(bench, grid, runs):
+    """The shipped viewer's starts on `grid` (first-frame hook): the median
+    seconds to the first finished frame, the highest peak resident kB, and
+    the first warning or error it gave (a grid the impostors cannot hold
+    gives way to the lists, or draws nothing)."""
+    hook = dict(LD_PRELOAD=bench.program("libbench_first_frame_hook.so"))
+    times, peak_kb, said = [], 0, ""
+    for _ in range(runs):
+        start = time.monotonic()
+        _, err = viewer_command(bench, [bench.program(os.path.join("app", "pelorin"))], grid, GRID_KEYS,
+                                extra_env=hook)
+        times.append(float(field(err, "first-frame")) - start)
+        peak_kb = max(peak_kb, int(err.split("peak-kb")[-1].split()[0]))
+        said = said or program_said(err)
+    return statistics.median(times), peak_kb, said
+
+
+class GridFrames:
+    """bench_frame's frames of a grid with the grid keys: the median of the
+    processes' median frames, the spheres in the impostor buffer, the last
+    frame's spheres and whether it was coarse; or, where the impostors gave
+    way, None and what the program said."""
+
+    def __init__(self, bench, grid, view, processes):
+        n = 1 if bench.quick else 5
+        self.seconds, self.said, medians = None, "", []
+        for _ in range(processes):
+            out, err = viewer_command(bench, [bench.program("bench_frame"), "frames", str(n)] + view, grid,
+                                      GRID_KEYS)
+            if field(out, "drawing") != "impostors":
+                self.said = program_said(err) or f"drew with {field(out, 'drawing')}"
+                return
+            medians.append(float(field(out, "median")))
+        last = out.split("last-frame", 1)[1].splitlines()[0].split()
+        self.seconds, self.buffer = statistics.median(medians), int(field(out, "spheres"))
+        self.last, self.coarse = int(last[0]), "coarse" in last
+
+    def row(self, bench, figure, what, grid, goal):
+        if self.seconds is None:
+            return Row(figure, what, None, grid, f"not measured: {self.said}",
+                       judged(bench, False, f"at most {format_seconds(goal)} (the impostors gave way)"))
+        return Row(figure, what, self.seconds, grid,
+                   f"{self.last} spheres in the last frame" + (", every other row and column" if self.coarse else ""),
+                   judged(bench, self.seconds <= goal, f"at most {format_seconds(goal)}"))
+
+
+def judged(bench, met, text):
+    """A goal's words at the full sizes; the quick sizes are judged by none."""
+    return "" if bench.quick else goal_text(met, text)
+
+
+def startup_row(bench, figure, what, grid, first, peak_kb, said, goal):
+    note = f"peak resident {peak_kb / 1024:.0f} MB"
+    if said:
+        note = f"the first frame shows the program's fallback: {said}; " + note
+    return Row(figure, what, first, grid, note,
+               judged(bench, not said and first <= goal,
+                      f"at most {format_seconds(goal)}" + (", drawn by the impostors" if said else "")))
+
+
+def memory_note(peak_kb, baseline_kb, cells, frames):
+    """Peak memory, and what lies beyond a small grid's peak per cell and per
+    sphere in the impostor buffer (where the frames say how many)."""
+    beyond = (peak_kb - baseline_kb) * 1024
+    note = (f"{peak_kb / 1024:.0f} MB; {beyond / 2 ** 20:.0f} MB beyond the {baseline_kb / 1024:.0f} MB of a "
+            f"{GRID_SMALL}x{GRID_SMALL} grid: {beyond / cells:.1f} bytes a cell")
+    if frames.seconds is not None:
+        note += f", {beyond / frames.buffer:.1f} bytes a sphere in the impostor buffer ({frames.buffer} after the cull)"
+    return note, beyond / cells
+
+
+def grid_deposition_rows(bench, baseline_kb):
+    size, mean = GRID_DEPOSITION_QUICK if bench.quick else GRID_DEPOSITION
+    first_npy_goal, first_text_goal, memory_goal, rest_goal, drag_goal = GRID_DEPOSITION_GOALS
+    runs, processes = (1, 1) if bench.quick else (3, 3)
+    keys = ", ".join(GRID_KEYS.strip().splitlines())
+    rows, peaks = [], []
+    for ending, goal in (("npy", first_npy_goal), ("txt", first_text_goal)):
+        grid = bench.grid("deposition", size, mean, ending)
+        figure = f"Deposition {size}x{size} around height {mean} ({grid.points / 1e9:.2f} G spheres) in the viewer"
+        first, peak_kb, said = grid_startups(bench, grid, runs)
+        peaks.append(peak_kb)
+        rows.append(startup_row(bench, figure, f"pelorin (first-frame hook), {keys}: start to the first finished "
+                                               f"frame, {grid.describe()}", grid, first, peak_kb, said, goal))
+    # Frames from the .npy file: the same heights, read sooner.
+    grid = bench.grid("deposition", size, mean, "npy")
+    rest = GridFrames(bench, grid, [], processes)
+    drag = GridFrames(bench, grid, ["start", "drag"], processes)
+    note, _ = memory_note(max(peaks), baseline_kb, size * size, rest)
+    return rows + [
+        Row(figure, "peak resident at the first frame (the highest of the starts)", None, grid, note,
+            judged(bench, max(peaks) * 1024 <= memory_goal, f"at most {memory_goal / 1e6:.0f} MB")),
+        rest.row(bench, figure, f"bench_frame frames, {keys}: the fitted whole view at rest", grid, rest_goal),
+        drag.row(bench, figure, "the same while dragging", grid, drag_goal),
+    ]
+
+
+def grid_huge_rows(bench, baseline_kb):
+    size, levels = GRID_HUGE_QUICK if bench.quick else GRID_HUGE
+    first_goal, cell_goal, rest_goal = GRID_HUGE_GOALS
+    huge = bench.grid("relief", size, levels, "npy")
+    runs, processes = (1, 1) if bench.quick else (3, 3)
+    keys = ", ".join(GRID_KEYS.strip().splitlines())
+    figure = f"Relief {size}x{size} of {levels} levels in the viewer"
+    first, peak_kb, said = grid_startups(bench, huge, runs)
+    rest = GridFrames(bench, huge, [], processes)
+    note, per_cell = memory_note(peak_kb, baseline_kb, size * size, rest)
+    return [
+        startup_row(bench, figure, f"pelorin (first-frame hook), {keys}: start to the first finished frame, "
+                                   f"{huge.describe()}", huge, first, peak_kb, said, first_goal),
+        # Memory that drew nothing says nothing of the goal.
+        Row(figure, "peak resident at the first frame (the highest of the starts)", None, huge, note,
+            judged(bench, not said and per_cell <= cell_goal,
+                   f"at most {cell_goal} bytes a cell beyond the small grid's peak"
+                   + (", drawn by the impostors" if said else ""))),
+        rest.row(bench, figure, f"bench_frame frames, {keys}: the fitted whole view at rest", huge, rest_goal),
+    ]
+
+
+def grid_rows(bench):
+    """Grids of heights drawn by the impostors: a tall relief against the same
+    relief at ground level, a rough surface of billions of spheres, and a
+    relief of 67 million cells; time, memory and frame times."""
+    # What the viewer takes for a small grid of the same kind of file: the
+    # memory a large grid is measured beyond.
+    small = bench.grid("relief", GRID_SMALL, GRID_HUGE[1], "npy")
+    _, baseline_kb, _ = grid_startups(bench, small, 1 if bench.quick else 3)
+    return grid_tall_rows(bench) + grid_deposition_rows(bench, baseline_kb) + grid_huge_rows(bench, baseline_kb)
+
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
 ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows, render_rows]
-ROW_GROUPS += [detail_rows, series_rows, depth_cue_rows]
+ROW_GROUPS += [detail_rows, series_rows, depth_cue_rows, grid_rows]
 
 
 def only_groups(names):
