@@ -70,8 +70,13 @@ def fail_setup(message):
 def build_tools(out):
     """The terrain generator and the frame hook, compiled into `out` when
     their sources are newer."""
+    # The generator writes .npy grids with the program's own writer.
+    data, base = os.path.join(ROOT, "src", "data"), os.path.join(ROOT, "src", "base")
+    grid_writer = ["-I", data, "-I", base] + [os.path.join(data, f) for f in
+                                                ("height_grid.cpp", "npy_grid.cpp", "page_advice.cpp")] + [
+        os.path.join(base, "printable_text.cpp")]
     tools = [
-        ("bench_terrain", "terrain.cpp", ["c++", "-O2", "-std=c++17"], []),
+        ("bench_terrain", "terrain.cpp", ["c++", "-O2", "-std=c++17"], grid_writer),
         ("libsoak_frame_hook.so", "soak_frame_hook.c", ["cc", "-O2", "-shared", "-fPIC"], ["-ldl", "-lGL"]),
     ]
     paths = {}
