@@ -7,17 +7,11 @@
 #include <filesystem>
 
 #include "atomic_files.h"
+#include "fixtures.h"
 #include "read_progress.h"
 #include "temp_files.h"
 
 namespace {
-
-std::vector<std::string> Entries(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 TEST(Files, WrittenFilesAppearWholeWithoutTheirTemporaries) {
     const TempDir dir("import-files");

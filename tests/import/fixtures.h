@@ -63,3 +63,6 @@ struct NpyGrid {
     std::vector<std::int32_t> cells;
 };
 NpyGrid ReadNpy(const std::string& path);
+
+// The names in folder `dir`, sorted.
+std::vector<std::string> Entries(const std::string& dir);

@@ -11,13 +11,6 @@
 
 namespace {
 
-std::vector<std::string> Entries(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) names.push_back(entry.path().filename());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // A 5 x 5 ramp, cell k at level k, two of them holes: the array's rows are
 // the data file's, the southern edge first.
 TEST(Npy, ARampKeepsItsLevelsHolesAndNorthAtTheLastRow) {
