@@ -7,6 +7,7 @@ figures, write such a function and list it in ROW_GROUPS.
 """
 import argparse
 import datetime
+import glob
 import os
 import platform
 import shutil
@@ -36,6 +37,8 @@ class Grid:
             what = f"relief terrain of {self.arg} levels"
         elif self.kind == "tall":
             what = f"relief of heights {self.arg} to {self.arg + 4}"
+        elif self.kind.startswith("real"):
+            what = self.kind
         elif self.kind == "deposition":
             what = f"rough surface around height {self.arg}"
         size = f"{self.bytes / 1e6:.1f} MB" if self.bytes >= 1e6 else f"{self.bytes / 1e3:.0f} kB"
@@ -1288,9 +1291,88 @@ def grid_rows(bench):
     _, baseline_kb, _ = grid_startups(bench, small, 1 if bench.quick else 3)
     return grid_tall_rows(bench) + grid_deposition_rows(bench, baseline_kb) + grid_huge_rows(bench, baseline_kb)
 
+# --- picture quality ---------------------------------------------------------
+
+QUALITY_KEYS = "renderer = impostors\nfit-view = 1\ncolour = height\ncull-hidden = 1\n"
+QUALITY_GOALS = (12, 20)  # mean over the terrain, worst 32x32 block (levels a channel)
+QUALITY_BLOCK = 32
+
+
+def real_terrain(bench):
+    """A real elevation model of 344x344 cells: the sample DEM of Debian's
+    python-matplotlib-data (the Jacksboro fault, 344x403 cells of 3 arc-
+    seconds), its middle 344 columns at 36 m a level, as a .npy grid; None
+    when the package cannot be fetched."""
+    import numpy
+    path = os.path.join(bench.scratch, "jacksboro-344.npy")
+    if not os.path.exists(path):
+        folder = os.path.join(bench.scratch, "matplotlib-data")
+        os.makedirs(folder, exist_ok=True)
+        fetched = subprocess.run("apt-get download -qq python-matplotlib-data && dpkg-deb -x python-matplotlib-data_*.deb .",
+                                 shell=True, cwd=folder, capture_output=True)
+        found = glob.glob(os.path.join(folder, "usr/share/matplotlib/mpl-data/sample_data/jacksboro_fault_dem.npz"))
+        if fetched.returncode != 0 or not found:
+            return None
+        heights = numpy.load(found[0])["elevation"][:, 30:374].astype(float)
+        numpy.save(path, numpy.rint((heights - heights.min()) / 36).astype(numpy.int32))
+    levels = numpy.load(path)
+    return Grid("real terrain (Jacksboro fault)", 344, path, int((levels.astype(numpy.int64) + 1).sum()))
+
+
+def picture_error(got, reference):
+    """The mean absolute difference a channel over the pixels where either
+    picture is not background white, and that of the worst block."""
+    diff = abs(got - reference)
+    terrain = (got != 255).any(axis=2) | (reference != 255).any(axis=2)
+    height, width = diff.shape[:2]
+    worst = max(diff[y:y + QUALITY_BLOCK, x:x + QUALITY_BLOCK].mean()
+                for y in range(0, height, QUALITY_BLOCK) for x in range(0, width, QUALITY_BLOCK))
+    return diff[terrain].mean(), worst
+
+
+def quality_pictures(bench, name, grid, camera):
+    """pelorin-render's 800x600 picture with the default keys, and the same view
+    at full detail supersampled 8x8."""
+    folder = os.path.join(bench.scratch, f"quality-{name}")
+    os.makedirs(folder, exist_ok=True)
+    pictures = []
+    for keys, samples in (("", 1), ("level-of-detail = 0\n", DETAIL_REFERENCE_SAMPLES)):
+        with open(os.path.join(folder, "config.txt"), "w") as f:
+            f.write(f"[data]\nfile = {grid.path}\n[display]\n{QUALITY_KEYS}{keys}{camera}")
+        render_picture(bench, folder, ["--supersample", str(samples)])
+        pictures.append(read_png_rgb(os.path.join(folder, "render.png")).astype(int))
+    return pictures
+
+
+def quality_rows(bench):
+    """The impostors' pictures against the same view drawn at full detail and
+    supersampled 8x8: the mean error over the terrain and the worst block."""
+    fitted, low = ("fitted whole view", ""), ("view from 25 degrees of elevation", "[camera]\nelevation = 25\n")
+    if bench.quick:
+        scenes = [(bench.grid("relief", 64), fitted)]
+    else:
+        scenes = [(real_terrain(bench), fitted), (bench.grid("tall", 512, 400), fitted),
+                  (bench.grid("relief", 512, 48), fitted), (bench.grid("relief", 1024), low)]
+    rows = []
+    for grid, (view, camera) in scenes:
+        if grid is None:
+            rows.append(Row("Picture error, real 344x344 terrain", "not measured: python-matplotlib-data "
+                            "could not be fetched"))
+            continue
+        got, reference = quality_pictures(bench, f"{grid.kind.split()[0]}-{grid.size}-{grid.arg}", grid, camera)
+        mean, worst = picture_error(got, reference)
+        met = mean <= QUALITY_GOALS[0] and worst <= QUALITY_GOALS[1]
+        rows.append(Row(f"Picture error, {grid.describe()}, {view}",
+                        "pelorin-render 800x600, " + QUALITY_KEYS.strip().replace("\n", ", ") +
+                        f"; against level-of-detail = 0 and --supersample {DETAIL_REFERENCE_SAMPLES}", None, grid,
+                        f"mean {mean:.1f} levels a channel over the terrain; worst {QUALITY_BLOCK}x{QUALITY_BLOCK} "
+                        f"block {worst:.1f}",
+                        goal_text(met, f"mean at most {QUALITY_GOALS[0]}, worst block at most {QUALITY_GOALS[1]}")))
+    return rows
+
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
 ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows, render_rows]
-ROW_GROUPS += [detail_rows, series_rows, depth_cue_rows, grid_rows]
+ROW_GROUPS += [detail_rows, series_rows, depth_cue_rows, grid_rows, quality_rows]
 
 
 def only_groups(names):

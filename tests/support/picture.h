@@ -79,3 +79,37 @@ inline double MeanDifference(const Picture& a, const Picture& b) {
     for (std::size_t i = 0; i < a.rgb.size(); ++i) sum += std::abs(a.rgb[i] - b.rgb[i]);
     return sum / static_cast<double>(a.rgb.size());
 }
+
+// How far `a` is from `reference`, in levels of 255 a channel: the mean over
+// the pixels where either is not white, and the mean of the worst block of
+// `side` x `side` pixels (where a seam or a speckled patch shows).
+struct PictureError {
+    double mean = -1, worstBlock = -1;
+};
+inline PictureError ErrorAgainst(const Picture& a, const Picture& reference, int side = 32) {
+    PictureError error;
+    if (a.width != reference.width || a.height != reference.height || a.rgb.empty()) return error;
+    double sum = 0;
+    long shown = 0;
+    for (std::size_t p = 0; p < a.rgb.size(); p += 3) {
+        if (IsWhite(&a.rgb[p]) && IsWhite(&reference.rgb[p])) continue;
+        for (std::size_t c = 0; c < 3; ++c) sum += std::abs(a.rgb[p + c] - reference.rgb[p + c]);
+        ++shown;
+    }
+    error.mean = shown > 0 ? sum / (3.0 * static_cast<double>(shown)) : 0;
+    error.worstBlock = 0;
+    for (int y0 = 0; y0 < a.height; y0 += side) {
+        for (int x0 = 0; x0 < a.width; x0 += side) {
+            double block = 0;
+            int pixels = 0;
+            for (int y = y0; y < std::min(y0 + side, a.height); ++y) {
+                for (int x = x0; x < std::min(x0 + side, a.width); ++x, ++pixels) {
+                    const std::size_t p = 3 * (static_cast<std::size_t>(y) * static_cast<std::size_t>(a.width) + static_cast<std::size_t>(x));
+                    for (std::size_t c = 0; c < 3; ++c) block += std::abs(a.rgb[p + c] - reference.rgb[p + c]);
+                }
+            }
+            error.worstBlock = std::max(error.worstBlock, block / (3.0 * pixels));
+        }
+    }
+    return error;
+}

@@ -247,13 +247,13 @@ void ImpostorRenderer::DrawChunks(const std::vector<std::int32_t>& firsts, const
 }
 
 Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeight,
-                                      const ColourRange& colours) const {
+                                      const ColourRange& colours) {
     const Uniforms set(program_);
     const Matrix4 projection = ProjectionMatrix(frame);
     const Matrix4 modelview = ModelviewMatrix(frame);
-    const LayerLight averages = AveragedLayerLight(modelview, radius_);
-    set.Float("averageDiffuse", averages.diffuse);
-    set.Float("averageSpecular", averages.specular);
+    SetFaceLights(modelview);
+    glUniform2f(set("averageBand"), averagedBelowPixels, exactFromPixels);
+    set.Float("pixelsPerUnit", frame.height / 2.0 / std::tan(frame.projection.fieldOfView * M_PI / 360));
     set.Matrix("modelview", modelview);
     set.Matrix("projection", projection);
     set.Float("nearDistance", frame.projection.nearPlane);
@@ -265,6 +265,21 @@ Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeigh
     SetLighting(set);
     SetColours(set, colourByHeight, static_cast<float>(colours.lowest), static_cast<float>(colours.highest));
     return Multiply(projection, modelview);
+}
+
+void ImpostorRenderer::SetFaceLights(const Matrix4& modelview) {
+    // They change only as the lattice turns against the eye's light.
+    const std::array<double, 10> key = {modelview[0], modelview[1], modelview[2], modelview[4], modelview[5],
+                                        modelview[6], modelview[8], modelview[9], modelview[10], radius_};
+    if (key != facesFor_) faces_ = AveragedFaceLights(modelview, radius_), facesFor_ = key;
+    std::array<GLfloat, 9> normals;
+    std::array<GLfloat, 6> light;
+    for (std::size_t f = 0; f < 3; ++f) {
+        std::copy(faces_.normal[f].begin(), faces_.normal[f].end(), &normals[3 * f]);
+        light[2 * f] = faces_.light[f].diffuse, light[2 * f + 1] = faces_.light[f].specular;
+    }
+    glUniform3fv(glGetUniformLocation(program_, "faceNormals"), 3, normals.data());
+    glUniform2fv(glGetUniformLocation(program_, "faceLight"), 3, light.data());
 }
 
 std::vector<LevelDraws> ImpostorRenderer::Plan(const FrameView& frame, const Matrix4& clip) const {
@@ -296,7 +311,6 @@ void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight, const C
     glUniform1i(glGetUniformLocation(program_, "occluded"), occluded_ ? 1 : 0);
 
     std::vector<LevelDraws> levels = Plan(frame, clip);
-    glUniform1i(glGetUniformLocation(program_, "averaged"), 0);
     // In a multisampled picture the outline is found by the ray of each
     // sample, not once a pixel, or it would stay as jagged as without.
     GLint sampleBuffers = 0;
@@ -313,7 +327,8 @@ void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight, const C
         if (firsts.empty()) continue;
         // A block's spheres are as much larger as the block is wider.
         glUniform1f(glGetUniformLocation(program_, "radius"), static_cast<float>(radius_ * (1 << level)));
-        glUniform1i(glGetUniformLocation(program_, "averaged"), level > 0 ? 1 : 0);
+        // A block stands for many spheres: it is always lit as their average.
+        if (level == 1) glUniform2f(glGetUniformLocation(program_, "averageBand"), 1e30f, 2e30f);
         for (std::int32_t count : counts) lastFrameSpheres_ += static_cast<std::size_t>(count);
         DrawChunks(firsts, counts);
     }

@@ -14,6 +14,7 @@
 
 #include "camera/frame_view.h"
 #include "impostors/impostor_arrangement.h"
+#include "impostors/layer_light.h"
 #include "impostors/outline_pass.h"
 #include "impostors/sphere_chunks.h"
 #include "scene_settings.h"
@@ -68,6 +69,11 @@ public:
     // Spheres that show narrower than this many pixels give way to a
     // coarser level.
     double detailThreshold = 1.5;
+    // Spheres up to this many pixels wide are lit with the average light of
+    // the terrain's face they stand in, which is what a fine picture blends
+    // their pixels into; from the second on exactly, and between by a blend.
+    // Blocks of the coarser levels stand for many spheres: always averaged.
+    float averagedBelowPixels = 1.5f, exactFromPixels = 3.0f;
     // Whether frames leave out the tiles outside the view; turned off only to
     // compare pictures.
     bool skipOutsideTiles = true;
@@ -88,7 +94,8 @@ private:
 
     // Sets the camera, light and colour uniforms; returns the frame's
     // projection times modelview, to cull the tiles with.
-    Matrix4 SetUniforms(const FrameView& frame, bool colourByHeight, const ColourRange& colours) const;
+    Matrix4 SetUniforms(const FrameView& frame, bool colourByHeight, const ColourRange& colours);
+    void SetFaceLights(const Matrix4& modelview);
     // The runs of the frame at each level, 0 first.
     std::vector<LevelDraws> Plan(const FrameView& frame, const Matrix4& clip) const;
     // Allocates the buffers for `spheres` (and their shares of the sky with
@@ -116,4 +123,7 @@ private:
     std::size_t lastFrameSpheres_ = 0;
     bool lastFrameCoarse_ = false;
     double lastFullFrameSeconds_ = 0;
+    // The light of the terrain's faces, for the view it was worked out for.
+    FaceLights faces_;
+    std::array<double, 10> facesFor_{};
 };

@@ -32,8 +32,14 @@ uniform float lowest;
 uniform float highest;
 uniform vec3 stops[9];
 uniform float ambientShare;
+// A sphere of diameter 1 at depth d shows pixelsPerUnit / d pixels wide.
+uniform float pixelsPerUnit;
+// Spheres up to averageBand.x pixels wide are lit as their face's average,
+// from averageBand.y on exactly, and between by a blend of the two.
+uniform vec2 averageBand;
 
 out vec3 rayPoint;
+flat out float averageShare;
 flat out vec3 centre;
 flat out vec3 diffuseColour;
 flat out vec3 ambientColour;
@@ -86,6 +92,7 @@ void main() {
         ambientColour *= sky;
     }
     rayPoint = vec3(0.0);
+    averageShare = 1.0 - smoothstep(averageBand.x, averageBand.y, pixelsPerUnit * 2.0 * radius / max(d, 1e-6));
     // Outside the clip volume in x: the triangle is dropped as a whole.
     gl_Position = vec4(2.0, 0.0, 0.0, 1.0);
     if (d + radius <= nearDistance || d - radius >= farDistance) return;
@@ -106,8 +113,9 @@ void main() {
 // sphere open the ray meets its inside, as with the clipped polygons of a
 // faceted sphere, lit with the outward normal as they are. The colour is the
 // fixed-function sum for one directional light and a non-local viewer,
-// clamped per channel; or, for the coarse levels, that sum averaged over the
-// sphere's face.
+// clamped per channel; for spheres a few pixels wide, blended with the
+// average light of the face of the terrain the sphere stands in (the tops or
+// a wall, told apart by the normal at the hit).
 const char* const fragmentSource = R"(#version 330
 uniform float radius;
 uniform float nearDistance;
@@ -119,11 +127,13 @@ uniform vec3 diffuseLight;
 uniform vec3 specularProduct;
 uniform float shininess;
 uniform float alpha;
-uniform bool averaged;
-uniform float averageDiffuse;
-uniform float averageSpecular;
+// The terrain's faces (tops, x wall, y wall): their normals, turned
+// towards the eye, and their light factors averaged (diffuse, specular).
+uniform vec3 faceNormals[3];
+uniform vec2 faceLight[3];
 
 in vec3 rayPoint;
+flat in float averageShare;
 flat in vec3 centre;
 flat in vec3 diffuseColour;
 flat in vec3 ambientColour;
@@ -147,13 +157,23 @@ void main() {
     gl_FragDepth = 0.5 * (gl_DepthRange.diff * ndc + gl_DepthRange.near + gl_DepthRange.far);
 
     vec3 normal = (side * chord * ray - offset) / radius;
-    float diffuse = dot(normal, lightDirection);
-    vec3 lit = ambientLight * ambientColour + max(diffuse, 0.0) * diffuseLight * diffuseColour;
-    if (diffuse > 0.0) lit += pow(max(dot(normal, halfVector), 0.0), shininess) * specularProduct;
-    // A stand-in for many spheres a pixel or so wide shows what those blend
-    // into: each sphere's light averaged over its face.
-    if (averaged) lit = ambientLight * ambientColour + averageDiffuse * diffuseLight * diffuseColour +
-                        averageSpecular * specularProduct;
+    // The faces' light factors (diffuse, specular): exact at the hit, or
+    // averaged over the face the normal turns to most (the weights' cube).
+    vec2 factors = vec2(0.0);
+    if (averageShare < 1.0) {
+        float diffuse = dot(normal, lightDirection);
+        if (diffuse > 0.0) factors = vec2(diffuse, pow(max(dot(normal, halfVector), 0.0), shininess));
+    }
+    if (averageShare > 0.0) {
+        vec3 toward = max(vec3(dot(normal, faceNormals[0]), dot(normal, faceNormals[1]),
+                               dot(normal, faceNormals[2])), 0.0);
+        vec3 weights = toward * toward * toward;
+        float total = weights.x + weights.y + weights.z;
+        weights = total > 0.0 ? weights / total : vec3(1.0, 0.0, 0.0);
+        vec2 even = weights.x * faceLight[0] + weights.y * faceLight[1] + weights.z * faceLight[2];
+        factors = mix(factors, even, averageShare);
+    }
+    vec3 lit = ambientLight * ambientColour + factors.x * diffuseLight * diffuseColour + factors.y * specularProduct;
     colour = vec4(min(lit, vec3(1.0)), alpha);
 }
 )";

@@ -8,11 +8,9 @@
 
 namespace {
 
-// Samples a side of the lattice cell: 1024 rays.
-const int samplesAcross = 32;
-// The farthest any ray travels through the layer before it meets a sphere,
-// in cells; a grazing view is held to it.
-const int reachLimit = 12;
+// The farthest along the layer a ray is followed, in cells; a grazing view
+// is held to it.
+const double reachLimit = 12;
 
 Point3 Column(const std::array<double, 16>& m, int c) {
     return {m[static_cast<std::size_t>(4 * c)], m[static_cast<std::size_t>(4 * c + 1)],
@@ -29,44 +27,71 @@ double Hit(const Point3& origin, const Point3& direction, const Point3& centre, 
     return along - std::sqrt(radius * radius - miss);
 }
 
-}  // namespace
+struct Face {
+    Point3 u, v, normal;  // unit lattice axes in the plane, and out of it towards the eye
+};
 
-LayerLight AveragedLayerLight(const std::array<double, 16>& modelview, double radius) {
-    // The grid's axes in eye space; the eye looks along -z.
-    const Point3 ex = Column(modelview, 0), ey = Column(modelview, 1), up = Column(modelview, 2);
+// Samples across a side of one cell of a face: 256 rays.
+const int samplesAcross = 16;
+
+// The light over one cell of a face, from the spheres of its layer and of
+// the one behind it, met by rays along -z. A ray that meets none (it looks
+// straight down a gap) is left out.
+LayerLight FaceLight(const Face& face, double radius) {
     const Point3 direction = {0, 0, -1};
     const Lighting& l = sceneLighting;
     const Point3 toLight = Normalised({l.lightPosition[0], l.lightPosition[1], l.lightPosition[2]});
     const Point3 half = Normalised(Plus(toLight, {0, 0, 1}));
-    // A ray crosses the layer's thickness over this many cells.
-    const double slope = std::fabs(up[2]);
-    const int reach = std::min(reachLimit, static_cast<int>(std::ceil(2 * radius * std::sqrt(1 - slope * slope) /
-                                                                      std::max(slope, 1e-3))) + 2);
+    const double facing = std::max(face.normal[2], 1e-3);
+    // Along the ray from where it enters the front layer to where it leaves
+    // the one behind, measured from the plane through the front centres.
+    const double enter = -std::min(radius / facing, reachLimit), leave = std::min((1 + radius) / facing, reachLimit);
+    const double du = Dot(direction, face.u), dv = Dot(direction, face.v);
+    const int n = samplesAcross;
     double diffuse = 0, specular = 0;
-    int rays = 0;
-    for (int i = 0; i < samplesAcross; ++i) {
-        for (int j = 0; j < samplesAcross; ++j) {
-            const double a = (i + 0.5) / samplesAcross, b = (j + 0.5) / samplesAcross;
-            // From well in front of the layer, through a point of one cell.
-            const Point3 origin = Plus(Plus(Scaled(ex, a), Scaled(ey, b)), {0, 0, 4.0 * reach});
+    int hits = 0;
+    for (int j = 0; j < n; ++j) {
+        for (int i = 0; i < n; ++i) {
+            const double a = (i + 0.5) / n, b = (j + 0.5) / n;
+            // Started in front of everything it can meet.
+            const Point3 origin = Plus(Plus(Scaled(face.u, a), Scaled(face.v, b)), Scaled(direction, enter - 1));
+            const double a0 = a + enter * du, a1 = a + leave * du, b0 = b + enter * dv, b1 = b + leave * dv;
             double nearest = HUGE_VAL;
             Point3 centre{};
-            for (int u = -reach; u <= reach; ++u) {
-                for (int v = -reach; v <= reach; ++v) {
-                    const Point3 c = Plus(Scaled(ex, u), Scaled(ey, v));
-                    const double t = Hit(origin, direction, c, radius);
-                    if (t >= 0 && t < nearest) nearest = t, centre = c;
+            for (int layer = 0; layer < 2; ++layer) {
+                const Point3 shift = Scaled(face.normal, -layer);
+                for (int p = static_cast<int>(std::floor(std::min(a0, a1))) - 1; p <= std::ceil(std::max(a0, a1)) + 1; ++p) {
+                    for (int q = static_cast<int>(std::floor(std::min(b0, b1))) - 1; q <= std::ceil(std::max(b0, b1)) + 1; ++q) {
+                        const Point3 c = Plus(Plus(Scaled(face.u, p), Scaled(face.v, q)), shift);
+                        const double t = Hit(origin, direction, c, radius);
+                        if (t >= 0 && t < nearest) nearest = t, centre = c;
+                    }
                 }
             }
             if (nearest == HUGE_VAL) continue;
-            ++rays;
-            const Point3 normal = Scaled(Minus(Plus(origin, Scaled(direction, nearest)), centre), 1 / radius);
-            const double lit = Dot(normal, toLight);
+            ++hits;
+            const Point3 surface = Scaled(Minus(Plus(origin, Scaled(direction, nearest)), centre), 1 / radius);
+            const double lit = Dot(surface, toLight);
             if (lit <= 0) continue;
             diffuse += lit;
-            specular += std::pow(std::max(0.0, Dot(normal, half)), static_cast<double>(l.materialShininess));
+            specular += std::pow(std::max(0.0, Dot(surface, half)), static_cast<double>(l.materialShininess));
         }
     }
-    if (rays == 0) return {};
-    return {static_cast<float>(diffuse / rays), static_cast<float>(specular / rays)};
+    if (hits == 0) return {};
+    return {static_cast<float>(diffuse / hits), static_cast<float>(specular / hits)};
+}
+
+}  // namespace
+
+FaceLights AveragedFaceLights(const std::array<double, 16>& modelview, double radius) {
+    // The grid's axes in eye space; the eye looks along -z.
+    const Point3 ex = Column(modelview, 0), ey = Column(modelview, 1), up = Column(modelview, 2);
+    auto facing = [](const Point3& n) { return n[2] < 0 ? Scaled(n, -1) : n; };
+    const std::array<Face, 3> faces = {{{ex, ey, facing(up)}, {ey, up, facing(ex)}, {ex, up, facing(ey)}}};
+    FaceLights lights;
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+        lights.light[f] = FaceLight(faces[f], radius);
+        for (std::size_t k = 0; k < 3; ++k) lights.normal[f][k] = static_cast<float>(faces[f].normal[k]);
+    }
+    return lights;
 }
