@@ -37,8 +37,8 @@ int main(int argc, char** argv) {
             const PlacedImpostors placed = PlaceImpostors(data, survey, 0.75, cull, true, occlusion != 0);
             times[occlusion].push_back(Now() - start);
             spheres = placed.centres.size() / 3;
-            if (occlusion && placed.shares.size() != spheres) {
-                std::fprintf(stderr, "bench_sky_share: %zu shares for %zu spheres\n", placed.shares.size(), spheres);
+            if (placed.traits.size() != (occlusion != 0 ? 2u : 1u) * spheres) {
+                std::fprintf(stderr, "bench_sky_share: %zu bytes of traits for %zu spheres\n", placed.traits.size(), spheres);
                 return 1;
             }
         }

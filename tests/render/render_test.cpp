@@ -323,7 +323,8 @@ DetailPictures BothWays(Render& render, const std::string& camera, const std::ve
 
 // Far off, where spheres are a pixel wide, the coarse blocks hold every
 // sphere they stand for: from above, aslant, grazing and from below, no
-// background shows where the full picture has spheres. Close by, the
+// background shows where the full picture has spheres; lit alike, the two
+// pictures still differ in a few hundred pixels of outline. Close by, the
 // picture is the full one.
 TEST(LevelsOfDetail, NoBackgroundShowsThroughAndNearViewsAreExact) {
     Render render("");
@@ -351,7 +352,7 @@ TEST(LevelsOfDetail, NoBackgroundShowsThroughAndNearViewsAreExact) {
         EXPECT_EQ(opened, 0);
         const long differing = DifferingPixels(pictures.full.picture, pictures.coarse.picture);
         if (v.far) {
-            EXPECT_GT(differing, 1000) << "the far view drew no coarser level";
+            EXPECT_GT(differing, 100) << "the far view drew no coarser level";
         } else {
             EXPECT_EQ(differing, 0);
         }
@@ -384,10 +385,10 @@ TEST(LevelsOfDetail, SmallSpheresLookAsTheSupersampledPicture) {
         // Shaded a ray a pixel, these spheres came out at 47 and 51 and the
         // others at 30 and 43, and 29 and 47.
         {"far hills", Hills(), "[camera]\nazimuth = 225\nelevation = 45\ndistance = 300\ncenter = '100 100 5'\n",
-         "200x150", {20, 24}},
+         "200x150", {16, 18}},
         {"hills two to four pixels a sphere", Hills(),
-         "[camera]\nazimuth = 225\nelevation = 30\ndistance = 200\ncenter = '100 100 5'\n", "300x225", {26, 34}},
-        {"walls", Block(), "", "200x150", {24, 34}},
+         "[camera]\nazimuth = 225\nelevation = 30\ndistance = 200\ncenter = '100 100 5'\n", "300x225", {25, 32}},
+        {"walls", Block(), "", "200x150", {22, 32}},
     };
     for (const auto& scene : scenes) {
         SCOPED_TRACE(scene.name);

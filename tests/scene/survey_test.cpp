@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "grid_file.h"
 #include "survey/hidden_spheres.h"
 #include "impostors/impostor_tiles.h"
+#include "impostors/open_faces.h"
 #include "survey/point_survey.h"
 #include "temp_files.h"
 
@@ -159,6 +161,43 @@ TEST(SphereTiles, ColumnsGiveTheSlotsOfThePoints) {
         fromPoints.Place(a.data());
         fromColumns.Place(b.data());
         EXPECT_EQ(a, b);
+    }
+}
+
+// Each sphere is told which of its faces lie open: its column's top, and
+// its sides towards lower neighbours (or none); with sky shares the byte
+// after it holds the share.
+TEST(SphereTiles, OpenFacesOfEverySphere) {
+    const auto grid = Grid("faces.txt", {{2, 1}, {2, 1}});
+    const PointSurvey survey = SurveyPoints(*grid);
+    const SphereLayout layout(survey, false);
+    for (const bool shares : {false, true}) {
+        SCOPED_TRACE(shares ? "with sky shares" : "faces alone");
+        const std::size_t stride = shares ? 2 : 1;
+        std::vector<float> centres(3 * layout.spheres());
+        std::vector<unsigned char> traits(stride * layout.spheres(), 0);
+        layout.Place(centres.data(), traits.data(), shares, 0.5);
+        std::map<std::array<float, 3>, unsigned char> faces;
+        for (std::size_t i = 0; i < layout.spheres(); ++i) {
+            faces[{centres[3 * i], centres[3 * i + 1], centres[3 * i + 2]}] = traits[stride * i];
+            if (shares) {
+                EXPECT_GT(traits[stride * i + 1], 0);
+            }
+        }
+        const struct {
+            std::array<float, 3> at;
+            unsigned char open;
+        } cases[] = {
+            {{0, 0, 2}, openTop | openPlusX | openMinusX | openMinusY},
+            {{0, 0, 1}, openMinusX | openMinusY},
+            {{1, 0, 1}, openTop | openPlusX | openMinusY},
+            {{0, 1, 2}, openTop | openPlusX | openMinusX | openPlusY},
+            {{1, 1, 0}, openPlusX | openPlusY},
+        };
+        for (const auto& c : cases) {
+            ASSERT_EQ(faces.count(c.at), 1u) << c.at[0] << " " << c.at[1] << " " << c.at[2];
+            EXPECT_EQ(faces[c.at], c.open) << c.at[0] << " " << c.at[1] << " " << c.at[2];
+        }
     }
 }
 

@@ -24,9 +24,10 @@ ImpostorArrangement::ImpostorArrangement(const PointView& points, const PointSur
       // so the levels leave those out whether or not the full detail does.
       levels_(survey, layout_, NeighboursEncloseTrueSphere(radius), levelOfDetail ? 5 : 0) {}
 
-void ImpostorArrangement::Place(float* out, unsigned char* shares) const {
-    layout_.Place(out, shares, radius_);
-    levels_.Place(out + 3 * layout_.spheres(), shares == nullptr ? nullptr : shares + layout_.spheres(), radius_);
+void ImpostorArrangement::Place(float* out, unsigned char* traits, bool shares) const {
+    layout_.Place(out, traits, shares, radius_);
+    const std::size_t skipped = (shares ? 2 : 1) * layout_.spheres();
+    levels_.Place(out + 3 * layout_.spheres(), traits == nullptr ? nullptr : traits + skipped, shares, radius_);
 }
 
 ImpostorTiles ImpostorArrangement::Tiles() const {
@@ -46,8 +47,9 @@ PlacedImpostors PlaceImpostors(const PointView& points, const PointSurvey& surve
     PlacedImpostors placed;
     placed.tiles = arrangement.Tiles();
     placed.centres.resize(3 * arrangement.spheres());
-    if (occlusion) placed.shares.resize(arrangement.spheres());
-    arrangement.Place(placed.centres.data(), occlusion ? placed.shares.data() : nullptr);
+    placed.traits.resize((occlusion ? 2 : 1) * arrangement.spheres());
+    placed.shares = occlusion;
+    arrangement.Place(placed.centres.data(), placed.traits.data(), occlusion);
     placed.radius = radius;
     return placed;
 }

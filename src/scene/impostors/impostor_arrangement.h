@@ -36,8 +36,9 @@ public:
     // Spheres of every level together.
     std::size_t spheres() const { return layout_.spheres() + levels_.spheres(); }
     // Writes x, y and z of every sphere at its slot: 3 * spheres() floats;
-    // and, given `shares`, each one's share of the sky, a byte a slot.
-    void Place(float* out, unsigned char* shares = nullptr) const;
+    // and, given `traits`, each one's open faces (a byte a slot) and with
+    // `shares` its share of the sky after them (two bytes a slot).
+    void Place(float* out, unsigned char* traits = nullptr, bool shares = false) const;
     ImpostorTiles Tiles() const;
 
 private:
@@ -52,8 +53,10 @@ private:
 struct PlacedImpostors {
     ImpostorTiles tiles;
     std::vector<float> centres;
-    // Each sphere's share of the sky, with ambient occlusion; else empty.
-    std::vector<unsigned char> shares;
+    // Each sphere's open faces, and its share of the sky after them with
+    // ambient occlusion.
+    std::vector<unsigned char> traits;
+    bool shares = false;
     double radius = 0;
 };
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "impostors/impostor_tiles.h"
+#include "impostors/open_faces.h"
 #include "survey/point_survey.h"
 #include "survey/sky_share.h"
 
@@ -125,17 +126,22 @@ void BlockLevels::TileBlocks(int level, std::size_t tile, Visit visit) const {
     }
 }
 
-void BlockLevels::Place(float* out, unsigned char* shares, double radius) const {
+void BlockLevels::Place(float* out, unsigned char* traits, bool shares, double radius) const {
+    const std::size_t stride = shares ? 2 : 1;
     for (int level = 1; level <= coarsest(); ++level) {
         const Grid& grid = grids_[static_cast<std::size_t>(level - 1)];
         const SkyShares sky(grid.top.data(), grid.width, grid.depth, static_cast<double>(1 << level), radius);
         for (std::size_t t = 0; t < runs_[static_cast<std::size_t>(level - 1)].size(); ++t) {
             const std::size_t first = run(level, t).first;
             float* p = out + 3 * first;
-            unsigned char* share = shares == nullptr ? nullptr : shares + first;
+            unsigned char* trait = traits == nullptr ? nullptr : traits + stride * first;
             TileSpheres(level, t, [&](float x, float y, float z, bool, std::int64_t bx, std::int64_t by) {
                 *p++ = x, *p++ = y, *p++ = z;
-                if (share != nullptr) *share++ = sky.Byte(bx, by, static_cast<std::int32_t>(z));
+                if (trait == nullptr) return;
+                trait[0] = OpenFaces(static_cast<std::int64_t>(z), grid.at(bx, by), grid.at(bx + 1, by), grid.at(bx - 1, by),
+                                     grid.at(bx, by + 1), grid.at(bx, by - 1));
+                if (shares) trait[1] = sky.Byte(bx, by, static_cast<std::int32_t>(z));
+                trait += stride;
             });
         }
     }

@@ -46,10 +46,10 @@ public:
     const std::vector<std::vector<LevelRun>>& runs() const { return runs_; }
 
     // Writes x, y and z of every level's spheres at their slots:
-    // 3 * spheres() floats; and, given `shares`, each block sphere's share of
-    // the sky over the blocks around it, for columns of spheres of `radius`,
-    // one byte a slot.
-    void Place(float* out, unsigned char* shares = nullptr, double radius = 0) const;
+    // 3 * spheres() floats; and, given `traits`, each block sphere's open
+    // faces among the blocks around it and with `shares` its share of their
+    // sky, for columns of spheres of `radius`: one byte a slot, or two.
+    void Place(float* out, unsigned char* traits = nullptr, bool shares = false, double radius = 0) const;
 
 private:
     struct Grid {

@@ -124,7 +124,7 @@ std::string ImpostorRenderer::Start(bool refuse, bool refuseBuffer, std::size_t 
     program_ = BuildImpostorProgram(refuse, error);
     if (program_ == 0) return error;
     glGenBuffers(1, &buffer_);
-    glGenBuffers(1, &sharesBuffer_);
+    glGenBuffers(1, &traitsBuffer_);
     chunks_.Start(largestChunk);
     // Without its own shaders the outline pass draws nothing; the spheres do.
     outlines_.Start();
@@ -152,7 +152,7 @@ std::string ImpostorRenderer::Prepare(const PointView& points, const PointSurvey
     // Written straight into the buffer's own memory, so the spheres are never
     // held twice.
     const std::string refused = Fill(arrangement.spheres(), occlusion,
-                                     [&](float* out, unsigned char* shares) { arrangement.Place(out, shares); });
+                                     [&](float* out, unsigned char* traits) { arrangement.Place(out, traits, occlusion); });
     if (!refused.empty()) return refused;
     Keep(arrangement.Tiles(), radius);
     filledFor_ = key;
@@ -164,10 +164,10 @@ std::string ImpostorRenderer::Take(const PlacedImpostors& placed, const PointVie
                                    bool levelOfDetail) {
     filled_ = false;
     const std::size_t spheres = placed.centres.size() / 3;
-    const bool occlusion = !placed.shares.empty();
-    const std::string refused = Fill(spheres, occlusion, [&](float* out, unsigned char* shares) {
+    const bool occlusion = placed.shares;
+    const std::string refused = Fill(spheres, occlusion, [&](float* out, unsigned char* traits) {
         std::copy(placed.centres.begin(), placed.centres.end(), out);
-        if (occlusion) std::copy(placed.shares.begin(), placed.shares.end(), shares);
+        std::copy(placed.traits.begin(), placed.traits.end(), traits);
     });
     if (!refused.empty()) return refused;
     Keep(placed.tiles, placed.radius);
@@ -210,12 +210,13 @@ std::string ImpostorRenderer::Fill(std::size_t spheres, bool occlusion, Write wr
     for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
     }
     void* centres = MapForWriting(buffer_, bytes, capacity_, refuseBuffer_);
-    void* shares = occlusion && centres != nullptr ? MapForWriting(sharesBuffer_, count, sharesCapacity_, false) : nullptr;
-    const bool mapped = centres != nullptr && (shares != nullptr || !occlusion);
-    if (mapped) write(static_cast<float*>(centres), static_cast<unsigned char*>(shares));
+    const std::size_t traitBytes = occlusion ? 2 : 1;
+    void* traits = centres != nullptr ? MapForWriting(traitsBuffer_, traitBytes * count, traitsCapacity_, false) : nullptr;
+    const bool mapped = centres != nullptr && traits != nullptr;
+    if (mapped) write(static_cast<float*>(centres), static_cast<unsigned char*>(traits));
     bool placed = mapped;
-    if (shares != nullptr) {
-        glBindBuffer(GL_TEXTURE_BUFFER, sharesBuffer_);
+    if (traits != nullptr) {
+        glBindBuffer(GL_TEXTURE_BUFFER, traitsBuffer_);
         placed = glUnmapBuffer(GL_TEXTURE_BUFFER) == GL_TRUE && placed;
     }
     if (centres != nullptr) {
@@ -223,7 +224,7 @@ std::string ImpostorRenderer::Fill(std::size_t spheres, bool occlusion, Write wr
         placed = glUnmapBuffer(GL_TEXTURE_BUFFER) == GL_TRUE && placed;
     }
     glBindBuffer(GL_TEXTURE_BUFFER, 0);
-    chunks_.Bind(buffer_, sharesBuffer_, count);
+    chunks_.Bind(buffer_, traitsBuffer_, count, traitBytes);
     if (!placed) return "a buffer of " + std::to_string(bytes) + " bytes for the spheres could not be filled";
     occluded_ = occlusion;
     return "";
@@ -279,6 +280,9 @@ void ImpostorRenderer::SetFaceLights(const Matrix4& modelview) {
         light[2 * f] = faces_.light[f].diffuse, light[2 * f + 1] = faces_.light[f].specular;
     }
     glUniform3fv(glGetUniformLocation(program_, "faceNormals"), 3, normals.data());
+    // The wall that faces the eye is +x's where the grid's x axis turns
+    // towards the eye (eye space z), and likewise for y.
+    glUniform2i(glGetUniformLocation(program_, "facingPlus"), modelview[2] > 0 ? 1 : 0, modelview[6] > 0 ? 1 : 0);
     glUniform2fv(glGetUniformLocation(program_, "faceLight"), 3, light.data());
 }
 
@@ -307,7 +311,7 @@ void ImpostorRenderer::Draw(const FrameView& frame, bool colourByHeight, const C
     glUseProgram(program_);
     const Matrix4 clip = SetUniforms(frame, colourByHeight, colours);
     glUniform1i(glGetUniformLocation(program_, "centres"), 0);
-    glUniform1i(glGetUniformLocation(program_, "skyShares"), 1);
+    glUniform1i(glGetUniformLocation(program_, "sphereTraits"), 1);
     glUniform1i(glGetUniformLocation(program_, "occluded"), occluded_ ? 1 : 0);
 
     std::vector<LevelDraws> levels = Plan(frame, clip);

@@ -98,8 +98,9 @@ private:
     void SetFaceLights(const Matrix4& modelview);
     // The runs of the frame at each level, 0 first.
     std::vector<LevelDraws> Plan(const FrameView& frame, const Matrix4& clip) const;
-    // Allocates the buffers for `spheres` (and their shares of the sky with
-    // `occlusion`) and lets `write(centres, shares)` fill their memory;
+    // Allocates the buffers for `spheres` and their traits (open faces, and
+    // shares of the sky with `occlusion`) and lets `write(centres, traits)`
+    // fill their memory;
     // returns why it could not, or "".
     template <typename Write>
     std::string Fill(std::size_t spheres, bool occlusion, Write write);
@@ -110,9 +111,9 @@ private:
     unsigned program_ = 0;
     unsigned buffer_ = 0;
     std::size_t capacity_ = 0;  // bytes of the buffer's storage
-    unsigned sharesBuffer_ = 0;
+    unsigned traitsBuffer_ = 0;
     SphereChunks chunks_;
-    std::size_t sharesCapacity_ = 0;
+    std::size_t traitsCapacity_ = 0;
     bool occluded_ = false;  // the spheres in the buffer have shares of the sky
     bool refuseBuffer_ = false;
     OutlinePass outlines_;

@@ -15,7 +15,9 @@ namespace {
 // slopes at the tangent points from the eye or at the ends of the cut.
 const char* const vertexSource = R"(#version 330
 uniform samplerBuffer centres;
-uniform samplerBuffer skyShares;
+// Per sphere: its open faces (the bits of open_faces.h, over 255), and with
+// ambient occlusion its share of the sky.
+uniform samplerBuffer sphereTraits;
 // The first sphere of the chunk of the buffer the textures show.
 uniform int chunkBase;
 uniform bool occluded;
@@ -40,6 +42,11 @@ uniform vec2 averageBand;
 
 out vec3 rayPoint;
 flat out float averageShare;
+// The faces' shares of the sphere's open surface, as the eye sees them.
+flat out vec3 faceShares;
+uniform vec3 faceNormals[3];
+// Whether the walls that face the eye are those towards +x and +y.
+uniform bvec2 facingPlus;
 flat out vec3 centre;
 flat out vec3 diffuseColour;
 flat out vec3 ambientColour;
@@ -86,8 +93,17 @@ void main() {
     ambientColour = byHeight ? diffuseColour * ambientShare : materialAmbient;
     // The sky the neighbours leave the sphere dims its ambient and diffuse
     // light alike; the highlight stays.
+    vec2 traits = texelFetch(sphereTraits, sphere - chunkBase).rg;
+    int open = int(traits.r * 255.0 + 0.5);
+    // Each open face that turns to the eye counts with the area it shows; a
+    // sphere whose faces are not known is taken for a top.
+    faceShares = vec3((open & 1) != 0 ? 1.0 : 0.0, (open & (facingPlus.x ? 2 : 4)) != 0 ? 1.0 : 0.0,
+                      (open & (facingPlus.y ? 8 : 16)) != 0 ? 1.0 : 0.0);
+    if (faceShares == vec3(0.0)) faceShares.x = 1.0;
+    faceShares *= abs(vec3(faceNormals[0].z, faceNormals[1].z, faceNormals[2].z));
+    faceShares /= max(faceShares.x + faceShares.y + faceShares.z, 1e-6);
     if (occluded) {
-        float sky = texelFetch(skyShares, sphere - chunkBase).r;
+        float sky = traits.g;
         diffuseColour *= sky;
         ambientColour *= sky;
     }
@@ -134,6 +150,7 @@ uniform vec2 faceLight[3];
 
 in vec3 rayPoint;
 flat in float averageShare;
+flat in vec3 faceShares;
 flat in vec3 centre;
 flat in vec3 diffuseColour;
 flat in vec3 ambientColour;
@@ -157,8 +174,9 @@ void main() {
     gl_FragDepth = 0.5 * (gl_DepthRange.diff * ndc + gl_DepthRange.near + gl_DepthRange.far);
 
     vec3 normal = (side * chord * ray - offset) / radius;
-    // The faces' light factors (diffuse, specular): exact at the hit, or
-    // averaged over the face the normal turns to most (the weights' cube).
+    // The light factors (diffuse, specular): exact at the hit, or averaged
+    // over the sphere's open faces, weighed partly by the area each shows
+    // and partly by how far the normal at the hit turns to it.
     vec2 factors = vec2(0.0);
     if (averageShare < 1.0) {
         float diffuse = dot(normal, lightDirection);
@@ -167,9 +185,9 @@ void main() {
     if (averageShare > 0.0) {
         vec3 toward = max(vec3(dot(normal, faceNormals[0]), dot(normal, faceNormals[1]),
                                dot(normal, faceNormals[2])), 0.0);
-        vec3 weights = toward * toward * toward;
+        vec3 weights = toward * toward * vec3(greaterThan(faceShares, vec3(0.0)));
         float total = weights.x + weights.y + weights.z;
-        weights = total > 0.0 ? weights / total : vec3(1.0, 0.0, 0.0);
+        weights = mix(total > 0.0 ? weights / total : faceShares, faceShares, 0.6);
         vec2 even = weights.x * faceLight[0] + weights.y * faceLight[1] + weights.z * faceLight[2];
         factors = mix(factors, even, averageShare);
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "impostors/open_faces.h"
 #include "survey/point_survey.h"
 #include "survey/sky_share.h"
 #include "survey/point_view.h"
@@ -120,13 +121,25 @@ void SphereLayout::Build(const PointSurvey& survey, int side) {
     }
 }
 
+namespace {
+
+// The table has a border of empty columns, so every column has neighbours.
+unsigned char OpenFacesAt(const ColumnTable& columns, double x, double y, double z) {
+    const std::size_t cell = columns.CellOf(x, y), row = static_cast<std::size_t>(columns.width);
+    const std::int32_t* top = columns.top.data();
+    return OpenFaces(static_cast<std::int64_t>(z), top[cell], top[cell + 1], top[cell - 1], top[cell + row],
+                     top[cell - row]);
+}
+
+}  // namespace
+
 std::size_t SphereLayout::TileOf(double x, double y) const {
     return static_cast<std::size_t>((y - minY_) / side_) * across_ + static_cast<std::size_t>((x - minX_) / side_);
 }
 
-void SphereLayout::Place(float* out, unsigned char* shares, double radius) const {
+void SphereLayout::Place(float* out, unsigned char* traits, bool shares, double radius) const {
     std::optional<SkyShares> sky;
-    if (shares != nullptr && columns_ != nullptr) sky.emplace(columns_->top.data(), columns_->width, columns_->depth, 1.0, radius);
+    if (traits != nullptr && shares && columns_ != nullptr) sky.emplace(columns_->top.data(), columns_->width, columns_->depth, 1.0, radius);
     // Next free slot of each tile's coarse part and of the rest.
     std::vector<std::uint32_t> coarseNext(tiles_.size()), fineNext(tiles_.size());
     for (std::size_t t = 0; t < tiles_.size(); ++t) {
@@ -138,10 +151,13 @@ void SphereLayout::Place(float* out, unsigned char* shares, double radius) const
         const std::uint32_t slot = CoarseColumn(x, y) ? coarseNext[t]++ : fineNext[t]++;
         float* p = out + 3 * static_cast<std::size_t>(slot);
         p[0] = static_cast<float>(x), p[1] = static_cast<float>(y), p[2] = static_cast<float>(z);
-        if (shares == nullptr) return;
-        shares[slot] = sky ? sky->Byte(static_cast<std::int64_t>(x) - columns_->lowestX + 1,
-                                       static_cast<std::int64_t>(y) - columns_->lowestY + 1, static_cast<std::int32_t>(z))
-                           : 255;
+        if (traits == nullptr) return;
+        unsigned char* trait = traits + (shares ? 2 : 1) * static_cast<std::size_t>(slot);
+        trait[0] = columns_ != nullptr ? OpenFacesAt(*columns_, x, y, z) : 0;
+        if (!shares) return;
+        trait[1] = sky ? sky->Byte(static_cast<std::int64_t>(x) - columns_->lowestX + 1,
+                                   static_cast<std::int64_t>(y) - columns_->lowestY + 1, static_cast<std::int32_t>(z))
+                       : 255;
     });
 }
 

@@ -44,9 +44,10 @@ public:
     float highest() const { return highest_; }
 
     // Writes x, y and z of every kept point at its slot: 3 * spheres() floats;
-    // and, given `shares`, each one's share of the sky (sky_share.h) for
-    // spheres of `radius`, one byte a slot (full sky without columns).
-    void Place(float* out, unsigned char* shares = nullptr, double radius = 0) const;
+    // and, given `traits`, each one's open faces (open_faces.h; none known
+    // without columns) and with `shares` its share of the sky (sky_share.h)
+    // for spheres of `radius`: one byte a slot, or two.
+    void Place(float* out, unsigned char* traits = nullptr, bool shares = false, double radius = 0) const;
 
     // The tile grid: tiles of side() columns from (lowestX(), lowestY()),
     // across() of them in a row, row by row.

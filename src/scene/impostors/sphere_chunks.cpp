@@ -8,7 +8,7 @@
 namespace {
 
 // A chunk is a whole number of these spheres, so that every chunk's offset
-// in both buffers (12 and 1 bytes a sphere) is a multiple of 256 bytes, the
+// in both buffers (12 and 1 or 2 bytes a sphere) is a multiple of 256 bytes, the
 // most any driver asks for.
 constexpr std::size_t chunkGrain = 256;
 
@@ -32,7 +32,7 @@ void SphereChunks::MakeTextures(std::size_t chunks) {
         unsigned textures[2] = {0, 0};
         glGenTextures(2, textures);
         centreTextures_.push_back(textures[0]);
-        shareTextures_.push_back(textures[1]);
+        traitTextures_.push_back(textures[1]);
     }
 }
 
@@ -49,16 +49,17 @@ std::string SphereChunks::Refusal(std::size_t spheres) const {
     return "";
 }
 
-std::string SphereChunks::Bind(unsigned centres, unsigned shares, std::size_t spheres) {
+std::string SphereChunks::Bind(unsigned centres, unsigned traits, std::size_t spheres, std::size_t traitBytes) {
     const std::string refused = Refusal(spheres);
     if (!refused.empty()) return refused;
+    const GLenum traitFormat = traitBytes == 2 ? GL_RG8 : GL_R8;
     if (spheres <= largestTexture_) {
         // The whole buffer, as a context without ranges sees it too.
         used_ = 1;
         glBindTexture(GL_TEXTURE_BUFFER, centreTextures_[0]);
         glTexBuffer(GL_TEXTURE_BUFFER, GL_RGB32F, centres);
-        glBindTexture(GL_TEXTURE_BUFFER, shareTextures_[0]);
-        glTexBuffer(GL_TEXTURE_BUFFER, GL_R8, shares);
+        glBindTexture(GL_TEXTURE_BUFFER, traitTextures_[0]);
+        glTexBuffer(GL_TEXTURE_BUFFER, traitFormat, traits);
         glBindTexture(GL_TEXTURE_BUFFER, 0);
         return "";
     }
@@ -70,9 +71,9 @@ std::string SphereChunks::Bind(unsigned centres, unsigned shares, std::size_t sp
         glBindTexture(GL_TEXTURE_BUFFER, centreTextures_[k]);
         glTexBufferRange(GL_TEXTURE_BUFFER, GL_RGB32F, centres, static_cast<GLintptr>(first * 3 * sizeof(float)),
                          static_cast<GLsizeiptr>(in * 3 * sizeof(float)));
-        glBindTexture(GL_TEXTURE_BUFFER, shareTextures_[k]);
-        glTexBufferRange(GL_TEXTURE_BUFFER, GL_R8, shares, static_cast<GLintptr>(first),
-                         static_cast<GLsizeiptr>(in));
+        glBindTexture(GL_TEXTURE_BUFFER, traitTextures_[k]);
+        glTexBufferRange(GL_TEXTURE_BUFFER, traitFormat, traits, static_cast<GLintptr>(first * traitBytes),
+                         static_cast<GLsizeiptr>(in * traitBytes));
     }
     glBindTexture(GL_TEXTURE_BUFFER, 0);
     return "";
@@ -80,7 +81,7 @@ std::string SphereChunks::Bind(unsigned centres, unsigned shares, std::size_t sp
 
 void SphereChunks::Use(std::size_t chunk) const {
     glActiveTexture(GL_TEXTURE1);
-    glBindTexture(GL_TEXTURE_BUFFER, shareTextures_[chunk]);
+    glBindTexture(GL_TEXTURE_BUFFER, traitTextures_[chunk]);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_BUFFER, centreTextures_[chunk]);
 }

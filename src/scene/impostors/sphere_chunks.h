@@ -17,15 +17,15 @@ public:
     // driver.
     void Start(std::size_t largest = 0);
     // Points the textures at `spheres` centres (three floats each) in
-    // `centres` and as many sky shares (a byte each) in `shares`. Returns
-    // why the context cannot show that many, or "".
-    std::string Bind(unsigned centres, unsigned shares, std::size_t spheres);
+    // `centres` and as many traits (`traitBytes` bytes each, 1 or 2) in
+    // `traits`. Returns why the context cannot show that many, or "".
+    std::string Bind(unsigned centres, unsigned traits, std::size_t spheres, std::size_t traitBytes);
     // Why `spheres` cannot be shown, before anything is filled; or "".
     std::string Refusal(std::size_t spheres) const;
 
     std::size_t count() const { return used_; }
     std::size_t size() const { return chunkSpheres_; }
-    // Binds chunk `chunk`'s centres on texture unit 0 and shares on unit 1.
+    // Binds chunk `chunk`'s centres on texture unit 0 and traits on unit 1.
     void Use(std::size_t chunk) const;
 
 private:
@@ -35,7 +35,7 @@ private:
     std::size_t chunkSpheres_ = 0;    // spheres in a chunk of a split buffer
     bool ranges_ = false;             // the context can view part of a buffer
     std::size_t used_ = 1;
-    std::vector<unsigned> centreTextures_, shareTextures_;
+    std::vector<unsigned> centreTextures_, traitTextures_;
 };
 
 // The part of runs of spheres (firsts and counts) that lies in
