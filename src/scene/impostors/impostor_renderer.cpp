@@ -18,6 +18,7 @@
 #include "impostors/impostor_arrangement.h"
 #include "impostors/impostor_shaders.h"
 #include "impostors/layer_light.h"
+#include "impostors/open_faces.h"
 #include "survey/point_survey.h"
 #include "survey/point_view.h"
 #include "vec3.h"
@@ -268,6 +269,33 @@ Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeigh
     return Multiply(projection, modelview);
 }
 
+namespace {
+
+// For each set of open faces (open_faces.h), their light factors (diffuse,
+// specular) averaged, each face (tops, x wall, y wall) counting with the
+// area it shows the eye. The wall that faces the eye is +x's where the
+// grid's x axis turns towards it (`plusX`), and likewise for y. A sphere
+// whose faces are not known is taken for a top.
+std::array<GLfloat, 2 * 32> LightOfOpenFaces(const FaceLights& faces, bool plusX, bool plusY) {
+    std::array<GLfloat, 2 * 32> light{};
+    for (unsigned open = 0; open < 32; ++open) {
+        std::array<bool, 3> shown = {(open & openTop) != 0, (open & (plusX ? openPlusX : openMinusX)) != 0,
+                                     (open & (plusY ? openPlusY : openMinusY)) != 0};
+        if (!shown[0] && !shown[1] && !shown[2]) shown[0] = true;
+        std::array<float, 3> area{};
+        for (std::size_t f = 0; f < 3; ++f) area[f] = shown[f] ? std::fabs(faces.normal[f][2]) : 0;
+        const float total = area[0] + area[1] + area[2];
+        for (std::size_t f = 0; f < 3; ++f) {
+            const float share = total > 0 ? area[f] / total : (f == 0 ? 1.0f : 0.0f);
+            light[2 * open] += share * faces.light[f].diffuse;
+            light[2 * open + 1] += share * faces.light[f].specular;
+        }
+    }
+    return light;
+}
+
+}  // namespace
+
 void ImpostorRenderer::SetFaceLights(const Matrix4& modelview) {
     // They change only as the lattice turns against the eye's light.
     const std::array<double, 10> key = {modelview[0], modelview[1], modelview[2], modelview[4], modelview[5],
@@ -280,9 +308,8 @@ void ImpostorRenderer::SetFaceLights(const Matrix4& modelview) {
         light[2 * f] = faces_.light[f].diffuse, light[2 * f + 1] = faces_.light[f].specular;
     }
     glUniform3fv(glGetUniformLocation(program_, "faceNormals"), 3, normals.data());
-    // The wall that faces the eye is +x's where the grid's x axis turns
-    // towards the eye (eye space z), and likewise for y.
-    glUniform2i(glGetUniformLocation(program_, "facingPlus"), modelview[2] > 0 ? 1 : 0, modelview[6] > 0 ? 1 : 0);
+    const std::array<GLfloat, 2 * 32> open = LightOfOpenFaces(faces_, modelview[2] > 0, modelview[6] > 0);
+    glUniform2fv(glGetUniformLocation(program_, "lightOfFaces"), 32, open.data());
     glUniform2fv(glGetUniformLocation(program_, "faceLight"), 3, light.data());
 }
 

@@ -36,20 +36,22 @@ uniform vec3 stops[9];
 uniform float ambientShare;
 // A sphere of diameter 1 at depth d shows pixelsPerUnit / d pixels wide.
 uniform float pixelsPerUnit;
-// Spheres up to averageBand.x pixels wide are lit as their face's average,
+// Spheres up to averageBand.x pixels wide are lit as their faces' average,
 // from averageBand.y on exactly, and between by a blend of the two.
 uniform vec2 averageBand;
 
 out vec3 rayPoint;
-flat out float averageShare;
-// The faces' shares of the sphere's open surface, as the eye sees them.
-flat out vec3 faceShares;
-uniform vec3 faceNormals[3];
-// Whether the walls that face the eye are those towards +x and +y.
-uniform bvec2 facingPlus;
-flat out vec3 centre;
-flat out vec3 diffuseColour;
-flat out vec3 ambientColour;
+// For each set of open faces, their light factors (diffuse, specular)
+// averaged, each face counting with the area it shows the eye.
+uniform vec2 lightOfFaces[32];
+// Packed four to an attribute, since a software rasteriser sets up every
+// attribute of every triangle and a far view is made of tiny ones: the
+// centre in eye space and the diffuse light factor of the sphere's open
+// faces; the diffuse colour and how far the sphere is lit as its faces'
+// average; the ambient colour and the faces' specular factor.
+flat out vec4 eyeCentre;
+flat out vec4 diffuseColour;
+flat out vec4 ambientColour;
 
 void Include(inout vec2 bounds, float slope) {
     bounds = vec2(min(bounds.x, slope), max(bounds.y, slope));
@@ -88,27 +90,22 @@ void main() {
     vec3 point = texelFetch(centres, sphere - chunkBase).xyz;
     vec3 c = (modelview * vec4(point, 1.0)).xyz;
     float d = -c.z;
-    centre = c;
-    diffuseColour = byHeight ? MapColour(point.z) : materialDiffuse;
-    ambientColour = byHeight ? diffuseColour * ambientShare : materialAmbient;
+    vec3 diffuse = byHeight ? MapColour(point.z) : materialDiffuse;
+    vec3 ambient = byHeight ? diffuse * ambientShare : materialAmbient;
+    vec2 traits = texelFetch(sphereTraits, sphere - chunkBase).rg;
+    vec2 faces = lightOfFaces[int(traits.r * 255.0 + 0.5) & 31];
     // The sky the neighbours leave the sphere dims its ambient and diffuse
     // light alike; the highlight stays.
-    vec2 traits = texelFetch(sphereTraits, sphere - chunkBase).rg;
-    int open = int(traits.r * 255.0 + 0.5);
-    // Each open face that turns to the eye counts with the area it shows; a
-    // sphere whose faces are not known is taken for a top.
-    faceShares = vec3((open & 1) != 0 ? 1.0 : 0.0, (open & (facingPlus.x ? 2 : 4)) != 0 ? 1.0 : 0.0,
-                      (open & (facingPlus.y ? 8 : 16)) != 0 ? 1.0 : 0.0);
-    if (faceShares == vec3(0.0)) faceShares.x = 1.0;
-    faceShares *= abs(vec3(faceNormals[0].z, faceNormals[1].z, faceNormals[2].z));
-    faceShares /= max(faceShares.x + faceShares.y + faceShares.z, 1e-6);
     if (occluded) {
         float sky = traits.g;
-        diffuseColour *= sky;
-        ambientColour *= sky;
+        diffuse *= sky;
+        ambient *= sky;
     }
     rayPoint = vec3(0.0);
-    averageShare = 1.0 - smoothstep(averageBand.x, averageBand.y, pixelsPerUnit * 2.0 * radius / max(d, 1e-6));
+    float averageShare = 1.0 - smoothstep(averageBand.x, averageBand.y, pixelsPerUnit * 2.0 * radius / max(d, 1e-6));
+    eyeCentre = vec4(c, faces.x);
+    diffuseColour = vec4(diffuse, averageShare);
+    ambientColour = vec4(ambient, faces.y);
     // Outside the clip volume in x: the triangle is dropped as a whole.
     gl_Position = vec4(2.0, 0.0, 0.0, 1.0);
     if (d + radius <= nearDistance || d - radius >= farDistance) return;
@@ -130,8 +127,8 @@ void main() {
 // faceted sphere, lit with the outward normal as they are. The colour is the
 // fixed-function sum for one directional light and a non-local viewer,
 // clamped per channel; for spheres a few pixels wide, blended with the
-// average light of the face of the terrain the sphere stands in (the tops or
-// a wall, told apart by the normal at the hit).
+// average light of the faces of the terrain the sphere shows (the top of its
+// column, its walls towards lower neighbours).
 const char* const fragmentSource = R"(#version 330
 uniform float radius;
 uniform float nearDistance;
@@ -149,15 +146,16 @@ uniform vec3 faceNormals[3];
 uniform vec2 faceLight[3];
 
 in vec3 rayPoint;
-flat in float averageShare;
-flat in vec3 faceShares;
-flat in vec3 centre;
-flat in vec3 diffuseColour;
-flat in vec3 ambientColour;
+flat in vec4 eyeCentre;
+flat in vec4 diffuseColour;
+flat in vec4 ambientColour;
 
 out vec4 colour;
 
 void main() {
+    vec3 centre = eyeCentre.xyz;
+    float averageShare = diffuseColour.w;
+    vec2 openFaces = vec2(eyeCentre.w, ambientColour.w);
     vec3 ray = normalize(rayPoint);
     float along = dot(ray, centre);
     vec3 offset = centre - along * ray;
@@ -174,9 +172,10 @@ void main() {
     gl_FragDepth = 0.5 * (gl_DepthRange.diff * ndc + gl_DepthRange.near + gl_DepthRange.far);
 
     vec3 normal = (side * chord * ray - offset) / radius;
-    // The light factors (diffuse, specular): exact at the hit, or averaged
-    // over the sphere's open faces, weighed partly by the area each shows
-    // and partly by how far the normal at the hit turns to it.
+    // The light factors (diffuse, specular): exact at the hit, or the
+    // faces' average, taken partly over the sphere's open faces by the area
+    // each shows and partly over all faces by how far the normal at the hit
+    // turns to each.
     vec2 factors = vec2(0.0);
     if (averageShare < 1.0) {
         float diffuse = dot(normal, lightDirection);
@@ -185,13 +184,14 @@ void main() {
     if (averageShare > 0.0) {
         vec3 toward = max(vec3(dot(normal, faceNormals[0]), dot(normal, faceNormals[1]),
                                dot(normal, faceNormals[2])), 0.0);
-        vec3 weights = toward * toward * vec3(greaterThan(faceShares, vec3(0.0)));
+        vec3 weights = toward * toward;
         float total = weights.x + weights.y + weights.z;
-        weights = mix(total > 0.0 ? weights / total : faceShares, faceShares, 0.6);
-        vec2 even = weights.x * faceLight[0] + weights.y * faceLight[1] + weights.z * faceLight[2];
+        vec2 byNormal = weights.x * faceLight[0] + weights.y * faceLight[1] + weights.z * faceLight[2];
+        vec2 even = mix(total > 0.0 ? byNormal / total : openFaces, openFaces, 0.6);
         factors = mix(factors, even, averageShare);
     }
-    vec3 lit = ambientLight * ambientColour + factors.x * diffuseLight * diffuseColour + factors.y * specularProduct;
+    vec3 lit = ambientLight * ambientColour.rgb + factors.x * diffuseLight * diffuseColour.rgb +
+               factors.y * specularProduct;
     colour = vec4(min(lit, vec3(1.0)), alpha);
 }
 )";
