@@ -35,14 +35,15 @@ int RunFfmpeg(std::vector<std::string> words, int descriptor) {
 
 }  // namespace
 
-std::string EncodeFilm(const std::string& pattern, int pictures, int framesPerSecond, const std::string& path) {
+std::string EncodeFilm(const std::string& pattern, int pictures, const std::string& framesPerSecond,
+                       const std::string& path) {
     PendingFile film(path);
     if (!film.error().empty()) return film.error();
     // -y lets ffmpeg open the file made for it just now; the image pattern
     // would read on into older pictures, so the count bounds it.
     // H.264 in 4:2:0 needs even sides; an odd one gets one more row or column.
     const int status = RunFfmpeg({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-framerate",
-                                  std::to_string(framesPerSecond), "-start_number", "1", "-i", pattern, "-frames:v",
+                                  framesPerSecond, "-start_number", "1", "-i", pattern, "-frames:v",
                                   std::to_string(pictures), "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-c:v", "libx264",
                                   "-pix_fmt", "yuv420p", "-f", "mp4", film.ReopenName()},
                                  film.descriptor());

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -16,7 +17,8 @@
 
 namespace {
 
-const int filmFramesPerSecond = 30;
+// A turntable's film rate, unless --fps says otherwise.
+const double turntableFramesPerSecond = 30;
 
 OffscreenTrials TrialsOf(const RenderOptions& options) {
     OffscreenTrials trials;
@@ -113,6 +115,12 @@ template <typename Prepare>
 int DrawPictures(OffscreenScene& scene, const RenderOptions& options, int count, Prepare prepare) {
     const PictureRequest request{options.width, options.height, options.supersample, options.transparent};
     const bool numbered = options.turntable > 0 || options.series;
+    // A series' pictures go where it says, the folder made if need be; what
+    // cannot be made is reported as the folder's problem just below.
+    if (options.series) {
+        std::error_code ignored;
+        std::filesystem::create_directories(FolderOf(options.output), ignored);
+    }
     if (!DestinationsWritable(options, count, numbered)) return -1;
     Progress progress(count, options.quiet);
     PictureWriter writer;
@@ -179,6 +187,14 @@ int DrawSeries(OffscreenScene& scene, const RenderOptions& options) {
     });
 }
 
+// The film's pictures a second: --fps, else a series plays at the rate the
+// viewer plays it (within the rates a film can take) and a turntable at 30.
+double FilmRateOf(const RenderOptions& options, const SceneSettings& settings) {
+    if (options.fps > 0) return options.fps;
+    if (!options.series) return turntableFramesPerSecond;
+    return std::clamp(settings.series.framesPerSecond, lowestFilmRate, highestFilmRate);
+}
+
 // What a series run that read none of its frames says.
 std::string NoFrameRead(const RenderOptions& options) {
     const std::string first = std::to_string(options.firstFrame);
@@ -204,11 +220,15 @@ int RunRender(const RenderOptions& options) {
         std::cout << "wrote " << options.output << std::endl;
         return 0;
     }
-    std::cout << "wrote " << written << " pictures, " << NumberedPictureName(options.output, 1) << " to "
-              << NumberedPictureName(options.output, written) << std::endl;
+    if (written == 1) {
+        std::cout << "wrote 1 picture, " << NumberedPictureName(options.output, 1) << std::endl;
+    } else {
+        std::cout << "wrote " << written << " pictures, " << NumberedPictureName(options.output, 1) << " to "
+                  << NumberedPictureName(options.output, written) << std::endl;
+    }
     if (options.video.empty()) return 0;
-    const std::string film =
-        EncodeFilm(NumberedPattern(options.output), written, filmFramesPerSecond, options.video);
+    const std::string film = EncodeFilm(NumberedPattern(options.output), written,
+                                        FilmRateText(FilmRateOf(options, scene.settings())), options.video);
     if (!film.empty()) return Fail(film);
     std::cout << "wrote " << options.video << std::endl;
     return 0;

@@ -39,16 +39,34 @@ bool FrameRange(const std::string& text, int& first, int& last) {
     return (!from.empty() || !to.empty()) && (last == 0 || first <= last);
 }
 
+// A film's rate: a positive number of pictures a second, within bounds.
+bool FilmRate(const std::string& text, double& rate) {
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || errno != 0) return false;
+    if (!(value >= lowestFilmRate && value <= highestFilmRate)) return false;
+    rate = value;
+    return true;
+}
+
 std::string Checked(const RenderOptions& o) {
     if (o.output.empty()) return "-o needs a file name";
     if (o.series && o.turntable > 0) return "--series and --turntable each draw a sequence of their own; choose one";
     if (!o.video.empty() && o.turntable == 0 && !o.series) {
         return "--video needs --turntable N or --series: a film of one picture is no film";
     }
+    if (o.fps > 0 && o.video.empty()) return "--fps needs --video: it is the film's rate";
     return "";
 }
 
 }  // namespace
+
+std::string FilmRateText(double rate) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", rate);
+    return text;
+}
 
 ParsedOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
     ParsedOptions parsed;
@@ -101,6 +119,11 @@ ParsedOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
             o.refuseShaders = true;
         } else if (option == "--refuse-gpu-buffer") {
             o.refuseGpuBuffer = true;
+        } else if (option == "--fps") {
+            if (!value(text) || !FilmRate(text, o.fps)) {
+                return {o, "--fps needs a number of pictures a second from " + FilmRateText(lowestFilmRate) + " to " +
+                               FilmRateText(highestFilmRate)};
+            }
         } else if (option == "--video") {
             if (!value(o.video) || o.video.empty()) return {o, "--video needs a file name"};
         } else {
@@ -133,6 +156,8 @@ std::string RenderUsage() {
            "  --frames FIRST-LAST only these frames of the series (from 1)\n"
            "  --video FILE.mp4    with --turntable or --series, also a film of the\n"
            "                      pictures (ffmpeg)\n"
+           "  --fps N             the film's pictures a second (default: a series'\n"
+           "                      data/frames-per-second, 30 for a turntable)\n"
            "  --quiet             no progress line on standard error\n"
            "  --help              this text\n"
            "For tests:\n"

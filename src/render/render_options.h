@@ -19,6 +19,9 @@ struct RenderOptions {
     int firstFrame = 1;
     int lastFrame = 0;
     std::string video;
+    // The film's pictures a second; 0: data/frames-per-second for a series,
+    // 30 for a turntable.
+    double fps = 0;
     bool quiet = false;
     bool help = false;
     // For tests: tiles of at most this many samples a side (0: what the
@@ -32,6 +35,10 @@ struct RenderOptions {
 // The largest picture side and sampling accepted.
 constexpr int largestPictureSide = 16384;
 constexpr int largestSupersample = 16;
+// The film rates accepted, in pictures a second.
+constexpr double lowestFilmRate = 0.01, highestFilmRate = 1000;
+// A rate as ffmpeg and people read it: "10", "12.5".
+std::string FilmRateText(double rate);
 
 struct ParsedOptions {
     RenderOptions options;

@@ -103,6 +103,7 @@ TEST_P(Usage, OneErrorLineAndStatusTwoBeforeAnythingIsRead) {
     EXPECT_FALSE(Exists(render.Path("pelorin.png")));
 }
 
+const char* const rateError = "--fps needs a number of pictures a second from 0.01 to 1000";
 const char* const sizeError = "--size needs WIDTHxHEIGHT, each from 1 to 16384 pixels (such as 1920x1080)";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -122,7 +123,11 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"SeriesAndTurntable", {"--series", "--turntable", "3"},
                               "--series and --turntable each draw a sequence of their own; choose one"},
                     UsageCase{"FramesBackwards", {"--frames", "5-2"},
-                              "--frames needs FIRST-LAST, frames counted from 1 (such as 5-20, 5- or -20)"}),
+                              "--frames needs FIRST-LAST, frames counted from 1 (such as 5-20, 5- or -20)"},
+                    UsageCase{"RateWithoutFilm", {"--turntable", "2", "--fps", "5"},
+                              "--fps needs --video: it is the film's rate"},
+                    UsageCase{"RateZero", {"--turntable", "2", "--video", "f.mp4", "--fps", "0"}, rateError},
+                    UsageCase{"RateText", {"--turntable", "2", "--video", "f.mp4", "--fps", "5x"}, rateError}),
     [](const testing::TestParamInfo<UsageCase>& paramInfo) { return paramInfo.param.name; });
 
 TEST(RenderOptions, HelpDescribesEveryOption) {
@@ -428,6 +433,41 @@ TEST(RenderSeries, EveryFrameWithTheFirstFramesCameraAndColours) {
     EXPECT_LT(differing, 2000);
     ASSERT_EQ(render.Run({"-o", "r.png", "--frames", "3-"}), 0) << render.errors();
     EXPECT_EQ(DifferingPixels(render.Read("r-0001.png").picture, third), 0);
+}
+
+// The film's length is its pictures over its rate: --fps, else the series'
+// data/frames-per-second, else 30 for a turntable. A series makes the folder
+// its pictures go to, and one picture is counted as one.
+TEST(RenderFilms, RateFolderAndCount) {
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        const char* output;
+        double seconds;
+    } cases[] = {
+        {"turntable at 30", {"-o", "t.png", "--turntable", "3", "--video", "t.mp4"},
+         "wrote 3 pictures, t-0001.png to t-0003.png\nwrote t.mp4\n", 0.1},
+        {"turntable at --fps", {"-o", "t.png", "--turntable", "3", "--fps", "1.5", "--video", "t.mp4"},
+         "wrote 3 pictures, t-0001.png to t-0003.png\nwrote t.mp4\n", 2.0},
+        {"series at its frames a second", {"-o", "new/deep/s.png", "--series", "--video", "t.mp4"},
+         "wrote 2 pictures, new/deep/s-0001.png to new/deep/s-0002.png\nwrote t.mp4\n", 0.5},
+        {"series at --fps", {"-o", "s.png", "--series", "--fps", "8", "--video", "t.mp4"},
+         "wrote 2 pictures, s-0001.png to s-0002.png\nwrote t.mp4\n", 0.25},
+        {"one frame", {"-o", "one/s.png", "--frames", "2"}, "wrote 1 picture, one/s-0001.png\n", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Render render("[data]\nseries = f-%d.txt\nframes-per-second = 4\n", false);
+        WriteFile(render.Path("f-1.txt"), Terrain());
+        WriteFile(render.Path("f-2.txt"), Terrain());
+        ASSERT_EQ(render.Run(c.args), 0) << render.errors();
+        EXPECT_EQ(render.output(), std::string("data prepared\n") + c.output);
+        if (c.seconds == 0) continue;
+        ChildProcess probe(render.Path("."), "/usr/bin/ffprobe",
+                           {"-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", "t.mp4"});
+        ASSERT_EQ(probe.wait(60), 0);
+        EXPECT_NEAR(std::atof(probe.output().c_str()), c.seconds, 0.01);
+    }
 }
 
 // ---- Depth cues ----
