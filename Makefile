@@ -3,16 +3,23 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run demo test test-sanitize test-sanitize-clang coverage fuzz bench clean
+.PHONY: all deps build programs run demo test test-sanitize test-sanitize-clang coverage fuzz bench clean
 
 all: build
 
 deps:
 	@bash scripts/install-deps
 
+PROGRAMS = pelorin pelorin-render pelorin-check pelorin-import
+
 build: deps
 	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) > /dev/null
 	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The four programs alone, without the tests: what running them needs.
+programs: deps
+	@cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) > /dev/null
+	@cmake --build $(BUILD_DIR) -j $(JOBS) --target $(PROGRAMS)
 
 # Shows the terrain of folder $(1): on a desktop in the viewer; without a
 # reachable display, drawn by pelorin-render into the PNG $(2), whose path
@@ -27,7 +34,7 @@ fi
 endef
 
 # The viewer on the example terrain.
-run: build
+run: programs
 	$(call show_terrain,examples,$(abspath $(BUILD_DIR))/pelorin-example.png,run)
 
 # A real elevation model, Luxembourg, from the example data of Debian's
@@ -35,7 +42,7 @@ run: build
 # imported into $(BUILD_DIR)/demo/elev and shown as `make run` shows the example.
 DEMO_DIR = $(abspath $(BUILD_DIR))/demo
 SUDO = $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
-demo: build
+demo: programs
 	@mkdir -p $(DEMO_DIR)
 	@if [ ! -f $(DEMO_DIR)/elev.tif ]; then \
 	  cd $(DEMO_DIR) && rm -rf r-cran-terra_*.deb package && \
