@@ -116,10 +116,13 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
         }
         Add(report, Severity::warning, text);
     } else {
-        // Cells up to the last that holds a point: a last row or column of
-        // negative heights alone is not counted.
-        report.data.push_back(fileName + ": " + std::to_string(count.columns) + " x " + std::to_string(count.rows) +
-                              " cells, " + points);
+        // The grid as the file has it; where its outer rows or columns hold
+        // no point, the part that does is said too.
+        std::string size = std::to_string(count.gridColumns) + " x " + std::to_string(count.gridRows) + " cells";
+        if (count.columns != count.gridColumns || count.rows != count.gridRows) {
+            size += " (points in " + std::to_string(count.columns) + " x " + std::to_string(count.rows) + " of them)";
+        }
+        report.data.push_back(fileName + ": " + size + ", " + points);
     }
     WarnOfManyPoints(count.points, settings, report);
 }

@@ -244,6 +244,8 @@ public:
     explicit PointCounter(std::uint64_t limit) : limit_(limit) {}
 
     bool add(long long row, long long column, int height) {
+        gridColumns_ = std::max(gridColumns_, column + 1);
+        gridRows_ = row + 1;
         if (height < 0) return true;
         points_ += static_cast<std::uint64_t>(height) + 1;
         if (points_ > limit_) return false;
@@ -255,12 +257,16 @@ public:
     std::uint64_t points() const { return points_; }
     long long columns() const { return columns_; }
     long long rows() const { return rows_; }
+    long long gridColumns() const { return gridColumns_; }
+    long long gridRows() const { return gridRows_; }
 
 private:
     std::uint64_t limit_;
     std::uint64_t points_ = 0;
     long long columns_ = 0;
     long long rows_ = 0;
+    long long gridColumns_ = 0;
+    long long gridRows_ = 0;
 };
 
 // The sink that keeps the cells as a grid of heights: each row's cells as
@@ -420,6 +426,8 @@ PointCount CountFilePoints(std::istream& in, std::uint64_t pointLimit, std::size
         count.points = counter.points();
         count.columns = counter.columns();
         count.rows = counter.rows();
+        count.gridColumns = counter.gridColumns();
+        count.gridRows = counter.gridRows();
     }
     return count;
 }

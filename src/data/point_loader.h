@@ -57,6 +57,8 @@ struct PointCount {
     std::uint64_t points = 0;  // as many as LoadPoints gives (none when refused)
     long long columns = 0;     // cells across, up to the last column holding a point
     long long rows = 0;        // rows, up to the last holding a point
+    long long gridColumns = 0; // cells across the widest row, empty ones too
+    long long gridRows = 0;    // rows read, empty ones too
 };
 
 // The outcome LoadPoints gives for `in`, and the size of the point set it

@@ -46,6 +46,8 @@ std::string Square(int size, int height) {
 const std::string small = smallGrid;
 const std::string runOn = "3\n1 0 2\n0 0 0\n2 1 0\n";
 const std::string bigGrid = Square(300, 2);  // 270000 points
+// Its last row and column empty, as a raster's no-data edge reads.
+const std::string emptyEdge = "4\n1 1 1 -1 \n1 1 1 -1 \n1 1 1 -1 \n-1 -1 -1 -1 \n";
 
 struct CheckCase {
     const char* name;
@@ -154,6 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "size and tens of seconds at a few million points; write renderer = impostors and "
                   "cull-hidden = 1 under [display] (a first frame in about a second)\n1 problem\n",
                   1},
+        CheckCase{"EmptyEdge", "[display]\nrenderer = impostors\n", &emptyEdge,
+                  "data.txt: 4 x 4 cells (points in 3 x 3 of them), 18 points\n\nnothing looks wrong\n", 0},
         CheckCase{"BigGridWithImpostors", "[display]\nrenderer = impostors\ncull-hidden = 1\n", &bigGrid,
                   "data.txt: 300 x 300 cells, 270000 points\n\nnothing looks wrong\n", 0}),
     [](const testing::TestParamInfo<CheckCase>& paramInfo) { return paramInfo.param.name; });
