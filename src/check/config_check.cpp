@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -88,7 +89,26 @@ public:
             return entry.severity != Severity::silent;
         });
         AddProgramReports(said.entries);
+        CheckTogether(settings.options);
         return settings;
+    }
+
+    // Values each fine alone that do not do what they seem to.
+    void CheckTogether(const DisplayOptions& options) {
+        if (options.legend && !options.colourByHeight && refused_.count("display/legend") == 0) {
+            Add(Severity::warning, LineOf("display/legend"),
+                "display/legend: the legend explains the height colours, and with colour = red there are none; "
+                "write colour = height under [display] to see it");
+        }
+        const std::optional<double>& elevation = options.camera.elevationDegrees;
+        if (elevation && (*elevation > 90 || *elevation < -90)) {
+            char degrees[32];
+            std::snprintf(degrees, sizeof degrees, "%g", *elevation);
+            Add(Severity::warning, LineOf("camera/elevation"),
+                "camera/elevation: " + std::string(degrees) +
+                    " degrees is beyond the -90 (straight up) to 90 (straight down) the camera can take; the "
+                    "programs hold it there");
+        }
     }
 
     void FillSettings() {

@@ -156,6 +156,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "size and tens of seconds at a few million points; write renderer = impostors and "
                   "cull-hidden = 1 under [display] (a first frame in about a second)\n1 problem\n",
                   1},
+        CheckCase{"ValuesThatDoNothing", "[display]\nlegend = 1\n[camera]\nelevation = 120\n", &small,
+                  gridLine +
+                      "warning: line 2: display/legend: the legend explains the height colours, and with colour = "
+                      "red there are none; write colour = height under [display] to see it\n"
+                      "warning: line 4: camera/elevation: 120 degrees is beyond the -90 (straight up) to 90 "
+                      "(straight down) the camera can take; the programs hold it there\n2 problems\n",
+                  1},
         CheckCase{"EmptyEdge", "[display]\nrenderer = impostors\n", &emptyEdge,
                   "data.txt: 4 x 4 cells (points in 3 x 3 of them), 18 points\n\nnothing looks wrong\n", 0},
         CheckCase{"BigGridWithImpostors", "[display]\nrenderer = impostors\ncull-hidden = 1\n", &bigGrid,
