@@ -69,7 +69,9 @@ INSTANTIATE_TEST_SUITE_P(
                                "error: --size 11 makes a grid of 121 cells, more than the 100 this machine's memory "
                                "allows; give --size 10 or less\n"},
                       SizeCase{"PointsAtTheViewersLimit", 4, 4, {}, 0, 16, 4, "", false},
-                      SizeCase{"PointsPastTheViewersLimit", 4, 4, {}, 0, 15, 4, "", true}),
+                      SizeCase{"PointsPastTheViewersLimit", 4, 4, {}, 0, 15, 4, "", true},
+                      SizeCase{"JustBelowTheImpostorsThreshold", 141, 141, {}, 0, 0, 141, "", false},
+                      SizeCase{"JustPastTheImpostorsThreshold", 142, 142, {}, 0, 0, 142, "", true}),
     [](const auto& paramInfo) { return std::string(paramInfo.param.name); });
 
 }  // namespace
