@@ -1,5 +1,6 @@
 #include "data_check.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -16,6 +17,19 @@ namespace {
 
 void Add(CheckReport& report, Severity severity, std::string text) {
     report.findings.push_back({severity, Finding::noLine, std::move(text)});
+}
+
+// A surface many times taller than it is wide shows as a needle: most often
+// heights in metres (or finer) on cells far larger than that.
+void WarnOfNeedle(const std::string& fileName, long long highest, long long columns, long long rows,
+                  CheckReport& report) {
+    const long long side = std::max(columns, rows);
+    if (side <= 0 || highest < needleProportion * side) return;
+    Add(report, Severity::warning,
+        "data file '" + fileName + "': its columns reach level " + std::to_string(highest) + " on a grid of " +
+            std::to_string(columns) + " x " + std::to_string(rows) + " cells, " + std::to_string(highest / side) +
+            " times as tall as it is wide: it shows as a needle; if its heights are in metres, divide them by the "
+            "cells' size in metres to keep the surface's proportions");
 }
 
 void WarnOfManyPoints(std::uint64_t count, const SceneSettings& settings, CheckReport& report) {
@@ -48,6 +62,8 @@ void CheckBinaryData(std::istream& file, const std::string& fileName, const Scen
                 "[display]");
         return;
     }
+    const auto highest = std::max_element(grid.heights.begin(), grid.heights.end());
+    WarnOfNeedle(fileName, highest == grid.heights.end() ? -1 : *highest, grid.columns, grid.rows, report);
     WarnOfManyPoints(points, settings, report);
 }
 
@@ -123,6 +139,7 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
             size += " (points in " + std::to_string(count.columns) + " x " + std::to_string(count.rows) + " of them)";
         }
         report.data.push_back(fileName + ": " + size + ", " + points);
+        WarnOfNeedle(fileName, count.highest, count.gridColumns, count.gridRows, report);
     }
     WarnOfManyPoints(count.points, settings, report);
 }

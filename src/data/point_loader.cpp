@@ -247,6 +247,7 @@ public:
         gridColumns_ = std::max(gridColumns_, column + 1);
         gridRows_ = row + 1;
         if (height < 0) return true;
+        highest_ = std::max(highest_, height);
         points_ += static_cast<std::uint64_t>(height) + 1;
         if (points_ > limit_) return false;
         columns_ = std::max(columns_, column + 1);
@@ -259,6 +260,7 @@ public:
     long long rows() const { return rows_; }
     long long gridColumns() const { return gridColumns_; }
     long long gridRows() const { return gridRows_; }
+    int highest() const { return highest_; }
 
 private:
     std::uint64_t limit_;
@@ -267,6 +269,7 @@ private:
     long long rows_ = 0;
     long long gridColumns_ = 0;
     long long gridRows_ = 0;
+    int highest_ = -1;
 };
 
 // The sink that keeps the cells as a grid of heights: each row's cells as
@@ -428,6 +431,7 @@ PointCount CountFilePoints(std::istream& in, std::uint64_t pointLimit, std::size
         count.rows = counter.rows();
         count.gridColumns = counter.gridColumns();
         count.gridRows = counter.gridRows();
+        count.highest = counter.highest();
     }
     return count;
 }

@@ -59,6 +59,7 @@ struct PointCount {
     long long rows = 0;        // rows, up to the last holding a point
     long long gridColumns = 0; // cells across the widest row, empty ones too
     long long gridRows = 0;    // rows read, empty ones too
+    int highest = -1;          // the highest height; -1 when there is none
 };
 
 // The outcome LoadPoints gives for `in`, and the size of the point set it

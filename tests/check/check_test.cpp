@@ -47,6 +47,8 @@ const std::string small = smallGrid;
 const std::string runOn = "3\n1 0 2\n0 0 0\n2 1 0\n";
 const std::string bigGrid = Square(300, 2);  // 270000 points
 // Its last row and column empty, as a raster's no-data edge reads.
+// Heights in metres on a small grid: a needle.
+const std::string needle = Square(4, 40);
 const std::string emptyEdge = "4\n1 1 1 -1 \n1 1 1 -1 \n1 1 1 -1 \n-1 -1 -1 -1 \n";
 
 struct CheckCase {
@@ -162,6 +164,12 @@ INSTANTIATE_TEST_SUITE_P(
                       "red there are none; write colour = height under [display] to see it\n"
                       "warning: line 4: camera/elevation: 120 degrees is beyond the -90 (straight up) to 90 "
                       "(straight down) the camera can take; the programs hold it there\n2 problems\n",
+                  1},
+        CheckCase{"Needle", "[display]\nrenderer = impostors\n", &needle,
+                  "data.txt: 4 x 4 cells, 656 points\n\n"
+                  "warning: data file 'data.txt': its columns reach level 40 on a grid of 4 x 4 cells, 10 times as "
+                  "tall as it is wide: it shows as a needle; if its heights are in metres, divide them by the "
+                  "cells' size in metres to keep the surface's proportions\n1 problem\n",
                   1},
         CheckCase{"EmptyEdge", "[display]\nrenderer = impostors\n", &emptyEdge,
                   "data.txt: 4 x 4 cells (points in 3 x 3 of them), 18 points\n\nnothing looks wrong\n", 0},
