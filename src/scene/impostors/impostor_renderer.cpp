@@ -115,6 +115,12 @@ std::array<float, 4> SlopeRange(const Matrix4& p) {
     return range;
 }
 
+// A sphere of diameter 1 at depth d shows PixelsPerUnit / d pixels wide:
+// from the whole picture's height, whatever part of it a tile draws.
+double PixelsPerUnit(const FrameView& frame) {
+    return frame.height / 2.0 / std::tan(frame.projection.fieldOfView * M_PI / 360);
+}
+
 }  // namespace
 
 std::string ImpostorRenderer::Start(bool refuse, bool refuseBuffer, std::size_t largestChunk) {
@@ -255,7 +261,7 @@ Matrix4 ImpostorRenderer::SetUniforms(const FrameView& frame, bool colourByHeigh
     const Matrix4 modelview = ModelviewMatrix(frame);
     SetFaceLights(modelview);
     glUniform2f(set("averageBand"), averagedBelowPixels, exactFromPixels);
-    set.Float("pixelsPerUnit", frame.height / 2.0 / std::tan(frame.projection.fieldOfView * M_PI / 360));
+    set.Float("pixelsPerUnit", PixelsPerUnit(frame));
     set.Matrix("modelview", modelview);
     set.Matrix("projection", projection);
     set.Float("nearDistance", frame.projection.nearPlane);
@@ -322,8 +328,7 @@ std::vector<LevelDraws> ImpostorRenderer::Plan(const FrameView& frame, const Mat
     DetailView view;
     view.eye = EyePosition(frame.camera);
     view.forward = Normalised(Minus(frame.camera.centre, view.eye));
-    // The whole picture's height, whatever part of it a tile draws.
-    view.pixelsPerUnit = frame.height / 2.0 / std::tan(frame.projection.fieldOfView * M_PI / 360);
+    view.pixelsPerUnit = PixelsPerUnit(frame);
     view.radius = radius_;
     view.threshold = detailThreshold;
     view.coarse = lastFrameCoarse_;
