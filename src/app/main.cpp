@@ -7,6 +7,7 @@
 #include "config_store.h"
 #include "freed_memory.h"
 #include "data_file.h"
+#include "series/first_frame_wait.h"
 #include "surf_data.h"
 #include "viewer.h"
 
@@ -21,7 +22,10 @@ int main(int argc, char** argv) {
     // cannot be opened ends the process with status 1 inside the constructor.
     // With "data/series" the name is its first frame's; a series that names
     // no file says so, and the loader ends the process as for a missing file.
-    SurfData points(FirstDataFile(config), SurfaceUseFor(config));
+    // Followed with "data/watch", a run may not have written its first frame
+    // yet; the newest whole one is shown.
+    WaitForFirstFrame(FollowedSeries(config));
+    SurfData points(FollowedDataFile(config), SurfaceUseFor(config));
 
     InitDisplay(&points);
     glutMainLoop();

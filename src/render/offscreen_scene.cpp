@@ -16,12 +16,18 @@ OffscreenScene::OffscreenScene(const OffscreenTrials& trials)
     scene_.SetSurface(SurfaceOf(points_));
     scene_.Prepare(settings.sphereRadius, settings.sphereTesel);
     scene_.KeepColoursForSeries();
+    scene_.SetFrameFacts(FactsFor(1, 1, firstFile_));
     pictures_ = std::make_unique<OffscreenPictures>(scene_, trials.largestTile);
 }
 
 FrameView OffscreenScene::View(int width, int height, int turn, int turns) {
     FrameView view;
-    if (!camera_) camera_ = scene_.OpeningCamera(static_cast<double>(width) / height);
+    const double aspect = static_cast<double>(width) / height;
+    if (!camera_) {
+        camera_ = scene_.OpeningCamera(aspect);
+    } else if (scene_.TakeRefit()) {
+        camera_ = scene_.Refitted(*camera_, aspect);
+    }
     OrbitCamera camera = *camera_;
     if (turns > 0) camera.theta += 2 * M_PI * turn / turns;
     view.camera = camera;

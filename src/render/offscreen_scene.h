@@ -40,6 +40,7 @@ public:
     // Shows a frame of the series, read and made ready elsewhere as
     // Preparation() says; it must outlive its drawing.
     void ShowFrame(const LoadedFrame& frame);
+    void SetFrameFacts(const FrameFacts& facts) { scene_.SetFrameFacts(facts); }
     FramePreparation Preparation() const { return scene_.Preparation(scene_.settings().sphereRadius); }
     const SceneSettings& settings() const { return scene_.settings(); }
     // The data file the scene opened on: for a series, its first frame that

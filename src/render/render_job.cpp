@@ -164,10 +164,14 @@ int DrawSeries(OffscreenScene& scene, const RenderOptions& options) {
         if (frame <= last && frame > opening) loader.Request(frame, files[static_cast<std::size_t>(frame - 1)]);
     };
     ask(first);
+    const auto facts = [&](int frame) {
+        return FactsFor(frame, static_cast<int>(files.size()), files[static_cast<std::size_t>(frame - 1)]);
+    };
     return DrawPictures(scene, options, last - first + 1, [&](int i) {
         const int frame = first + i;
         if (frame < opening) return false;
         if (frame == opening) {
+            scene.SetFrameFacts(facts(frame));
             ask(frame + 1);
             return true;
         }
@@ -182,6 +186,7 @@ int DrawSeries(OffscreenScene& scene, const RenderOptions& options) {
         if (!problem.empty()) ProgramDiagnostics().Warning(problem);
         if (Unreadable(*next)) return false;
         scene.ShowFrame(*next);
+        scene.SetFrameFacts(facts(frame));
         shown = std::move(next);
         return true;
     });

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "camera/camera_fit.h"
+#include "camera/grown_bounds.h"
 #include "camera/opening_camera.h"
 #include "overlays/overlays.h"
 #include "shading/fixed_state.h"
@@ -23,11 +24,16 @@ int LargestPictureSide() {
     return smaller > 0 ? smaller : fallbackLargestSide;
 }
 
+// The levels a frame spans, as the colours would span them unfixed.
+ColourRange LevelsOf(const PointSurvey& survey) { return {survey.lowest[2], survey.highest[2]}; }
+
 }  // namespace
 
 Scene::Scene(const SceneSettings& settings, SphereDrawer drawSphere, Diagnostics& report)
     : settings_(settings), report_(report), renderer_(drawSphere, report) {
     renderer_.SetFloor(settings_.options.floor);
+    const std::string early = CaptionWorkedOutTooEarly(settings_.options.caption);
+    if (!early.empty()) report_.Warning(early);
 }
 
 void Scene::Start(const RendererTrials& trials) {
@@ -39,11 +45,40 @@ void Scene::Start(const RendererTrials& trials) {
 void Scene::DrawFrame(const FrameView& view) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     renderer_.Draw(view, settings_.options);
-    DrawOverlays(settings_, renderer_.survey(), view);
+    if (series_ && series_->count() > 0) {
+        SetFrameFacts(FactsFor(series_->shown() + 1, series_->count(), series_->file(series_->shown())));
+    }
+    DrawOverlays(settings_, renderer_.survey(), view, caption_);
 }
 
 OrbitCamera Scene::OpeningCamera(double aspect) const {
-    return ::OpeningCamera(settings_.options, renderer_.survey(), settings_.sphereRadius, StartProjection(), aspect);
+    return ::OpeningCamera(settings_.options, FitBounds(), StartProjection(), aspect);
+}
+
+Bounds Scene::FitBounds() const {
+    const Bounds shown = SphereBounds(renderer_.survey(), settings_.sphereRadius);
+    return settings_.options.fitGrow ? Union(grownBounds_, shown) : shown;
+}
+
+bool Scene::TakeRefit() {
+    const bool due = refitDue_;
+    refitDue_ = false;
+    return due;
+}
+
+OrbitCamera Scene::Refitted(const OrbitCamera& camera, double aspect) const {
+    return FittedCamera(camera, FitBounds(), StartProjection().fieldOfView, aspect);
+}
+
+bool Scene::RestartGrowth() {
+    grownBounds_ = {};
+    refitDue_ = false;
+    if (!settings_.options.colourRangeGrow || survey().empty()) return false;
+    const ColourRange levels = LevelsOf(survey());
+    const bool changed = !settings_.options.colourRange || settings_.options.colourRange->lowest != levels.lowest ||
+                         settings_.options.colourRange->highest != levels.highest;
+    settings_.options.colourRange = levels;
+    return changed;
 }
 
 Projection Scene::ProjectionFor(const Projection& projection, const OrbitCamera& camera) const {
@@ -87,11 +122,13 @@ void Scene::KeepColoursForSeries() {
     }
 }
 
-void Scene::StartSeries(const std::string& openedFile, double radius) {
+void Scene::StartSeries(const std::string& openedFile, double radius, bool followNewest) {
+    SetFrameFacts(FactsFor(1, 1, openedFile));
     if (!HasSeries()) return;
     KeepColoursForSeries();
     series_ = std::make_unique<SeriesPlayer>(settings_.series, openedFile, Preparation(radius), std::chrono::milliseconds(500),
                                              report_);
+    if (followNewest) series_->FollowNewest();
 }
 
 bool Scene::ShowArrivedFrame(double radius, int tesel) {
@@ -108,5 +145,28 @@ bool Scene::ShowArrivedFrame(double radius, int tesel) {
 }
 
 void Scene::ShowFrame(const LoadedFrame& frame, double radius, int tesel) {
+    GrowColours(frame.survey);
+    const Bounds before = FitBounds();
     renderer_.SetFrame(frame, radius, tesel, settings_.options);
+    if (!settings_.options.fitGrow) return;
+    grownBounds_ = before;
+    if (!Holds(before, SphereBounds(survey(), settings_.sphereRadius))) refitDue_ = true;
+}
+
+// Widens the range to the frame's levels, never narrowing it: the frames
+// drawn before keep their colours.
+void Scene::GrowColours(const PointSurvey& frame) {
+    if (!settings_.options.colourRangeGrow || frame.empty()) return;
+    const ColourRange levels = LevelsOf(frame);
+    ColourRange& range = settings_.options.colourRange ? *settings_.options.colourRange
+                                                       : settings_.options.colourRange.emplace(levels);
+    range.lowest = std::min(range.lowest, levels.lowest);
+    range.highest = std::max(range.highest, levels.highest);
+}
+
+void Scene::SetFrameFacts(const FrameFacts& facts) {
+    if (factsSet_ && facts.frame == facts_.frame && facts.frames == facts_.frames && facts.file == facts_.file) return;
+    facts_ = facts;
+    factsSet_ = true;
+    caption_ = CaptionFor(settings_.options.caption, facts_);
 }

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "caption_text.h"
 #include "camera/camera.h"
+#include "camera/camera_fit.h"
 #include "camera/frame_view.h"
 #include "diagnostics.h"
 #include "scene_renderer.h"
@@ -62,6 +64,16 @@ public:
     // `projection`, with fit-view its planes moved to hold every sphere as
     // seen from `camera`.
     Projection ProjectionFor(const Projection& projection, const OrbitCamera& camera) const;
+    // With fit-view = grow: whether a frame shown since the last call
+    // reached beyond what the view was fitted to, so the caller refits.
+    bool TakeRefit();
+    // `camera` fitted, with its angles kept, to every frame shown so far
+    // (grow), or to the frame on show.
+    OrbitCamera Refitted(const OrbitCamera& camera, double aspect) const;
+    // Forgets the frames before the one on show: the fit's box and, with
+    // colour-range = grow, the colours start again from it. Whether the
+    // colours changed (the lists then need building again).
+    bool RestartGrowth();
     // One wheel step from `distance`; steps held back by the distance's
     // upper bound are kept here, and forgotten for a camera placed anew.
     double Wheeled(double distance, int direction);
@@ -80,7 +92,9 @@ public:
     // the frames after `openedFile`, the one shown, and fixes the colour
     // range to its levels unless config.txt gives one. Needs the renderer
     // started and the points set.
-    void StartSeries(const std::string& openedFile, double radius);
+    // `followNewest`: opened on a followed run's newest whole frame, it
+    // goes on to a newer one once that is whole (SeriesPlayer::FollowNewest).
+    void StartSeries(const std::string& openedFile, double radius, bool followNewest = false);
     // Whether config.txt asks for a series, or to follow its one file.
     bool HasSeries() const;
     // Fixes the colour range of a series to the levels of the frame shown,
@@ -94,6 +108,8 @@ public:
     // its drawing.
     void ShowFrame(const LoadedFrame& frame, double radius, int tesel);
     FramePreparation Preparation(double radius) const;
+    // What the caption says, for a frame shown without the player.
+    void SetFrameFacts(const FrameFacts& facts);
 
     // ---- What the renderer holds ----
 
@@ -105,6 +121,9 @@ public:
     ImpostorRenderer& impostors() { return renderer_.impostors(); }
 
 private:
+    Bounds FitBounds() const;
+    void GrowColours(const PointSurvey& survey);
+
     SceneSettings settings_;
     Diagnostics& report_;
     SceneRenderer renderer_;
@@ -113,4 +132,10 @@ private:
     std::unique_ptr<SeriesPlayer> series_;
     // The frame on show since the first one, which is the caller's.
     std::unique_ptr<LoadedFrame> shownFrame_;
+    // With fit-view = grow, the box of the frames shown before this one.
+    Bounds grownBounds_;
+    bool refitDue_ = false;
+    FrameFacts facts_;
+    bool factsSet_ = false;
+    std::string caption_;
 };

@@ -9,6 +9,7 @@
 
 #include "config_store.h"
 #include "frame_read.h"
+#include "grid_reading.h"
 #include "input_file.h"
 #include "key_reader.h"
 #include "npy_grid.h"
@@ -105,18 +106,62 @@ std::string OpeningFrame(const std::string& pattern, Diagnostics& diagnostics) {
     return "";
 }
 
+// Whether the frame can be read to its end and holds a point.
+bool WholeFrame(const std::string& file) {
+    std::ifstream in;
+    if (OpenInput(in, file) != InputOpening::opened) return false;
+    HeightGrid grid;
+    const GridReading reading = ReadGridFile(in, file, grid, MaxLoadableCells());
+    return reading.refused.empty() && reading.outcome.end == LoadOutcome::End::complete &&
+           std::any_of(grid.heights.begin(), grid.heights.end(), [](std::int32_t h) { return h >= 0; });
+}
+
+// The frame each series opened on. The viewer asks twice, through each of
+// its two stores of config.txt: the frames are looked at, and their warnings
+// said, once.
+std::map<std::string, std::string>& OpenedFrames() {
+    static std::map<std::string, std::string> opened;
+    return opened;
+}
+
+bool Watched(const ConfigStore& config) {
+    CollectedDiagnostics quiet;
+    const KeyEntry* watch = FindKey("data/watch");
+    return watch != nullptr && KeyReader(config, quiet).OnOff(*watch);
+}
+
 }  // namespace
 
 std::string FirstDataFile(const ConfigStore& config, Diagnostics& diagnostics) {
     const KeyReader read(config, diagnostics);
     const std::string pattern = read.Text(keys::series);
     if (pattern.empty()) return read.Text(keys::dataFile);
-    // The viewer asks twice, through each of its two stores of config.txt:
-    // the frames are looked at, and their warnings said, once.
-    static std::map<std::string, std::string> opened;
-    const auto known = opened.find(pattern);
-    if (known != opened.end()) return known->second;
-    return opened[pattern] = OpeningFrame(pattern, diagnostics);
+    const auto known = OpenedFrames().find(pattern);
+    if (known != OpenedFrames().end()) return known->second;
+    return OpenedFrames()[pattern] = OpeningFrame(pattern, diagnostics);
+}
+
+std::string NewestWholeFrame(const std::string& pattern) {
+    const std::vector<std::string> files = SeriesFiles(pattern);
+    for (auto file = files.rbegin(); file != files.rend(); ++file) {
+        if (WholeFrame(*file)) return *file;
+    }
+    return "";
+}
+
+std::string FollowedSeries(const ConfigStore& config) {
+    CollectedDiagnostics quiet;
+    return Watched(config) ? KeyReader(config, quiet).Text(keys::series) : "";
+}
+
+std::string FollowedDataFile(const ConfigStore& config, Diagnostics& diagnostics) {
+    const std::string pattern = FollowedSeries(config);
+    if (pattern.empty() || OpenedFrames().count(pattern) > 0) {
+        return FirstDataFile(config, diagnostics);
+    }
+    const std::string newest = NewestWholeFrame(pattern);
+    if (newest.empty()) return FirstDataFile(config, diagnostics);
+    return OpenedFrames()[pattern] = newest;
 }
 
 SurfaceUse SurfaceUseFor(const ConfigStore& config) {

@@ -17,6 +17,20 @@ class ConfigStore;
 // and nothing said.
 std::string FirstDataFile(const ConfigStore& config, Diagnostics& diagnostics = ProgramDiagnostics());
 
+// With "data/watch" = 1 on a series, the viewer follows a run: it opens on
+// the series' newest frame that reads to its end (the one being written is
+// passed over), and FirstDataFile gives the same from then on. Otherwise
+// FirstDataFile's choice.
+std::string FollowedDataFile(const ConfigStore& config, Diagnostics& diagnostics = ProgramDiagnostics());
+
+// The series "data/series" names when "data/watch" = 1 follows it, else "".
+// Says nothing.
+std::string FollowedSeries(const ConfigStore& config);
+
+// The newest frame of the series `pattern` names that reads to its end and
+// holds a point, or "" while there is none.
+std::string NewestWholeFrame(const std::string& pattern);
+
 // What the data file is loaded for: with "display/renderer = impostors" the
 // grid of heights alone, which is all they draw from; else the points.
 // Says nothing: the keys' own warnings are the scene's to give.

@@ -48,7 +48,13 @@ constexpr KeyEntry sphereTesel = Entry("display/sphere-tesel", KeyKind::lookupWh
 constexpr KeyEntry cullHidden = Entry("display/cull-hidden", KeyKind::onOff, "0", "1: leave out spheres no camera can see",
                                   [](Read r, Key k, Into s) { Display(s).cullHidden = r.OnOff(k); });
 constexpr KeyEntry fitView = Entry("display/fit-view", KeyKind::onOff, "0", "1: start with every point in view",
-                               [](Read r, Key k, Into s) { Display(s).fitView = r.OnOff(k); });
+                               [](Read r, Key k, Into s) {
+                                   if (r.Text(k) == "grow") {
+                                       Display(s).fitView = Display(s).fitGrow = true;
+                                       return;
+                                   }
+                                   Display(s).fitView = r.OnOff(k);
+                               });
 constexpr KeyEntry colour = Choice("display/colour", {"red", "height"}, "red, or height: coloured by level",
                                [](Read r, Key k, Into s) { Display(s).colourByHeight = r.Choice(k) == 1; });
 constexpr KeyEntry renderer =
@@ -61,13 +67,17 @@ constexpr KeyEntry antialias =
         Display(s).antialias = static_cast<int>(r.Number(k).value_or(Display(s).antialias));
     });
 constexpr KeyEntry keyBindings =
-    Choice("display/keys", {"standard", "extended"}, "standard, or extended: keys c, s, r, h",
+    Choice("display/keys", {"standard", "extended"}, "standard, or extended: keys c, s, r, g, h",
            [](Read r, Key k, Into s) { Display(s).extendedKeys = r.Choice(k) == 1; });
 constexpr KeyEntry colourRange = Entry(
     "display/colour-range", KeyKind::lowHigh, nullptr, "'LOW HIGH', or auto: levels the colours span",
     [](Read r, Key k, Into s) {
         if (r.Text(k) == "auto") {
             Display(s).colourRangeAuto = true;
+            return;
+        }
+        if (r.Text(k) == "grow") {
+            Display(s).colourRangeGrow = true;
             return;
         }
         if (const auto range = r.Numbers(k)) Display(s).colourRange = ColourRange{(*range)[0], (*range)[1]};
@@ -87,6 +97,8 @@ constexpr KeyEntry outlines = Entry("display/outlines", KeyKind::onOff, "0", "1:
                                 [](Read r, Key k, Into s) { Display(s).outlines = r.OnOff(k); });
 constexpr KeyEntry axes = Entry("display/axes", KeyKind::onOff, "0", "1: axes in a corner, and a scale bar",
                             [](Read r, Key k, Into s) { Display(s).axes = r.OnOff(k); });
+constexpr KeyEntry caption = Entry("display/caption", KeyKind::text, nullptr, "a line on the picture; ${frame}, ${file}",
+                                [](Read r, Key k, Into s) { Display(s).caption = r.Text(k); });
 constexpr KeyEntry azimuth = Entry(
     "camera/azimuth", KeyKind::angle, nullptr, "degrees from +x towards +y",
     [](Read r, Key k, Into s) { Display(s).camera.azimuthDegrees = r.Angle(k); }, leftIgnored);
@@ -112,7 +124,7 @@ const std::vector<const KeyEntry*>& KeyTable() {
         &dataFile,      &series,        &framesPerSecond, &watch,      &metresPerLevel, &levelZeroMetres,
         &cellMetres,    &sphereRadius,  &sphereTesel,     &cullHidden, &fitView,        &colour,
         &renderer,      &levelOfDetail, &antialias,       &keyBindings, &colourRange,   &lowestLevel, &legend,
-        &ambientOcclusion, &outlines,   &axes,            &azimuth,    &elevation,      &distance,
+        &ambientOcclusion, &outlines,   &axes,            &caption,    &azimuth,    &elevation,      &distance,
         &centre,
     };
     return table;

@@ -28,6 +28,9 @@ struct DisplayOptions {
     bool cullHidden = false;
     // "display/fit-view" = 1: start with the whole point set in view.
     bool fitView = false;
+    // "display/fit-view" = grow: fitted, and fitted again whenever a frame
+    // of a series reaches beyond what the view was fitted to; never closer.
+    bool fitGrow = false;
     // "display/colour" = height: spheres coloured by level instead of red.
     bool colourByHeight = false;
     // "display/renderer": the display lists, or ray-cast sphere impostors.
@@ -47,6 +50,13 @@ struct DisplayOptions {
     // "display/colour-range" = auto: the colours span the levels the top
     // surface spans, its 1st to 99th percentile, not the whole height.
     bool colourRangeAuto = false;
+    // "display/colour-range" = grow: the first frame's levels, widened
+    // whenever a frame goes beyond them and never narrowed, so frames
+    // already drawn keep their colours.
+    bool colourRangeGrow = false;
+    // "display/caption": a line of text on the picture, its ${...}
+    // expressions worked out for each frame shown (caption_text.h).
+    std::string caption;
     // "display/floor" = LEVEL: the impostors draw no sphere below LEVEL;
     // the columns start there. 0 draws them all.
     std::int32_t floor = 0;

@@ -10,6 +10,9 @@ void BuildDisplayLists();
 // With "data/series" (or "data/watch"), starts reading the frames after the
 // one on show and titles the window with the frame; otherwise nothing.
 void StartSeries();
+// Fits the camera, and with colour-range = grow the colours, to the frame
+// on show alone, forgetting the frames before it.
+void RefitToShownFrame();
 
 // Draws the current view into the back buffer, without showing it.
 void DrawFrame();

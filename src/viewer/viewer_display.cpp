@@ -25,10 +25,17 @@ void TitleSeries() {
     if (series != nullptr && series->LabelChanged()) glutSetWindowTitle(("Pelorin: " + series->Label()).c_str());
 }
 
-// Shows a frame of the series that has come in; true if one had.
+double WindowAspect() { return static_cast<double>(windowWidth) / static_cast<double>(windowHeight); }
+
+// Shows a frame of the series that has come in; true if one had. A frame
+// that outgrows a view fitted with grow moves the camera back to hold it.
 bool ShowArrivedFrame() {
     if (!scene.ShowArrivedFrame(sphereRadius, sphereTesel)) return false;
     TakeListNames();
+    if (scene.TakeRefit()) {
+        StoreCamera(scene.Refitted(CurrentCamera(), WindowAspect()));
+        ApplyProjection();
+    }
     glutPostRedisplay();
     return true;
 }
@@ -42,8 +49,15 @@ void BuildDisplayLists() {
     TakeListNames();
 }
 
+void RefitToShownFrame() {
+    if (scene.RestartGrowth()) BuildDisplayLists();
+    StoreCamera(scene.Refitted(CurrentCamera(), WindowAspect()));
+    scene.ForgetHeldWheelSteps();
+    ApplyProjection();
+}
+
 void StartSeries() {
-    scene.StartSeries(FirstDataFile(viewerConfig), sphereRadius);
+    scene.StartSeries(FirstDataFile(viewerConfig), sphereRadius, scene.settings().series.watch);
     TitleSeries();
 }
 

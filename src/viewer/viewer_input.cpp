@@ -41,6 +41,7 @@ const Binding bindings[] = {
     {"c", "print the camera as config.txt lines", When::extended},
     {"s", "save the window as pelorin-NNNN.png", When::extended},
     {"r", "back to the start camera", When::extended},
+    {"g", "fit the view and colours to the frame on show", When::extended},
     {"h", "print these bindings", When::extended},
 };
 
@@ -81,6 +82,10 @@ void ExtendedKey(unsigned char key) {
             break;
         case 'r':
             PlaceOpeningCamera();
+            glutPostRedisplay();
+            break;
+        case 'g':
+            RefitToShownFrame();
             glutPostRedisplay();
             break;
         case 'h':

@@ -170,12 +170,6 @@ std::function<bool(const LoadedFrame*)> FrameOf(const std::string& file) {
     return [file](const LoadedFrame* frame) { return frame != nullptr && frame->file == file; };
 }
 
-// Whole at once, as a writer that moves each file into place.
-void PutFile(const std::string& path, const std::string& text) {
-    WriteFile(path + ".part", text);
-    std::rename((path + ".part").c_str(), path.c_str());
-}
-
 // Played to the end, a series stops, or when followed waits on the watch
 // with no wait of zero, past an unreadable last frame too; a new frame plays.
 TEST(SeriesPlayer, PlayingToTheEndWaitsWithoutSpinning) {

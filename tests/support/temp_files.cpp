@@ -3,6 +3,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -17,6 +18,11 @@ TempDir::~TempDir() {
 }
 
 void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+
+void PutFile(const std::string& path, const std::string& text) {
+    WriteFile(path + ".part", text);
+    std::rename((path + ".part").c_str(), path.c_str());
+}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path);

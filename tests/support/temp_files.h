@@ -18,4 +18,6 @@ private:
     std::string path_;
 };
 void WriteFile(const std::string& path, const std::string& text);
+// Whole at once, as a writer that moves each file into place.
+void PutFile(const std::string& path, const std::string& text);
 std::string ReadFile(const std::string& path);

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "camera/camera_fit.h"
-#include "survey/point_survey.h"
 
 namespace {
 
@@ -13,18 +12,23 @@ double Degrees(double radians) { return radians * 180 / M_PI; }
 
 }  // namespace
 
-OrbitCamera OpeningCamera(const DisplayOptions& options, const PointSurvey& survey, double sphereRadius,
-                          const Projection& projection, double aspect) {
+OrbitCamera OpeningCamera(const DisplayOptions& options, const Bounds& fitted, const Projection& projection,
+                          double aspect) {
     OrbitCamera camera = StartCamera();
     const CameraKeys& keys = options.camera;
     if (keys.azimuthDegrees) camera.theta = Radians(*keys.azimuthDegrees);
     if (keys.elevationDegrees) camera.phi = HeldPolarAngle(Radians(90 - *keys.elevationDegrees));
     if (options.fitView) {
-        camera = FittedCamera(camera, SphereBounds(survey, sphereRadius), projection.fieldOfView, aspect);
+        camera = FittedCamera(camera, fitted, projection.fieldOfView, aspect);
     }
     if (keys.distance) camera.distance = std::fmin(std::fmax(*keys.distance, distanceLowest), distanceHighest);
     if (keys.centre) camera.centre = *keys.centre;
     return camera;
+}
+
+OrbitCamera OpeningCamera(const DisplayOptions& options, const PointSurvey& survey, double sphereRadius,
+                          const Projection& projection, double aspect) {
+    return OpeningCamera(options, SphereBounds(survey, sphereRadius), projection, aspect);
 }
 
 std::string CameraConfigLines(const OrbitCamera& camera) {

@@ -6,11 +6,14 @@
 
 #include "camera/frame_view.h"
 #include "overlays/axes_overlay.h"
+#include "overlays/caption.h"
 #include "overlays/colour_legend.h"
 #include "scene_settings.h"
 #include "survey/point_survey.h"
 
-inline void DrawOverlays(const SceneSettings& settings, const PointSurvey& survey, const FrameView& frame) {
+inline void DrawOverlays(const SceneSettings& settings, const PointSurvey& survey, const FrameView& frame,
+                         const std::string& caption) {
     DrawLegendIfWanted(settings.options, survey, settings.series, frame);
     DrawAxesIfWanted(settings.options, settings.series, frame);
+    DrawCaption(caption, frame);
 }

@@ -44,6 +44,10 @@ SeriesPlayer::SeriesPlayer(const SeriesSettings& settings, const std::string& op
     Prefetch();
 }
 
+void SeriesPlayer::FollowNewest() {
+    if (watch_ && shown_ + 1 < count()) Want(count() - 1);
+}
+
 std::string SeriesPlayer::Label() const {
     if (files_.empty()) return "";
     return "frame " + std::to_string(shown_ + 1) + " of " + std::to_string(count()) + ": " + BaseName(file(shown_));
@@ -222,7 +226,10 @@ void SeriesPlayer::Relist(std::vector<std::string> files) {
     const std::string shownFile = file(shown_);
     const std::string waitingFile = waiting_.index >= 0 ? file(waiting_.index) : "";
     const std::string prefetchedFile = prefetched_.index >= 0 ? file(prefetched_.index) : "";
-    const bool atEnd = shown_ + 1 >= count();
+    // Following the end: its last frame on show, or asked for while an
+    // earlier one is.
+    const bool atEnd = shown_ + 1 >= count() ? waiting_.index < 0 || waiting_.index == shown_
+                                             : waiting_.index == count() - 1;
     keptForShown_ = std::find(files.begin(), files.end(), shownFile) == files.end();
     if (keptForShown_) {
         files.insert(std::upper_bound(files.begin(), files.end(), shownFile, NumericallyBefore), shownFile);
@@ -241,8 +248,9 @@ void SeriesPlayer::Relist(std::vector<std::string> files) {
             Want(PlaceOf(waitingFile));
         }
     }
-    // A series that grows while its last frame is on show follows it.
-    if (atEnd && shown_ + 1 < count() && (waiting_.index < 0 || waiting_.index == shown_)) Want(count() - 1);
+    // A series that grows while it is followed to its end goes on to its new
+    // last frame.
+    if (atEnd && shown_ + 1 < count() && waiting_.index != count() - 1) Want(count() - 1);
     Prefetch();
 }
 

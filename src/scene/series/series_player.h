@@ -40,6 +40,11 @@ public:
     // first time): it changes with the frame shown, and when files come or go.
     bool LabelChanged();
 
+    // For a followed run opened on its newest whole frame: a newer file,
+    // still being written, is shown once it is whole, so that the frames
+    // after it are followed from there.
+    void FollowNewest();
+
     // The user's steps; the frame comes later from Poll.
     void Step(int by);
     void First();
