@@ -1,4 +1,4 @@
-// A small font of hand-drawn 5x7 glyphs for the few words and numbers the
+// A small font of hand-drawn 5x7 glyphs for the labels and captions the
 // scene writes onto its pictures. Text is given as runs of lit font pixels,
 // so any renderer can draw it as rectangles at whatever size it needs, with
 // no font library and no texture.
@@ -20,8 +20,7 @@ struct FontRun {
     int length = 0;
 };
 
-// Digits, ". - + e", a blank, the lower-case letters of "levels", "m" and
-// "km", and the axes' "x", "y" and "z".
+// Every printable ASCII character, ' ' to '~'; nothing else.
 bool HasGlyph(char c);
 
 // Width of `text` in font pixels, without the blank after its last glyph.
