@@ -6,7 +6,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,17 +20,6 @@ namespace {
 
 constexpr double deadlineSeconds = 30;
 
-// A grid of `size` columns a side whose heights climb from 0 at the left to
-// `top` at the right.
-std::string Ramp(int size, int top) {
-    std::string text = std::to_string(size) + "\n";
-    for (int row = 0; row < size; ++row) {
-        for (int column = 0; column < size; ++column) text += std::to_string(column * top / (size - 1)) + " ";
-        text += "\n";
-    }
-    return text;
-}
-
 bool TitleBecomes(const std::string& window, const std::string& title) {
     const double deadline = MonotonicSeconds() + deadlineSeconds;
     while (TitleOf(window) != title && MonotonicSeconds() < deadline) usleep(50 * 1000);
@@ -42,21 +30,6 @@ bool ErrorsSay(const ChildProcess& process, const std::string& text) {
     const double deadline = MonotonicSeconds() + deadlineSeconds;
     while (process.errors().find(text) == std::string::npos && MonotonicSeconds() < deadline) usleep(50 * 1000);
     return process.errors().find(text) != std::string::npos;
-}
-
-// The share of the terrain's pixels in the colour map's top colour.
-double YellowShare(const Picture& picture) {
-    long terrain = 0, yellow = 0;
-    for (int y = 0; y < picture.height; ++y) {
-        for (int x = 0; x < picture.width; ++x) {
-            const unsigned char* p = picture.pixel(x, y);
-            if (IsWhite(p)) continue;
-            ++terrain;
-            // Lit or shaded: red and green alike, and far above blue.
-            if (p[0] > 60 && p[0] > 2.5 * p[2] && p[1] > 2.5 * p[2] && std::abs(p[0] - p[1]) < 60) ++yellow;
-        }
-    }
-    return terrain > 0 ? static_cast<double>(yellow) / terrain : 0;
 }
 
 // The picture once it has changed from `before` (if given) and then stays
@@ -91,25 +64,25 @@ TEST(FollowedRun, ShowsTheNewestFrameWithColoursThatGrow) {
         WriteFile(dir / "config.txt",
                   "[data]\nseries = f-%d.txt\nwatch = 1\n[display]\ncolour = height\ncolour-range = grow\n"
                   "fit-view = grow\n");
-        for (const std::string& frame : c.before) PutFile(dir / frame, Ramp(12, 1));
+        for (const std::string& frame : c.before) PutFile(dir / frame, RampText(12, 1));
         ChildProcess viewer(dir.path(), PELORIN_PROGRAM, {}, {SanitizerOptionsForGlProgram()});
         if (c.before.empty()) {
             ASSERT_TRUE(ErrorsSay(viewer, "waiting for the first frame of data/series 'f-%d.txt'\n")) << viewer.errors();
-            PutFile(dir / "f-1.txt", Ramp(12, 1));
+            PutFile(dir / "f-1.txt", RampText(12, 1));
         }
         const std::string window = WaitForWindow(c.openingTitle, deadlineSeconds);
         ASSERT_FALSE(window.empty()) << viewer.errors();
         const Picture opening = SettledAfter(window);
         const int next = static_cast<int>(c.before.size()) + 1;
         for (int frame = next; frame < next + 3; ++frame) {
-            PutFile(dir / ("f-" + std::to_string(frame) + ".txt"), Ramp(12, 3 * (frame - next + 1)));
+            PutFile(dir / ("f-" + std::to_string(frame) + ".txt"), RampText(12, 3 * (frame - next + 1)));
         }
         const std::string last = std::to_string(next + 2);
         EXPECT_TRUE(TitleBecomes(window, "Pelorin: frame " + last + " of " + last + ": f-" + last + ".txt"))
             << TitleOf(window);
         // Grown to the last frame's nine levels, the colours climb the ramp;
         // kept at the first frame's two, most of it would be the top colour.
-        EXPECT_LT(YellowShare(SettledAfter(window, opening)), 0.3);
+        EXPECT_LT(TopColourShare(SettledAfter(window, opening)), 0.3);
         TypeKeys(window, "q");
         EXPECT_EQ(viewer.wait(deadlineSeconds), 0);
     }

@@ -470,6 +470,63 @@ TEST(RenderFilms, RateFolderAndCount) {
     }
 }
 
+// The mean difference a channel over the box from (x, y), `width` x `height`.
+double BoxDifference(const Picture& a, const Picture& b, int x0, int y0, int width, int height) {
+    if (a.width != b.width || a.height != b.height || a.width < x0 + width || a.height < y0 + height) return -1;
+    double sum = 0;
+    for (int y = y0; y < y0 + height; ++y) {
+        for (int x = x0; x < x0 + width; ++x) {
+            for (int c = 0; c < 3; ++c) sum += std::abs(a.pixel(x, y)[c] - b.pixel(x, y)[c]);
+        }
+    }
+    return sum / (3.0 * width * height);
+}
+
+// The caption says each frame's own words on its picture and in the film;
+// the terrain below it is the same.
+TEST(RenderFilms, CaptionOfEachFrame) {
+    Render render("[data]\nseries = f-%d.txt\n[display]\ncaption = ${:frame ${frame} of ${frames}, t = ${* ${number} 5} s}\n",
+                  false);
+    for (const char* frame : {"f-1.txt", "f-2.txt", "f-3.txt"}) WriteFile(render.Path(frame), Terrain());
+    ASSERT_EQ(render.Run({"-o", "s.png", "--series", "--fps", "3", "--video", "t.mp4"}), 0) << render.errors();
+    EXPECT_EQ(WarningLines(render.errors()), 0) << render.errors();
+    const Picture first = render.Read("s-0001.png").picture, last = render.Read("s-0003.png").picture;
+    ASSERT_EQ(first.width, 800);
+    // The caption's panel sits in the top left 60 lines.
+    EXPECT_GT(BoxDifference(first, last, 0, 0, 400, 60), 1);
+    EXPECT_EQ(BoxDifference(first, last, 0, 60, 800, 540), 0);
+    ChildProcess decode(render.Path("."), "/usr/bin/ffmpeg", {"-v", "error", "-i", "t.mp4", "d-%d.png"});
+    ASSERT_EQ(decode.wait(60), 0) << decode.errors();
+    const Picture filmFirst = render.Read("d-1.png").picture, filmLast = render.Read("d-3.png").picture;
+    EXPECT_FALSE(Exists(render.Path("d-4.png")));
+    EXPECT_LT(BoxDifference(filmFirst, first, 0, 0, 400, 60), 4);
+    EXPECT_LT(BoxDifference(filmLast, last, 0, 0, 400, 60), 4);
+    EXPECT_GT(BoxDifference(filmFirst, filmLast, 0, 0, 400, 60), 1);
+}
+
+// A series drawn with colours and view that grow: its tall last frame keeps
+// its colours apart and stays in the picture; with the first frame's
+// colours and view it would run into the top colour and out of the top.
+TEST(RenderSeries, ColoursAndViewGrowWithTheFrames) {
+    const struct {
+        const char* keys;
+        bool grown;
+    } cases[] = {{"colour-range = grow\nfit-view = grow\n", true}, {"fit-view = 1\n", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.keys);
+        Render render(std::string("[data]\nseries = f-%d.txt\n[display]\ncolour = height\n") + c.keys, false);
+        WriteFile(render.Path("f-1.txt"), RampText(12, 1));
+        WriteFile(render.Path("f-2.txt"), RampText(12, 12));
+        ASSERT_EQ(render.Run({"-o", "s.png", "--series"}), 0) << render.errors();
+        const Picture last = render.Read("s-0002.png").picture;
+        ASSERT_EQ(last.width, 800);
+        bool topRowClear = true;
+        for (int x = 0; x < last.width; ++x) topRowClear = topRowClear && IsWhite(last.pixel(x, 0));
+        EXPECT_EQ(topRowClear, c.grown);
+        EXPECT_EQ(TopColourShare(last) < 0.3, c.grown) << TopColourShare(last);
+    }
+}
+
 // ---- Depth cues ----
 
 // A plateau 8 high, 40 cells a side, with a 3x3 pit down to the ground in

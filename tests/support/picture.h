@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 struct Picture {
@@ -22,6 +23,34 @@ inline bool IsWhite(const unsigned char* p) { return p[0] >= 250 && p[1] >= 250 
 // Lit or shaded, the sphere's diffuse red clearly dominates green and blue;
 // the whitish highlights and the darkest creases count as neither.
 inline bool IsRed(const unsigned char* p) { return p[0] >= 60 && p[0] >= p[1] + 40 && p[0] >= p[2] + 40; }
+
+// The colour map's top colour, lit or shaded: red and green alike, and far
+// above blue.
+inline bool IsTopColour(const unsigned char* p) {
+    return p[0] > 60 && p[0] > 2.5 * p[2] && p[1] > 2.5 * p[2] && std::abs(p[0] - p[1]) < 60;
+}
+
+// The share of the terrain's (not white) pixels in the top colour.
+inline double TopColourShare(const Picture& picture) {
+    long terrain = 0, top = 0;
+    for (std::size_t i = 0; i + 2 < picture.rgb.size(); i += 3) {
+        if (IsWhite(&picture.rgb[i])) continue;
+        ++terrain;
+        top += IsTopColour(&picture.rgb[i]);
+    }
+    return terrain > 0 ? static_cast<double>(top) / terrain : 0;
+}
+
+// A grid file of `size` columns a side whose heights climb from 0 at the
+// left to `top` at the right.
+inline std::string RampText(int size, int top) {
+    std::string text = std::to_string(size) + "\n";
+    for (int row = 0; row < size; ++row) {
+        for (int column = 0; column < size; ++column) text += std::to_string(column * top / (size - 1)) + " ";
+        text += "\n";
+    }
+    return text;
+}
 
 struct ColourShare {
     double white = 0;
