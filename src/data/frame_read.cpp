@@ -1,3 +1,4 @@
+#include "counted.h"
 #include "frame_read.h"
 
 bool Unreadable(const FrameRead& frame) {
@@ -15,8 +16,7 @@ std::string FrameProblem(const FrameRead& frame, std::size_t points) {
                " than this machine's memory allows); skipped";
     if (frame.outcome.end == LoadOutcome::End::dataEnded) {
         return named + ": no height could be read at row " + std::to_string(frame.outcome.row + 1) + ", column " +
-               std::to_string(frame.outcome.column + 1) + "; the grid ends there with " + std::to_string(points) +
-               " points";
+               std::to_string(frame.outcome.column + 1) + "; the grid ends there with " + Counted(points, "point");
     }
     return "";
 }

@@ -1,3 +1,4 @@
+#include "counted.h"
 #include "surf_data.h"
 
 #include <cstdint>
@@ -35,7 +36,7 @@ void WarnDataEnded(const std::string& fileName, long long row, long long column,
                      std::size_t points) {
     std::string text = "data file '" + fileName + "': no height could be read at row " +
                        std::to_string(row + 1) + ", column " + std::to_string(column + 1) +
-                       "; the grid ends there with " + std::to_string(points) + " points";
+                       "; the grid ends there with " + Counted(points, "point");
     // Heights were read but no row ever ended: most likely a matrix written
     // with the usual number formatting, which puts no blank after a row's
     // last number, so every line end is taken as a separator.
