@@ -8,6 +8,7 @@
 
 #include "data_file.h"
 #include "frame_files.h"
+#include "height_grid.h"
 #include "input_file.h"
 #include "npy_grid.h"
 #include "point_limit.h"

@@ -11,8 +11,6 @@
 // Above this many points the display lists take seconds to build, and tens of
 // seconds at a few million.
 constexpr std::uint64_t manyPointsForLists = 200000;
-// Columns this many times taller than the grid is wide make a needle.
-constexpr long long needleProportion = 8;
 
 // Adds the data lines and the data's findings to the report.
 void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckReport& report);

@@ -27,6 +27,10 @@ struct HeightGrid {
     std::uint64_t spheres() const;
 };
 
+// Columns this many times taller than the grid is wide stand as a needle:
+// most often heights in metres (or finer) on cells far larger than that.
+constexpr long long needleProportion = 8;
+
 // Writes the spheres of `grid` as points, cell by cell in row order and
 // each column from level 0 up, into the empty arrays x, y and z.
 void WriteGridPoints(const HeightGrid& grid, std::vector<double>& x, std::vector<double>& y, std::vector<double>& z);

@@ -15,6 +15,7 @@
 #include "atomic_files.h"
 #include "frame_agreement.h"
 #include "grid_mapping.h"
+#include "height_grid.h"
 #include "import_options.h"
 #include "messages.h"
 #include "npy_grid.h"
@@ -177,12 +178,52 @@ bool ReadValues(const RasterSource& source, const GridPlacement& placement, cons
                        error);
 }
 
+// The levels chosen, and whether one level per unit was let go for them
+// because its columns would stand as a needle.
+struct ScaleChoice {
+    LevelScale scale;
+    bool needleAvoided = false;
+};
+
+// Whether columns up to `topLevel` on a grid of `size` cells a side stand as
+// a needle, as pelorin-check calls one.
+bool StandsAsNeedle(double topLevel, int size) {
+    return topLevel >= static_cast<double>(needleProportion) * size;
+}
+
 // A text matrix of whole numbers, such as a simulation's counts of layers,
-// keeps them: one level per unit, unless the levels were asked for.
-LevelScale ChooseScale(double lowest, double highest, const ImportOptions& options, bool wholeMatrix) {
-    if (options.metresPerLevel > 0) return ScaleForMetres(lowest, highest, options.metresPerLevel);
-    if (wholeMatrix && !options.levelsGiven) return ScaleForMetres(lowest, highest, 1);
-    return ScaleForLevels(lowest, highest, options.levels);
+// keeps them: one level per unit, unless the levels were asked for. Whole
+// metres of a terrain would stand as a needle that way, thousands of levels
+// on cells far wider than a metre: those get the levels any raster gets,
+// where that makes them lower.
+ScaleChoice ChooseScale(double lowest, double highest, const ImportOptions& options, bool wholeMatrix, int size) {
+    if (options.metresPerLevel > 0) return {ScaleForMetres(lowest, highest, options.metresPerLevel)};
+    const LevelScale asIs = ScaleForMetres(lowest, highest, 1);
+    if (options.levelsAsIs) return {asIs};
+    const LevelScale levels = ScaleForLevels(lowest, highest, options.levels);
+    if (!wholeMatrix || options.levelsGiven) return {levels};
+    if (StandsAsNeedle(asIs.topLevel, size) && asIs.topLevel > levels.topLevel) return {levels, true};
+    return {asIs};
+}
+
+// Says that one level per unit was let go for a needle, and how to keep it.
+std::string NeedleAvoided(const std::string& where, int size, const LevelScale& scale, const SourceSummary& summary) {
+    const std::string side = std::to_string(size);
+    return where + ": heights of " + FormatNumber(scale.lowest) + " to " + FormatNumber(scale.highest) + " on a " +
+           side + " x " + side + " grid would stand as a needle at one level a unit; scaled to " +
+           FormatLevel(scale.topLevel + 1) + " levels (" + PerLevel(summary) +
+           "); --levels-as-is keeps one level a unit";
+}
+
+// The source's cells as --cell-metres measures them, when it was given: the
+// longer side of a cell that many metres and the shape the input gives its
+// cells kept, so that the grid stays as it is and only config.txt changes.
+RasterInfo WithCellMetres(RasterInfo info, double cellMetres) {
+    if (!(cellMetres > 0)) return info;
+    const double longer = std::max(info.cellWidth, info.cellHeight);
+    info.cellWidth = cellMetres * (info.cellWidth / longer);
+    info.cellHeight = cellMetres * (info.cellHeight / longer);
+    return info;
 }
 
 // The ground size of a cell of the square grid of `size` cells a side.
@@ -190,8 +231,9 @@ double GridCellMetres(const RasterInfo& info, int size) {
     return std::max(info.width * info.cellWidth, info.height * info.cellHeight) / size;
 }
 
-SourceSummary Summarize(const std::string& input, const RasterInfo& info, int size, const LevelScale& scale,
+SourceSummary Summarize(const std::string& input, const RasterInfo& source, int size, const LevelScale& scale,
                         const ImportOptions& options) {
+    const RasterInfo info = WithCellMetres(source, options.cellMetres);
     SourceSummary summary;
     summary.name = SourceName(input);
     summary.driver = info.driver;
@@ -205,6 +247,7 @@ SourceSummary Summarize(const std::string& input, const RasterInfo& info, int si
     summary.geographic = info.geographic;
     summary.degreesAssumed = info.degreesAssumed;
     summary.cellUnitUnknown = info.cellUnitUnknown;
+    summary.cellMetresGiven = options.cellMetres > 0;
     summary.text_matrix = info.text_matrix;
     summary.metresKnown = info.valueUnit == "metres" || options.metresPerLevel > 0;
     summary.valueUnit = info.valueUnit;
@@ -217,8 +260,9 @@ SourceSummary Summarize(const std::string& input, const RasterInfo& info, int si
 // Whether one level per grid cell's ground size, what the configuration's
 // comments advise, keeps the levels within a cell; true where they advise
 // nothing.
-bool TrueScaleFits(const RasterInfo& info, int size, double lowest, double highest) {
-    return !info.georeferenced || LevelsFit(ScaleForMetres(lowest, highest, GridCellMetres(info, size)));
+bool TrueScaleFits(const SourceSummary& summary) {
+    return !CellsMeasured(summary) ||
+           LevelsFit(ScaleForMetres(summary.lowest, summary.highest, summary.gridCell));
 }
 
 // The cells per side: --size, or the raster's larger side, its full
@@ -259,7 +303,7 @@ std::string SpanTooWide(const std::string& where, double lowest, double highest)
 }
 
 void WarnOfCellSize(Diagnostics& report, const std::string& input, const SourceSummary& summary) {
-    if (summary.georeferenced && !IsGroundSize(summary.gridCell))
+    if (CellsMeasured(summary) && !IsGroundSize(summary.gridCell))
         report.Warning(Quoted(input) + ": a grid cell of " + FormatNumber(summary.gridCell) +
                        " metres on the ground is larger than the Earth's circumference; config.txt gets no "
                        "data/cell-metres");
@@ -290,7 +334,8 @@ int ImportOne(const ImportOptions& options, const ImportLimits& limits, const st
     double highest = 0;
     if (!ValidRange(values, lowest, highest)) return Fail(report, NoValidCell(input, info));
     if (!SpanFits(lowest, highest)) return Fail(report, SpanTooWide(Quoted(input) + ": ", lowest, highest));
-    const LevelScale scale = ChooseScale(lowest, highest, options, info.text_matrix && info.wholeValues);
+    const ScaleChoice choice = ChooseScale(lowest, highest, options, info.text_matrix && info.wholeValues, size);
+    const LevelScale& scale = choice.scale;
 
     LevelGrid grid;
     if (!MapHeights(values, placement, info.rowsRunSouth, info.columnsRunWest, scale, grid))
@@ -298,7 +343,8 @@ int ImportOne(const ImportOptions& options, const ImportLimits& limits, const st
     std::vector<double>().swap(values);
 
     SourceSummary summary = Summarize(input, info, size, scale, options);
-    summary.trueScaleFits = TrueScaleFits(info, size, lowest, highest);
+    summary.trueScaleFits = TrueScaleFits(summary);
+    if (choice.needleAvoided) warnings.push_back(NeedleAvoided(Quoted(input), size, scale, summary));
     WrittenGrids written;
     written.dataFile = dataFile;
     written.size = size;
@@ -392,7 +438,8 @@ int ImportSeries(const ImportOptions& options, const ImportLimits& limits, const
         wholeMatrices = wholeMatrices && info.text_matrix && info.wholeValues;
     }
     if (!SpanFits(range.lowest, range.highest)) return Fail(report, SeriesSpanTooWide(inputs, range));
-    const LevelScale scale = ChooseScale(range.lowest, range.highest, options, wholeMatrices);
+    const ScaleChoice choice = ChooseScale(range.lowest, range.highest, options, wholeMatrices, size);
+    const LevelScale& scale = choice.scale;
     // Refused before any frame is written: the scale is the whole series'.
     if (!LevelsFit(scale)) return Fail(report, LevelsTooHigh(scale));
 
@@ -419,7 +466,10 @@ int ImportSeries(const ImportOptions& options, const ImportLimits& limits, const
     grid = LevelGrid();
 
     SourceSummary summary = Summarize(inputs.front(), first, size, scale, options);
-    summary.trueScaleFits = TrueScaleFits(first, size, range.lowest, range.highest);
+    summary.trueScaleFits = TrueScaleFits(summary);
+    if (choice.needleAvoided)
+        warnings.push_back(NeedleAvoided("the series " + Quoted(inputs.front()) + " to " + Quoted(inputs.back()), size,
+                                         scale, summary));
     summary.inputs = static_cast<int>(inputs.size());
     summary.lastName = SourceName(inputs.back());
     const auto configText = [&](const std::string& pattern) {

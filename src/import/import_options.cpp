@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "messages.h"
+#include "output_files.h"
 
 namespace {
 
@@ -50,6 +51,12 @@ std::string ApplyValue(const std::string& name, const std::string& value, Import
     } else if (name == "--metres-per-level") {
         if (!ParsePositive(value, options.metresPerLevel))
             return "--metres-per-level must be a positive number, not " + Quoted(value);
+    } else if (name == "--cell-metres") {
+        // A cell of the Earth is no larger than the Earth.
+        if (!ParsePositive(value, options.cellMetres) || options.cellMetres > earthCircumferenceMetres)
+            return "--cell-metres must be a positive number of metres, at most " +
+                   std::to_string(static_cast<long long>(earthCircumferenceMetres)) +
+                   " (the Earth's circumference), not " + Quoted(value);
     } else if (name == "--format") {
         if (value != "text" && value != "npy") return "--format must be text or npy, not " + Quoted(value);
         options.format = value == "npy" ? DataFormat::npy : DataFormat::text;
@@ -66,7 +73,7 @@ std::string ApplyValue(const std::string& name, const std::string& value, Import
 
 bool TakesValue(const std::string& name) {
     return name == "--size" || name == "--levels" || name == "--metres-per-level" || name == "--resampling" ||
-           name == "--band" || name == "--format";
+           name == "--band" || name == "--format" || name == "--cell-metres";
 }
 
 }  // namespace
@@ -108,6 +115,10 @@ ParsedOptions ParseImportOptions(int argc, const char* const* argv) {
             options.force = true;
             continue;
         }
+        if (arg == "--levels-as-is") {
+            options.levelsAsIs = true;
+            continue;
+        }
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(0, equals);
         if (!TakesValue(name)) {
@@ -128,6 +139,9 @@ ParsedOptions ParseImportOptions(int argc, const char* const* argv) {
     }
     if (options.levelsGiven && options.metresPerLevel > 0) {
         parsed.error = "give --levels or --metres-per-level, not both";
+    } else if (options.levelsAsIs && (options.levelsGiven || options.metresPerLevel > 0)) {
+        parsed.error = std::string("give ") + (options.levelsGiven ? "--levels" : "--metres-per-level") +
+                       " or --levels-as-is, not both";
     } else if (operands.size() < 2) {
         parsed.error = "expected INPUT and OUTDIR, got " + std::to_string(operands.size()) +
                        " operand" + (operands.size() == 1 ? "" : "s") + " (see pelorin-import --help)";
@@ -161,10 +175,17 @@ std::string ImportUsage() {
            "                          input's larger side, its full resolution)\n"
            "  --levels L              L height levels from the lowest valid cell to the\n"
            "                          highest: heights 0 to L-1 (default 24; for a text\n"
-           "                          matrix of whole numbers, one level per unit)\n"
+           "                          matrix of whole numbers, one level per unit unless\n"
+           "                          its columns would stand as a needle, 8 times as\n"
+           "                          tall as the grid is wide or more)\n"
            "  --metres-per-level M    instead of --levels: one level per M metres above the\n"
            "                          lowest valid cell (heights, and a text matrix's\n"
            "                          values, are taken as metres)\n"
+           "  --levels-as-is          instead of --levels: one level per unit of the\n"
+           "                          values above the lowest valid cell, needle or not\n"
+           "  --cell-metres X         the ground size of a source cell in metres, for the\n"
+           "                          scale bar, for a text matrix or a raster without a\n"
+           "                          coordinate system (it wins over one, too)\n"
            "  --resampling ALG        average, bilinear, cubic, nearest or mode\n"
            "                          (default average)\n"
            "  --band N                the band to read, from 1 (default 1); a colour or\n"
@@ -182,7 +203,8 @@ std::string ImportUsage() {
            "-0.5 or 1.000000000000000000e+00) separated by blanks, tabs or commas, one row\n"
            "a line, as numpy's savetxt writes an array; lines starting with # are skipped,\n"
            "and NaN and inf are holes. Its first line is the northern edge, as a\n"
-           "picture's top row is: the last row of data.txt. Its cells are taken as square.\n"
+           "picture's top row is: the last row of data.txt. Its cells are taken as square,\n"
+           "of no known size unless --cell-metres gives one.\n"
            "\n"
            "A raster that is not square is fitted into the square with its shape kept;\n"
            "the rest of the square, and the nodata and NaN cells, become holes (height\n"

@@ -24,6 +24,12 @@ struct ImportOptions {
     int levels = defaultLevels;  // heights 0 to levels - 1; unused when metresPerLevel > 0
     bool levelsGiven = false;    // --levels was given
     double metresPerLevel = 0;  // > 0 when --metres-per-level was given
+    // --levels-as-is: one level per unit of the values, even where the
+    // columns would stand as a needle.
+    bool levelsAsIs = false;
+    // > 0 when --cell-metres was given: the ground size of a source cell,
+    // which wins over what the input's coordinate system says.
+    double cellMetres = 0;
     Resampling resampling = Resampling::average;
     DataFormat format = DataFormat::text;
     // --band: the band to read, from 1; 0 when not given, when band 1 is read

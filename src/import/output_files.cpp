@@ -23,6 +23,8 @@ std::string FormatNumber(double value) {
 
 bool IsGroundSize(double metres) { return metres > 0 && metres <= earthCircumferenceMetres; }
 
+bool CellsMeasured(const SourceSummary& source) { return source.georeferenced || source.cellMetresGiven; }
+
 std::string DataText(const LevelGrid& grid) {
     const HeightGrid& cells = grid.cells;
     std::string text = std::to_string(cells.columns) + "\n";
@@ -66,11 +68,12 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
             std::to_string(source.height) + " cells" +
             (source.text_matrix ? "" : ", band " + std::to_string(source.band)) + ")\n";
     if (series) text += "# Last frame: " + OneLine(source.lastName) + "\n";
-    if (source.georeferenced) {
+    if (CellsMeasured(source)) {
         const std::string gridCell = FormatNumber(source.gridCell);
         text += "# Source cells: " + FormatNumber(source.cellWidth) + " x " + FormatNumber(source.cellHeight) +
                 " metres on the ground" +
-                (source.degreesAssumed ? " (from degrees, going by the extent: no coordinate system; at the centre)"
+                (source.cellMetresGiven ? " (as --cell-metres gives them)"
+                 : source.degreesAssumed ? " (from degrees, going by the extent: no coordinate system; at the centre)"
                  : source.geographic    ? " (from degrees, at the centre)"
                                         : "") +
                 "\n";
@@ -100,7 +103,7 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
             " points" + (series ? " a frame" : "") + "\n";
     text += "\n[data]\n";
     text += series ? "series = " + written.seriesPattern + "\n" : "file = " + written.dataFile + "\n";
-    if (source.georeferenced && IsGroundSize(source.gridCell)) {
+    if (CellsMeasured(source) && IsGroundSize(source.gridCell)) {
         char number[32];
         std::snprintf(number, sizeof number, "%.10g", source.gridCell);
         text += "cell-metres = " + std::string(number) + "\n";  // for the scale bar

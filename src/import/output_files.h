@@ -41,6 +41,7 @@ struct SourceSummary {
     bool geographic = false;
     bool degreesAssumed = false;    // no coordinate system; degrees going by the extent
     bool cellUnitUnknown = false;  // no coordinate system, and not degrees either
+    bool cellMetresGiven = false;  // --cell-metres gave the cells' ground size
     bool text_matrix = false;
     // The heights are known to be metres (the band's unit, or
     // --metres-per-level given), so the legend can give metres.
@@ -74,8 +75,12 @@ struct WrittenGrids {
     std::uint64_t pointLimit = UINT64_MAX;
 };
 
+// Whether the ground size of the source's cells is known: from its
+// georeferencing, or from --cell-metres.
+bool CellsMeasured(const SourceSummary& source);
+
 // config.txt: comments on the source, data/file (or data/series), where the
-// grid cells have a sensible ground size data/cell-metres, where the
+// grid cells have a known and sensible ground size data/cell-metres, where the
 // heights are metres data/metres-per-level and data/level-0-metres,
 // display/fit-view = 1 and display/colour = height, and for grids of more
 // than largeGridPoints points (or written.pointLimit) display/renderer =

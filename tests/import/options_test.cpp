@@ -56,4 +56,25 @@ TEST(Options, RefusalsSayWhatWasWrong) {
     for (const auto& [arguments, error] : cases) EXPECT_EQ(Parse(arguments).error, error);
 }
 
+TEST(Options, LevelsAsIsAndCellMetres) {
+    const ParsedOptions good = Parse({"in", "out", "--levels-as-is", "--cell-metres=40075017"});
+    ASSERT_EQ(good.error, "");
+    EXPECT_TRUE(good.options.levelsAsIs);
+    EXPECT_EQ(good.options.cellMetres, 40075017);
+    const std::string cellMetres =
+        "--cell-metres must be a positive number of metres, at most 40075017 (the Earth's circumference), not ";
+    const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
+        {{"a", "b", "--levels-as-is", "--levels", "5"}, "give --levels or --levels-as-is, not both"},
+        {{"a", "b", "--metres-per-level", "2", "--levels-as-is"},
+         "give --metres-per-level or --levels-as-is, not both"},
+        {{"a", "b", "--cell-metres", "0"}, cellMetres + "'0'"},
+        {{"a", "b", "--cell-metres", "-3"}, cellMetres + "'-3'"},
+        {{"a", "b", "--cell-metres", "nan"}, cellMetres + "'nan'"},
+        {{"a", "b", "--cell-metres", "1e400"}, cellMetres + "'1e400'"},
+        {{"a", "b", "--cell-metres", "40075017.5"}, cellMetres + "'40075017.5'"},
+        {{"a", "b", "--cell-metres", "30m"}, cellMetres + "'30m'"},
+    };
+    for (const auto& [arguments, error] : cases) EXPECT_EQ(Parse(arguments).error, error);
+}
+
 }  // namespace
