@@ -32,8 +32,6 @@ ColourRange LevelsOf(const PointSurvey& survey) { return {survey.lowest[2], surv
 Scene::Scene(const SceneSettings& settings, SphereDrawer drawSphere, Diagnostics& report)
     : settings_(settings), report_(report), renderer_(drawSphere, report) {
     renderer_.SetFloor(settings_.options.floor);
-    const std::string early = CaptionWorkedOutTooEarly(settings_.options.caption);
-    if (!early.empty()) report_.Warning(early);
 }
 
 void Scene::Start(const RendererTrials& trials) {

@@ -5,11 +5,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "config_file.h"
 #include "config_store.h"
 
 namespace {
-
-const char* const frameVariables[] = {"frame", "frames", "file", "number"};
 
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
@@ -79,12 +78,19 @@ std::string CaptionFor(const std::string& caption, const FrameFacts& facts) {
     return ShortNumbers(store.lookup("caption", ""));
 }
 
-std::string CaptionWorkedOutTooEarly(const std::string& caption) {
-    for (const char* name : frameVariables) {
-        if (caption.find(std::string("variable '") + name + "' undefined") == std::string::npos) continue;
-        return std::string("display/caption: ${") + name +
-               "} was worked out as config.txt was read, before any frame; write the caption inside ${: ...}, "
-               "as in caption = ${:t = ${* ${number} 10} kyr}, to work it out for each frame";
+std::string WrittenCaption(const ConfigStore& store, const std::string& worked) {
+    if (store.arguments.empty()) return worked;
+    std::vector<std::string> sections;
+    std::string section, written = worked;
+    for (const std::string& token : read_config_file_tokens(store, store.arguments[0].c_str())) {
+        if (token.size() >= 2 && token.front() == '[' && token.back() == ']') {
+            section = ConfigStore::process_section_label(token.substr(1, token.size() - 2), sections);
+            continue;
+        }
+        const std::size_t equals = token.find('=');
+        if (equals != std::string::npos && section + token.substr(0, equals) == "display/caption") {
+            written = token.substr(equals + 1);
+        }
     }
-    return "";
+    return written;
 }

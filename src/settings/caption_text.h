@@ -5,6 +5,8 @@
 
 #include <string>
 
+class ConfigStore;
+
 // What a caption may say about the frame on show.
 struct FrameFacts {
     int frame = 1;      // its place in the series, from 1, as the title counts
@@ -24,8 +26,9 @@ std::string FileNumber(const FrameFacts& facts);
 // in their long form (7.000000e+001) are shown short (70).
 std::string CaptionFor(const std::string& caption, const FrameFacts& facts);
 
-// config.txt works out every ${...} as it is read, when no frame is known
-// yet: a caption that named a frame's variable there holds the language's
-// "undefined" text. The warning that says how to keep the expression for
-// each frame (${: ...}), or "".
-std::string CaptionWorkedOutTooEarly(const std::string& caption);
+// config.txt works out every ${...} as it is read, before any frame is
+// known: the caption as the store of the file `store` read holds it,
+// `worked`, has lost its expressions. The caption as written in that file,
+// its expressions kept, to be worked out for each frame; `worked` for a
+// store not read from a file.
+std::string WrittenCaption(const ConfigStore& store, const std::string& worked);

@@ -1,5 +1,7 @@
 #include "key_reader.h"
 
+#include "caption_text.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -139,6 +141,11 @@ std::optional<double> KeyReader::Angle(const KeyEntry& key) const {
         return degrees;
     }
     return std::nullopt;
+}
+
+std::string KeyReader::Caption(const KeyEntry& key) const {
+    const std::string worked = Text(key);
+    return worked.empty() ? worked : WrittenCaption(store_, worked);
 }
 
 const char* KeyReader::Written(const KeyEntry& key) const {

@@ -21,6 +21,9 @@ public:
 
     // text: as written; unset, the default ("" when there is none).
     std::string Text(const KeyEntry& key) const;
+    // The caption as config.txt writes it, its expressions kept to be worked
+    // out for each frame (caption_text.h).
+    std::string Caption(const KeyEntry& key) const;
     // lookupNumber and lookupWhole: what the store's own look-ups give with
     // the key's default.
     double LookupNumber(const KeyEntry& key) const;

@@ -98,7 +98,7 @@ constexpr KeyEntry outlines = Entry("display/outlines", KeyKind::onOff, "0", "1:
 constexpr KeyEntry axes = Entry("display/axes", KeyKind::onOff, "0", "1: axes in a corner, and a scale bar",
                             [](Read r, Key k, Into s) { Display(s).axes = r.OnOff(k); });
 constexpr KeyEntry caption = Entry("display/caption", KeyKind::text, nullptr, "a line on the picture; ${frame}, ${file}",
-                                [](Read r, Key k, Into s) { Display(s).caption = r.Text(k); });
+                                [](Read r, Key k, Into s) { Display(s).caption = r.Caption(k); });
 constexpr KeyEntry azimuth = Entry(
     "camera/azimuth", KeyKind::angle, nullptr, "degrees from +x towards +y",
     [](Read r, Key k, Into s) { Display(s).camera.azimuthDegrees = r.Angle(k); }, leftIgnored);

@@ -485,7 +485,7 @@ double BoxDifference(const Picture& a, const Picture& b, int x0, int y0, int wid
 // The caption says each frame's own words on its picture and in the film;
 // the terrain below it is the same.
 TEST(RenderFilms, CaptionOfEachFrame) {
-    Render render("[data]\nseries = f-%d.txt\n[display]\ncaption = ${:frame ${frame} of ${frames}, t = ${* ${number} 5} s}\n",
+    Render render("[data]\nseries = f-%d.txt\n[display]\ncaption = 'frame ${frame} of ${frames}, t = ${* ${number} 5} s'\n",
                   false);
     for (const char* frame : {"f-1.txt", "f-2.txt", "f-3.txt"}) WriteFile(render.Path(frame), Terrain());
     ASSERT_EQ(render.Run({"-o", "s.png", "--series", "--fps", "3", "--video", "t.mp4"}), 0) << render.errors();

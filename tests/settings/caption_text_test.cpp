@@ -1,11 +1,13 @@
-// The caption's text: the frame's facts through the configuration's own
-// expressions, numbers shown short, and the warning for one worked out as
-// config.txt was read.
+// The caption's text: kept as config.txt writes it, and the frame's facts
+// worked out through the configuration's own expressions, numbers short.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "caption_text.h"
+#include "config_store.h"
+#include "scene_settings.h"
+#include "temp_files.h"
 
 namespace {
 
@@ -30,12 +32,26 @@ TEST(Caption, WorksOutTheFramesFacts) {
     for (const auto& c : cases) EXPECT_EQ(CaptionFor(c.caption, c.facts), c.shown) << c.caption;
 }
 
-TEST(Caption, SaysWhenWorkedOutBeforeAnyFrame) {
-    EXPECT_EQ(CaptionWorkedOutTooEarly("t = <<${ } variable 'number' undefined>> kyr"),
-              "display/caption: ${number} was worked out as config.txt was read, before any frame; write the "
-              "caption inside ${: ...}, as in caption = ${:t = ${* ${number} 10} kyr}, to work it out for each frame");
-    EXPECT_EQ(CaptionWorkedOutTooEarly("t = <<${ } variable 'speed' undefined>>"), "");
-    EXPECT_EQ(CaptionWorkedOutTooEarly("t = ${* ${number} 10} kyr"), "");
+// config.txt works its expressions out as it is read; the caption keeps
+// them as written, to be worked out for each frame.
+TEST(Caption, KeptAsWrittenInConfig) {
+    const struct {
+        const char* config;
+        const char* caption;
+    } cases[] = {
+        {"[display]\ncaption = 't = ${* ${number} 10} kyr'\n", "t = ${* ${number} 10} kyr"},
+        {"[display]\ncaption = a\ncaption = ${file}\n", "${file}"},
+        {"[display]\n[../data]\ncaption = x\n", ""},
+        {"caption = x\n", ""},
+        {"[display]\ncaption = plain\n", "plain"},
+    };
+    for (const auto& c : cases) {
+        const TempDir dir("caption");
+        WriteFile(dir / "config.txt", c.config);
+        const ConfigStore store((dir / "config.txt").c_str());
+        CollectedDiagnostics said;
+        EXPECT_EQ(ReadSceneSettings(store, said).options.caption, c.caption) << c.config;
+    }
 }
 
 }  // namespace
