@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "camera/camera_fit.h"
 #include "survey/point_survey.h"
 
 namespace {
@@ -13,14 +12,20 @@ double Degrees(double radians) { return radians * 180 / M_PI; }
 
 }  // namespace
 
-OrbitCamera OpeningCamera(const DisplayOptions& options, const PointSurvey& survey, double sphereRadius,
-                          const Projection& projection, double aspect) {
+OrbitCamera OpeningAngles(const DisplayOptions& options) {
     OrbitCamera camera = StartCamera();
     const CameraKeys& keys = options.camera;
     if (keys.azimuthDegrees) camera.theta = Radians(*keys.azimuthDegrees);
     if (keys.elevationDegrees) camera.phi = HeldPolarAngle(Radians(90 - *keys.elevationDegrees));
+    return camera;
+}
+
+OrbitCamera OpeningCamera(const DisplayOptions& options, const PointSurvey& survey, double sphereRadius,
+                          const Projection& projection, double aspect, const ScreenRect& area) {
+    OrbitCamera camera = OpeningAngles(options);
+    const CameraKeys& keys = options.camera;
     if (options.fitView) {
-        camera = FittedCamera(camera, SphereBounds(survey, sphereRadius), projection.fieldOfView, aspect);
+        camera = FittedCamera(camera, SphereHull(survey, sphereRadius), projection.fieldOfView, aspect, area);
     }
     if (keys.distance) camera.distance = std::fmin(std::fmax(*keys.distance, distanceLowest), distanceHighest);
     if (keys.centre) camera.centre = *keys.centre;
