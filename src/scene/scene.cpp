@@ -3,9 +3,10 @@
 #include "scene.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "camera/camera_fit.h"
-#include "camera/opening_camera.h"
+#include "framing.h"
 #include "overlays/overlays.h"
 #include "shading/fixed_state.h"
 #include "shading/height_colours.h"
@@ -39,11 +40,29 @@ void Scene::Start(const RendererTrials& trials) {
 void Scene::DrawFrame(const FrameView& view) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     renderer_.Draw(view, settings_.options);
-    DrawOverlays(settings_, renderer_.survey(), view);
+    DrawOverlays(OverlaysWanted(settings_, renderer_.survey()), Overlays(view.width, view.height), view);
 }
 
-OrbitCamera Scene::OpeningCamera(double aspect) const {
-    return ::OpeningCamera(settings_.options, renderer_.survey(), settings_.sphereRadius, StartProjection(), aspect);
+OverlayLayout Scene::Overlays(int width, int height) const {
+    return OverlaysFor(settings_, renderer_.survey(), width, height);
+}
+
+OrbitCamera Scene::OpeningCamera(int width, int height) const {
+    return OpeningCameraFor(settings_, renderer_.survey(), width, height);
+}
+
+OrbitCamera Scene::TurnedAbout(OrbitCamera camera, double angle) const {
+    // Unturned, the camera is the very one of the single picture.
+    if (angle == 0) return camera;
+    const Bounds box = SphereBounds(renderer_.survey(), settings_.sphereRadius);
+    if (settings_.options.fitView && !settings_.options.camera.centre && !box.empty) {
+        const Point3 middle = box.middle();
+        const double dx = camera.centre[0] - middle[0], dy = camera.centre[1] - middle[1];
+        camera.centre[0] = middle[0] + dx * std::cos(angle) - dy * std::sin(angle);
+        camera.centre[1] = middle[1] + dx * std::sin(angle) + dy * std::cos(angle);
+    }
+    camera.theta += angle;
+    return camera;
 }
 
 Projection Scene::ProjectionFor(const Projection& projection, const OrbitCamera& camera) const {
