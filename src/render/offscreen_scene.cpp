@@ -22,14 +22,13 @@ OffscreenScene::OffscreenScene(const OffscreenTrials& trials)
 
 FrameView OffscreenScene::View(int width, int height, int turn, int turns) {
     FrameView view;
-    const double aspect = static_cast<double>(width) / height;
     if (!camera_) {
-        camera_ = scene_.OpeningCamera(aspect);
+        camera_ = scene_.OpeningCamera(width, height);
     } else if (scene_.TakeRefit()) {
-        camera_ = scene_.Refitted(*camera_, aspect);
+        camera_ = scene_.Refitted(*camera_, width, height);
     }
     OrbitCamera camera = *camera_;
-    if (turns > 0) camera.theta += 2 * M_PI * turn / turns;
+    if (turns > 0) camera = scene_.TurnedAbout(camera, 2 * M_PI * turn / turns);
     view.camera = camera;
     view.width = width;
     view.height = height;

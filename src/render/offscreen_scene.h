@@ -32,8 +32,9 @@ public:
     const std::string& error() const { return context_.error(); }
 
     // The view the viewer opens with, for a picture of width x height,
-    // turned `turn` of `turns` steps around the vertical axis through the
-    // look-at point. With fit-view its planes hold the points.
+    // turned `turn` of `turns` steps around a vertical axis (the one
+    // through the look-at point, or with fit-view through the middle of the
+    // points). With fit-view its planes hold the points.
     // The camera is the one of the first frame shown, kept for a series.
     FrameView View(int width, int height, int turn = 0, int turns = 0);
 

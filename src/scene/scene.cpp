@@ -3,10 +3,11 @@
 #include "scene.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "camera/camera_fit.h"
 #include "camera/grown_bounds.h"
-#include "camera/opening_camera.h"
+#include "framing.h"
 #include "overlays/overlays.h"
 #include "shading/fixed_state.h"
 #include "shading/height_colours.h"
@@ -46,16 +47,35 @@ void Scene::DrawFrame(const FrameView& view) {
     if (series_ && series_->count() > 0) {
         SetFrameFacts(FactsFor(series_->shown() + 1, series_->count(), series_->file(series_->shown())));
     }
-    DrawOverlays(settings_, renderer_.survey(), view, caption_);
+    DrawOverlays(OverlaysWanted(settings_, renderer_.survey()), Overlays(view.width, view.height), view, caption_);
 }
 
-OrbitCamera Scene::OpeningCamera(double aspect) const {
-    return ::OpeningCamera(settings_.options, FitBounds(), StartProjection(), aspect);
+OverlayLayout Scene::Overlays(int width, int height) const {
+    return OverlaysFor(settings_, renderer_.survey(), width, height);
 }
+
+OrbitCamera Scene::OpeningCamera(int width, int height) const {
+    return OpeningCameraFor(settings_, renderer_.survey(), width, height, GrownBounds());
+}
+
+OrbitCamera Scene::TurnedAbout(OrbitCamera camera, double angle) const {
+    // Unturned, the camera is the very one of the single picture.
+    if (angle == 0) return camera;
+    const Bounds box = SphereBounds(renderer_.survey(), settings_.sphereRadius);
+    if (settings_.options.fitView && !settings_.options.camera.centre && !box.empty) {
+        const Point3 middle = box.middle();
+        const double dx = camera.centre[0] - middle[0], dy = camera.centre[1] - middle[1];
+        camera.centre[0] = middle[0] + dx * std::cos(angle) - dy * std::sin(angle);
+        camera.centre[1] = middle[1] + dx * std::sin(angle) + dy * std::cos(angle);
+    }
+    camera.theta += angle;
+    return camera;
+}
+
+Bounds Scene::GrownBounds() const { return settings_.options.fitGrow ? grownBounds_ : Bounds{}; }
 
 Bounds Scene::FitBounds() const {
-    const Bounds shown = SphereBounds(renderer_.survey(), settings_.sphereRadius);
-    return settings_.options.fitGrow ? Union(grownBounds_, shown) : shown;
+    return Union(GrownBounds(), SphereBounds(renderer_.survey(), settings_.sphereRadius));
 }
 
 bool Scene::TakeRefit() {
@@ -64,8 +84,8 @@ bool Scene::TakeRefit() {
     return due;
 }
 
-OrbitCamera Scene::Refitted(const OrbitCamera& camera, double aspect) const {
-    return FittedCamera(camera, FitBounds(), StartProjection().fieldOfView, aspect);
+OrbitCamera Scene::Refitted(const OrbitCamera& camera, int width, int height) const {
+    return RefittedFor(settings_, renderer_.survey(), camera, width, height, GrownBounds());
 }
 
 bool Scene::RestartGrowth() {

@@ -14,6 +14,7 @@
 #include "camera/camera_fit.h"
 #include "camera/frame_view.h"
 #include "diagnostics.h"
+#include "overlays/overlay_layout.h"
 #include "scene_renderer.h"
 #include "scene_settings.h"
 #include "series/series_player.h"
@@ -58,9 +59,19 @@ public:
 
     // ---- The camera ----
 
-    // The view the scene opens with for a picture of `aspect`: the start
-    // camera, the [camera] keys, and the fit with fit-view.
-    OrbitCamera OpeningCamera(double aspect) const;
+    // The view the scene opens with for a picture of width x height: the
+    // start camera, the [camera] keys, and with fit-view the fit of every
+    // sphere into the part of the picture the overlays leave free.
+    OrbitCamera OpeningCamera(int width, int height) const;
+    // Where the overlays stand on a picture of width x height, and the
+    // rectangle they leave free; with fit-view placed for the terrain as the
+    // opening angles show it, whatever the camera does later.
+    OverlayLayout Overlays(int width, int height) const;
+    // `camera` turned by `angle` about the vertical axis through the point
+    // it turns about: with fit-view the middle of the spheres' box, so the
+    // terrain stays where the fit put it in the picture; otherwise the
+    // look-at point.
+    OrbitCamera TurnedAbout(OrbitCamera camera, double angle) const;
     // `projection`, with fit-view its planes moved to hold every sphere as
     // seen from `camera`.
     Projection ProjectionFor(const Projection& projection, const OrbitCamera& camera) const;
@@ -69,7 +80,7 @@ public:
     bool TakeRefit();
     // `camera` fitted, with its angles kept, to every frame shown so far
     // (grow), or to the frame on show.
-    OrbitCamera Refitted(const OrbitCamera& camera, double aspect) const;
+    OrbitCamera Refitted(const OrbitCamera& camera, int width, int height) const;
     // Forgets the frames before the one on show: the fit's box and, with
     // colour-range = grow, the colours start again from it. Whether the
     // colours changed (the lists then need building again).
@@ -121,6 +132,9 @@ public:
     ImpostorRenderer& impostors() { return renderer_.impostors(); }
 
 private:
+    // With fit-view = grow the box of the frames shown before; else empty.
+    Bounds GrownBounds() const;
+    // That and the frame on show.
     Bounds FitBounds() const;
     void GrowColours(const PointSurvey& survey);
 

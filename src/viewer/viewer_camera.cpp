@@ -27,8 +27,10 @@ FrameView CurrentFrame() {
 }
 
 void PlaceOpeningCamera() {
-    const double aspect = static_cast<double>(windowWidth) / static_cast<double>(windowHeight);
-    StoreCamera(scene.OpeningCamera(aspect));
+    // Before the first resize the window has the size it was opened with.
+    const bool sized = scene.area().width > 0 && scene.area().height > 0;
+    StoreCamera(scene.OpeningCamera(sized ? scene.area().width : windowWidth,
+                                    sized ? scene.area().height : windowHeight));
     scene.ForgetHeldWheelSteps();
 }
 

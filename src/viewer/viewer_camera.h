@@ -13,7 +13,8 @@ Projection CurrentProjection();
 FrameView CurrentFrame();
 
 // Puts the camera where the scene opens: the start camera, or the one the
-// [camera] keys and fit-view give, for the window's start size.
+// [camera] keys and fit-view give, for the window's size (its start size
+// before the first resize).
 void PlaceOpeningCamera();
 
 // Loads the projection for the window's current size: the fixed planes of

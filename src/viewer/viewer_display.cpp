@@ -25,15 +25,13 @@ void TitleSeries() {
     if (series != nullptr && series->LabelChanged()) glutSetWindowTitle(("Pelorin: " + series->Label()).c_str());
 }
 
-double WindowAspect() { return static_cast<double>(windowWidth) / static_cast<double>(windowHeight); }
-
 // Shows a frame of the series that has come in; true if one had. A frame
 // that outgrows a view fitted with grow moves the camera back to hold it.
 bool ShowArrivedFrame() {
     if (!scene.ShowArrivedFrame(sphereRadius, sphereTesel)) return false;
     TakeListNames();
     if (scene.TakeRefit()) {
-        StoreCamera(scene.Refitted(CurrentCamera(), WindowAspect()));
+        StoreCamera(scene.Refitted(CurrentCamera(), windowWidth, windowHeight));
         ApplyProjection();
     }
     glutPostRedisplay();
@@ -51,7 +49,7 @@ void BuildDisplayLists() {
 
 void RefitToShownFrame() {
     if (scene.RestartGrowth()) BuildDisplayLists();
-    StoreCamera(scene.Refitted(CurrentCamera(), WindowAspect()));
+    StoreCamera(scene.Refitted(CurrentCamera(), windowWidth, windowHeight));
     scene.ForgetHeldWheelSteps();
     ApplyProjection();
 }

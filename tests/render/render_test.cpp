@@ -393,7 +393,8 @@ TEST(LevelsOfDetail, SmallSpheresLookAsTheSupersampledPicture) {
          "200x150", {16, 18}},
         {"hills two to four pixels a sphere", Hills(),
          "[camera]\nazimuth = 225\nelevation = 30\ndistance = 200\ncenter = '100 100 5'\n", "300x225", {25, 32}},
-        {"walls", Block(), "", "200x150", {22, 32}},
+        // The walls seen whole, from the view their bounds were measured in.
+        {"walls", Block(), "[camera]\ndistance = 145.49696604133479\ncenter = '29.5 29.5 20'\n", "200x150", {22, 32}},
     };
     for (const auto& scene : scenes) {
         SCOPED_TRACE(scene.name);
@@ -568,8 +569,10 @@ TEST(DepthCues, OcclusionDarkensThePitAndLeavesThePlateau) {
 
 // Each cue draws something of its own, only when asked: outlines darken
 // edges (and with the lists give one warning instead), the axes put their
-// three colours in the bottom left corner and, with the ground size of a
-// cell, a scale bar; every key at 0 draws today's picture.
+// three colours in the picture (in the bottom left corner without the
+// fitted view) and, with the ground size of a cell, a scale bar (in the
+// middle of the bottom edge without it); every key at 0 draws today's
+// picture.
 TEST(DepthCues, EachKeyDrawsItsOwnAndNothingUnasked) {
     const std::string plain = "[display]\nrenderer = impostors\nfit-view = 1\n";
     Render render(plain);
@@ -599,13 +602,22 @@ TEST(DepthCues, EachKeyDrawsItsOwnAndNothingUnasked) {
                               picture("[display]\nfit-view = 1\n")), 0);
     EXPECT_EQ(errors, "warning: display/outlines: drawn only with display/renderer = impostors\n");
 
+    // The fitted view places the tripod and the bar where they leave the
+    // terrain the most room, so they are looked for in the whole picture:
+    // the red spheres have neither the tripod's blue and green nor the
+    // bar's near-black.
     const Picture axes = picture(plain + "axes = 1\n");
-    // Rows from the top: the tripod sits in the bottom left corner.
-    EXPECT_GT(count(axes, 0, 480, 150, 600, blue), 20);
-    EXPECT_GT(count(axes, 0, 480, 150, 600, green), 20);
-    EXPECT_EQ(count(today, 0, 480, 150, 600, blue), 0);
+    EXPECT_GT(count(axes, 0, 0, 800, 600, blue), 20);
+    EXPECT_GT(count(axes, 0, 0, 800, 600, green), 20);
+    EXPECT_EQ(count(today, 0, 0, 800, 600, blue), 0);
+    EXPECT_EQ(count(today, 0, 0, 800, 600, green), 0);
     const Picture scaled = picture(plain + "axes = 1\n[data]\ncell-metres = 30\n");
-    EXPECT_GT(count(scaled, 250, 540, 550, 600, dark), count(axes, 250, 540, 550, 600, dark) + 100);
+    EXPECT_GT(count(scaled, 0, 0, 800, 600, dark), count(axes, 0, 0, 800, 600, dark) + 100);
+    // Without the fitted view they keep their corners; rows from the top.
+    const Picture fixed = picture("[display]\nrenderer = impostors\naxes = 1\n[data]\ncell-metres = 30\n");
+    EXPECT_GT(count(fixed, 0, 480, 150, 600, blue), 20);
+    EXPECT_GT(count(fixed, 0, 480, 150, 600, green), 20);
+    EXPECT_GT(count(fixed, 250, 540, 550, 600, dark), 100);
 }
 
 // ---- Failures ----

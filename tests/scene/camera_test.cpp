@@ -135,7 +135,7 @@ TEST(CameraKeys, PlaceTheOpeningCameraOverTheStartOrTheFittedOne) {
         double theta, phi, distance;
         Point3 centre;
     };
-    const double fitted = FitDistance(SphereBounds(survey, 0.75), start.theta, start.phi, 40, aspect, fitMargin);
+    const OrbitCamera fitted = FittedCamera(start, SphereHull(survey, 0.75), 40, aspect);
     const Case cases[] = {
         {"no keys", "", false, start.theta, start.phi, 30, {10, 10, 0}},
         {"angles", "[camera]\nazimuth = 90\nelevation = 30\n", false, M_PI / 2, M_PI / 3, 30, {10, 10, 0}},
@@ -145,8 +145,10 @@ TEST(CameraKeys, PlaceTheOpeningCameraOverTheStartOrTheFittedOne) {
          {1, 2, 3}},
         {"distance held by the wheel's bounds", "[camera]\ndistance = -4\n", false, start.theta, start.phi, 0.00001,
          {10, 10, 0}},
-        {"fitted", "", true, start.theta, start.phi, fitted, {10, 10, 2}},
-        {"fitted, then moved back", "[camera]\ndistance = 500\n", true, start.theta, start.phi, 500, {10, 10, 2}},
+        {"fitted", "", true, start.theta, start.phi, fitted.distance, fitted.centre},
+        {"fitted, then moved back", "[camera]\ndistance = 500\n", true, start.theta, start.phi, 500, fitted.centre},
+        {"fitted, then moved over", "[camera]\ncenter = '1 2 3'\n", true, start.theta, start.phi, fitted.distance,
+         {1, 2, 3}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -2,6 +2,8 @@
 // hold it wherever the eye goes.
 #pragma once
 
+#include <vector>
+
 #include "camera/camera.h"
 #include "vec3.h"
 
@@ -18,18 +20,36 @@ struct Bounds {
 
 Bounds SphereBounds(const PointSurvey& survey, double radius);
 
-// The share of the half-width kept free at each edge of a fitted view.
+// Points whose hull holds every sphere, for framing. For a point set of
+// columns the corners of boxes over blocks of columns, at most 16 along
+// each side, each as tall as its tallest column, so a fit follows the
+// terrain's shape rather than its box; otherwise the box's corners. None
+// for no points.
+std::vector<Point3> SphereHull(const PointSurvey& survey, double radius);
+
+// The share of the half-width (or half-height) kept free at each edge of a
+// fitted view.
 constexpr double fitMargin = 0.05;
 
-// How far from the box's middle an eye at azimuth `theta` and polar angle
-// `phi` must be for the whole box to fit in a view of `fovyDegrees` and
-// `aspect`, keeping `margin` (a share of the half-width, say 0.05) free at
-// every edge.
-double FitDistance(const Bounds& box, double theta, double phi, double fovyDegrees, double aspect, double margin);
+// A part of the picture in shares of its width and height from its bottom
+// left corner; by default the whole picture.
+struct ScreenRect {
+    double left = 0, bottom = 0, right = 1, top = 1;
+};
 
-// `camera` centred on the box's middle with its angles kept, and backed off
-// just far enough for the whole box to be in view. An empty box keeps it.
-OrbitCamera FittedCamera(OrbitCamera camera, const Bounds& box, double fovyDegrees, double aspect);
+// `camera` with its angles kept, its look-at point moved across the view
+// and its distance chosen so that the points of `hull`, seen in a view of
+// `fovyDegrees` and `aspect`, lie centred in `area` and fill it to
+// `fitMargin` (a share of the area's half-width or half-height at each
+// edge) in width or in height, whichever is reached first. No points keep
+// the camera; points all in one place are only looked at.
+OrbitCamera FittedCamera(OrbitCamera camera, const std::vector<Point3>& hull, double fovyDegrees, double aspect,
+                         const ScreenRect& area = {});
+
+// The box's width over its height as seen from azimuth `theta` and polar
+// angle `phi` from far away: the shape of picture it fills best. Large for
+// a box seen edge on, 1 for an empty one.
+double SeenAspect(const Bounds& box, double theta, double phi);
 
 struct ClipPlanes {
     double nearPlane;

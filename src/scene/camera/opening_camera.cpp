@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "camera/camera_fit.h"
+#include "survey/point_survey.h"
 
 namespace {
 
@@ -12,23 +12,27 @@ double Degrees(double radians) { return radians * 180 / M_PI; }
 
 }  // namespace
 
-OrbitCamera OpeningCamera(const DisplayOptions& options, const Bounds& fitted, const Projection& projection,
-                          double aspect) {
+OrbitCamera OpeningAngles(const DisplayOptions& options) {
     OrbitCamera camera = StartCamera();
     const CameraKeys& keys = options.camera;
     if (keys.azimuthDegrees) camera.theta = Radians(*keys.azimuthDegrees);
     if (keys.elevationDegrees) camera.phi = HeldPolarAngle(Radians(90 - *keys.elevationDegrees));
-    if (options.fitView) {
-        camera = FittedCamera(camera, fitted, projection.fieldOfView, aspect);
-    }
-    if (keys.distance) camera.distance = std::fmin(std::fmax(*keys.distance, distanceLowest), distanceHighest);
-    if (keys.centre) camera.centre = *keys.centre;
     return camera;
 }
 
 OrbitCamera OpeningCamera(const DisplayOptions& options, const PointSurvey& survey, double sphereRadius,
-                          const Projection& projection, double aspect) {
-    return OpeningCamera(options, SphereBounds(survey, sphereRadius), projection, aspect);
+                          const Projection& projection, double aspect, const ScreenRect& area) {
+    return OpeningCamera(options, SphereHull(survey, sphereRadius), projection, aspect, area);
+}
+
+OrbitCamera OpeningCamera(const DisplayOptions& options, const std::vector<Point3>& hull, const Projection& projection,
+                          double aspect, const ScreenRect& area) {
+    OrbitCamera camera = OpeningAngles(options);
+    const CameraKeys& keys = options.camera;
+    if (options.fitView) camera = FittedCamera(camera, hull, projection.fieldOfView, aspect, area);
+    if (keys.distance) camera.distance = std::fmin(std::fmax(*keys.distance, distanceLowest), distanceHighest);
+    if (keys.centre) camera.centre = *keys.centre;
+    return camera;
 }
 
 std::string CameraConfigLines(const OrbitCamera& camera) {

@@ -26,13 +26,17 @@ void Line(double ax, double ay, double bx, double by, double width) {
     glVertex2d(ax - nx, ay - ny);
 }
 
-void DrawTripod(const FrameView& frame, double u) {
+// The tripod's arms, and the room round them for their letters.
+const double armUnits = 18, letterRoomUnits = 5;
+
+void DrawTripod(const FrameView& frame, const AxesPlace& place, double u) {
     const Matrix4 view = ModelviewMatrix(frame);
-    const double arm = 18 * u, margin = 8 * u, pad = 5 * u;
-    const double cx = margin + pad + arm + 5 * u, cy = margin + pad + arm + 5 * u;
+    const double arm = armUnits * u, pad = overlayPadding * u;
+    const double cx = place.tripodLeft + pad + arm + letterRoomUnits * u;
+    const double cy = place.tripodBottom + pad + arm + letterRoomUnits * u;
     glBegin(GL_QUADS);
     glColor4fv(panelColour);
-    FillBox({margin, margin, cx + arm + pad + 5 * u, cy + arm + pad + 5 * u});
+    FillBox(TripodPanel(place, u));
     glEnd();
     // The axes furthest from the eye first, so the nearer ones cross them.
     std::array<int, 3> order = {0, 1, 2};
@@ -51,29 +55,33 @@ void DrawTripod(const FrameView& frame, double u) {
     }
 }
 
-void DrawScaleBar(const ScaleBar& bar, int width, double u) {
-    const double margin = 8 * u, pad = 5 * u;
+// The top of the scale bar's panel: the bar, a gap, its label and padding.
+double ScaleBarTop(const AxesPlace& place, double u) {
+    const double pad = overlayPadding * u;
+    return place.barBottom + pad + 3 * u + 4 * u + glyphRows * u + pad;
+}
+
+void DrawScaleBar(const ScaleBar& bar, const AxesPlace& place, double u) {
+    const double pad = overlayPadding * u, middle = place.barMiddle;
     const double textWidth = TextColumns(bar.label) * u;
-    const double left = width / 2.0 - bar.pixels / 2, bottom = margin + pad;
+    const double left = middle - bar.pixels / 2, bottom = place.barBottom + pad;
     glBegin(GL_QUADS);
     glColor4fv(panelColour);
-    FillBox({std::min(left, width / 2.0 - textWidth / 2) - pad, margin,
-             std::max(left + bar.pixels, width / 2.0 + textWidth / 2) + pad, bottom + 3 * u + 4 * u + glyphRows * u + pad});
+    FillBox({std::min(left, middle - textWidth / 2) - pad, place.barBottom,
+             std::max(left + bar.pixels, middle + textWidth / 2) + pad, ScaleBarTop(place, u)});
     glColor4fv(inkColour);
     // A bar with ends a little taller, and its length above it.
     FillBox({left, bottom, left + bar.pixels, bottom + 1.5 * u});
     FillBox({left, bottom, left + 1.2 * u, bottom + 3 * u});
     FillBox({left + bar.pixels - 1.2 * u, bottom, left + bar.pixels, bottom + 3 * u});
-    DrawText(bar.label, width / 2.0 - textWidth / 2, bottom + 3 * u + 2 * u + glyphRows * u / 2, u);
+    DrawText(bar.label, middle - textWidth / 2, bottom + 3 * u + 2 * u + glyphRows * u / 2, u);
     glEnd();
 }
 
-}  // namespace
-
-ScaleBar ScaleBarFor(double metresPerPixel, int width) {
+// The longest of 1, 2 or 5 times a power of ten that is at most `most`
+// metres, as a bar for `metresPerPixel`.
+ScaleBar BarOfAtMost(double metresPerPixel, double most) {
     ScaleBar bar;
-    if (!(metresPerPixel > 0) || !std::isfinite(metresPerPixel) || width <= 0) return bar;
-    const double most = metresPerPixel * width / 5;
     // Past the largest double, or below the smallest, no length can be
     // written down.
     if (!(most > 0) || !std::isfinite(most)) return bar;
@@ -99,19 +107,49 @@ ScaleBar ScaleBarFor(double metresPerPixel, int width) {
     return bar;
 }
 
-void DrawAxes(const FrameView& frame, double cellMetres) {
+}  // namespace
+
+ScaleBar ScaleBarWithin(double metresPerPixel, double longestPixels) {
+    if (!(metresPerPixel > 0) || !std::isfinite(metresPerPixel) || !(longestPixels > 0)) return {};
+    return BarOfAtMost(metresPerPixel, metresPerPixel * longestPixels);
+}
+
+ScaleBar ScaleBarFor(double metresPerPixel, int width) {
+    if (!(metresPerPixel > 0) || !std::isfinite(metresPerPixel) || width <= 0) return {};
+    return BarOfAtMost(metresPerPixel, metresPerPixel * width / 5);
+}
+
+AxesPlace CornerAxesPlace(int width, int height) {
+    AxesPlace place;
+    const double margin = overlayGap * OverlayUnit(width, height);
+    place.tripodLeft = place.tripodBottom = margin;
+    place.barMiddle = width / 2.0;
+    place.barBottom = margin;
+    place.barLongest = width / 5.0;
+    return place;
+}
+
+Box TripodPanel(const AxesPlace& place, double u) {
+    // Padding, room for a letter and an arm on either side of the middle.
+    const double arm = armUnits * u, pad = overlayPadding * u, room = letterRoomUnits * u;
+    const double cx = place.tripodLeft + pad + arm + room, cy = place.tripodBottom + pad + arm + room;
+    return {place.tripodLeft, place.tripodBottom, cx + arm + pad + room, cy + arm + pad + room};
+}
+
+Box ScaleBarRoom(const AxesPlace& place, double u) {
+    const double half = place.barLongest / 2 + overlayPadding * u;
+    return {place.barMiddle - half, place.barBottom, place.barMiddle + half, ScaleBarTop(place, u)};
+}
+
+void DrawAxes(const FrameView& frame, double cellMetres, const AxesPlace& place) {
     if (frame.width <= 0 || frame.height <= 0) return;
     const double u = OverlayUnit(frame.width, frame.height);
     const OverlayState state(frame.width, frame.height, frame.tile);
-    DrawTripod(frame, u);
+    DrawTripod(frame, place, u);
     if (!(cellMetres > 0)) return;
     // At the look-at point one scene unit (a cell) shows this many pixels.
     const double pixelsPerUnit =
         frame.height / 2.0 / std::tan(frame.projection.fieldOfView * M_PI / 360) / frame.camera.distance;
-    const ScaleBar bar = ScaleBarFor(cellMetres / pixelsPerUnit, frame.width);
-    if (bar.pixels > 0) DrawScaleBar(bar, frame.width, u);
-}
-
-void DrawAxesIfWanted(const DisplayOptions& options, const SeriesSettings& series, const FrameView& frame) {
-    if (options.axes) DrawAxes(frame, series.cellMetres);
+    const ScaleBar bar = ScaleBarWithin(cellMetres / pixelsPerUnit, place.barLongest);
+    if (bar.pixels > 0) DrawScaleBar(bar, place, u);
 }

@@ -33,6 +33,11 @@ Box CaptionBox(const std::string& text, int width, int height) {
     return {left, top - (glyphRows + 2 * padding) * unit, left + (columns + 2 * padding) * unit, top};
 }
 
+Box CaptionBand(int width, int height) {
+    const Box one = CaptionBox("0", width, height);
+    return {0, one.bottom, static_cast<double>(width), static_cast<double>(height)};
+}
+
 void DrawCaption(const std::string& text, const FrameView& frame) {
     const Box box = CaptionBox(text, frame.width, frame.height);
     if (box.right <= box.left) return;

@@ -11,6 +11,9 @@
 // empty box (no width) when there is no text.
 Box CaptionBox(const std::string& text, int width, int height);
 
+// The band across the picture's top that any caption stands in.
+Box CaptionBand(int width, int height);
+
 // Draws `text`, as much of it as fits the picture's width; nothing when it
 // is empty.
 void DrawCaption(const std::string& text, const FrameView& frame);

@@ -110,18 +110,18 @@ struct Layout {
     double labelLeft = 0;
 };
 
-Layout LayOut(int width, int height, int labelColumns) {
+Layout LayOut(int width, int height, int labelColumns, const LegendPlace& place) {
     Layout layout;
     const double u = OverlayUnit(width, height);
     layout.unit = u;
-    const double margin = 8 * u, padding = 5 * u, barWidth = 8 * u, barHeight = 130 * u, labelGap = 4 * u;
+    const double padding = overlayPadding * u, barWidth = 8 * u, barHeight = 130 * u, labelGap = 4 * u;
     layout.tickLength = 3 * u;
-    layout.panel.right = width - margin;
+    layout.panel.right = place.right;
     layout.panel.left =
         layout.panel.right - (padding + barWidth + layout.tickLength + labelGap + labelColumns * u + padding);
     layout.bar.left = layout.panel.left + padding;
     layout.bar.right = layout.bar.left + barWidth;
-    layout.bar.bottom = height / 2.0 - barHeight / 2;
+    layout.bar.bottom = place.middle - barHeight / 2;
     layout.bar.top = layout.bar.bottom + barHeight;
     layout.labelLeft = layout.bar.right + layout.tickLength + labelGap;
     // The end values are centred on the bar's ends and stand out past them.
@@ -129,6 +129,12 @@ Layout LayOut(int width, int height, int labelColumns) {
     layout.panel.bottom = layout.bar.bottom - halfText - padding;
     layout.panel.top = layout.bar.top + halfText + padding;
     return layout;
+}
+
+int LabelColumns(const std::vector<LegendTick>& ticks) {
+    int columns = 0;
+    for (const LegendTick& tick : ticks) columns = std::max(columns, TextColumns(tick.label));
+    return columns;
 }
 
 void DrawBar(const Box& bar, bool flat) {
@@ -183,13 +189,22 @@ std::vector<LegendTick> LegendTicks(const LegendScale& scale) {
     return ticks;
 }
 
-void DrawLegend(const LegendScale& scale, int width, int height, const TileWindow& tile) {
+LegendPlace EdgeLegendPlace(int width, int height) {
+    return {width - overlayGap * OverlayUnit(width, height), height / 2.0};
+}
+
+std::optional<Box> LegendPanel(const LegendScale& scale, int width, int height, const LegendPlace& place) {
+    if (width <= 0 || height <= 0) return std::nullopt;
+    const std::vector<LegendTick> ticks = LegendTicks(scale);
+    if (ticks.empty()) return std::nullopt;
+    return LayOut(width, height, LabelColumns(ticks), place).panel;
+}
+
+void DrawLegend(const LegendScale& scale, int width, int height, const TileWindow& tile, const LegendPlace& place) {
     if (width <= 0 || height <= 0) return;
     const std::vector<LegendTick> ticks = LegendTicks(scale);
     if (ticks.empty()) return;
-    int labelColumns = 0;
-    for (const LegendTick& tick : ticks) labelColumns = std::max(labelColumns, TextColumns(tick.label));
-    const Layout layout = LayOut(width, height, labelColumns);
+    const Layout layout = LayOut(width, height, LabelColumns(ticks), place);
     const double u = layout.unit;
     const double low = scale.range.lowest, high = scale.range.highest;
     const bool flat = !(high > low);
@@ -215,9 +230,8 @@ void DrawLegend(const LegendScale& scale, int width, int height, const TileWindo
     glEnd();
 }
 
-void DrawLegendIfWanted(const DisplayOptions& options, const PointSurvey& survey, const SeriesSettings& series,
-                        const FrameView& frame) {
-    if (!options.legend || !options.colourByHeight) return;
-    DrawLegend({ColoursOf(options, survey), series.metresPerLevel, series.levelZeroMetres}, frame.width,
-               frame.height, frame.tile);
+std::optional<LegendScale> WantedLegend(const DisplayOptions& options, const PointSurvey& survey,
+                                        const SeriesSettings& series) {
+    if (!options.legend || !options.colourByHeight) return std::nullopt;
+    return LegendScale{ColoursOf(options, survey), series.metresPerLevel, series.levelZeroMetres};
 }

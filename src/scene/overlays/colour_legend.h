@@ -1,14 +1,17 @@
 // The legend of the height colours: a vertical bar of the colour map from
 // the lowest level of the range to the highest, with a few values beside
-// it, in levels or in metres, on a light panel near the picture's right
-// edge. Its size follows the picture's height, so it reads the same in a
-// small window and in a large rendered picture.
+// it, in levels or in metres, on a light panel where the overlays' layout
+// puts it, by default near the picture's right edge. Its size follows the
+// picture's height, so it reads the same in a small window and in a large
+// rendered picture.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "camera/frame_view.h"
+#include "overlays/overlay.h"
 #include "scene_settings.h"
 
 struct PointSurvey;
@@ -34,14 +37,31 @@ struct LegendTick {
 // and no legend is drawn.
 std::vector<LegendTick> LegendTicks(const LegendScale& scale);
 
-// Draws the legend over the picture in the current OpenGL context, with the
-// fixed-function pipeline, leaving every piece of state as it found it. The
-// picture is width x height pixels (or samples, for a supersampled one), of
-// which `tile` is drawn now (a width of 0: the whole picture); the legend is
-// laid out on the whole picture, so tiles show their parts of it.
-void DrawLegend(const LegendScale& scale, int width, int height, const TileWindow& tile);
+// Where the legend stands: the right edge of its panel, and the height its
+// bar is centred on, in pixels of the whole picture.
+struct LegendPlace {
+    double right = 0;
+    double middle = 0;
+};
 
-// The legend over the frame just drawn, when the options ask for it:
-// "display/legend = 1" with the height colours; the red material has none.
-void DrawLegendIfWanted(const DisplayOptions& options, const PointSurvey& survey, const SeriesSettings& series,
-                        const FrameView& frame);
+// Its place unless room is made for it elsewhere: near the picture's right
+// edge, halfway up.
+LegendPlace EdgeLegendPlace(int width, int height);
+
+// The legend's panel at `place` on a picture of width x height; none when
+// the legend has no values to show, and then it is not drawn.
+std::optional<Box> LegendPanel(const LegendScale& scale, int width, int height, const LegendPlace& place);
+
+// Draws the legend at `place` over the picture in the current OpenGL
+// context, with the fixed-function pipeline, leaving every piece of state as
+// it found it. The picture is width x height pixels (or samples, for a
+// supersampled one), of which `tile` is drawn now (a width of 0: the whole
+// picture); the legend is laid out on the whole picture, so tiles show their
+// parts of it.
+void DrawLegend(const LegendScale& scale, int width, int height, const TileWindow& tile, const LegendPlace& place);
+
+// The legend the options ask for: "display/legend = 1" with the height
+// colours (the red material has none), its values in metres when the
+// series gives what a level is.
+std::optional<LegendScale> WantedLegend(const DisplayOptions& options, const PointSurvey& survey,
+                                        const SeriesSettings& series);

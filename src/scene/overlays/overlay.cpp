@@ -53,6 +53,10 @@ OverlayState::~OverlayState() {
     if (shaders_) glUseProgram(static_cast<GLuint>(program_));
 }
 
+bool Overlap(const Box& a, const Box& b) {
+    return a.left < b.right && b.left < a.right && a.bottom < b.top && b.bottom < a.top;
+}
+
 void FillBox(const Box& box) {
     glVertex2d(box.left, box.bottom);
     glVertex2d(box.right, box.bottom);

@@ -11,7 +11,13 @@
 // A box of the picture, in pixels of the whole picture from its bottom left.
 struct Box {
     double left = 0, bottom = 0, right = 0, top = 0;
+
+    double width() const { return right - left; }
+    double height() const { return top - bottom; }
 };
+
+// Whether two boxes share more than an edge.
+bool Overlap(const Box& a, const Box& b);
 
 // Panels are light and a little translucent, text and lines nearly black:
 // they read over any colour the scene has and on its white ground.
@@ -46,3 +52,8 @@ void DrawText(const std::string& text, double left, double middle, double unit);
 // twice the font's size on a picture six hundred lines high; narrow pictures
 // take their width as the measure.
 double OverlayUnit(int width, int height);
+
+// Overlays keep this many units from the picture's edges and from each
+// other, and pad their panels by this many round what they show.
+constexpr double overlayGap = 8;
+constexpr double overlayPadding = 5;
