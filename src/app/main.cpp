@@ -24,8 +24,9 @@ int main(int argc, char** argv) {
     // no file says so, and the loader ends the process as for a missing file.
     // Followed with "data/watch", a run may not have written its first frame
     // yet; the newest whole one is shown.
-    WaitForFirstFrame(FollowedSeries(config));
-    SurfData points(FollowedDataFile(config), SurfaceUseFor(config));
+    const LevelMapping mapping = LevelMappingFor(config);
+    WaitForFirstFrame(FollowedSeries(config), ProgramDiagnostics(), mapping);
+    SurfData points(FollowedDataFile(config), SurfaceUseFor(config), mapping);
 
     InitDisplay(&points);
     glutMainLoop();

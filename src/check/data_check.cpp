@@ -8,9 +8,9 @@
 
 #include "data_file.h"
 #include "frame_files.h"
+#include "grid_reading.h"
 #include "height_grid.h"
 #include "input_file.h"
-#include "npy_grid.h"
 #include "point_limit.h"
 #include "point_loader.h"
 
@@ -41,17 +41,20 @@ void WarnOfManyPoints(std::uint64_t count, const SceneSettings& settings, CheckR
                                 "= 1 under [display] (a first frame in about a second)");
 }
 
-// A binary grid is read whole: its cells take a fraction of its points'
-// memory.
-void CheckBinaryData(std::istream& file, const std::string& fileName, const SceneSettings& settings,
-                     CheckReport& report) {
+// A binary or .asc grid is read whole: its cells take a fraction of its
+// points' memory.
+void CheckGridData(std::istream& file, const std::string& fileName, const SceneSettings& settings,
+                   CheckReport& report) {
     HeightGrid grid;
-    const NpyRead read = ReadNpyGrid(file, grid, MaxLoadableCells());
+    const GridReading read =
+        ReadGridFile(file, fileName, grid, MaxLoadableCells(), LevelMappingOf(settings.series));
     if (!read.refused.empty()) {
         Add(report, Severity::error,
             "data file '" + fileName + "': " + read.refused + "; the programs stop with status 1");
         return;
     }
+    if (read.belowLevelZero > 0)
+        Add(report, Severity::warning, "data file '" + fileName + "': " + BelowLevelZeroNote(read.belowLevelZero));
     const std::uint64_t points = grid.spheres();
     report.data.push_back(fileName + ": " + std::to_string(grid.columns) + " x " + std::to_string(grid.rows) +
                           " cells, " + std::to_string(points) + (points == 1 ? " point" : " points"));
@@ -104,8 +107,8 @@ void CheckData(const ConfigStore& store, const SceneSettings& settings, CheckRep
             quoted + " is not a regular file (a FIFO, a socket or a device); the programs stop with status 1");
         return;
     }
-    if (IsNpyFile(fileName)) {
-        CheckBinaryData(file, fileName, settings, report);
+    if (IsGridFile(fileName)) {
+        CheckGridData(file, fileName, settings, report);
         return;
     }
     // Counted, not built: the checker needs the grid's size, and building its

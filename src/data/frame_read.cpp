@@ -1,6 +1,8 @@
 #include "counted.h"
 #include "frame_read.h"
 
+#include "level_mapping.h"
+
 bool Unreadable(const FrameRead& frame) {
     return !frame.opened || frame.outOfMemory || !frame.refused.empty() ||
            frame.outcome.end == LoadOutcome::End::refused;
@@ -18,5 +20,6 @@ std::string FrameProblem(const FrameRead& frame, std::size_t points) {
         return named + ": no height could be read at row " + std::to_string(frame.outcome.row + 1) + ", column " +
                std::to_string(frame.outcome.column + 1) + "; the grid ends there with " + Counted(points, "point");
     }
+    if (frame.belowLevelZero > 0) return named + ": " + BelowLevelZeroNote(frame.belowLevelZero);
     return "";
 }

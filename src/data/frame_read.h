@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "point_loader.h"
@@ -16,8 +17,10 @@ struct FrameRead {
     LoadOutcome outcome;
     // Read as a grid of heights, whose limit is on cells, not points.
     bool asGrid = false;
-    // Why a .npy frame was refused, to follow its name; else "".
+    // Why a .npy or .asc frame was refused, to follow its name; else "".
     std::string refused;
+    // Cells left empty because their value maps below level 0.
+    std::uint64_t belowLevelZero = 0;
 };
 
 // Whether the frame is stepped over rather than shown: it is no file that
@@ -25,6 +28,6 @@ struct FrameRead {
 bool Unreadable(const FrameRead& frame);
 
 // What is said about a frame holding `points`, as a warning: why it is
-// stepped over, or where a frame shown all the same ends early; "" for a
-// whole frame.
+// stepped over, where a frame shown all the same ends early, or how many
+// of its cells map below level 0; "" for a whole frame with nothing to say.
 std::string FrameProblem(const FrameRead& frame, std::size_t points);

@@ -216,7 +216,8 @@ std::string ForeignTypeName(char kind, const std::string& bytes) {
     }
 }
 
-// The integer type a 'descr' names: kind 'i' or 'u' and its size in bytes.
+// The type a 'descr' names: kind 'i' or 'u' (levels) or 'f' (values to
+// map to levels), and its size in bytes.
 struct ItemType {
     char kind = 'i';
     std::size_t size = 4;
@@ -229,6 +230,18 @@ std::string CheckDescr(const std::string& descr, ItemType& type) {
     const char order = descr[0];
     const char kind = descr[1];
     const std::string bytes = descr.substr(2);
+    if (kind == 'f' && (bytes == "4" || bytes == "8")) {
+        type.kind = kind;
+        type.size = static_cast<std::size_t>(bytes[0] - '0');
+        if (order == '>') return "is big-endian (" + shown + "); save it little-endian";
+        if (order == '|') return "has the dtype " + shown + ", which gives no byte order";
+        return "";
+    }
+    if (kind == 'f') {
+        const std::string name = ForeignTypeName(kind, bytes);
+        return "holds " + (name == "float" ? shown : name) +
+               " values; only integer heights, float32 and float64 values can be shown";
+    }
     if (kind != 'i' && kind != 'u') {
         const std::string name = ForeignTypeName(kind, bytes);
         if (name.empty()) return "has the unknown dtype " + shown;
@@ -288,9 +301,34 @@ std::size_t ConvertChecked(const char* source, std::int32_t* cells, std::size_t 
     return count;
 }
 
+// Values mapped to levels, from `source` (which may be `cells` itself):
+// gives the index of the first whose level is too high, or `count`.
+template <typename Value>
+std::size_t MapValues(const char* source, std::int32_t* cells, std::size_t count, const LevelMapping& mapping,
+                      std::uint64_t& belowLevelZero) {
+    for (std::size_t i = 0; i < count; ++i) {
+        Value value;
+        std::memcpy(&value, source + i * sizeof(Value), sizeof value);
+        std::int32_t level = HeightGrid::emptyCell;
+        switch (MapValue(static_cast<double>(value), mapping, level)) {
+            case MappedValue::level: break;
+            case MappedValue::noValue: level = HeightGrid::emptyCell; break;
+            case MappedValue::belowLevelZero: level = HeightGrid::emptyCell, ++belowLevelZero; break;
+            case MappedValue::tooHigh: return i;
+        }
+        cells[i] = level;
+    }
+    return count;
+}
+
 // Converts `count` cells read to `landing` into `cells`; gives the index of
 // the first too high for a height, or `count`.
-std::size_t ConvertBlock(const ItemType& type, const char* landing, std::int32_t* cells, std::size_t count) {
+std::size_t ConvertBlock(const ItemType& type, const LevelMapping& mapping, const char* landing, std::int32_t* cells,
+                         std::size_t count, std::uint64_t& belowLevelZero) {
+    if (type.kind == 'f') {
+        return type.size == 4 ? MapValues<float>(landing, cells, count, mapping, belowLevelZero)
+                              : MapValues<double>(landing, cells, count, mapping, belowLevelZero);
+    }
     const bool isSigned = type.kind == 'i';
     switch (type.size) {
         case 1:
@@ -317,7 +355,8 @@ std::string CellName(std::uint64_t index, std::uint64_t columns) {
     return "row " + std::to_string(index / columns + 1) + ", column " + std::to_string(index % columns + 1);
 }
 
-std::string ReadCells(std::istream& in, const ItemType& type, HeightGrid& grid, std::size_t blockBytes) {
+std::string ReadCells(std::istream& in, const ItemType& type, const LevelMapping& mapping, HeightGrid& grid,
+                      std::size_t blockBytes, std::uint64_t& belowLevelZero) {
     const std::size_t cells = grid.heights.size();
     const std::size_t blockCells = std::max<std::size_t>(1, blockBytes / type.size);
     // Only cells wider than a height need a landing place of their own.
@@ -329,7 +368,19 @@ std::string ReadCells(std::istream& in, const ItemType& type, HeightGrid& grid, 
         char* landing = wide.empty() ? reinterpret_cast<char*>(target) : wide.data();
         in.read(landing, static_cast<std::streamsize>(want * type.size));
         const std::size_t got = static_cast<std::size_t>(in.gcount()) / type.size;
-        const std::size_t fit = ConvertBlock(type, landing, target, got);
+        const std::size_t fit = ConvertBlock(type, mapping, landing, target, got, belowLevelZero);
+        if (fit < got && type.kind == 'f') {
+            double value = 0;
+            if (type.size == 4) {
+                float single = 0;
+                std::memcpy(&single, landing + fit * type.size, sizeof single);
+                value = single;
+            } else {
+                std::memcpy(&value, landing + fit * type.size, sizeof value);
+            }
+            return "the value at " + CellName(done + fit, static_cast<std::uint64_t>(grid.columns)) + ", " +
+                   ValueText(value) + ", maps to a level above the largest height, " + std::to_string(largestHeight);
+        }
         if (fit < got) {
             std::uint64_t value = 0;  // positive, so its bytes read the same signed or not
             std::memcpy(&value, landing + fit * type.size, type.size);
@@ -342,7 +393,8 @@ std::string ReadCells(std::istream& in, const ItemType& type, HeightGrid& grid, 
     return "";
 }
 
-std::string ReadInto(std::istream& in, HeightGrid& grid, std::uint64_t cellLimit, std::size_t blockBytes) {
+std::string ReadInto(std::istream& in, HeightGrid& grid, std::uint64_t cellLimit, std::size_t blockBytes,
+                     const LevelMapping& mapping, std::uint64_t& belowLevelZero) {
     if (!LittleEndian()) return "cannot be read: only little-endian machines read .npy grids";
     const std::string endsInHeader = "ends inside its .npy header";
     char preamble[magicBytes + 2];
@@ -407,15 +459,17 @@ std::string ReadInto(std::istream& in, HeightGrid& grid, std::uint64_t cellLimit
     }
     grid.rows = static_cast<std::int64_t>(rows);
     grid.columns = static_cast<std::int64_t>(columns);
-    return ReadCells(in, type, grid, blockBytes);
+    return ReadCells(in, type, mapping, grid, blockBytes, belowLevelZero);
 }
 
 }  // namespace
 
-NpyRead ReadNpyGrid(std::istream& in, HeightGrid& grid, std::uint64_t cellLimit, std::size_t blockBytes) {
+NpyRead ReadNpyGrid(std::istream& in, HeightGrid& grid, std::uint64_t cellLimit, std::size_t blockBytes,
+                    const LevelMapping& mapping) {
     grid = HeightGrid{};
-    NpyRead read{ReadInto(in, grid, cellLimit, blockBytes)};
-    if (!read.refused.empty()) grid = HeightGrid{};
+    NpyRead read;
+    read.refused = ReadInto(in, grid, cellLimit, blockBytes, mapping, read.belowLevelZero);
+    if (!read.refused.empty()) read.belowLevelZero = 0, grid = HeightGrid{};
     return read;
 }
 

@@ -11,7 +11,6 @@
 #include "point_limit.h"
 #include "point_loader.h"
 #include "grid_reading.h"
-#include "npy_grid.h"
 
 namespace {
 
@@ -51,13 +50,13 @@ void WarnDataEnded(const std::string& fileName, long long row, long long column,
 
 SurfData::SurfData(std::string fileName) : SurfData(std::move(fileName), SurfaceUse::points) {}
 
-SurfData::SurfData(std::string fileName, SurfaceUse use) {
+SurfData::SurfData(std::string fileName, SurfaceUse use, const LevelMapping& mapping) {
     if (!OpensAsFile(file, fileName)) {
         ProgramDiagnostics().Error("file not found (SurfData constructor)");
         std::exit(1);
     }
-    if (use == SurfaceUse::grid || IsNpyFile(fileName)) {
-        LoadGridOrEnd(fileName);
+    if (use == SurfaceUse::grid || IsGridFile(fileName)) {
+        LoadGridOrEnd(fileName, mapping);
         if (use == SurfaceUse::points) PointsFromGrid(fileName);
         std::cout << "data prepared" << std::endl;
         return;
@@ -74,8 +73,8 @@ SurfData::SurfData(std::string fileName, SurfaceUse use) {
 
 SurfData::~SurfData() { file.close(); }
 
-void SurfData::LoadGridOrEnd(const std::string& fileName) {
-    const GridReading reading = ReadGridFile(file, fileName, grid, MaxLoadableCells());
+void SurfData::LoadGridOrEnd(const std::string& fileName, const LevelMapping& mapping) {
+    const GridReading reading = ReadGridFile(file, fileName, grid, MaxLoadableCells(), mapping);
     if (!reading.refused.empty()) {
         ProgramDiagnostics().Error("data file '" + fileName + "': " + reading.refused + "; nothing is shown");
         std::exit(1);
@@ -85,6 +84,8 @@ void SurfData::LoadGridOrEnd(const std::string& fileName) {
         RefuseOversized(fileName, outcome.row, outcome.column, outcome.needed, MaxLoadableCells(), "cell");
     if (outcome.end == LoadOutcome::End::dataEnded)
         WarnDataEnded(fileName, outcome.row, outcome.column, grid.spheres());
+    if (reading.belowLevelZero > 0)
+        ProgramDiagnostics().Warning("data file '" + fileName + "': " + BelowLevelZeroNote(reading.belowLevelZero));
 }
 
 void SurfData::PointsFromGrid(const std::string& fileName) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "height_grid.h"
+#include "level_mapping.h"
 
 // What the loaded surface is for: the points of the display lists, or only
 // the grid of heights, for a renderer that draws from the heights.
@@ -22,8 +23,9 @@ public:
     // ends the process with status 1 after an "error:" line on standard error.
     explicit SurfData(std::string fileName);
     // With SurfaceUse::grid, only `grid` is filled, limited by its cells
-    // rather than its points; x, y and z stay empty.
-    SurfData(std::string fileName, SurfaceUse use);
+    // rather than its points; x, y and z stay empty. The values of an .asc
+    // or float .npy file become levels through `mapping`.
+    SurfData(std::string fileName, SurfaceUse use, const LevelMapping& mapping = {});
     ~SurfData();
 
     SurfData(const SurfData&) = delete;
@@ -40,7 +42,7 @@ public:
 private:
     // Reads the file into `grid`; a refused one ends the process with
     // status 1 after an "error:" line.
-    void LoadGridOrEnd(const std::string& fileName);
+    void LoadGridOrEnd(const std::string& fileName, const LevelMapping& mapping);
     // Turns `grid` into x, y and z, for the display lists.
     void PointsFromGrid(const std::string& fileName);
 };

@@ -9,7 +9,7 @@ OffscreenScene::OffscreenScene(const OffscreenTrials& trials)
     : config_("config.txt", nullptr, nullptr, nullptr),
       scene_(ReadSceneSettings(config_), DrawSphereMesh),
       firstFile_(FirstDataFile(config_)),
-      points_(firstFile_, SurfaceUseFor(config_)) {
+      points_(firstFile_, SurfaceUseFor(config_), LevelMappingOf(scene_.settings().series)) {
     if (!context_.ok()) return;
     const SceneSettings& settings = scene_.settings();
     scene_.Start(trials.renderer);

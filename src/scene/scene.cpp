@@ -7,6 +7,7 @@
 
 #include "camera/camera_fit.h"
 #include "camera/grown_bounds.h"
+#include "data_file.h"
 #include "framing.h"
 #include "overlays/overlays.h"
 #include "shading/fixed_state.h"
@@ -127,6 +128,7 @@ FramePreparation Scene::Preparation(double radius) const {
     preparation.levelOfDetail = settings_.options.levelOfDetail;
     preparation.occlusion = settings_.options.ambientOcclusion;
     preparation.floor = settings_.options.floor;
+    preparation.mapping = LevelMappingOf(settings_.series);
     return preparation;
 }
 

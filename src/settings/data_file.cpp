@@ -12,7 +12,6 @@
 #include "grid_reading.h"
 #include "input_file.h"
 #include "key_reader.h"
-#include "npy_grid.h"
 #include "point_limit.h"
 #include "point_loader.h"
 #include "printable_text.h"
@@ -47,11 +46,11 @@ struct FrameLook {
     std::string warning;
 };
 
-// A binary frame is read whole: its cells are a fraction of what its points
-// would be.
-FrameLook LookAtBinaryFrame(FrameRead& frame, std::istream& in) {
+// A binary or .asc frame is read whole: its cells are a fraction of what
+// its points would be.
+FrameLook LookAtGridFrame(FrameRead& frame, std::istream& in, const LevelMapping& mapping) {
     HeightGrid grid;
-    frame.refused = ReadNpyGrid(in, grid, MaxLoadableCells()).refused;
+    frame.refused = ReadGridFile(in, frame.file, grid, MaxLoadableCells(), mapping).refused;
     if (!frame.refused.empty()) return {false, false, FrameProblem(frame, 0)};
     const bool holdsPoint =
         std::any_of(grid.heights.begin(), grid.heights.end(), [](std::int32_t h) { return h >= 0; });
@@ -59,13 +58,13 @@ FrameLook LookAtBinaryFrame(FrameRead& frame, std::istream& in) {
 }
 
 // Reads the frame only as far as its first point.
-FrameLook LookAtFrame(const std::string& file) {
+FrameLook LookAtFrame(const std::string& file, const LevelMapping& mapping) {
     FrameRead frame;
     frame.file = file;
     std::vector<double> x, y, z;
     std::ifstream in;
     frame.opened = OpenInput(in, file) == InputOpening::opened;
-    if (frame.opened && IsNpyFile(file)) return LookAtBinaryFrame(frame, in);
+    if (frame.opened && IsGridFile(file)) return LookAtGridFrame(frame, in, mapping);
     if (frame.opened) {
         UnsizedReader unsized(*in.rdbuf());
         std::istream text(&unsized);
@@ -81,7 +80,7 @@ FrameLook LookAtFrame(const std::string& file) {
 // The frame a series opens on: its first that can be read and holds a
 // point, else its first that can be read. Each frame stepped over on the way
 // gets its warning; "" after an error when there is no such frame.
-std::string OpeningFrame(const std::string& pattern, Diagnostics& diagnostics) {
+std::string OpeningFrame(const std::string& pattern, const LevelMapping& mapping, Diagnostics& diagnostics) {
     const std::vector<std::string> files = SeriesFiles(pattern);
     if (files.empty()) {
         diagnostics.Error("data/series '" + PrintableText(pattern) + "' names no file");
@@ -90,7 +89,7 @@ std::string OpeningFrame(const std::string& pattern, Diagnostics& diagnostics) {
     std::vector<std::string> warnings;
     std::size_t firstReadable = files.size();
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const FrameLook look = LookAtFrame(files[i]);
+        const FrameLook look = LookAtFrame(files[i], mapping);
         if (look.holdsPoint) {
             firstReadable = i;
             break;
@@ -107,11 +106,11 @@ std::string OpeningFrame(const std::string& pattern, Diagnostics& diagnostics) {
 }
 
 // Whether the frame can be read to its end and holds a point.
-bool WholeFrame(const std::string& file) {
+bool WholeFrame(const std::string& file, const LevelMapping& mapping) {
     std::ifstream in;
     if (OpenInput(in, file) != InputOpening::opened) return false;
     HeightGrid grid;
-    const GridReading reading = ReadGridFile(in, file, grid, MaxLoadableCells());
+    const GridReading reading = ReadGridFile(in, file, grid, MaxLoadableCells(), mapping);
     return reading.refused.empty() && reading.outcome.end == LoadOutcome::End::complete &&
            std::any_of(grid.heights.begin(), grid.heights.end(), [](std::int32_t h) { return h >= 0; });
 }
@@ -138,13 +137,13 @@ std::string FirstDataFile(const ConfigStore& config, Diagnostics& diagnostics) {
     if (pattern.empty()) return read.Text(keys::dataFile);
     const auto known = OpenedFrames().find(pattern);
     if (known != OpenedFrames().end()) return known->second;
-    return OpenedFrames()[pattern] = OpeningFrame(pattern, diagnostics);
+    return OpenedFrames()[pattern] = OpeningFrame(pattern, LevelMappingFor(config), diagnostics);
 }
 
-std::string NewestWholeFrame(const std::string& pattern) {
+std::string NewestWholeFrame(const std::string& pattern, const LevelMapping& mapping) {
     const std::vector<std::string> files = SeriesFiles(pattern);
     for (auto file = files.rbegin(); file != files.rend(); ++file) {
-        if (WholeFrame(*file)) return *file;
+        if (WholeFrame(*file, mapping)) return *file;
     }
     return "";
 }
@@ -159,7 +158,7 @@ std::string FollowedDataFile(const ConfigStore& config, Diagnostics& diagnostics
     if (pattern.empty() || OpenedFrames().count(pattern) > 0) {
         return FirstDataFile(config, diagnostics);
     }
-    const std::string newest = NewestWholeFrame(pattern);
+    const std::string newest = NewestWholeFrame(pattern, LevelMappingFor(config));
     if (newest.empty()) return FirstDataFile(config, diagnostics);
     return OpenedFrames()[pattern] = newest;
 }
@@ -171,4 +170,23 @@ SurfaceUse SurfaceUseFor(const ConfigStore& config) {
     const KeyEntry* renderer = FindKey("display/renderer");
     const bool impostors = renderer != nullptr && KeyReader(config, quiet).Choice(*renderer) == 1;
     return impostors ? SurfaceUse::grid : SurfaceUse::points;
+}
+
+LevelMapping LevelMappingOf(const SeriesSettings& series) {
+    LevelMapping mapping;
+    if (series.metresPerLevel > 0) mapping.metresPerLevel = series.metresPerLevel;
+    mapping.levelZeroMetres = series.levelZeroMetres;
+    return mapping;
+}
+
+LevelMapping LevelMappingFor(const ConfigStore& config) {
+    CollectedDiagnostics quiet;
+    const KeyReader read(config, quiet);
+    // The two keys alone, through their entries: reading them all would say
+    // the tessellation's line a second time.
+    SceneSettings settings;
+    for (const char* name : {"data/metres-per-level", "data/level-0-metres"}) {
+        if (const KeyEntry* key = FindKey(name)) key->apply(read, *key, settings);
+    }
+    return LevelMappingOf(settings.series);
 }

@@ -4,6 +4,8 @@
 #include <string>
 
 #include "diagnostics.h"
+#include "level_mapping.h"
+#include "scene_settings.h"
 #include "surf_data.h"
 
 class ConfigStore;
@@ -28,10 +30,18 @@ std::string FollowedDataFile(const ConfigStore& config, Diagnostics& diagnostics
 std::string FollowedSeries(const ConfigStore& config);
 
 // The newest frame of the series `pattern` names that reads to its end and
-// holds a point, or "" while there is none.
-std::string NewestWholeFrame(const std::string& pattern);
+// holds a point, its values mapped by `mapping`, or "" while there is none.
+std::string NewestWholeFrame(const std::string& pattern, const LevelMapping& mapping = {});
 
 // What the data file is loaded for: with "display/renderer = impostors" the
 // grid of heights alone, which is all they draw from; else the points.
 // Says nothing: the keys' own warnings are the scene's to give.
 SurfaceUse SurfaceUseFor(const ConfigStore& config);
+
+// How the values of an .asc or float .npy file become levels:
+// "data/metres-per-level" metres a level (1 when unset) above
+// "data/level-0-metres" (0 when unset), the keys the legend reads.
+LevelMapping LevelMappingOf(const SeriesSettings& series);
+// The same from the store, saying nothing: the keys' own warnings are the
+// scene's to give.
+LevelMapping LevelMappingFor(const ConfigStore& config);

@@ -15,13 +15,13 @@ constexpr int lookAgainMilliseconds = 1000;
 
 }  // namespace
 
-void WaitForFirstFrame(const std::string& pattern, Diagnostics& report) {
-    if (pattern.empty() || !NewestWholeFrame(pattern).empty()) return;
+void WaitForFirstFrame(const std::string& pattern, Diagnostics& report, const LevelMapping& mapping) {
+    if (pattern.empty() || !NewestWholeFrame(pattern, mapping).empty()) return;
     report.Note("waiting for the first frame of data/series '" + PrintableText(pattern) + "'");
     FileWatch watch({pattern});
     do {
         pollfd changed{watch.Descriptor(), POLLIN, 0};
         poll(&changed, watch.ok() ? 1 : 0, lookAgainMilliseconds);
         watch.Changes();
-    } while (NewestWholeFrame(pattern).empty());
+    } while (NewestWholeFrame(pattern, mapping).empty());
 }

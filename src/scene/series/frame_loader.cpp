@@ -11,7 +11,6 @@
 
 #include "grid_reading.h"
 #include "input_file.h"
-#include "npy_grid.h"
 #include "point_limit.h"
 
 namespace {
@@ -21,12 +20,14 @@ void ReadPoints(LoadedFrame& frame, const FramePreparation& preparation) {
     frame.opened = OpenInput(in, frame.file) == InputOpening::opened;
     if (!frame.opened) return;
     // The impostors draw from the heights alone: no point is made.
-    frame.asGrid = preparation.impostors || IsNpyFile(frame.file);
+    frame.asGrid = preparation.impostors || IsGridFile(frame.file);
     if (frame.asGrid) {
-        const GridReading reading = ReadGridFile(in, frame.file, frame.grid, MaxLoadableCells());
+        const GridReading reading =
+            ReadGridFile(in, frame.file, frame.grid, MaxLoadableCells(), preparation.mapping);
         frame.outcome = reading.outcome;
         frame.refused = reading.refused;
-        // The lists draw points: a binary frame is turned into them here.
+        frame.belowLevelZero = reading.belowLevelZero;
+        // The lists draw points: a binary or .asc frame is turned into them here.
         if (frame.refused.empty() && !preparation.impostors) {
             if (frame.grid.spheres() > MaxLoadablePoints()) {
                 frame.outcome.end = LoadOutcome::End::refused;

@@ -16,6 +16,7 @@
 #include "impostors/impostor_arrangement.h"
 #include "frame_read.h"
 #include "height_grid.h"
+#include "level_mapping.h"
 #include "point_loader.h"
 #include "survey/point_survey.h"
 #include "survey/point_view.h"
@@ -44,6 +45,8 @@ struct FramePreparation {
     bool levelOfDetail = true;
     bool occlusion = false;
     std::int32_t floor = 0;
+    // How the values of .asc and float .npy frames become levels.
+    LevelMapping mapping;
 };
 
 class FrameLoader {

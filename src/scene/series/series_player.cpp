@@ -165,7 +165,7 @@ std::unique_ptr<LoadedFrame> SeriesPlayer::Arrived(std::unique_ptr<LoadedFrame> 
             return nullptr;
         }
     }
-    if (!frame->whole()) report_.Warning(FrameProblem(*frame));
+    if (const std::string problem = FrameProblem(*frame); !problem.empty()) report_.Warning(problem);
     if (keptForShown_ && index != shown_) {
         // Its file is gone: the frame leaves the list with the screen.
         files_.erase(files_.begin() + shown_);
