@@ -116,11 +116,12 @@ struct AscHeader {
 // to follow the key's name, or "".
 std::string TakeValue(int key, const std::string& word, AscHeader& header) {
     if (key == ncols || key == nrows) {
+        const char* const notWhole = "is not a whole number above 0";
         std::uint64_t count = 0;
         const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), count);
-        if (end != word.data() + word.size() || error == std::errc::invalid_argument || count == 0)
-            return "is not a whole number above 0";
+        if (end != word.data() + word.size() || error == std::errc::invalid_argument) return notWhole;
         if (error == std::errc::result_out_of_range) return "is too large for any grid";
+        if (count == 0) return notWhole;
         (key == ncols ? header.columns : header.rows) = count;
         return "";
     }

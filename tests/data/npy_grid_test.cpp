@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -155,7 +156,8 @@ TEST(NpyGrid, RefusesWhatCannotBeAGridSayingWhy) {
         {shaped("(99999999999999999999, 3)"), noLimit, malformed + "'shape' holds a dimension too large for any file"},
         {header("{'descr': '<i4', 'fortran_order': False, 'shape': (2, 3)} }\n"), noLimit,
          malformed + "text after the closing '}'"},
-        {typed("<f8"), noLimit, "holds float64 values; only integer heights can be shown"},
+        {typed("<f2"), noLimit, "holds float16 values; only integer heights, float32 and float64 values can be shown"},
+        {typed(">f8"), noLimit, "is big-endian ('>f8'); save it little-endian"},
         {typed("<c16"), noLimit, "holds complex128 values; only integer heights can be shown"},
         {typed("|b1"), noLimit, "holds bool values; only integer heights can be shown"},
         {typed("<U7"), noLimit, "holds str values; only integer heights can be shown"},
@@ -187,12 +189,44 @@ TEST(NpyGrid, RefusesWhatCannotBeAGridSayingWhy) {
          "the height at row 1, column 3 is 1099511627776, more than the largest height, 2147483647"},
         {NpyBytes(NpyDict("<u8", "(2, 3)"), LittleEndianCells({-1, 0, 0, 0, 0, 0}, 8)), noLimit,
          "the height at row 1, column 1 is 18446744073709551615, more than the largest height, 2147483647"},
+        {NpyBytes(NpyDict("<f8", "(2, 3)"), LittleEndianFloats({0, 1, 2, 3, 3e9, 5}, 8)), noLimit,
+         "the value at row 2, column 2, 3000000000, maps to a level above the largest height, 2147483647"},
+        {NpyBytes(NpyDict("<f4", "(2, 3)"), LittleEndianFloats({0, HUGE_VAL, 2, 3, 4, 5}, 4)), noLimit,
+         "the value at row 1, column 2, inf, maps to a level above the largest height, 2147483647"},
+        {NpyBytes(NpyDict("<f4", "(2, 3)"), LittleEndianFloats({0, 1, 2, 3, 4}, 4)), noLimit,
+         "ends after 5 of the 6 cells"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.refused);
         const Read read = ReadBytes(c.bytes, c.limit, 16);
         EXPECT_EQ(read.outcome.refused, c.refused);
         EXPECT_TRUE(read.grid.heights.empty() && read.grid.rows == 0 && read.grid.columns == 0);
+    }
+}
+
+// Float cells read in blocks that split them anywhere map as one block
+// does: float32 in the grid's own memory, float64 through a landing place.
+TEST(NpyGrid, ReadsFloatsAlikeInEveryBlockSize) {
+    std::vector<double> values;
+    for (int i = 0; i < 35; ++i) values.push_back(i % 6 == 5 ? std::nan("") : i * 1.75 - 4);
+    const LevelMapping mapping{0.5, -2};
+    for (int width : {4, 8}) {
+        const std::string bytes =
+            NpyBytes(NpyDict(width == 4 ? "<f4" : "<f8", "(5, 7)"), LittleEndianFloats(values, width));
+        std::istringstream whole(bytes);
+        HeightGrid expected;
+        const NpyRead once = ReadNpyGrid(whole, expected, noLimit, npyBlockBytes, mapping);
+        ASSERT_EQ(once.refused, "");
+        EXPECT_EQ(once.belowLevelZero, 2u);  // -4 and -2.25, four and one level below level 0's -2
+        for (std::size_t blockBytes : {std::size_t{1}, std::size_t{3}, std::size_t{8}, std::size_t{20}}) {
+            SCOPED_TRACE(std::to_string(width) + "-byte floats, blocks of " + std::to_string(blockBytes));
+            std::istringstream in(bytes);
+            HeightGrid grid;
+            const NpyRead read = ReadNpyGrid(in, grid, noLimit, blockBytes, mapping);
+            EXPECT_EQ(read.refused, "");
+            EXPECT_EQ(read.belowLevelZero, once.belowLevelZero);
+            EXPECT_EQ(grid.heights, expected.heights);
+        }
     }
 }
 

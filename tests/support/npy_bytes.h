@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,23 @@ inline std::string LittleEndianCells(const std::vector<std::int64_t>& values, in
     for (std::int64_t value : values) {
         const auto bits = static_cast<std::uint64_t>(value);
         for (int i = 0; i < width; ++i) bytes += static_cast<char>((bits >> (8 * i)) & 0xff);
+    }
+    return bytes;
+}
+
+// `values` as little-endian floats of `width` bytes each (4 or 8), on a
+// little-endian machine as the reader needs one.
+inline std::string LittleEndianFloats(const std::vector<double>& values, int width) {
+    std::string bytes;
+    for (double value : values) {
+        char cell[8];
+        if (width == 4) {
+            const float single = static_cast<float>(value);
+            std::memcpy(cell, &single, 4);
+        } else {
+            std::memcpy(cell, &value, 8);
+        }
+        bytes.append(cell, static_cast<std::size_t>(width));
     }
     return bytes;
 }
