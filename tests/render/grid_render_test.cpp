@@ -2,11 +2,13 @@
 // draws, a refused one says why, and a tall surface costs no points.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "asc_text.h"
 #include "child_process.h"
 #include "npy_bytes.h"
 #include "png_read.h"
@@ -71,13 +73,54 @@ TEST(BinaryGrids, DrawWhatTheirTextDraws) {
     }
 }
 
+// The ridge as a model writes it: 100 m at level 0, 2.5 m a level, the
+// north first in an .asc file, a hole as NODATA or NaN.
+TEST(ValueGrids, DrawWhatTheirLevelsDraw) {
+    std::vector<double> values;
+    AscRows north;
+    for (const auto& row : ridge) {
+        north.insert(north.begin(), std::vector<std::string>());
+        for (std::int64_t h : row) {
+            values.push_back(h < 0 ? std::nan("") : 100 + 2.5 * static_cast<double>(h));
+            north.front().push_back(h < 0 ? "-9999" : std::to_string(100 + 2.5 * static_cast<double>(h)));
+        }
+    }
+    const std::string mapping = "[data]\nlevel-0-metres = 100\nmetres-per-level = 2.5\n";
+    for (const char* renderer : {"lists", "impostors"}) {
+        SCOPED_TRACE(renderer);
+        const std::string config = std::string(look) + "renderer = " + renderer + "\n";
+        const Drawn text = Render(config, "data.txt", RidgeText());
+        ASSERT_EQ(text.status, 0) << text.errors;
+        const struct {
+            const char* name;
+            std::string bytes;
+        } files[] = {
+            {"data.asc", AscText(north, "-9999")},
+            {"data.npy", NpyBytes(NpyDict("<f4", "(5, 5)"), LittleEndianFloats(values, 4))},
+        };
+        for (const auto& file : files) {
+            SCOPED_TRACE(file.name);
+            const Drawn drawn = Render(config + mapping, file.name, file.bytes);
+            ASSERT_EQ(drawn.status, 0) << drawn.errors;
+            EXPECT_EQ(drawn.errors, "");
+            EXPECT_EQ(DifferingPixels(drawn.picture.picture, text.picture.picture), 0);
+        }
+    }
+    // Below level 0 a cell is left empty, and said once.
+    const Drawn low = Render(std::string(look) + "[data]\nlevel-0-metres = 110\nmetres-per-level = 2.5\n",
+                             "data.asc", AscText(north, "-9999"));
+    ASSERT_EQ(low.status, 0) << low.errors;
+    EXPECT_EQ(low.errors, "warning: data file 'data.asc': 19 cells map below level 0 (values under "
+                          "data/level-0-metres) and are left empty\n");
+}
+
 TEST(BinaryGrids, RefusedWithOneErrorLineAndNoPicture) {
     const struct {
         const char* name;
         std::string bytes;
         const char* says;
     } cases[] = {
-        {"floats", NpyBytes(NpyDict("<f8", "(1, 1)"), std::string(8, '\0')), "float64"},
+        {"half floats", NpyBytes(NpyDict("<f2", "(1, 1)"), std::string(2, '\0')), "float16"},
         {"three dimensions", NpyBytes(NpyDict("<i4", "(1, 1, 1)"), std::string(4, '\0')), "3-dimensional"},
         {"big-endian", NpyBytes(NpyDict(">i4", "(1, 1)"), std::string(4, '\0')), "big-endian"},
         {"Fortran order", NpyBytes(NpyDict("<i4", "(2, 2)", true), std::string(16, '\0')), "Fortran"},

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "asc_text.h"
 #include "child_process.h"
 #include "shading/height_colours.h"
 #include "png_read.h"
@@ -434,6 +435,40 @@ TEST(RenderSeries, EveryFrameWithTheFirstFramesCameraAndColours) {
     EXPECT_LT(differing, 2000);
     ASSERT_EQ(render.Run({"-o", "r.png", "--frames", "3-"}), 0) << render.errors();
     EXPECT_EQ(DifferingPixels(render.Read("r-0001.png").picture, third), 0);
+}
+
+// Frames as a model writes them, ESRI ASCII grids: one that cannot be read
+// is skipped with the warning the viewer gives, and a run that draws no
+// picture at all fails with an error.
+TEST(RenderSeries, AscFramesSkipTheUnreadableAndFailWithNoneDrawn) {
+    const std::string config = "[data]\nseries = f-%d.asc\n[display]\nrenderer = impostors\n";
+    const std::string good = AscText({{"1", "2", "3"}, {"4", "5", "6"}, {"7", "8", "9"}});
+    const std::string bad = "ncols 3\nnrows 3\nxllcorner 0\nyllcorner 0\ncellsize abc\n";
+    Render one(config, false);
+    WriteFile(one.Path("f-1.asc"), good);
+    WriteFile(one.Path("f-2.asc"), bad);
+    WriteFile(one.Path("f-3.asc"), good);
+    ASSERT_EQ(one.Run({"-o", "s.png", "--series", "--quiet"}), 0) << one.errors();
+    EXPECT_EQ(one.output(), "data prepared\nwrote 2 pictures, s-0001.png to s-0002.png\n");
+    EXPECT_EQ(one.errors(), "warning: frame 'f-2.asc': header line 5: 'cellsize' is not a number; skipped\n");
+    EXPECT_EQ(DifferingPixels(one.Read("s-0001.png").picture, one.Read("s-0002.png").picture), 0);
+
+    EXPECT_EQ(one.Run({"-o", "r.png", "--frames", "2-2"}), 1);
+    EXPECT_NE(one.errors().find("error: frame 2 of the series cannot be read; no picture written\n"),
+              std::string::npos)
+        << one.errors();
+    EXPECT_FALSE(Exists(one.Path("r-0001.png")));
+
+    Render none(config, false);
+    WriteFile(none.Path("f-1.asc"), bad);
+    WriteFile(none.Path("f-2.asc"), good.substr(0, good.size() - 3));
+    EXPECT_EQ(none.Run({"-o", "s.png", "--series"}), 1);
+    EXPECT_EQ(none.errors(),
+              "warning: frame 'f-1.asc': header line 5: 'cellsize' is not a number; skipped\n"
+              "warning: frame 'f-2.asc': ends after 8 of its 3 x 3 values, before row 3, column 3; skipped\n"
+              "error: data/series 'f-%d.asc': none of its 2 frames can be read\n"
+              "error: file not found (SurfData constructor)\n");
+    EXPECT_FALSE(Exists(none.Path("s-0001.png")));
 }
 
 // The film's length is its pictures over its rate: --fps, else the series'
