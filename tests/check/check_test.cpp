@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "asc_text.h"
 #include "child_process.h"
 
 namespace {
@@ -176,6 +177,34 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"BigGridWithImpostors", "[display]\nrenderer = impostors\ncull-hidden = 1\n", &bigGrid,
                   "data.txt: 300 x 300 cells, 270000 points\n\nnothing looks wrong\n", 0}),
     [](const testing::TestParamInfo<CheckCase>& paramInfo) { return paramInfo.param.name; });
+
+// An .asc data file is checked as the programs read it: its values mapped
+// to levels, with the same warning for cells left empty below level 0, or
+// refused with the same reason.
+TEST(CheckValueGrids, AscFilesAsTheProgramsReadThem) {
+    const struct {
+        const char* name;
+        std::string asc;
+        std::string report;
+    } cases[] = {
+        {"mapped", AscText({{"105", "97.5", "nan"}, {"110", "100", "102.5"}}),
+         "data.asc: 3 x 2 cells, 11 points\n\nwarning: data file 'data.asc': 1 cell maps below level 0 (values "
+         "under data/level-0-metres) and is left empty\n1 problem\n"},
+        {"refused", "ncols 3\n",
+         "\nerror: data file 'data.asc': its header has no 'nrows'; the programs stop with status 1\n1 problem\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir("check");
+        WriteFile(dir / "config.txt", "[data]\nfile = data.asc\nlevel-0-metres = 100\nmetres-per-level = 2.5\n");
+        WriteFile(dir / "data.asc", c.asc);
+        ChildProcess process(dir.path(), PELORIN_CHECK, {});
+        EXPECT_EQ(process.wait(30).value_or(-1), 1);
+        const std::string output = process.output();
+        EXPECT_EQ(output.substr(output.find("\n\n") + 2), c.report);
+        EXPECT_EQ(process.errors(), "");
+    }
+}
 
 // Every key, set or not, with its value and where it comes from.
 TEST(CheckSettings, EveryKeyWithItsLineOrDefault) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "asc_text.h"
 #include "clock.h"
 #include "frame_files.h"
 #include "series/series_player.h"
@@ -99,6 +100,33 @@ TEST(SeriesPlayer, StepsOverAFrameThatCannotBeRead) {
     EXPECT_EQ(player.shown(), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "warning: frame '" + (dir / "f-2.txt") + "' cannot be read; skipped\n");
+}
+
+// Frames of values as a model writes them go through the preparation's
+// mapping; a frame with cells below level 0 is shown with one warning, and
+// one that cannot be read is stepped over, in the words pelorin-render uses.
+TEST(SeriesPlayer, MapsValueFramesAndSaysWhatTheyLeaveOut) {
+    const TempDir dir("player");
+    WriteFile(dir / "f-1.asc", AscText({{"10", "10"}, {"10", "10"}}));
+    WriteFile(dir / "f-2.asc", "ncols 2\n");
+    WriteFile(dir / "f-3.asc", AscText({{"10", "7"}, {"12.5", "nan"}}));
+    FramePreparation preparation;
+    preparation.mapping = {2.5, 10};
+    SeriesPlayer player(Series(dir / "f-%d.asc"), "", preparation);
+    testing::internal::CaptureStderr();
+    player.Step(1);
+    std::unique_ptr<LoadedFrame> frame = NextFrame(player);
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(player.shown(), 2);
+    // The north row (10, 7) is the last: level 0 and a cell left empty;
+    // the south row (12.5, NaN) the first: level 1 and no cell.
+    EXPECT_EQ(frame->x, (std::vector<double>{0, 0, 0}));
+    EXPECT_EQ(frame->y, (std::vector<double>{0, 0, 1}));
+    EXPECT_EQ(frame->z, (std::vector<double>{0, 1, 0}));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "warning: frame '" + (dir / "f-2.asc") + "': its header has no 'nrows'; skipped\n"
+              "warning: frame '" + (dir / "f-3.asc") + "': 1 cell maps below level 0 (values under "
+              "data/level-0-metres) and is left empty\n");
 }
 
 // A watched file rewritten slowly is shown only once whole; one replaced by
