@@ -15,7 +15,7 @@ import os
 import numpy as np
 
 UPLIFT = 1e-3           # metres a year
-ERODIBILITY = 2e-5      # stream power's K, with m = 0.5, n = 1
+ERODIBILITY = 1e-4      # stream power's K, with m = 0.5, n = 1
 DIFFUSIVITY = 0.05      # square metres a year
 CELL = 100.0            # metres
 YEARS_A_STEP = 1000.0
@@ -83,7 +83,10 @@ def main():
     parser.add_argument("--delay", type=float, default=0.0, help="seconds to wait between frames")
     args = parser.parse_args()
     os.makedirs(args.folder, exist_ok=True)
-    z = np.random.default_rng(1).random((args.size, args.size))
+    # Noise on a low dome, so that every cell drains to the edge at first.
+    rows, columns = np.indices((args.size, args.size))
+    to_edge = np.minimum(np.minimum(rows, columns), np.minimum(args.size - 1 - rows, args.size - 1 - columns))
+    z = np.random.default_rng(1).random((args.size, args.size)) + 0.05 * to_edge
     for frame in range(1, args.frames + 1):
         for _ in range(STEPS_A_FRAME):
             z[1:-1, 1:-1] += UPLIFT * YEARS_A_STEP
