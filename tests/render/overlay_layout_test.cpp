@@ -47,7 +47,7 @@ void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.name; }
 
 class FittedBesideOverlays : public testing::TestWithParam<LayoutCase> {};
 
-const std::string overlayKeys = "legend = 1\naxes = 1\n";
+const std::string overlayKeys = "legend = 1\naxes = 1\ncaption = 'frame ${frame} of ${frames}: ${file}'\n";
 
 TEST_P(FittedBesideOverlays, NoOverlayOnTheTerrainWhichFillsTheFreeRectangle) {
     const LayoutCase& c = GetParam();
