@@ -73,7 +73,7 @@ def build_tools(out):
     # The generator writes .npy grids with the program's own writer.
     data, base = os.path.join(ROOT, "src", "data"), os.path.join(ROOT, "src", "base")
     grid_writer = ["-I", data, "-I", base] + [os.path.join(data, f) for f in
-                                                ("height_grid.cpp", "npy_grid.cpp", "page_advice.cpp")] + [
+                                                ("height_grid.cpp", "npy_grid.cpp", "level_mapping.cpp", "page_advice.cpp")] + [
         os.path.join(base, "printable_text.cpp")]
     tools = [
         ("bench_terrain", "terrain.cpp", ["c++", "-O2", "-std=c++17"], grid_writer),
