@@ -3,6 +3,8 @@
 // against every sphere of a small grid tried one by one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <string>
