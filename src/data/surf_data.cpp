@@ -79,6 +79,7 @@ void SurfData::LoadGridOrEnd(const std::string& fileName, const LevelMapping& ma
         ProgramDiagnostics().Error("data file '" + fileName + "': " + reading.refused + "; nothing is shown");
         std::exit(1);
     }
+    gridRows = grid.rows;
     const LoadOutcome& outcome = reading.outcome;
     if (outcome.end == LoadOutcome::End::refused)
         RefuseOversized(fileName, outcome.row, outcome.column, outcome.needed, MaxLoadableCells(), "cell");

@@ -38,6 +38,9 @@ public:
 
     // The heights, when loaded for SurfaceUse::grid; else empty.
     HeightGrid grid;
+    // The rows of the grid read from a grid file (.npy, .asc), kept when its
+    // points replace it: an .asc file counts its rows from the north.
+    std::int64_t gridRows = 0;
 
 private:
     // Reads the file into `grid`; a refused one ends the process with

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "asc_grid.h"
 #include "data_file.h"
+#include "picking/pick_line.h"
 #include "lists/sphere_mesh.h"
 
 OffscreenScene::OffscreenScene(const OffscreenTrials& trials)
@@ -39,4 +41,16 @@ FrameView OffscreenScene::View(int width, int height, int turn, int turns) {
 void OffscreenScene::ShowFrame(const LoadedFrame& frame) {
     const SceneSettings& settings = scene_.settings();
     scene_.ShowFrame(frame, settings.sphereRadius, settings.sphereTesel);
+}
+
+std::string OffscreenScene::PickLine(const FrameView& view, int x, int y) const {
+    const SceneSettings& settings = scene_.settings();
+    const SpherePick pick = PickPixel(view, x, y, scene_.survey(), scene_.surface().points, settings.sphereRadius);
+    PickTerms terms;
+    terms.rows = points_.gridRows;
+    terms.northFirst = IsAscFile(firstFile_);
+    terms.metresPerLevel = settings.series.metresPerLevel;
+    terms.levelZeroMetres = settings.series.levelZeroMetres;
+    terms.cellMetres = settings.series.cellMetres;
+    return ::PickLine(x, y, pick, terms);
 }

@@ -55,6 +55,11 @@ public:
 
     const SurfData& points() const { return points_; }
 
+    // The line that says what pixel (x, y), from the top left, of the
+    // picture of `view` shows: the sphere met first on the ray through it,
+    // named as the data file counts its cells.
+    std::string PickLine(const FrameView& view, int x, int y) const;
+
 private:
     ConfigStore config_;
     Scene scene_;

@@ -223,6 +223,11 @@ int RunRender(const RenderOptions& options) {
     if (written == 0) return Fail(NoFrameRead(options));
     if (options.turntable == 0 && !options.series) {
         std::cout << "wrote " << options.output << std::endl;
+        // The one picture's view, as it was drawn: the camera is kept.
+        if (!options.probes.empty()) {
+            const FrameView view = scene.View(options.width, options.height);
+            for (const auto& [x, y] : options.probes) std::cout << scene.PickLine(view, x, y) << std::endl;
+        }
         return 0;
     }
     if (written == 1) {

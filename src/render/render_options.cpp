@@ -57,7 +57,23 @@ std::string Checked(const RenderOptions& o) {
         return "--video needs --turntable N or --series: a film of one picture is no film";
     }
     if (o.fps > 0 && o.video.empty()) return "--fps needs --video: it is the film's rate";
+    if (!o.probes.empty() && (o.series || o.turntable > 0)) {
+        return "--probe reads one picture: it cannot go with --series or --turntable";
+    }
+    for (const auto& [x, y] : o.probes) {
+        if (x >= o.width || y >= o.height) {
+            return "--probe " + std::to_string(x) + "," + std::to_string(y) + " lies outside the " +
+                   std::to_string(o.width) + "x" + std::to_string(o.height) + " picture";
+        }
+    }
     return "";
+}
+
+// X,Y: a pixel counted from the picture's top left, each from 0.
+bool Pixel(const std::string& text, std::pair<int, int>& pixel) {
+    const std::size_t comma = text.find(',');
+    return comma != std::string::npos && WholeNumber(text.substr(0, comma), 0, largestPictureSide - 1, pixel.first) &&
+           WholeNumber(text.substr(comma + 1), 0, largestPictureSide - 1, pixel.second);
 }
 
 }  // namespace
@@ -119,6 +135,13 @@ ParsedOptions ParseRenderOptions(const std::vector<std::string>& arguments) {
             o.refuseShaders = true;
         } else if (option == "--refuse-gpu-buffer") {
             o.refuseGpuBuffer = true;
+        } else if (option == "--probe") {
+            std::pair<int, int> pixel;
+            if (!value(text) || !Pixel(text, pixel)) {
+                return {o, "--probe needs X,Y, a pixel counted from the picture's top left, each from 0 (such as "
+                           "400,300)"};
+            }
+            o.probes.push_back(pixel);
         } else if (option == "--fps") {
             if (!value(text) || !FilmRate(text, o.fps)) {
                 return {o, "--fps needs a number of pictures a second from " + FilmRateText(lowestFilmRate) + " to " +
@@ -158,6 +181,9 @@ std::string RenderUsage() {
            "                      pictures (ffmpeg)\n"
            "  --fps N             the film's pictures a second (default: a series'\n"
            "                      data/frames-per-second, 30 for a turntable)\n"
+           "  --probe X,Y         after drawing, say what pixel (X, Y) shows, counted from\n"
+           "                      the top left: column, row and level; may be repeated;\n"
+           "                      not with --series or --turntable\n"
            "  --quiet             no progress line on standard error\n"
            "  --help              this text\n"
            "For tests:\n"

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct RenderOptions {
@@ -23,6 +24,9 @@ struct RenderOptions {
     // 30 for a turntable.
     double fps = 0;
     bool quiet = false;
+    // Pixels (from the picture's top left) to say what they show, in the
+    // order given, after the picture is drawn.
+    std::vector<std::pair<int, int>> probes;
     bool help = false;
     // For tests: tiles of at most this many samples a side (0: what the
     // context allows), and the impostors' refusals forced.

@@ -105,6 +105,8 @@ TEST_P(Usage, OneErrorLineAndStatusTwoBeforeAnythingIsRead) {
 }
 
 const char* const rateError = "--fps needs a number of pictures a second from 0.01 to 1000";
+const char* const probeError =
+    "--probe needs X,Y, a pixel counted from the picture's top left, each from 0 (such as 400,300)";
 const char* const sizeError = "--size needs WIDTHxHEIGHT, each from 1 to 16384 pixels (such as 1920x1080)";
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,14 +130,21 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"RateWithoutFilm", {"--turntable", "2", "--fps", "5"},
                               "--fps needs --video: it is the film's rate"},
                     UsageCase{"RateZero", {"--turntable", "2", "--video", "f.mp4", "--fps", "0"}, rateError},
-                    UsageCase{"RateText", {"--turntable", "2", "--video", "f.mp4", "--fps", "5x"}, rateError}),
+                    UsageCase{"RateText", {"--turntable", "2", "--video", "f.mp4", "--fps", "5x"}, rateError},
+                    UsageCase{"ProbeOneNumber", {"--probe", "3"}, probeError},
+                    UsageCase{"ProbeText", {"--probe", "a,b"}, probeError},
+                    UsageCase{"ProbeNegative", {"--probe", "-1,4"}, probeError},
+                    UsageCase{"ProbeOutside", {"--size", "100x50", "--probe", "10,50"},
+                              "--probe 10,50 lies outside the 100x50 picture"},
+                    UsageCase{"ProbeOfTurntable", {"--turntable", "2", "--probe", "1,1"},
+                              "--probe reads one picture: it cannot go with --series or --turntable"}),
     [](const testing::TestParamInfo<UsageCase>& paramInfo) { return paramInfo.param.name; });
 
 TEST(RenderOptions, HelpDescribesEveryOption) {
     Render render("");
     EXPECT_EQ(render.Run({"--help"}), 0);
     for (const char* option : {"-o FILE.png", "--size WxH", "--supersample N", "--transparent", "--turntable N",
-                               "--video FILE.mp4", "--quiet"}) {
+                               "--video FILE.mp4", "--quiet", "--probe X,Y"}) {
         EXPECT_NE(render.output().find(option), std::string::npos) << option;
     }
 }

@@ -1,0 +1,34 @@
+#include "picking/pick_line.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Metres to the centimetre, without the zeros after the point.
+std::string Metres(double value) {
+    char text[512];
+    const double rounded = std::round(value * 100) / 100;
+    std::snprintf(text, sizeof text, "%.2f", rounded == 0 ? 0.0 : rounded);
+    std::string written = text;
+    while (written.back() == '0') written.pop_back();
+    if (written.back() == '.') written.pop_back();
+    return written + " m";
+}
+
+}  // namespace
+
+std::string PickLine(int x, int y, const SpherePick& pick, const PickTerms& terms) {
+    std::string line = "pick " + std::to_string(x) + "," + std::to_string(y) + ": ";
+    if (!pick.hit) return line + "background";
+    const std::int64_t row = terms.northFirst ? terms.rows - pick.y : pick.y + 1;
+    line += "column " + std::to_string(pick.x + 1) + ", row " + std::to_string(row) + ", level " +
+            std::to_string(pick.level);
+    if (terms.metresPerLevel > 0) line += ", " + Metres(terms.levelZeroMetres + pick.level * terms.metresPerLevel);
+    if (terms.cellMetres > 0) {
+        // A cell's centre is half a cell in from the grid's corner.
+        line += ", " + Metres((static_cast<double>(pick.x) + 0.5) * terms.cellMetres) + " east, " +
+                Metres((static_cast<double>(pick.y) + 0.5) * terms.cellMetres) + " north of the grid's corner";
+    }
+    return line;
+}
