@@ -38,6 +38,10 @@ private:
     char block_[4096];
 };
 
+bool HoldsPoint(const HeightGrid& grid) {
+    return std::any_of(grid.heights.begin(), grid.heights.end(), [](std::int32_t h) { return h >= 0; });
+}
+
 // What a look at a frame tells: whether it can be read, whether its grid
 // holds a point, and if not the warning that says why it is stepped over.
 struct FrameLook {
@@ -52,8 +56,7 @@ FrameLook LookAtGridFrame(FrameRead& frame, std::istream& in, const LevelMapping
     HeightGrid grid;
     frame.refused = ReadGridFile(in, frame.file, grid, MaxLoadableCells(), mapping).refused;
     if (!frame.refused.empty()) return {false, false, FrameProblem(frame, 0)};
-    const bool holdsPoint =
-        std::any_of(grid.heights.begin(), grid.heights.end(), [](std::int32_t h) { return h >= 0; });
+    const bool holdsPoint = HoldsPoint(grid);
     return {true, holdsPoint, holdsPoint ? "" : "frame '" + frame.file + "' holds no points; skipped"};
 }
 
@@ -111,8 +114,7 @@ bool WholeFrame(const std::string& file, const LevelMapping& mapping) {
     if (OpenInput(in, file) != InputOpening::opened) return false;
     HeightGrid grid;
     const GridReading reading = ReadGridFile(in, file, grid, MaxLoadableCells(), mapping);
-    return reading.refused.empty() && reading.outcome.end == LoadOutcome::End::complete &&
-           std::any_of(grid.heights.begin(), grid.heights.end(), [](std::int32_t h) { return h >= 0; });
+    return reading.refused.empty() && reading.outcome.end == LoadOutcome::End::complete && HoldsPoint(grid);
 }
 
 // The frame each series opened on. The viewer asks twice, through each of
