@@ -109,15 +109,16 @@ int TimePicks(int step) {
     for (std::size_t i = 0; i < xs.size(); ++i) {
         if (hit[i]) onTerrain.push_back(fastest[i]), ++hits;
     }
-    const std::size_t worst = static_cast<std::size_t>(std::max_element(fastest.begin(), fastest.end()) - fastest.begin());
+    const std::size_t worst =
+        static_cast<std::size_t>(std::max_element(fastest.begin(), fastest.end()) - fastest.begin());
     std::vector<double> sorted = fastest;
     std::sort(sorted.begin(), sorted.end());
     const double p99 = sorted[std::min(sorted.size() - 1, static_cast<std::size_t>(0.99 * sorted.size()))];
     std::printf("setup %.6f\npicks %zu\nrounds %d\nhits %zu\ncharacters %zu\n", setup, xs.size(), rounds, hits,
                 characters);
     std::printf("median-hit %.9f\n", onTerrain.empty() ? 0.0 : Median(onTerrain));
-    std::printf("median %.9f\np99 %.9f\nworst %.9f %d,%d\nslowest-single %.9f\n", Median(fastest), p99,
-                fastest[worst], xs[worst], ys[worst], slowest);
+    std::printf("median %.9f\np99 %.9f\nworst %.9f %d,%d\nslowest-single %.9f\n", Median(fastest), p99, fastest[worst],
+                xs[worst], ys[worst], slowest);
     return 0;
 }
 
@@ -230,13 +231,15 @@ Matrix Inverse(Matrix m) {
         for (int r = c + 1; r < 4; ++r) {
             if (std::fabs(at(m, r, c)) > std::fabs(at(m, pivot, c))) pivot = r;
         }
-        for (int k = 0; k < 4; ++k) std::swap(at(m, c, k), at(m, pivot, k)), std::swap(at(inverse, c, k), at(inverse, pivot, k));
+        for (int k = 0; k < 4; ++k)
+            std::swap(at(m, c, k), at(m, pivot, k)), std::swap(at(inverse, c, k), at(inverse, pivot, k));
         const double scale = 1 / at(m, c, c);
         for (int k = 0; k < 4; ++k) at(m, c, k) *= scale, at(inverse, c, k) *= scale;
         for (int r = 0; r < 4; ++r) {
             if (r == c) continue;
             const double factor = at(m, r, c);
-            for (int k = 0; k < 4; ++k) at(m, r, k) -= factor * at(m, c, k), at(inverse, r, k) -= factor * at(inverse, c, k);
+            for (int k = 0; k < 4; ++k)
+                at(m, r, k) -= factor * at(m, c, k), at(inverse, r, k) -= factor * at(inverse, c, k);
         }
     }
     return inverse;
@@ -253,7 +256,9 @@ std::array<float, 16> Floats(const Matrix& m) {
 struct Cell {
     std::int64_t x = 0, y = 0, level = 0;
     bool hit = false;
-    bool operator==(const Cell& o) const { return hit == o.hit && (!hit || (x == o.x && y == o.y && level == o.level)); }
+    bool operator==(const Cell& o) const {
+        return hit == o.hit && (!hit || (x == o.x && y == o.y && level == o.level));
+    }
     bool operator!=(const Cell& o) const { return !(*this == o); }
 };
 
@@ -265,7 +270,8 @@ std::vector<std::int32_t> SphereCells(const SurfData& data, std::int32_t floor) 
         for (std::int64_t row = 0; row < data.grid.rows; ++row) {
             for (std::int64_t column = 0; column < data.grid.columns; ++column) {
                 for (std::int32_t level = floor; level <= data.grid.at(column, row); ++level) {
-                    cells.insert(cells.end(), {static_cast<std::int32_t>(column), static_cast<std::int32_t>(row), level});
+                    cells.insert(cells.end(),
+                                 {static_cast<std::int32_t>(column), static_cast<std::int32_t>(row), level});
                 }
             }
         }
