@@ -1370,9 +1370,123 @@ def quality_rows(bench):
                         goal_text(met, f"mean at most {QUALITY_GOALS[0]}, worst block at most {QUALITY_GOALS[1]}")))
     return rows
 
+# --- reading values off the picture ------------------------------------------
+
+# The pick's time on a relief terrain with pelorin-import's keys: the pixels
+# timed are every STEP-th of every STEP-th row of an 800x600 picture.
+PICK_TIME, PICK_TIME_QUICK = (2048, 4), (256, 8)
+PICK_TIME_GOAL = 0.005
+PICK_AGREEMENT_GOAL = 0.999
+
+
+def pick_program(bench, folder, args):
+    """bench_pick in `folder`, with no display: the offscreen context needs
+    none. Its output as a dict of first word to the rest, or None with the
+    reason when it could make no context."""
+    env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+    done = subprocess.run([bench.program("bench_pick"), *args], cwd=folder, env=env, capture_output=True,
+                          text=True, timeout=3600)
+    words = dict(l.split(" ", 1) for l in done.stdout.splitlines() if " " in l)
+    if done.returncode == 3 and "no-context" in words:
+        return None, words["no-context"]
+    if done.returncode != 0 or "error:" in done.stderr:
+        sys.exit(f"bench: bench_pick {' '.join(args)} ended with status {done.returncode}:\n{done.stderr}")
+    if words.get("renderer") and bench.renderer is None:
+        bench.renderer = words["renderer"]
+    # Such as impostors that gave way to the lists: the row says so.
+    return words, program_said(done.stderr)
+
+
+def pick_folder(bench, name, config):
+    folder = os.path.join(bench.scratch, f"pick-{name}")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "config.txt"), "w") as f:
+        f.write(config)
+    return folder
+
+
+def pick_time_rows(bench):
+    size, step = PICK_TIME_QUICK if bench.quick else PICK_TIME
+    grid = bench.grid("relief", size)
+    folder = pick_folder(bench, f"relief-{size}", f"[data]\nfile = {grid.path}\n[display]\n{TERRAIN_KEYS}")
+    out, _ = pick_program(bench, folder, ["time", str(step)])
+    median, p99 = float(out["median"]), float(out["p99"])
+    worst, worst_pixel = out["worst"].split()
+    worst = float(worst)
+    keys = ", ".join(TERRAIN_KEYS.strip().splitlines())
+    return [Row(f"Reading values off the picture: a pick, {grid.describe()}, {keys}, the fitted view of 800x600",
+                f"bench_pick time {step}: PickPixel + PickLine at {out['picks']} pixels (every {step}th of every "
+                f"{step}th row; {out['hits']} on the terrain), each pixel's fastest of {out['rounds']} passes",
+                median, None,
+                f"99th percentile {format_seconds(p99)}, worst {format_seconds(worst)} (pixel {worst_pixel}); "
+                f"median on the terrain {format_seconds(float(out['median-hit']))}; slowest single pick of all passes "
+                f"{format_seconds(float(out['slowest-single']))}; load, survey and view "
+                f"{format_seconds(float(out['setup']))}",
+                judged(bench, worst <= PICK_TIME_GOAL, f"at most {format_seconds(PICK_TIME_GOAL)} a pick "
+                                                      f"(worst {format_seconds(worst)})"))]
+
+
+def pick_exact_rows(bench, name, what, config):
+    """The pick at every pixel against the cell picture, with the default
+    renderer; then the drawn picture's background against the cell picture,
+    for the lists and the impostors."""
+    figure = f"Reading values off the picture: every pixel, {what}, the fitted view of 800x600"
+    out, why = pick_program(bench, pick_folder(bench, name, config), ["exact"])
+    if out is None:
+        return [Row(figure, "bench_pick exact", None, None, f"not measured: no offscreen context: {why}")]
+    impostors, impostors_said = pick_program(bench, pick_folder(bench, name + "-impostors",
+                                                                config + "renderer = impostors\n"),
+                                             ["exact", "background"])
+    pixels, covered = int(out["pixels"]), int(out["covered"])
+    agree, disagree, edge = int(out["agree"]), int(out["disagree"]), int(out["disagree-edge"])
+    share = agree / covered if covered else 0
+    rows = [Row(figure, f"bench_pick exact: the pick's line at each of the {pixels} pixels against a picture of "
+                        f"each pixel's cell ({out['spheres']} spheres, each ray-cast exactly)", None, None,
+                f"{agree} of {covered} covered pixels name the same sphere ({share:.3%}); {disagree} do not, "
+                f"{edge} of them next to a pixel of another cell; {out['pick-only']} pixels name a sphere where the "
+                "cell picture shows none",
+                goal_text(share >= PICK_AGREEMENT_GOAL, f"at least {PICK_AGREEMENT_GOAL:.1%} ({share:.3%})"))]
+    if impostors_said:
+        impostors["drawn-agree"] = None
+    for renderer, words in (("lists (the default)", out), ("impostors", impostors)):
+        if words["drawn-agree"] is None:
+            rows.append(Row(figure, f"pelorin-render's picture, {renderer}", None, None,
+                            f"not measured: {impostors_said}"))
+            continue
+        drawn_agree = int(words["drawn-agree"])
+        rows.append(Row(figure, f"pelorin-render's picture, {renderer}: sphere or background against the cell "
+                                "picture", None, None,
+                        f"{drawn_agree} of {pixels} pixels agree ({drawn_agree / pixels:.3%}); "
+                        f"{words['drawn-only']} drawn where the cell picture shows background, "
+                        f"{words['cells-only']} background where it shows a sphere; "
+                        f"{words['drawn-edge']} of these next to a pixel of another cell"))
+    return rows
+
+
+def pick_rows(bench):
+    """What pelorin-render --probe says: the time of a pick on a large grid,
+    and, on the example and the real terrain, the pick at every pixel
+    against an independent picture of each pixel's cell."""
+    rows = pick_time_rows(bench)
+    with open(os.path.join(ROOT, "examples", "config.txt")) as f:
+        example = f.read()
+    # The example's own keys, fitted: the picture opens on the whole of it.
+    example = example.replace("[display]\n", "[display]\nfit-view = 1\n", 1) if "[display]\n" in example \
+        else example + "\n[display]\nfit-view = 1\n"
+    example = example.replace("file = data.txt", f"file = {os.path.join(ROOT, 'examples', 'data.txt')}")
+    rows += pick_exact_rows(bench, "example", "the example (radius 0.6), its keys and fit-view = 1", example)
+    if bench.quick:
+        return rows
+    grid = real_terrain(bench)
+    if grid is None:
+        return rows + [Row("Reading values off the picture: every pixel, real 344x344 terrain",
+                           "not measured: python-matplotlib-data could not be fetched")]
+    return rows + pick_exact_rows(bench, "real-344", f"{grid.describe()}, the default keys and fit-view = 1",
+                                  f"[data]\nfile = {grid.path}\n[display]\nfit-view = 1\n")
+
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
 ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows, render_rows]
-ROW_GROUPS += [detail_rows, series_rows, depth_cue_rows, grid_rows, quality_rows]
+ROW_GROUPS += [detail_rows, series_rows, depth_cue_rows, grid_rows, quality_rows, pick_rows]
 
 
 def only_groups(names):
@@ -1406,6 +1520,9 @@ def memory_gib():
 
 
 def format_seconds(seconds):
+    # A pick takes microseconds.
+    if seconds < 1e-4:
+        return f"{seconds * 1e6:.1f} us"
     return f"{seconds * 1000:.1f} ms" if seconds < 1 else f"{seconds:.3f} s"
 
 
