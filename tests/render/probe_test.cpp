@@ -43,6 +43,11 @@ TEST(RenderProbe, SaysWhatEachPixelShows) {
          "[data]\nmetres-per-level = 2\nlevel-0-metres = 100\ncell-metres = 10\n" + peak,
          "pick 80,60: column 4, row 2, level 6, 112 m, 35 m east, 15 m north of the grid's corner\n"
          "pick 0,0: background\n"},
+        // The cell's centre on the map: column 4 and row 2, 3.5 and 1.5
+        // cells from the corner.
+        {"map", "data.txt", peakText,
+         "[data]\norigin = '291230 5501170'\ncell-size = '30 20'\ncrs = 'EPSG:32631'\n" + peak,
+         "pick 80,60: column 4, row 2, level 6, at 291335 5501200 (EPSG:32631)\npick 0,0: background\n"},
         {"rows counted from the north", "data.asc", AscText(peakNorthFirst), peak,
          "pick 80,60: column 4, row 3, level 6\npick 0,0: background\n"},
         {"below the floor", "data.txt", peakText,
