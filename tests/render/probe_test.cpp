@@ -3,6 +3,9 @@
 // counting the file's rows.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -64,6 +67,84 @@ TEST(RenderProbe, SaysWhatEachPixelShows) {
         ASSERT_EQ(render.wait(120).value_or(-1), 0) << render.errors();
         EXPECT_EQ(render.output(), std::string("data prepared\nwrote pelorin.png\n") + c.expected);
     }
+}
+
+// Each picture of a series says what its own frame shows: the same pixel
+// over the peak of one frame and the lower one of the next.
+TEST(RenderProbe, EachPictureOfASeriesAfterItsName) {
+    TempDir dir("probe");
+    WriteFile(dir / "f-1.txt", peakText);
+    WriteFile(dir / "f-2.txt", "5\n0 0 0 0 0 \n0 0 0 2 0 \n0 0 0 0 0 \n0 0 0 0 0 \n");
+    WriteFile(dir / "config.txt", LookingDownAt("3 1 0") + "[data]\nseries = f-%d.txt\n");
+    ChildProcess render(dir.path(), PELORIN_RENDER,
+                        {"-o", "s.png", "--series", "--size", "160x120", "--probe", "80,60", "--probe", "0,0"},
+                        {SanitizerOptionsForGlProgram()});
+    ASSERT_EQ(render.wait(120).value_or(-1), 0) << render.errors();
+    EXPECT_EQ(render.output(),
+              "data prepared\n"
+              "wrote s-0001.png\npick 80,60: column 4, row 2, level 6\npick 0,0: background\n"
+              "wrote s-0002.png\npick 80,60: column 4, row 2, level 2\npick 0,0: background\n"
+              "wrote 2 pictures, s-0001.png to s-0002.png\n");
+}
+
+struct PickedCell {
+    int column = 0;
+    int row = 0;
+};
+
+// The cells the pick lines after "wrote NAME" name, in order; a line that
+// names none (the background) fails the test.
+std::vector<PickedCell> CellsAfter(const std::string& output, const std::string& name) {
+    std::vector<PickedCell> cells;
+    const std::size_t start = output.find("wrote " + name + "\n");
+    if (start == std::string::npos) {
+        ADD_FAILURE() << "no line for " << name;
+        return cells;
+    }
+    std::istringstream lines(output.substr(start + name.size() + 7));
+    const std::regex cellLine("pick [0-9]+,[0-9]+: column ([0-9]+), row ([0-9]+), level 0");
+    for (std::string line; std::getline(lines, line) && line.rfind("pick ", 0) == 0;) {
+        std::smatch found;
+        if (!std::regex_match(line, found, cellLine)) {
+            ADD_FAILURE() << line;
+            continue;
+        }
+        cells.push_back({std::atoi(found[1].str().c_str()), std::atoi(found[2].str().c_str())});
+    }
+    return cells;
+}
+
+// A flat 9 x 9 grid seen from above, turned half round its middle: the
+// picture's middle shows the middle cell both times, and any other pixel
+// the cell opposite it across the middle.
+TEST(RenderProbe, EachPictureOfATurntableWithItsCamera) {
+    TempDir dir("probe");
+    std::string flat = "9\n";
+    for (int row = 0; row < 9; ++row) flat += "0 0 0 0 0 0 0 0 0 \n";
+    WriteFile(dir / "data.txt", flat);
+    WriteFile(dir / "config.txt", LookingDownAt("4 4 0"));
+    const std::vector<std::string> pixels = {"80,60", "80,30", "100,60", "70,85"};
+    std::vector<std::string> arguments = {"-o", "t.png", "--turntable", "2", "--size", "160x120"};
+    for (const std::string& pixel : pixels) arguments.insert(arguments.end(), {"--probe", pixel});
+    ChildProcess render(dir.path(), PELORIN_RENDER, arguments, {SanitizerOptionsForGlProgram()});
+    ASSERT_EQ(render.wait(120).value_or(-1), 0) << render.errors();
+    const std::string output = render.output();
+    const std::vector<PickedCell> first = CellsAfter(output, "t-0001.png");
+    const std::vector<PickedCell> second = CellsAfter(output, "t-0002.png");
+    ASSERT_EQ(first.size(), pixels.size()) << output;
+    ASSERT_EQ(second.size(), pixels.size()) << output;
+    EXPECT_EQ(first[0].column, 5);
+    EXPECT_EQ(first[0].row, 5);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        SCOPED_TRACE(pixels[i]);
+        EXPECT_EQ(second[i].column, 10 - first[i].column);
+        EXPECT_EQ(second[i].row, 10 - first[i].row);
+        // Off the middle, a pixel shows another cell in each picture.
+        if (i > 0) {
+            EXPECT_FALSE(first[i].column == 5 && first[i].row == 5);
+        }
+    }
+    EXPECT_NE(output.find("wrote 2 pictures, t-0001.png to t-0002.png\n"), std::string::npos) << output;
 }
 
 }  // namespace
