@@ -257,6 +257,15 @@ SourceSummary Summarize(const std::string& input, const RasterInfo& source, int 
     return summary;
 }
 
+// Where the grid lies in the raster's coordinates: only for a raster with a
+// geotransform and a coordinate system to read them in.
+GridLocation LocationOf(const RasterInfo& info, const GridPlacement& placement) {
+    if (!info.hasTransform || info.coordinateSystem.empty()) return {};
+    GridLocation location = LocateGrid(info.transform, info.width, info.height, placement);
+    if (location.known) location.coordinateSystem = ShortCoordinateName(info.coordinateSystem);
+    return location;
+}
+
 // Whether one level per grid cell's ground size, what the configuration's
 // comments advise, keeps the levels within a cell; true where they advise
 // nothing.
@@ -343,6 +352,7 @@ int ImportOne(const ImportOptions& options, const ImportLimits& limits, const st
     std::vector<double>().swap(values);
 
     SourceSummary summary = Summarize(input, info, size, scale, options);
+    summary.location = LocationOf(info, placement);
     summary.trueScaleFits = TrueScaleFits(summary);
     if (choice.needleAvoided) warnings.push_back(NeedleAvoided(Quoted(input), size, scale, summary));
     WrittenGrids written;
@@ -466,6 +476,7 @@ int ImportSeries(const ImportOptions& options, const ImportLimits& limits, const
     grid = LevelGrid();
 
     SourceSummary summary = Summarize(inputs.front(), first, size, scale, options);
+    summary.location = LocationOf(first, placement);
     summary.trueScaleFits = TrueScaleFits(summary);
     if (choice.needleAvoided)
         warnings.push_back(NeedleAvoided("the series " + Quoted(inputs.front()) + " to " + Quoted(inputs.back()), size,

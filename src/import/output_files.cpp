@@ -116,6 +116,14 @@ std::string ConfigText(const SourceSummary& source, const WrittenGrids& written)
         std::snprintf(number, sizeof number, "%.10g", source.lowest);
         text += "level-0-metres = " + std::string(number) + "\n";
     }
+    if (source.location.known) {
+        // So that a picked cell can be found on a map: the grid's outer
+        // south-west corner and its cells, in the source's coordinates.
+        const GridLocation& place = source.location;
+        text += "origin = '" + ExactNumber(place.x) + " " + ExactNumber(place.y) + "'\n";
+        text += "cell-size = '" + ExactNumber(place.cellWidth) + " " + ExactNumber(place.cellHeight) + "'\n";
+        if (!place.coordinateSystem.empty()) text += "crs = " + ConfigQuoted(place.coordinateSystem) + "\n";
+    }
     text += "\n[display]\nfit-view = 1\ncolour = height\n";
     // Colours over the whole series, not only its first frame: a surface
     // that grows keeps telling its heights apart in the last frame too.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "grid_location.h"
 #include "grid_mapping.h"
 
 // Grids with more points than this are drawn with the sphere impostors and
@@ -53,6 +54,9 @@ struct SourceSummary {
     double lowest = 0;  // the lowest and highest valid cell, over a whole series
     double highest = 0;
     double metresPerLevel = 0;
+    // Where the written grid lies in the source's coordinate system; not
+    // known without one.
+    GridLocation location;
 };
 
 // What the heights are measured in: metres; for a text matrix whose unit was
@@ -81,7 +85,9 @@ bool CellsMeasured(const SourceSummary& source);
 
 // config.txt: comments on the source, data/file (or data/series), where the
 // grid cells have a known and sensible ground size data/cell-metres, where the
-// heights are metres data/metres-per-level and data/level-0-metres,
+// heights are metres data/metres-per-level and data/level-0-metres, where
+// the grid's place in the source's coordinates is known data/origin,
+// data/cell-size and data/crs,
 // display/fit-view = 1 and display/colour = height, and for grids of more
 // than largeGridPoints points (or written.pointLimit) display/renderer =
 // impostors and display/cull-hidden = 1.

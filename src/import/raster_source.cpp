@@ -289,6 +289,46 @@ double GeographicStepMetres(double dx, double dy, double latitude, double semiMa
 
 namespace {
 
+// "AUTHORITY:CODE" of the system itself (not of its datum or unit), or "".
+std::string AuthorityCode(const OGRSpatialReference& srs) {
+    const char* authority = srs.GetAuthorityName(nullptr);
+    const char* code = srs.GetAuthorityCode(nullptr);
+    if (authority == nullptr || code == nullptr || *authority == '\0' || *code == '\0') return "";
+    return std::string(authority) + ":" + code;
+}
+
+// The code of the one system of GDAL's database that `srs` is: GDAL rates
+// each candidate, 70 and up meaning the same definition (a GeoTIFF of a UTM
+// zone often holds only the parameters, under no name). Two candidates
+// rated alike leave it open, and so "".
+std::string MatchingCode(const OGRSpatialReference& srs) {
+    int count = 0;
+    int* confidences = nullptr;
+    OGRSpatialReferenceH* matches = srs.FindMatches(nullptr, &count, &confidences);
+    std::string code;
+    const bool unique = count == 1 || (count > 1 && confidences[1] < confidences[0]);
+    if (count > 0 && unique && confidences[0] >= 70) code = AuthorityCode(*OGRSpatialReference::FromHandle(matches[0]));
+    OSRFreeSRSArray(matches);
+    CPLFree(confidences);
+    return code;
+}
+
+}  // namespace
+
+std::string ShortCoordinateName(const std::string& wkt) {
+    OGRSpatialReference srs;
+    if (wkt.empty() || srs.importFromWkt(wkt.c_str()) != OGRERR_NONE) return "";
+    std::string name = AuthorityCode(srs);
+    if (name.empty()) name = MatchingCode(srs);
+    if (!name.empty()) return name;
+    const char* own = srs.GetName();
+    // GDAL names a system it has no name for "unknown": no name to give.
+    if (own == nullptr || std::string(own) == "unknown") return "";
+    return own;
+}
+
+namespace {
+
 // Whether `path` names something on disk that is neither a file nor a
 // folder: GDAL would wait for ever to open a FIFO, or read a device without
 // end. Other names (GDAL's own, such as NETCDF:"file.nc":elevation) pass.

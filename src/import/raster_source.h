@@ -57,6 +57,11 @@ struct RasterInfo {
 // cosine of `latitude` (degrees).
 double GeographicStepMetres(double dx, double dy, double latitude, double semiMajorMetres);
 
+// The coordinate system of `wkt` named shortly, for config.txt:
+// "EPSG:32631" where the system has an authority's code or is found to be
+// one that has, else its name; "" for none or for GDAL's stand-in name.
+std::string ShortCoordinateName(const std::string& wkt);
+
 class RasterSource {
 public:
     // Opens `path` read-only as a raster, to read its band `band` (from 1),

@@ -52,5 +52,8 @@ std::string OffscreenScene::PickLine(const FrameView& view, int x, int y) const 
     terms.metresPerLevel = settings.series.metresPerLevel;
     terms.levelZeroMetres = settings.series.levelZeroMetres;
     terms.cellMetres = settings.series.cellMetres;
+    terms.origin = settings.series.origin;
+    terms.cellSize = settings.series.cellSize;
+    terms.crs = settings.series.crs;
     return ::PickLine(x, y, pick, terms);
 }

@@ -108,6 +108,13 @@ bool DestinationsWritable(const RenderOptions& options, int count, bool numbered
     return true;
 }
 
+// What each --probe pixel of the picture of `view` shows, a line each.
+std::string ProbeLines(const OffscreenScene& scene, const FrameView& view, const RenderOptions& options) {
+    std::string lines;
+    for (const auto& [x, y] : options.probes) lines += scene.PickLine(view, x, y) + "\n";
+    return lines;
+}
+
 // Draws the pictures of `count` views, each made ready by `prepare(i)` (which
 // may skip one by returning false), and writes them; returns how many were
 // written, or -1 after an "error:" line.
@@ -124,19 +131,30 @@ int DrawPictures(OffscreenScene& scene, const RenderOptions& options, int count,
     if (!DestinationsWritable(options, count, numbered)) return -1;
     Progress progress(count, options.quiet);
     PictureWriter writer;
+    // With --probe each numbered picture is named as it is written, and
+    // followed by what the pixels show in it: worked out while its frame
+    // and camera are the scene's, printed once the file is there.
+    const bool probing = numbered && !options.probes.empty();
+    std::string probed;
     int written = 0;
     for (int i = 0; i < count; ++i) {
         if (!prepare(i)) continue;
-        Image image = scene.Draw(scene.View(options.width, options.height, i, options.turntable), request);
+        const FrameView view = scene.View(options.width, options.height, i, options.turntable);
+        Image image = scene.Draw(view, request);
         if (image.pixels.empty()) return Fail(scene.pictureError()), -1;
         ++written;
         const std::string name = numbered ? NumberedPictureName(options.output, written) : options.output;
         const std::string error = writer.Write(name, std::move(image));
         if (!error.empty()) return Fail(error), -1;
+        if (probing) {
+            std::cout << probed << std::flush;
+            probed = "wrote " + name + "\n" + ProbeLines(scene, view, options);
+        }
         if (i > 0) progress.Done(i);
     }
     const std::string error = writer.Wait();
     if (!error.empty()) return Fail(error), -1;
+    std::cout << probed << std::flush;
     progress.Done(count);
     return written;
 }
@@ -224,10 +242,8 @@ int RunRender(const RenderOptions& options) {
     if (options.turntable == 0 && !options.series) {
         std::cout << "wrote " << options.output << std::endl;
         // The one picture's view, as it was drawn: the camera is kept.
-        if (!options.probes.empty()) {
-            const FrameView view = scene.View(options.width, options.height);
-            for (const auto& [x, y] : options.probes) std::cout << scene.PickLine(view, x, y) << std::endl;
-        }
+        if (!options.probes.empty()) std::cout << ProbeLines(scene, scene.View(options.width, options.height), options)
+                                                << std::flush;
         return 0;
     }
     if (written == 1) {

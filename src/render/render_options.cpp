@@ -57,9 +57,6 @@ std::string Checked(const RenderOptions& o) {
         return "--video needs --turntable N or --series: a film of one picture is no film";
     }
     if (o.fps > 0 && o.video.empty()) return "--fps needs --video: it is the film's rate";
-    if (!o.probes.empty() && (o.series || o.turntable > 0)) {
-        return "--probe reads one picture: it cannot go with --series or --turntable";
-    }
     for (const auto& [x, y] : o.probes) {
         if (x >= o.width || y >= o.height) {
             return "--probe " + std::to_string(x) + "," + std::to_string(y) + " lies outside the " +
@@ -183,7 +180,8 @@ std::string RenderUsage() {
            "                      data/frames-per-second, 30 for a turntable)\n"
            "  --probe X,Y         after drawing, say what pixel (X, Y) shows, counted from\n"
            "                      the top left: column, row and level; may be repeated;\n"
-           "                      not with --series or --turntable\n"
+           "                      with --series or --turntable, after each picture's\n"
+           "                      'wrote' line\n"
            "  --quiet             no progress line on standard error\n"
            "  --help              this text\n"
            "For tests:\n"

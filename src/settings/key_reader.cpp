@@ -51,7 +51,22 @@ std::string Instead(const KeyEntry& key) {
 // "(write center = 'X Y Z')".
 std::string WrittenAs(const KeyEntry& key) {
     const char* name = std::strrchr(key.name, '/') + 1;
-    return std::string("(write ") + name + " = '" + (key.kind == KeyKind::lowHigh ? "LOW HIGH" : "X Y Z") + "')";
+    const char* form = key.kind == KeyKind::lowHigh ? "LOW HIGH"
+                       : key.kind == KeyKind::pair  ? "X Y"
+                       : key.kind == KeyKind::size  ? "DX DY"
+                                                    : "X Y Z";
+    return std::string("(write ") + name + " = '" + form + "')";
+}
+
+// What a key of several numbers wants, for a warning about a value that is
+// not that.
+const char* NumbersWanted(KeyKind kind) {
+    switch (kind) {
+        case KeyKind::lowHigh: return "two numbers, the lower first";
+        case KeyKind::pair: return "two numbers";
+        case KeyKind::size: return "two numbers above 0";
+        default: return "three numbers";
+    }
 }
 
 }  // namespace
@@ -116,14 +131,14 @@ std::optional<std::vector<double>> KeyReader::Numbers(const KeyEntry& key) const
     const char* text = Written(key);
     if (text == nullptr) return std::nullopt;
     const bool lowHigh = key.kind == KeyKind::lowHigh;
-    const std::optional<std::vector<double>> numbers = NumbersIn(text, lowHigh ? 2 : 3);
+    const std::optional<std::vector<double>> numbers = NumbersIn(text, key.kind == KeyKind::point ? 3 : 2);
     bool usable = numbers.has_value();
-    for (std::size_t i = 0; usable && i < numbers->size(); ++i) usable = std::isfinite((*numbers)[i]);
+    for (std::size_t i = 0; usable && i < numbers->size(); ++i) {
+        usable = std::isfinite((*numbers)[i]) && (key.kind != KeyKind::size || (*numbers)[i] > 0);
+    }
     if (usable && lowHigh) usable = (*numbers)[0] < (*numbers)[1];
     if (usable) return numbers;
-    Refuse(key, text,
-           std::string(lowHigh ? "is not two numbers, the lower first " : "is not three numbers ") + WrittenAs(key) +
-               "; " + Instead(key));
+    Refuse(key, text, std::string("is not ") + NumbersWanted(key.kind) + " " + WrittenAs(key) + "; " + Instead(key));
     return std::nullopt;
 }
 

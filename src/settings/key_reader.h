@@ -35,7 +35,8 @@ public:
     bool OnOff(const KeyEntry& key) const;
     // choice: the value's place among the choices; otherwise 0, the default.
     int Choice(const KeyEntry& key) const;
-    // lowHigh and point: the two or three numbers; otherwise nothing.
+    // lowHigh, point, pair and size: the two or three numbers; otherwise
+    // nothing.
     std::optional<std::vector<double>> Numbers(const KeyEntry& key) const;
     // angle: the degrees; otherwise nothing.
     std::optional<double> Angle(const KeyEntry& key) const;

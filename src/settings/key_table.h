@@ -22,6 +22,8 @@ enum class KeyKind {
     choice,        // one of a few named values
     lowHigh,       // two numbers, the lower first ('LOW HIGH')
     point,         // three numbers ('X Y Z')
+    pair,          // two numbers ('X Y')
+    size,          // two numbers above 0 ('DX DY')
     angle,         // degrees, small enough to turn into radians
 };
 

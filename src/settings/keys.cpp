@@ -41,6 +41,20 @@ constexpr KeyEntry cellMetres =
     Number("data/cell-metres", nullptr, aboveZero, "ground size of a cell, for the scale bar",
            [](Read r, Key k, Into s) { Series(s).cellMetres = r.Number(k).value_or(Series(s).cellMetres); },
            leftUnset);
+constexpr KeyEntry origin = Entry(
+    "data/origin", KeyKind::pair, nullptr, "'X Y': the grid's south-west corner on a map",
+    [](Read r, Key k, Into s) {
+        if (const auto point = r.Numbers(k)) Series(s).origin = std::array<double, 2>{(*point)[0], (*point)[1]};
+    },
+    leftUnset);
+constexpr KeyEntry cellSize = Entry(
+    "data/cell-size", KeyKind::size, nullptr, "'DX DY': a cell's width and depth on the map",
+    [](Read r, Key k, Into s) {
+        if (const auto size = r.Numbers(k)) Series(s).cellSize = std::array<double, 2>{(*size)[0], (*size)[1]};
+    },
+    leftUnset);
+constexpr KeyEntry crs = Entry("data/crs", KeyKind::text, nullptr, "the map's coordinate system, as EPSG:32631",
+                               [](Read r, Key k, Into s) { Series(s).crs = r.Text(k); });
 constexpr KeyEntry sphereRadius = Entry("display/sphere-r", KeyKind::lookupNumber, "0.75", "radius of every sphere",
                                     [](Read r, Key k, Into s) { s.sphereRadius = r.LookupNumber(k); });
 constexpr KeyEntry sphereTesel = Entry("display/sphere-tesel", KeyKind::lookupWhole, "6", "slices and stacks of every sphere",
@@ -122,7 +136,8 @@ const std::vector<const KeyEntry*>& KeyTable() {
     using namespace keys;
     static const std::vector<const KeyEntry*> table{
         &dataFile,      &series,        &framesPerSecond, &watch,      &metresPerLevel, &levelZeroMetres,
-        &cellMetres,    &sphereRadius,  &sphereTesel,     &cullHidden, &fitView,        &colour,
+        &cellMetres,    &origin,        &cellSize,        &crs,
+        &sphereRadius,  &sphereTesel,     &cullHidden, &fitView,        &colour,
         &renderer,      &levelOfDetail, &antialias,       &keyBindings, &colourRange,   &lowestLevel, &legend,
         &ambientOcclusion, &outlines,   &axes,            &caption,    &azimuth,    &elevation,      &distance,
         &centre,

@@ -3,6 +3,7 @@
 // same defaults and give the same messages.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -90,6 +91,12 @@ struct SeriesSettings {
     // "data/cell-metres": the ground size of a grid cell in metres, for the
     // scale bar; 0 when unknown.
     double cellMetres = 0;
+    // "data/origin" = 'X Y' and "data/cell-size" = 'DX DY': the grid's
+    // south-west corner and a cell's width and depth in the coordinates of
+    // a map, "data/crs" their coordinate system ("" when not named).
+    std::optional<std::array<double, 2>> origin;
+    std::optional<std::array<double, 2>> cellSize;
+    std::string crs;
 };
 
 struct SceneSettings {

@@ -135,9 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"ProbeText", {"--probe", "a,b"}, probeError},
                     UsageCase{"ProbeNegative", {"--probe", "-1,4"}, probeError},
                     UsageCase{"ProbeOutside", {"--size", "100x50", "--probe", "10,50"},
-                              "--probe 10,50 lies outside the 100x50 picture"},
-                    UsageCase{"ProbeOfTurntable", {"--turntable", "2", "--probe", "1,1"},
-                              "--probe reads one picture: it cannot go with --series or --turntable"}),
+                              "--probe 10,50 lies outside the 100x50 picture"}),
     [](const testing::TestParamInfo<UsageCase>& paramInfo) { return paramInfo.param.name; });
 
 TEST(RenderOptions, HelpDescribesEveryOption) {

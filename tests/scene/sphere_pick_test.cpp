@@ -148,14 +148,33 @@ struct LineCase {
 
 TEST(PickLine, NamesTheCellAsTheFileCountsIt) {
     const SpherePick found{true, 3, 1, 6, {}, 0};
+    const std::array<double, 2> corner{291230.25, 5501256.75};
+    const std::array<double, 2> cells{30, 15};
+    // 30 arc-seconds, from 5.85 east and 49.5125 south.
+    const std::array<double, 2> degrees{5.85, -49.5125};
+    const std::array<double, 2> arcSeconds{1 / 120.0, 1 / 120.0};
     const LineCase cases[] = {
         {"background", {}, {}, "pick 7,9: background"},
-        {"rows from the first line", found, {4, false, 0, 0, 0}, "pick 7,9: column 4, row 2, level 6"},
-        {"rows from the north", found, {4, true, 0, 0, 0}, "pick 7,9: column 4, row 3, level 6"},
-        {"height in metres", found, {4, false, 2.5, 100, 0}, "pick 7,9: column 4, row 2, level 6, 115 m"},
-        {"below level 0's metres", found, {4, false, 0.125, -10, 0}, "pick 7,9: column 4, row 2, level 6, -9.25 m"},
-        {"ground position", found, {4, false, 0, 0, 30},
+        {"rows from the first line", found, {4, false, 0, 0, 0, {}, {}, ""}, "pick 7,9: column 4, row 2, level 6"},
+        {"rows from the north", found, {4, true, 0, 0, 0, {}, {}, ""}, "pick 7,9: column 4, row 3, level 6"},
+        {"height in metres", found, {4, false, 2.5, 100, 0, {}, {}, ""}, "pick 7,9: column 4, row 2, level 6, 115 m"},
+        {"below level 0's metres", found, {4, false, 0.125, -10, 0, {}, {}, ""},
+         "pick 7,9: column 4, row 2, level 6, -9.25 m"},
+        {"ground position", found, {4, false, 0, 0, 30, {}, {}, ""},
          "pick 7,9: column 4, row 2, level 6, 105 m east, 45 m north of the grid's corner"},
+        // The cell's centre on the map: column 3 and row 1 from 0, half a
+        // cell in from the corner.
+        {"map position in metres", found, {4, false, 0, 0, 30, corner, cells, "EPSG:32631"},
+         "pick 7,9: column 4, row 2, level 6, 105 m east, 45 m north of the grid's corner, "
+         "at 291335.25 5501279.25 (EPSG:32631)"},
+        {"map position without a name", found, {4, false, 0, 0, 0, corner, cells, ""},
+         "pick 7,9: column 4, row 2, level 6, at 291335.25 5501279.25"},
+        {"degrees to six decimals", found, {4, false, 0, 0, 0, degrees, arcSeconds, "EPSG:4326"},
+         "pick 7,9: column 4, row 2, level 6, at 5.879167 -49.5 (EPSG:4326)"},
+        {"origin alone", found, {4, false, 0, 0, 0, corner, {}, "EPSG:32631"}, "pick 7,9: column 4, row 2, level 6"},
+        {"cell size alone", found, {4, false, 0, 0, 0, {}, cells, "EPSG:32631"}, "pick 7,9: column 4, row 2, level 6"},
+        {"a name that would move the cursor", found, {4, false, 0, 0, 0, corner, cells, "grid\x1b[2J"},
+         "pick 7,9: column 4, row 2, level 6, at 291335.25 5501279.25 (grid\\x1b[2J)"},
     };
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.name);

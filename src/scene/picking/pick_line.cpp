@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "printable_text.h"
+
 namespace {
 
 // Metres to the centimetre, without the zeros after the point.
@@ -14,6 +16,17 @@ std::string Metres(double value) {
     while (written.back() == '0') written.pop_back();
     if (written.back() == '.') written.pop_back();
     return written + " m";
+}
+
+// A coordinate on a map: six decimals keep a tenth of a metre in degrees
+// and far less in metres; the zeros after the last digit that counts go.
+std::string Coordinate(double value) {
+    char text[512];
+    std::snprintf(text, sizeof text, "%.6f", value);
+    std::string written = text;
+    while (written.back() == '0') written.pop_back();
+    if (written.back() == '.') written.pop_back();
+    return written == "-0" ? "0" : written;
 }
 
 }  // namespace
@@ -29,6 +42,15 @@ std::string PickLine(int x, int y, const SpherePick& pick, const PickTerms& term
         // A cell's centre is half a cell in from the grid's corner.
         line += ", " + Metres((static_cast<double>(pick.x) + 0.5) * terms.cellMetres) + " east, " +
                 Metres((static_cast<double>(pick.y) + 0.5) * terms.cellMetres) + " north of the grid's corner";
+    }
+    if (terms.origin && terms.cellSize) {
+        const std::array<double, 2>& corner = *terms.origin;
+        const std::array<double, 2>& cell = *terms.cellSize;
+        line += ", at " + Coordinate(corner[0] + (static_cast<double>(pick.x) + 0.5) * cell[0]) + " " +
+                Coordinate(corner[1] + (static_cast<double>(pick.y) + 0.5) * cell[1]);
+        // The name is config.txt's, and reaches the terminal only as
+        // printable text.
+        if (!terms.crs.empty()) line += " (" + PrintableText(terms.crs) + ")";
     }
     return line;
 }

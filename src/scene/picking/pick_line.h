@@ -3,7 +3,9 @@
 // config.txt gives them, the height and the ground position in metres.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "picking/sphere_pick.h"
@@ -20,9 +22,14 @@ struct PickTerms {
     double metresPerLevel = 0;
     double levelZeroMetres = 0;
     double cellMetres = 0;
+    // data/origin and data/cell-size (both needed for a position on a
+    // map), and data/crs ("": not named).
+    std::optional<std::array<double, 2>> origin;
+    std::optional<std::array<double, 2>> cellSize;
+    std::string crs;
 };
 
 // "pick X,Y: column C, row R, level L" with ", H m" and ", E m east, N m
-// north of the grid's corner" where the terms allow; "pick X,Y: background"
-// for a pixel that shows no sphere.
+// north of the grid's corner" and ", at X Y (CRS)" where the terms allow;
+// "pick X,Y: background" for a pixel that shows no sphere.
 std::string PickLine(int x, int y, const SpherePick& pick, const PickTerms& terms);
