@@ -2,9 +2,7 @@
 
 #include <cmath>
 
-#include "asc_grid.h"
 #include "data_file.h"
-#include "picking/pick_line.h"
 #include "lists/sphere_mesh.h"
 
 OffscreenScene::OffscreenScene(const OffscreenTrials& trials)
@@ -12,6 +10,7 @@ OffscreenScene::OffscreenScene(const OffscreenTrials& trials)
       scene_(ReadSceneSettings(config_), DrawSphereMesh),
       firstFile_(FirstDataFile(config_)),
       points_(firstFile_, SurfaceUseFor(config_), LevelMappingOf(scene_.settings().series)) {
+    scene_.SetDataFile(points_, firstFile_);
     if (!context_.ok()) return;
     const SceneSettings& settings = scene_.settings();
     scene_.Start(trials.renderer);
@@ -44,16 +43,5 @@ void OffscreenScene::ShowFrame(const LoadedFrame& frame) {
 }
 
 std::string OffscreenScene::PickLine(const FrameView& view, int x, int y) const {
-    const SceneSettings& settings = scene_.settings();
-    const SpherePick pick = PickPixel(view, x, y, scene_.survey(), scene_.surface().points, settings.sphereRadius);
-    PickTerms terms;
-    terms.rows = points_.gridRows;
-    terms.northFirst = IsAscFile(firstFile_);
-    terms.metresPerLevel = settings.series.metresPerLevel;
-    terms.levelZeroMetres = settings.series.levelZeroMetres;
-    terms.cellMetres = settings.series.cellMetres;
-    terms.origin = settings.series.origin;
-    terms.cellSize = settings.series.cellSize;
-    terms.crs = settings.series.crs;
-    return ::PickLine(x, y, pick, terms);
+    return scene_.PickLine(view, x, y);
 }

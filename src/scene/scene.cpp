@@ -10,6 +10,9 @@
 #include "data_file.h"
 #include "framing.h"
 #include "overlays/overlays.h"
+#include "picking/measure_line.h"
+#include "picking/pick_terms.h"
+#include "picking/profile.h"
 #include "shading/fixed_state.h"
 #include "shading/height_colours.h"
 
@@ -37,18 +40,25 @@ Scene::Scene(const SceneSettings& settings, SphereDrawer drawSphere, Diagnostics
 }
 
 void Scene::Start(const RendererTrials& trials) {
+    PictureChanged();
     SetFixedState();
     glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
     renderer_.Start(settings_.options.renderer, trials);
 }
 
 void Scene::DrawFrame(const FrameView& view) {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    renderer_.Draw(view, settings_.options);
     if (series_ && series_->count() > 0) {
         SetFrameFacts(FactsFor(series_->shown() + 1, series_->count(), series_->file(series_->shown())));
     }
-    DrawOverlays(OverlaysWanted(settings_, renderer_.survey()), Overlays(view.width, view.height), view, caption_);
+    if (keepPictures_ && pictureCopy_.Holds(view, pictureGeneration_)) {
+        pictureCopy_.Draw();
+    } else {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        renderer_.Draw(view, settings_.options);
+        DrawOverlays(OverlaysWanted(settings_, renderer_.survey()), Overlays(view.width, view.height), view, caption_);
+        if (keepPictures_) pictureCopy_.Keep(view, pictureGeneration_);
+    }
+    DrawMarks(view, marks_, settings_.sphereRadius);
 }
 
 OverlayLayout Scene::Overlays(int width, int height) const {
@@ -90,6 +100,7 @@ OrbitCamera Scene::Refitted(const OrbitCamera& camera, int width, int height) co
 }
 
 bool Scene::RestartGrowth() {
+    PictureChanged();
     grownBounds_ = {};
     refitDue_ = false;
     if (!settings_.options.colourRangeGrow || survey().empty()) return false;
@@ -113,6 +124,7 @@ double Scene::Wheeled(double distance, int direction) {
 }
 
 PictureArea Scene::Resize(int width, int height) {
+    PictureChanged();
     const int largest = LargestPictureSide();
     area_.oversized = width > largest || height > largest;
     area_.width = std::min(width, largest);
@@ -165,6 +177,7 @@ bool Scene::ShowArrivedFrame(double radius, int tesel) {
 }
 
 void Scene::ShowFrame(const LoadedFrame& frame, double radius, int tesel) {
+    PictureChanged();
     GrowColours(frame.survey);
     const Bounds before = FitBounds();
     renderer_.SetFrame(frame, radius, tesel, settings_.options);
@@ -189,4 +202,36 @@ void Scene::SetFrameFacts(const FrameFacts& facts) {
     facts_ = facts;
     factsSet_ = true;
     caption_ = CaptionFor(settings_.options.caption, facts_);
+    PictureChanged();
+}
+
+void Scene::SetDataFile(const SurfData& data, const std::string& file) {
+    pickTerms_ = PickTermsFor(settings_, data, file);
+}
+
+SpherePick Scene::Pick(const FrameView& view, int x, int y) const {
+    return PickPixel(view, x, y, survey(), surface().points, settings_.sphereRadius);
+}
+
+std::string Scene::PickLine(const FrameView& view, int x, int y) const {
+    return ::PickLine(x, y, Pick(view, x, y), pickTerms_);
+}
+
+std::string Scene::MarkPick(const FrameView& view, int x, int y) {
+    const SpherePick pick = Pick(view, x, y);
+    marks_.Pick(pick);
+    return pick.hit ? ::PickLine(x, y, pick, pickTerms_) : std::string();
+}
+
+std::string Scene::MarkMeasure(const FrameView& view, int x, int y) {
+    if (!marks_.first()) return MarkPick(view, x, y);
+    const SpherePick pick = Pick(view, x, y);
+    marks_.Measure(pick);
+    return pick.hit ? MeasureLine(*marks_.first(), pick, pickTerms_) : std::string();
+}
+
+std::string Scene::ProfileText() const {
+    if (!marks_.first() || !marks_.second()) return "";
+    const SpherePick &from = *marks_.first(), &to = *marks_.second();
+    return ProfileCsv(CellsAlong(from.x, from.y, to.x, to.y), survey().columns, pickTerms_);
 }

@@ -15,6 +15,8 @@
 #include "camera/frame_view.h"
 #include "diagnostics.h"
 #include "overlays/overlay_layout.h"
+#include "picking/pick_line.h"
+#include "picking/pick_marks.h"
 #include "scene_renderer.h"
 #include "scene_settings.h"
 #include "series/series_player.h"
@@ -27,6 +29,8 @@ struct PictureArea {
     int height = 0;
     bool oversized = false;
 };
+
+class SurfData;
 
 class Scene {
 public:
@@ -48,13 +52,24 @@ public:
     // test those roads on any driver.
     void Start(const RendererTrials& trials = {});
     // The point set to draw, surveyed once here; not owned.
-    void SetPoints(const PointView& points) { renderer_.SetPoints(points); }
+    void SetPoints(const PointView& points) {
+        renderer_.SetPoints(points);
+        PictureChanged();
+    }
     // The same for a surface that may come as a grid of heights only.
-    void SetSurface(const SurfaceSource& surface) { renderer_.SetSurface(surface); }
+    void SetSurface(const SurfaceSource& surface) {
+        renderer_.SetSurface(surface);
+        PictureChanged();
+    }
     // Makes the renderer ready for spheres of `radius` and `tesel`.
-    void Prepare(double radius, int tesel) { renderer_.Prepare(radius, tesel, settings_.options); }
+    void Prepare(double radius, int tesel) {
+        renderer_.Prepare(radius, tesel, settings_.options);
+        PictureChanged();
+    }
     // Clears the picture and draws the spheres, the legend and the axes with
-    // the current matrices and viewport.
+    // the current matrices and viewport, then any marks. Once pictures are
+    // kept for the marks, a frame whose view and scene are those of the
+    // copy draws the copy instead.
     void DrawFrame(const FrameView& view);
 
     // ---- The camera ----
@@ -122,6 +137,32 @@ public:
     // What the caption says, for a frame shown without the player.
     void SetFrameFacts(const FrameFacts& facts);
 
+    // ---- Reading values off the picture ----
+
+    // Names cells as `file`, loaded as `data`, counts them (its rows, and
+    // whether it starts from the north) with the metres config.txt gives.
+    void SetDataFile(const SurfData& data, const std::string& file);
+    const PickTerms& pickTerms() const { return pickTerms_; }
+    // What pixel (x, y), from the top left, of the picture of `view` shows,
+    // in the frame on show; and the line that names it.
+    SpherePick Pick(const FrameView& view, int x, int y) const;
+    std::string PickLine(const FrameView& view, int x, int y) const;
+    // A pick in the window: the sphere under (x, y) becomes the one marked
+    // and its line is returned; on the background the marks go and the
+    // line is empty.
+    std::string MarkPick(const FrameView& view, int x, int y);
+    // A second pick, for a measure: with a first one, the sphere under
+    // (x, y) is marked beside it and the measure line returned; on the
+    // background the second mark goes. With none it is a plain pick.
+    std::string MarkMeasure(const FrameView& view, int x, int y);
+    const PickMarks& marks() const { return marks_; }
+    // With two picks, the profile of the cells between them as
+    // comma-separated lines; else empty.
+    std::string ProfileText() const;
+    // From now on every whole picture drawn is kept, and a frame in which
+    // only the marks changed draws them over that copy.
+    void KeepPicturesForMarks() { keepPictures_ = true; }
+
     // ---- What the renderer holds ----
 
     const SurfaceSource& surface() const { return renderer_.surface(); }
@@ -137,6 +178,8 @@ private:
     // That and the frame on show.
     Bounds FitBounds() const;
     void GrowColours(const PointSurvey& survey);
+    // Something the picture shows has changed: the next frame is drawn whole.
+    void PictureChanged() { ++pictureGeneration_; }
 
     SceneSettings settings_;
     Diagnostics& report_;
@@ -152,4 +195,10 @@ private:
     FrameFacts facts_;
     bool factsSet_ = false;
     std::string caption_;
+    PickTerms pickTerms_;
+    PickMarks marks_;
+    bool keepPictures_ = false;
+    PictureCopy pictureCopy_;
+    // Counts the changes of what the picture shows, besides its view.
+    unsigned long pictureGeneration_ = 0;
 };

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "camera/opening_camera.h"
+#include "numbered_name.h"
+#include "text_file.h"
 #include "viewer_callbacks.h"
 #include "viewer_camera.h"
 #include "viewer_state.h"
@@ -43,11 +45,14 @@ const Binding bindings[] = {
     {"r", "back to the start camera", When::extended},
     {"g", "fit the view and colours to the frame on show", When::extended},
     {"h", "print these bindings", When::extended},
+    {"left click", "print the column under the pointer and mark it", When::extended},
+    {"shift click", "mark a second column, print the distance to the first", When::extended},
+    {"p", "write the profile between the two as profile-NNNN.csv", When::extended},
 };
 
 void PrintBindings() {
     for (const Binding& binding : bindings) {
-        char line[96];
+        char line[128];
         std::snprintf(line, sizeof line, "%-12s%s\n", binding.input, binding.action);
         std::cout << line;
     }
@@ -72,6 +77,50 @@ bool SeriesKey(unsigned char key) {
     }
 }
 
+// A press and release of the left button this close, in pixels, make a
+// click rather than a drag.
+const int clickSlack = 3;
+
+// Where the left button went down, and whether shift was held then.
+struct LeftPress {
+    bool down = false;
+    int x = 0, y = 0;
+    bool shift = false;
+};
+LeftPress leftPress;
+
+bool IsClick(const LeftPress& press, int x, int y) {
+    const int dx = x - press.x, dy = y - press.y;
+    return press.down && dx * dx + dy * dy <= clickSlack * clickSlack;
+}
+
+// The line goes out before the window is redrawn, so a slow frame never
+// holds up the answer.
+void PickUnderPointer(int x, int y, bool measure) {
+    const FrameView view = CurrentFrame();
+    const std::string line = measure ? scene.MarkMeasure(view, x, y) : scene.MarkPick(view, x, y);
+    if (!line.empty()) std::cout << line << std::endl;
+}
+
+void WriteProfile() {
+    const std::string text = scene.ProfileText();
+    if (text.empty()) {
+        ProgramDiagnostics().Warning("a profile needs two columns picked: click the first, shift-click the second");
+        return;
+    }
+    const std::string name = FirstFreeName("profile", "csv");
+    if (name.empty()) {
+        ProgramDiagnostics().Error("every name from profile-0001.csv to profile-99999.csv is taken");
+        return;
+    }
+    const std::string error = WriteTextFile(name, text);
+    if (error.empty()) {
+        std::cout << "wrote " << name << std::endl;
+    } else {
+        ProgramDiagnostics().Error(error);
+    }
+}
+
 void ExtendedKey(unsigned char key) {
     switch (key) {
         case 'c':
@@ -91,6 +140,9 @@ void ExtendedKey(unsigned char key) {
         case 'h':
             PrintBindings();
             break;
+        case 'p':
+            WriteProfile();
+            break;
         default:
             break;
     }
@@ -107,6 +159,14 @@ void onMouseClick(int button, int state, int x, int y) {
             lastY = y;
         } else {
             dragMode = 0;
+        }
+    }
+    if (button == GLUT_LEFT_BUTTON && scene.options().extendedKeys) {
+        if (state == GLUT_DOWN) {
+            leftPress = {true, x, y, (glutGetModifiers() & GLUT_ACTIVE_SHIFT) != 0};
+        } else {
+            if (IsClick(leftPress, x, y)) PickUnderPointer(x, y, leftPress.shift);
+            leftPress.down = false;
         }
     }
     glutPostRedisplay();

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "data_file.h"
 #include "viewer.h"
 #include "viewer_callbacks.h"
 #include "viewer_camera.h"
@@ -76,6 +77,10 @@ void InitDisplay(SurfData* points) {
     scene.Start();
     SetInitialCamera();
     scene.SetSurface(SurfaceOf(*data));
+    scene.SetDataFile(*data, FirstDataFile(viewerConfig));
+    // Picks change only their marks: with the keys that pick, the picture
+    // is kept so a new mark need not draw every sphere again.
+    if (scene.options().extendedKeys) scene.KeepPicturesForMarks();
     // Without fit-view or [camera] keys this is the start camera itself.
     PlaceOpeningCamera();
 

@@ -97,6 +97,12 @@ void TypeKeys(const std::string& window, const std::string& keys) {
     RunCommand("xdotool windowfocus --sync " + window + " key --delay 50 " + keys);
 }
 
+void ClickAt(const std::string& window, int x, int y, bool shift) {
+    const std::string click = shift ? " keydown shift click 1 keyup shift" : " click 1";
+    RunCommand("xdotool windowfocus --sync " + window + " mousemove --window " + window + " " +
+               std::to_string(x) + " " + std::to_string(y) + click);
+}
+
 void RequestClose(const std::string& window) {
     Display* display = XOpenDisplay(nullptr);
     if (!display) return;

@@ -36,6 +36,9 @@ Picture Screenshot(const std::string& window);
 Picture WaitForChange(const std::string& window, const Picture& before, long minPixels, double timeoutSeconds);
 // Types `keys` (xdotool key names) into the window after giving it focus.
 void TypeKeys(const std::string& window, const std::string& keys);
+// Clicks the left button at (x, y) of the window, from its top left, with
+// shift held if `shift`, after giving it focus.
+void ClickAt(const std::string& window, int x, int y, bool shift = false);
 // Asks the window to close as a window manager's close button does.
 void RequestClose(const std::string& window);
 

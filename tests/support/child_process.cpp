@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
 #include <sstream>
 
 #include "clock.h"
@@ -66,6 +67,24 @@ std::string ChildProcess::errors() const { return ReadFile(dir_ + "/stderr.txt")
 std::string SanitizerOptionsForGlProgram() {
     const char* inherited = getenv("ASAN_OPTIONS");
     return std::string("ASAN_OPTIONS=") + (inherited ? inherited : "") + ":verify_asan_link_order=0:detect_leaks=0";
+}
+
+namespace {
+
+bool Says(const std::function<std::string()>& read, const std::string& text, double timeoutSeconds) {
+    const double deadline = MonotonicSeconds() + timeoutSeconds;
+    while (read().find(text) == std::string::npos && MonotonicSeconds() < deadline) usleep(20 * 1000);
+    return read().find(text) != std::string::npos;
+}
+
+}  // namespace
+
+bool OutputSays(const ChildProcess& process, const std::string& text, double timeoutSeconds) {
+    return Says([&] { return process.output(); }, text, timeoutSeconds);
+}
+
+bool ErrorsSay(const ChildProcess& process, const std::string& text, double timeoutSeconds) {
+    return Says([&] { return process.errors(); }, text, timeoutSeconds);
 }
 
 int WarningLines(const std::string& text) {

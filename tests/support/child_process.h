@@ -37,6 +37,11 @@ private:
     std::string dir_;
 };
 
+// Reads the program's standard output, or its standard error, until it holds
+// `text`, for at most `timeoutSeconds`; whether it does.
+bool OutputSays(const ChildProcess& process, const std::string& text, double timeoutSeconds);
+bool ErrorsSay(const ChildProcess& process, const std::string& text, double timeoutSeconds);
+
 // The ASAN_OPTIONS entry for running a GL program under a sanitizer build:
 // the test's own options, without the leak check at exit (leaving the event
 // loop unloads the GL driver, whose allocations can then no longer be

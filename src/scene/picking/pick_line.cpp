@@ -5,10 +5,7 @@
 
 #include "printable_text.h"
 
-namespace {
-
-// Metres to the centimetre, without the zeros after the point.
-std::string Metres(double value) {
+std::string MetresText(double value) {
     char text[512];
     const double rounded = std::round(value * 100) / 100;
     std::snprintf(text, sizeof text, "%.2f", rounded == 0 ? 0.0 : rounded);
@@ -17,6 +14,8 @@ std::string Metres(double value) {
     if (written.back() == '.') written.pop_back();
     return written + " m";
 }
+
+namespace {
 
 // A coordinate on a map: six decimals keep a tenth of a metre in degrees
 // and far less in metres; the zeros after the last digit that counts go.
@@ -31,17 +30,21 @@ std::string Coordinate(double value) {
 
 }  // namespace
 
+std::int64_t FileRow(std::int64_t y, const PickTerms& terms) { return terms.northFirst ? terms.rows - y : y + 1; }
+
+std::string CellName(std::int64_t x, std::int64_t y, const PickTerms& terms) {
+    return "column " + std::to_string(x + 1) + ", row " + std::to_string(FileRow(y, terms));
+}
+
 std::string PickLine(int x, int y, const SpherePick& pick, const PickTerms& terms) {
     std::string line = "pick " + std::to_string(x) + "," + std::to_string(y) + ": ";
     if (!pick.hit) return line + "background";
-    const std::int64_t row = terms.northFirst ? terms.rows - pick.y : pick.y + 1;
-    line += "column " + std::to_string(pick.x + 1) + ", row " + std::to_string(row) + ", level " +
-            std::to_string(pick.level);
-    if (terms.metresPerLevel > 0) line += ", " + Metres(terms.levelZeroMetres + pick.level * terms.metresPerLevel);
+    line += CellName(pick.x, pick.y, terms) + ", level " + std::to_string(pick.level);
+    if (terms.metresPerLevel > 0) line += ", " + MetresText(terms.levelZeroMetres + pick.level * terms.metresPerLevel);
     if (terms.cellMetres > 0) {
         // A cell's centre is half a cell in from the grid's corner.
-        line += ", " + Metres((static_cast<double>(pick.x) + 0.5) * terms.cellMetres) + " east, " +
-                Metres((static_cast<double>(pick.y) + 0.5) * terms.cellMetres) + " north of the grid's corner";
+        line += ", " + MetresText((static_cast<double>(pick.x) + 0.5) * terms.cellMetres) + " east, " +
+                MetresText((static_cast<double>(pick.y) + 0.5) * terms.cellMetres) + " north of the grid's corner";
     }
     if (terms.origin && terms.cellSize) {
         const std::array<double, 2>& corner = *terms.origin;

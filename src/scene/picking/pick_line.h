@@ -29,6 +29,14 @@ struct PickTerms {
     std::string crs;
 };
 
+// The row that holds grid row `y`, as the file counts its rows, from 1.
+std::int64_t FileRow(std::int64_t y, const PickTerms& terms);
+// "column C, row R": the cell at grid coordinates (x, y) as the file counts
+// its cells, from 1.
+std::string CellName(std::int64_t x, std::int64_t y, const PickTerms& terms);
+// Metres to the centimetre, without the zeros after the point: "12.5 m".
+std::string MetresText(double value);
+
 // "pick X,Y: column C, row R, level L" with ", H m" and ", E m east, N m
 // north of the grid's corner" and ", at X Y (CRS)" where the terms allow;
 // "pick X,Y: background" for a pixel that shows no sphere.
