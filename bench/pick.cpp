@@ -42,6 +42,7 @@
 #include "lists/sphere_mesh.h"
 #include "offscreen_scene.h"
 #include "picking/pick_line.h"
+#include "picking/pick_terms.h"
 #include "picking/sphere_pick.h"
 #include "scene.h"
 
@@ -71,12 +72,7 @@ int TimePicks(int step) {
     view.height = pictureHeight;
     view.projection = scene.ProjectionFor(StartProjection(), view.camera);
     const SceneSettings& settings = scene.settings();
-    PickTerms terms;
-    terms.rows = points.gridRows;
-    terms.northFirst = IsAscFile(file);
-    terms.metresPerLevel = settings.series.metresPerLevel;
-    terms.levelZeroMetres = settings.series.levelZeroMetres;
-    terms.cellMetres = settings.series.cellMetres;
+    const PickTerms terms = PickTermsFor(settings, points, file);
     const double setup = Now() - start;
 
     // Every pixel is timed in each of `rounds` passes and keeps its fastest:
