@@ -3,6 +3,8 @@
 # and Python_EXECUTABLE, the interpreter the module is built for and its
 # tests run with.
 set(PELORIN_PYTHON_FOUND OFF)
+# Where the package is put together: pip's build gives its own folder.
+set(PELORIN_PYTHON_PACKAGE_DIR ${CMAKE_BINARY_DIR}/python/pelorin CACHE PATH "Where the pelorin package is built")
 # numpy and pytest come from Debian's packages, for Debian's interpreter:
 # another python3 first on the PATH (a version manager's) may have neither.
 if(NOT Python_EXECUTABLE AND EXISTS /usr/bin/python3)
