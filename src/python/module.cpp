@@ -5,11 +5,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -24,9 +20,9 @@
 #include "keyword_settings.h"
 #include "npy_grid.h"
 #include "offscreen_scene.h"
-#include "pending_file.h"
 #include "point_limit.h"
 #include "render_options.h"
+#include "text_file.h"
 
 namespace py = pybind11;
 
@@ -288,17 +284,8 @@ void WriteGrid(const std::string& path, const py::array& heights) {
                               " cells; the text data file holds a square grid (as many rows as a row has "
                               "heights): write a .npy file instead");
     }
-    const std::string text = GridText(grid);
-    PendingFile file(path);
-    if (!file.error().empty()) RaiseOsError(file.error());
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t wrote = write(file.descriptor(), text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) RaiseOsError("cannot write '" + path + "': " + std::strerror(errno));
-        done += static_cast<std::size_t>(wrote);
-    }
-    const std::string published = file.Publish();
-    if (!published.empty()) RaiseOsError(published);
+    const std::string failed = WriteTextFile(path, GridText(grid));
+    if (!failed.empty()) RaiseOsError(failed);
 }
 
 }  // namespace
