@@ -47,7 +47,7 @@ def config_text(keys, camera=None, data_file="data.txt"):
 
 @pytest.fixture(scope="session")
 def pelorin_render():
-    program = os.environ.get("PELORIN_RENDER") or str(REPOSITORY / "build/src/app/pelorin-render")
+    program = os.path.abspath(os.environ.get("PELORIN_RENDER") or REPOSITORY / "build/src/app/pelorin-render")
     if not os.access(program, os.X_OK):
         pytest.skip("pelorin-render is not built")
     return program
