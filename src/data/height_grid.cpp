@@ -1,9 +1,18 @@
 #include "height_grid.h"
 
+HeightGrid HeightGrid::Viewing(const std::int32_t* cells, std::int64_t columns, std::int64_t rows) {
+    HeightGrid grid;
+    grid.columns = columns;
+    grid.rows = rows;
+    grid.viewed_ = cells;
+    return grid;
+}
+
 std::uint64_t HeightGrid::spheres() const {
     std::uint64_t count = 0;
-    for (std::int32_t h : heights) {
-        if (h >= 0) count += static_cast<std::uint64_t>(h) + 1;
+    const std::int32_t* cell = cells();
+    for (std::size_t i = 0, n = cellCount(); i < n; ++i) {
+        if (cell[i] >= 0) count += static_cast<std::uint64_t>(cell[i]) + 1;
     }
     return count;
 }

@@ -487,8 +487,8 @@ std::string WriteNpyGrid(const std::string& fileName, const HeightGrid& grid) {
     if (!out) return std::strerror(errno);
     const std::string header = Header(grid);
     const bool written = std::fwrite(header.data(), 1, header.size(), out.get()) == header.size() &&
-                         std::fwrite(grid.heights.data(), sizeof(std::int32_t), grid.heights.size(), out.get()) ==
-                             grid.heights.size();
+                         std::fwrite(grid.cells(), sizeof(std::int32_t), grid.cellCount(), out.get()) ==
+                             grid.cellCount();
     if (!written) return std::strerror(errno);
     if (std::fclose(out.release()) != 0) return std::strerror(errno);
     return "";

@@ -31,8 +31,9 @@ bool OpensAsFile(std::ifstream& file, const std::string& fileName) {
     std::exit(1);
 }
 
-void WarnDataEnded(const std::string& fileName, long long row, long long column,
-                     std::size_t points) {
+}  // namespace
+
+std::string DataEndedText(const std::string& fileName, long long row, long long column, std::size_t points) {
     std::string text = "data file '" + fileName + "': no height could be read at row " +
                        std::to_string(row + 1) + ", column " + std::to_string(column + 1) +
                        "; the grid ends there with " + Counted(points, "point");
@@ -43,10 +44,8 @@ void WarnDataEnded(const std::string& fileName, long long row, long long column,
         text += "; a row ends where a line end follows the blank after its last height: one "
                 "blank after every height, and the line end right after that blank (a file "
                 "written without a blank after each row's last height reads as one row)";
-    ProgramDiagnostics().Warning(text);
+    return text;
 }
-
-}  // namespace
 
 SurfData::SurfData(std::string fileName) : SurfData(std::move(fileName), SurfaceUse::points) {}
 
@@ -66,7 +65,7 @@ SurfData::SurfData(std::string fileName, SurfaceUse use, const LevelMapping& map
     if (outcome.end == LoadOutcome::End::refused)
         RefuseOversized(fileName, outcome.row, outcome.column, outcome.needed, MaxLoadablePoints());
     if (outcome.end == LoadOutcome::End::dataEnded)
-        WarnDataEnded(fileName, outcome.row, outcome.column, x.size());
+        ProgramDiagnostics().Warning(DataEndedText(fileName, outcome.row, outcome.column, x.size()));
 
     std::cout << "data prepared" << std::endl;
 }
@@ -84,7 +83,7 @@ void SurfData::LoadGridOrEnd(const std::string& fileName, const LevelMapping& ma
     if (outcome.end == LoadOutcome::End::refused)
         RefuseOversized(fileName, outcome.row, outcome.column, outcome.needed, MaxLoadableCells(), "cell");
     if (outcome.end == LoadOutcome::End::dataEnded)
-        WarnDataEnded(fileName, outcome.row, outcome.column, grid.spheres());
+        ProgramDiagnostics().Warning(DataEndedText(fileName, outcome.row, outcome.column, grid.spheres()));
     if (reading.belowLevelZero > 0)
         ProgramDiagnostics().Warning("data file '" + fileName + "': " + BelowLevelZeroNote(reading.belowLevelZero));
 }

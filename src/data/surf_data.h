@@ -16,6 +16,10 @@
 // the grid of heights, for a renderer that draws from the heights.
 enum class SurfaceUse { points, grid };
 
+// What is said of a file whose data ended, or held something that is not a
+// whole number, at `row` and `column` (from 0), `points` read before.
+std::string DataEndedText(const std::string& fileName, long long row, long long column, std::size_t points);
+
 class SurfData {
 public:
     // Loads the file and writes "data prepared" to standard output. A file

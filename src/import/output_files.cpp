@@ -1,8 +1,9 @@
 #include "output_files.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
+
+#include "grid_text.h"
 
 namespace {
 
@@ -25,23 +26,7 @@ bool IsGroundSize(double metres) { return metres > 0 && metres <= earthCircumfer
 
 bool CellsMeasured(const SourceSummary& source) { return source.georeferenced || source.cellMetresGiven; }
 
-std::string DataText(const LevelGrid& grid) {
-    const HeightGrid& cells = grid.cells;
-    std::string text = std::to_string(cells.columns) + "\n";
-    // Heights are mostly one to three digits: reserve for three and a blank.
-    text.reserve(text.size() + cells.heights.size() * 4 + static_cast<std::size_t>(cells.rows));
-    // to_chars, not printf: a full-resolution tile has millions of cells.
-    char number[16];
-    for (std::int64_t row = 0; row < cells.rows; ++row) {
-        for (std::int64_t column = 0; column < cells.columns; ++column) {
-            char* end = std::to_chars(number, number + sizeof number - 1, cells.at(column, row)).ptr;
-            *end++ = ' ';
-            text.append(number, end);
-        }
-        text += '\n';
-    }
-    return text;
-}
+std::string DataText(const LevelGrid& grid) { return GridText(grid.cells); }
 
 std::string HeightUnit(const SourceSummary& source) {
     if (source.metresKnown) return "metres";

@@ -4,6 +4,8 @@
 #include <EGL/eglext.h>
 
 #include <cstdio>
+#include <map>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -31,6 +33,30 @@ std::vector<EGLDisplay> CandidateDisplays() {
     return displays;
 }
 
+// EGL gives every context of a platform the same display, and terminating
+// it ends them all: it is terminated only when its last context goes.
+std::mutex displaysGuard;
+std::map<EGLDisplay, int>& DisplayUsers() {
+    static std::map<EGLDisplay, int> users;
+    return users;
+}
+
+bool InitializeDisplay(EGLDisplay display) {
+    const std::lock_guard<std::mutex> lock(displaysGuard);
+    if (DisplayUsers()[display] > 0 || eglInitialize(display, nullptr, nullptr)) {
+        ++DisplayUsers()[display];
+        return true;
+    }
+    return false;
+}
+
+void TerminateDisplay(EGLDisplay display) {
+    const std::lock_guard<std::mutex> lock(displaysGuard);
+    if (--DisplayUsers()[display] > 0) return;
+    DisplayUsers().erase(display);
+    eglTerminate(display);
+}
+
 }  // namespace
 
 OffscreenContext::OffscreenContext() {
@@ -42,13 +68,13 @@ OffscreenContext::OffscreenContext() {
 
 bool OffscreenContext::TryDisplay(void* candidate) {
     const EGLDisplay display = candidate;
-    if (!eglInitialize(display, nullptr, nullptr)) {
+    if (!InitializeDisplay(display)) {
         error_ = EglError("eglInitialize");
         return false;
     }
     if (!eglBindAPI(EGL_OPENGL_API)) {
         error_ = EglError("eglBindAPI(OpenGL)");
-        eglTerminate(display);
+        TerminateDisplay(display);
         return false;
     }
     // No configuration and no surface: the pictures go to framebuffer
@@ -58,13 +84,13 @@ bool OffscreenContext::TryDisplay(void* candidate) {
     const EGLContext context = eglCreateContext(display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
     if (context == EGL_NO_CONTEXT) {
         error_ = EglError("eglCreateContext");
-        eglTerminate(display);
+        TerminateDisplay(display);
         return false;
     }
     if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
         error_ = EglError("eglMakeCurrent");
         eglDestroyContext(display, context);
-        eglTerminate(display);
+        TerminateDisplay(display);
         return false;
     }
     display_ = display;
@@ -75,7 +101,21 @@ bool OffscreenContext::TryDisplay(void* candidate) {
 
 OffscreenContext::~OffscreenContext() {
     if (context_ == nullptr) return;
-    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    if (eglGetCurrentContext() == context_) eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     eglDestroyContext(display_, context_);
-    eglTerminate(display_);
+    TerminateDisplay(display_);
+}
+
+bool OffscreenContext::MakeCurrent() {
+    if (context_ == nullptr) return false;
+    if (eglGetCurrentContext() == context_) return true;
+    if (eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_)) return true;
+    error_ = EglError("eglMakeCurrent");
+    return false;
+}
+
+void OffscreenContext::Release() {
+    if (context_ != nullptr && eglGetCurrentContext() == context_) {
+        eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
 }

@@ -113,7 +113,7 @@ PointSurvey SurveyGrid(const HeightGrid& grid) {
     std::int64_t lowX = grid.columns, lowY = grid.rows, highX = -1, highY = -1;
     std::int32_t lowZ = 0, highZ = 0;
     for (std::int64_t row = 0; row < grid.rows; ++row) {
-        const std::int32_t* cells = grid.heights.data() + row * grid.columns;
+        const std::int32_t* cells = grid.cells() + row * grid.columns;
         for (std::int64_t column = 0; column < grid.columns; ++column) {
             const std::int32_t top = cells[column];
             if (top < 0) continue;
@@ -134,7 +134,7 @@ PointSurvey SurveyGrid(const HeightGrid& grid) {
     table.width = highX - lowX + 3, table.depth = highY - lowY + 3;
     table.top.assign(static_cast<std::size_t>(table.width * table.depth), HeightGrid::emptyCell);
     for (std::int64_t row = lowY; row <= highY; ++row) {
-        const std::int32_t* cells = grid.heights.data() + row * grid.columns;
+        const std::int32_t* cells = grid.cells() + row * grid.columns;
         std::copy(cells + lowX, cells + highX + 1,
                   table.top.begin() + static_cast<std::ptrdiff_t>((row - lowY + 1) * table.width + 1));
     }
