@@ -255,6 +255,9 @@ def film(frames, path, *, fps=25, size=(800, 600), camera=None, supersample=1, *
     its path. Frames are drawn as they come and none is kept."""
     path = os.fspath(path)
     kind = _film_kind(path)
+    # The keys are checked before any frame is asked for: what is wrong
+    # below is then the frames'.
+    _pelorin.config_keys(_keywords(keys), _camera_keywords(camera))
     if kind == "mp4":
         if not (isinstance(fps, numbers.Real) and _FILM_RATES[0] <= fps <= _FILM_RATES[1]):
             raise ValueError(f"fps: {fps!r} is not a number of pictures a second from {_FILM_RATES[0]:g} to "
