@@ -80,8 +80,12 @@ def _scene(frames, settings, run):
     return kept[1]
 
 
-def draw_range(frames, first, last, output, settings, run):
-    """On a worker: frames `first` to `last` drawn and written; their paths."""
+def draw_range(sent, first, last, output, settings, run):
+    """On a worker: frames `first` to `last` of the frames `sent` drawn and
+    written; their paths."""
+    import cloudpickle
+
+    frames = cloudpickle.loads(sent)
     scene = _scene(frames, settings, run)
     written = []
     for number, heights in frames.numbered(first, last):
@@ -118,7 +122,13 @@ def render_frames(client, source, output, *, count=None, chunk=None, size=(800, 
     chunk = chunk or max(1, -(-frames.count // (4 * workers)))
     settings = dict(keys, size=size, camera=camera, supersample=supersample)
     run = uuid.uuid4().hex
-    futures = [client.submit(draw_range, frames, first, last, output, settings, run, pure=False)
+    # Pickled by value here: the frame function may live in a module the
+    # workers cannot import (a notebook's, a script's), and dask would send
+    # it by name.
+    import cloudpickle
+
+    sent = cloudpickle.dumps(frames)
+    futures = [client.submit(draw_range, sent, first, last, output, settings, run, pure=False)
                for first, last in ranges(frames.count, chunk)]
     return [name for names in client.gather(futures) for name in names]
 
@@ -180,7 +190,7 @@ try:
     import cloudpickle
 
     cloudpickle.register_pickle_by_value(sys.modules[__name__])
-except (ImportError, AttributeError, ValueError):
+except (ImportError, AttributeError, KeyError, ValueError):
     pass
 
 if __name__ == "__main__":

@@ -266,6 +266,9 @@ public:
             if (scene_->ok() && reports_.FirstError().empty()) {
                 scene_->SetCameraKeys(keys.keys);
                 scene_->KeepColoursForFrames();
+                // The camera is taken now, from the opening frame: a worker
+                // drawing a range of a series shows another frame first.
+                scene_->View(width, height);
             }
             scene_->Release();
         }

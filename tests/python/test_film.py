@@ -113,3 +113,16 @@ def test_one_array_filled_again_each_step_draws_each_step(tmp_path):
     copied = pelorin.film(frames, tmp_path / "copied" / "f.png", size=SIZE, colour="height")
     for a, b in zip(stepped, copied):
         assert (read_png(a) == read_png(b)).all()
+
+
+@pytest.mark.parametrize("fit_view", [False, True])
+def test_camera_is_the_opening_frames_though_it_is_not_drawn(fit_view):
+    # As a worker drawing a later range of a series: opened on frame 1,
+    # its first picture is of frame 3.
+    frames = rising(3)
+    keys = {"fit_view": fit_view, "colour": "height"}
+    later = pelorin.Film(frames[0], size=SIZE, **keys).draw(frames[2], number=3)
+    film = pelorin.Film(frames[0], size=SIZE, **keys)
+    film.draw()
+    film.draw(frames[1])
+    assert (film.draw(frames[2]) == later).all()
