@@ -156,7 +156,7 @@ def main(arguments=None):
     parser.add_argument("frames", help="the folder of the frames' data files")
     parser.add_argument("output", help="the pictures' name, out/f.png for out/f-0001.png, ...")
     parser.add_argument("keys", nargs="*", help="display keys, KEY=VALUE: renderer=impostors colour=height")
-    options = parser.parse_args(arguments)
+    options = parser.parse_intermixed_args(arguments)
     try:
         width, height = (int(side) for side in options.size.split("x"))
     except ValueError:
