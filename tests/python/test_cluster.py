@@ -88,8 +88,3 @@ def test_growing_series_are_left_to_film(tmp_path, keys, said):
     # Refused before the cluster is asked anything.
     with pytest.raises(ValueError, match=said):
         load_example().render_frames(None, frame_of, str(tmp_path / "f.png"), count=2, **keys)
-
-
-def test_empty_folder_is_said(tmp_path, client):
-    with pytest.raises(ValueError, match="holds no data file"):
-        load_example().render_frames(client, str(tmp_path), str(tmp_path / "f.png"))

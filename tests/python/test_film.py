@@ -85,11 +85,6 @@ def test_film_refuses(tmp_path, frames, name, options, error, said, written):
     assert len(numbered_pictures(tmp_path)) == written
 
 
-def test_unknown_keyword_is_a_type_error(tmp_path):
-    with pytest.raises(TypeError, match="did you mean ambient_occlusion"):
-        pelorin.film([ridge()], tmp_path / "f.png", ambient_oclusion=True)
-
-
 @pytest.mark.parametrize("renderer", ["lists", "impostors"])
 def test_a_frame_shown_again_draws_as_it_opened(renderer):
     frames = rising(2)

@@ -5,7 +5,6 @@ open a window."""
 import os
 import stat
 
-import numpy
 import pytest
 
 import pelorin
@@ -45,14 +44,6 @@ def test_viewer_is_given_the_array_and_the_keys(tmp_path, display, capsys):
     assert "data.npy" in shown.splitlines()
 
 
-def test_viewer_sees_the_same_grid(tmp_path, display):
-    keep = tmp_path / "kept.npy"
-    display.setenv("PELORIN_VIEWER", stand_in(tmp_path, f"cp data.npy {keep}\n"))
-    heights = ridge(rows=7, columns=11)
-    pelorin.show(heights)
-    assert (numpy.load(keep) == heights).all()
-
-
 # Viewers that fail, and what the RuntimeError says.
 FAILING = [
     ("echo 'warning: a note' >&2\necho 'error: the data file cannot be opened' >&2\nexit 1\n",
@@ -75,23 +66,12 @@ def test_viewer_warnings_are_warnings(tmp_path, display):
         pelorin.show(ridge())
 
 
-@pytest.mark.parametrize("keywords, error", [
-    ({"ambient_oclusion": True}, TypeError),
-    ({"renderer": "raytrace"}, ValueError),
-    ({"caption": "two\nlines"}, ValueError),
-])
-def test_keys_are_refused_before_the_viewer_runs(tmp_path, display, keywords, error):
+def test_a_key_is_refused_before_the_viewer_runs(tmp_path, display):
     ran = tmp_path / "ran"
     display.setenv("PELORIN_VIEWER", stand_in(tmp_path, f"touch {ran}\n"))
-    with pytest.raises(error):
-        pelorin.show(ridge(), **keywords)
+    with pytest.raises(ValueError, match="one line"):
+        pelorin.show(ridge(), caption="two\nlines")
     assert not ran.exists()
-
-
-def test_missing_viewer_is_said(tmp_path, display):
-    display.setenv("PELORIN_VIEWER", str(tmp_path / "nowhere"))
-    with pytest.raises(RuntimeError, match="cannot be started"):
-        pelorin.show(ridge())
 
 
 def test_real_viewer_without_a_display_server_fails_cleanly(display):
