@@ -117,6 +117,14 @@ KeywordReading SettingsFromKeywords(const Keywords& keywords) {
     return reading;
 }
 
+std::string KeyOfKeyword(const std::string& keyword) {
+    for (const char* section : {"display/", "data/"}) {
+        const KeyEntry* key = FindKey(KeyName(section, keyword));
+        if (key != nullptr && TakenForArray(*key) && KeywordName(key->name) == keyword) return key->name;
+    }
+    return "";
+}
+
 CameraReading CameraFromKeywords(const Keywords& keywords) {
     CameraReading reading;
     CollectedDiagnostics reports;

@@ -26,6 +26,11 @@ struct KeywordReading {
 // written, its ${...} left for the picture's frame.
 KeywordReading SettingsFromKeywords(const Keywords& keywords);
 
+// The key of config.txt a keyword SettingsFromKeywords takes stands for
+// ("display/ambient-occlusion" for "ambient_occlusion"); "" for one it
+// does not take.
+std::string KeyOfKeyword(const std::string& keyword);
+
 // The same for the camera's keys: azimuth, elevation, distance, center.
 struct CameraReading {
     CameraKeys keys;

@@ -5,6 +5,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "array_grid.h"
 #include "data_file.h"
 #include "destination_check.h"
+#include "film.h"
 #include "grid_reading.h"
 #include "grid_text.h"
 #include "input_file.h"
@@ -22,6 +24,7 @@
 #include "offscreen_scene.h"
 #include "point_limit.h"
 #include "render_options.h"
+#include "series/frame_loader.h"
 #include "text_file.h"
 
 namespace py = pybind11;
@@ -231,6 +234,160 @@ private:
     std::unique_ptr<OffscreenScene> scene_;
 };
 
+// A grid owning a copy of its cells: a generator may fill one array again
+// for each step, and the frame shown must not change under the scene.
+HeightGrid OwnedGridOf(const py::array& heights) {
+    HeightGrid grid = GridOf(heights);
+    if (grid.heights.empty() && !grid.empty()) grid.heights.assign(grid.cells(), grid.cells() + grid.cellCount());
+    HeightGrid owned;
+    owned.columns = grid.columns;
+    owned.rows = grid.rows;
+    owned.heights = std::move(grid.heights);
+    return owned;
+}
+
+// Frames shown one after another in one prepared scene, as pelorin-render
+// draws a series: the camera is the opening frame's (refitted as frames
+// grow with fit-view = grow), the colour range the opening frame's unless
+// the keys give one, and a picture size fixed at the start.
+class PythonFilm {
+public:
+    PythonFilm(const py::array& opening, const Keywords& keywords, const Keywords& camera, int width, int height,
+               int supersample)
+        : request_(width, height, supersample, false), opening_(OwnedGridOf(opening)) {
+        const KeywordReading reading = SettingsFromKeywords(keywords);
+        RaiseIfRefused(reading);
+        const CameraReading keys = CameraFromKeywords(camera);
+        RaiseIfRefused(keys);
+        {
+            py::gil_scoped_release released;
+            const std::lock_guard<std::mutex> lock(drawing);
+            scene_ = std::make_unique<OffscreenScene>(reading.settings, opening_, reports_);
+            if (scene_->ok() && reports_.FirstError().empty()) {
+                scene_->SetCameraKeys(keys.keys);
+                scene_->KeepColoursForFrames();
+                // The camera is taken now, from the opening frame: a worker
+                // drawing a range of a series shows another frame first.
+                scene_->View(width, height);
+            }
+            scene_->Release();
+        }
+        std::string error = reports_.FirstError();
+        if (error.empty() && !scene_->ok()) {
+            error = "no OpenGL context could be made without a display: " + scene_->error() +
+                    " (EGL's surfaceless platform, in Debian's libegl-mesa0, or a GPU driver's EGL is needed)";
+        }
+        if (error.empty()) return;
+        Forget();
+        throw std::runtime_error(error);
+    }
+
+    ~PythonFilm() { Forget(); }
+
+    // Shows `heights` in place of the frame on show. It is made ready (for
+    // the impostors, its spheres placed) before the scene is taken, so
+    // another scene may draw meanwhile.
+    void Show(const py::array& heights, int number) {
+        HeightGrid grid = OwnedGridOf(heights);
+        std::string problem;
+        {
+            py::gil_scoped_release released;
+            std::unique_ptr<LoadedFrame> frame =
+                FrameOfGrid(number, "frame " + std::to_string(number), std::move(grid), scene_->Preparation());
+            if (Unreadable(*frame)) {
+                problem = FrameProblem(*frame);
+            } else {
+                const std::lock_guard<std::mutex> lock(drawing);
+                if (scene_->MakeCurrent()) {
+                    scene_->ShowFrame(*frame);
+                    scene_->Release();
+                    // The scene draws from it until the next one is shown.
+                    shown_ = std::move(frame);
+                } else {
+                    problem = "the OpenGL context cannot be taken: " + scene_->error();
+                }
+            }
+        }
+        if (!problem.empty()) throw std::runtime_error(problem);
+    }
+
+    // The picture of the frame on show, frame `number` of `frames` for the
+    // caption (whose ${file} is `file`), also written as a PNG at `path`
+    // unless that is "".
+    py::array_t<std::uint8_t> Draw(int number, int frames, const std::string& file, const std::string& path) {
+        if (!path.empty()) {
+            const std::string problem = DestinationProblem(path);
+            if (!problem.empty()) RaiseOsError(problem);
+        }
+        Image image;
+        std::string error;
+        {
+            py::gil_scoped_release released;
+            {
+                const std::lock_guard<std::mutex> lock(drawing);
+                if (scene_->MakeCurrent()) {
+                    scene_->SetFrameFacts(FactsFor(number, std::max(frames, number), file));
+                    const PictureRequest& picture = request_.picture;
+                    image = scene_->Draw(scene_->View(picture.width, picture.height), picture);
+                    if (image.pixels.empty()) error = scene_->pictureError();
+                    scene_->Release();
+                } else {
+                    error = "the OpenGL context cannot be taken: " + scene_->error();
+                }
+            }
+            // Compressed with the scene free for others.
+            if (error.empty() && !path.empty()) error = WritePng(path, image);
+        }
+        if (!error.empty()) {
+            if (image.pixels.empty()) throw std::runtime_error(error);
+            RaiseOsError(error);
+        }
+        return ArrayOf(image);
+    }
+
+    std::vector<std::string> TakeWarnings() { return reports_.TakeWarnings(); }
+
+private:
+    void Forget() {
+        const std::lock_guard<std::mutex> lock(drawing);
+        scene_.reset();
+        shown_.reset();
+    }
+
+    Request request_;
+    HeightGrid opening_;
+    KeptReports reports_;
+    std::unique_ptr<OffscreenScene> scene_;
+    std::unique_ptr<LoadedFrame> shown_;
+};
+
+// The keys of config.txt the keywords stand for, with their values as
+// given, once the keywords are read as a scene would read them: for a
+// config.txt written for the viewer.
+Keywords ConfigKeys(const Keywords& keywords, const Keywords& camera) {
+    RaiseIfRefused(SettingsFromKeywords(keywords));
+    RaiseIfRefused(CameraFromKeywords(camera));
+    Keywords keys;
+    for (const auto& [keyword, value] : keywords) keys.emplace_back(KeyOfKeyword(keyword), value);
+    for (const auto& [keyword, value] : camera) keys.emplace_back("camera/" + keyword, value);
+    return keys;
+}
+
+// Encodes the pictures written to `output` numbered 1 to `pictures` into
+// the film at `path`, as pelorin-render --video does.
+void EncodeNumberedFilm(const std::string& output, int pictures, double framesPerSecond, const std::string& path) {
+    if (!(framesPerSecond >= lowestFilmRate && framesPerSecond <= highestFilmRate)) {
+        throw py::value_error("fps: " + FilmRateText(framesPerSecond) + " is not a number of pictures a second from " +
+                              FilmRateText(lowestFilmRate) + " to " + FilmRateText(highestFilmRate));
+    }
+    std::string error;
+    {
+        py::gil_scoped_release released;
+        error = EncodeFilm(NumberedPattern(output), pictures, FilmRateText(framesPerSecond), path);
+    }
+    if (!error.empty()) RaiseOsError(error);
+}
+
 // A data file's grid, as the programs read it, and what they would warn of.
 py::tuple ReadGrid(const std::string& path, const Keywords& keywords) {
     const KeywordReading reading = SettingsFromKeywords(keywords);
@@ -298,6 +455,17 @@ PYBIND11_MODULE(_pelorin, module) {
              py::arg("supersample"), py::arg("transparent"), py::arg("turns"), py::arg("path"))
         .def("opening_camera", &PythonScene::OpeningCamera, py::arg("camera"), py::arg("width"), py::arg("height"))
         .def("take_warnings", &PythonScene::TakeWarnings);
+    py::class_<PythonFilm>(module, "Film")
+        .def(py::init<const py::array&, const Keywords&, const Keywords&, int, int, int>(), py::arg("opening"),
+             py::arg("keywords"), py::arg("camera"), py::arg("width"), py::arg("height"), py::arg("supersample"))
+        .def("show", &PythonFilm::Show, py::arg("heights"), py::arg("number"))
+        .def("draw", &PythonFilm::Draw, py::arg("number"), py::arg("frames"), py::arg("file"), py::arg("path"))
+        .def("take_warnings", &PythonFilm::TakeWarnings);
+    module.def("config_keys", &ConfigKeys, py::arg("keywords"), py::arg("camera"));
+    module.def("numbered_name", &NumberedPictureName, py::arg("output"), py::arg("index"));
+    module.def("destination_problem", &DestinationProblem, py::arg("path"));
+    module.def("encode_film", &EncodeNumberedFilm, py::arg("output"), py::arg("pictures"), py::arg("fps"),
+               py::arg("path"));
     module.def("read_grid", &ReadGrid, py::arg("path"), py::arg("keywords"));
     module.def("write_grid", &WriteGrid, py::arg("path"), py::arg("heights"));
 }

@@ -61,6 +61,9 @@ public:
     // Preparation() says; it must outlive its drawing.
     void ShowFrame(const LoadedFrame& frame);
     void SetFrameFacts(const FrameFacts& facts) { scene_.SetFrameFacts(facts); }
+    // For frames shown from memory, with no series in the settings: the
+    // colour range is fixed to the frame on show, as a series fixes it.
+    void KeepColoursForFrames() { scene_.KeepColours(); }
     FramePreparation Preparation() const { return scene_.Preparation(scene_.settings().sphereRadius); }
     const SceneSettings& settings() const { return scene_.settings(); }
     // The data file the scene opened on: for a series, its first frame that

@@ -147,11 +147,13 @@ FramePreparation Scene::Preparation(double radius) const {
 bool Scene::HasSeries() const { return !settings_.series.pattern.empty() || settings_.series.watch; }
 
 void Scene::KeepColoursForSeries() {
+    if (HasSeries()) KeepColours();
+}
+
+void Scene::KeepColours() {
     // Colours mean the same heights in every frame: the opening frame's
     // range, unless the configuration fixes one.
-    if (HasSeries() && !settings_.options.colourRange) {
-        settings_.options.colourRange = ColoursOf(settings_.options, survey());
-    }
+    if (!settings_.options.colourRange) settings_.options.colourRange = ColoursOf(settings_.options, survey());
 }
 
 void Scene::StartSeries(const std::string& openedFile, double radius, bool followNewest) {

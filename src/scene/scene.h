@@ -126,6 +126,9 @@ public:
     // Fixes the colour range of a series to the levels of the frame shown,
     // unless config.txt gives one; for frames shown without the player.
     void KeepColoursForSeries();
+    // The same for frames shown one after another by a caller with no
+    // series in config.txt.
+    void KeepColours();
     SeriesPlayer* series() { return series_.get(); }
     // Shows a frame of the series that has come in, if one has; then the
     // picture has changed.

@@ -32,8 +32,9 @@ def data_text(heights):
 
 
 def config_text(keys, camera=None, data_file="data.txt"):
-    """config.txt for `keys`, {'display/renderer': 'impostors', ...}."""
-    sections = {"data": {"file": data_file}}
+    """config.txt for `keys`, {'display/renderer': 'impostors', ...}; with
+    no `data_file` the keys name the data (data/series)."""
+    sections = {"data": {"file": data_file}} if data_file else {}
     for key, value in keys.items():
         section, name = key.split("/")
         sections.setdefault(section, {})[name] = value
@@ -111,3 +112,36 @@ def share_close(a, b, tolerance=2):
     assert a.shape == b.shape
     close = (numpy.abs(a.astype(int) - b.astype(int)) <= tolerance).all(axis=2)
     return close.mean()
+
+
+def rising(count, rows=16, columns=16):
+    """`count` frames of a terrain that rises and widens its range from one
+    to the next, so that a colour range or a fit taken from any but the
+    first frame shows."""
+    base = ridge(rows, columns)
+    frames = []
+    for step in range(count):
+        frame = base + 3 * step
+        frame[base < 0] = -1
+        frame[step, :] += 2 * step
+        frames.append(frame.astype(numpy.int32))
+    return frames
+
+
+def write_frames(folder, frames, ending=".txt"):
+    """The frames as data files folder/h-0001.txt, ...; their paths."""
+    folder.mkdir(parents=True, exist_ok=True)
+    paths = []
+    for number, heights in enumerate(frames, start=1):
+        path = folder / f"h-{number:04d}{ending}"
+        if ending == ".npy":
+            numpy.save(path, heights)
+        else:
+            path.write_text(data_text(heights))
+        paths.append(path)
+    return paths
+
+
+def numbered_pictures(folder, stem="f"):
+    """The numbered pictures in `folder`, in order."""
+    return sorted(pathlib.Path(folder).glob(f"{stem}-[0-9][0-9][0-9][0-9].png"))

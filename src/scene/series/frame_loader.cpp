@@ -15,6 +15,34 @@
 
 namespace {
 
+// The lists draw points: a frame read as a grid is turned into them here.
+void PointsOfGrid(LoadedFrame& frame, const FramePreparation& preparation) {
+    if (preparation.impostors) return;
+    if (frame.grid.spheres() > MaxLoadablePoints()) {
+        frame.outcome.end = LoadOutcome::End::refused;
+        frame.asGrid = false;
+    } else {
+        WriteGridPoints(frame.grid, frame.x, frame.y, frame.z);
+        frame.grid = HeightGrid();
+    }
+}
+
+// Surveys what was read and, for the impostors, places the spheres; a frame
+// refused is left holding nothing.
+void Survey(LoadedFrame& frame, const FramePreparation& preparation) {
+    if (frame.outcome.end == LoadOutcome::End::refused || !frame.refused.empty()) {
+        frame.x.clear(), frame.y.clear(), frame.z.clear();
+        frame.grid = HeightGrid();
+        return;
+    }
+    frame.survey = frame.grid.empty() ? SurveyPoints(frame.view()) : SurveyGrid(frame.grid);
+    if (preparation.impostors) {
+        ApplyFloor(frame.survey, preparation.floor);
+        frame.impostors = PlaceImpostors(frame.view(), frame.survey, preparation.radius, preparation.cullHidden,
+                                         preparation.levelOfDetail, preparation.occlusion);
+    }
+}
+
 void ReadPoints(LoadedFrame& frame, const FramePreparation& preparation) {
     std::ifstream in;
     frame.opened = OpenInput(in, frame.file) == InputOpening::opened;
@@ -27,30 +55,11 @@ void ReadPoints(LoadedFrame& frame, const FramePreparation& preparation) {
         frame.outcome = reading.outcome;
         frame.refused = reading.refused;
         frame.belowLevelZero = reading.belowLevelZero;
-        // The lists draw points: a binary or .asc frame is turned into them here.
-        if (frame.refused.empty() && !preparation.impostors) {
-            if (frame.grid.spheres() > MaxLoadablePoints()) {
-                frame.outcome.end = LoadOutcome::End::refused;
-                frame.asGrid = false;
-            } else {
-                WriteGridPoints(frame.grid, frame.x, frame.y, frame.z);
-                frame.grid = HeightGrid();
-            }
-        }
+        if (frame.refused.empty()) PointsOfGrid(frame, preparation);
     } else {
         frame.outcome = LoadPoints(in, frame.x, frame.y, frame.z, MaxLoadablePoints());
     }
-    if (frame.outcome.end == LoadOutcome::End::refused || !frame.refused.empty()) {
-        frame.x.clear(), frame.y.clear(), frame.z.clear();
-        frame.grid = HeightGrid();
-        return;
-    }
-    frame.survey = frame.grid.empty() ? SurveyPoints(frame.view()) : SurveyGrid(frame.grid);
-    if (preparation.impostors) {
-        ApplyFloor(frame.survey, preparation.floor);
-        frame.impostors = PlaceImpostors(frame.view(), frame.survey, preparation.radius, preparation.cullHidden,
-                                         preparation.levelOfDetail, preparation.occlusion);
-    }
+    Survey(frame, preparation);
 }
 
 // Gives back what was read of a frame that memory ran out for, so that the
@@ -65,20 +74,40 @@ void Forget(LoadedFrame& frame) {
     frame.outOfMemory = true;
 }
 
-}  // namespace
-
-std::unique_ptr<LoadedFrame> ReadFrame(int index, const std::string& file, const FramePreparation& preparation) {
-    auto frame = std::make_unique<LoadedFrame>();
-    frame->index = index;
-    frame->file = file;
+// Runs `make` on `frame`, which memory running out leaves holding nothing.
+template <typename Make>
+std::unique_ptr<LoadedFrame> MadeOrForgotten(std::unique_ptr<LoadedFrame> frame, Make make) {
     try {
-        ReadPoints(*frame, preparation);
+        make(*frame);
     } catch (const std::bad_alloc&) {
         Forget(*frame);
     } catch (const std::length_error&) {  // more than a vector can ever hold
         Forget(*frame);
     }
     return frame;
+}
+
+}  // namespace
+
+std::unique_ptr<LoadedFrame> ReadFrame(int index, const std::string& file, const FramePreparation& preparation) {
+    auto frame = std::make_unique<LoadedFrame>();
+    frame->index = index;
+    frame->file = file;
+    return MadeOrForgotten(std::move(frame), [&](LoadedFrame& made) { ReadPoints(made, preparation); });
+}
+
+std::unique_ptr<LoadedFrame> FrameOfGrid(int index, const std::string& name, HeightGrid grid,
+                                         const FramePreparation& preparation) {
+    auto frame = std::make_unique<LoadedFrame>();
+    frame->index = index;
+    frame->file = name;
+    frame->opened = true;
+    frame->asGrid = true;
+    frame->grid = std::move(grid);
+    return MadeOrForgotten(std::move(frame), [&](LoadedFrame& made) {
+        PointsOfGrid(made, preparation);
+        Survey(made, preparation);
+    });
 }
 
 FrameLoader::FrameLoader(const FramePreparation& preparation)

@@ -89,3 +89,9 @@ private:
 // says about it is the caller's. Only a regular file is read. Memory that
 // runs out on the way gives a frame marked outOfMemory, holding nothing.
 std::unique_ptr<LoadedFrame> ReadFrame(int index, const std::string& file, const FramePreparation& preparation);
+
+// A frame made of a grid already in memory, made ready as a frame read from
+// a file of it is; `name` names it in what is said about it. A grid that
+// views cells it does not own needs them as long as the frame is drawn.
+std::unique_ptr<LoadedFrame> FrameOfGrid(int index, const std::string& name, HeightGrid grid,
+                                         const FramePreparation& preparation);
