@@ -1,10 +1,11 @@
 """Times Pelorin's Python module, and VTK's Python bindings drawing the same
 spheres, each in a fresh process of its own: bench.py starts one per run.
 
-    python3 from_python.py render GRID.npy OUT.png KEYS
-        `import pelorin`, then pelorin.render(heights, OUT.png, **KEYS)
+    python3 from_python.py render GRID.npy OUT.png KEYS [GRID.txt]
+        `import pelorin`, then pelorin.render(heights, OUT.png, **KEYS); then
+        the time pelorin.read takes on the same grid's text file
     python3 from_python.py scene GRID.npy KEYS ROUNDS
-        a Scene's first picture, the same camera again and other cameras
+        a Scene's first picture, then other cameras, each drawn twice
     python3 from_python.py film GRID.npy COUNT FOLDER KEYS
         pelorin.film of COUNT frames of the grid, each rolled a few rows and
         columns, as FOLDER/f-0001.png...; then one frame's Scene.render
@@ -58,7 +59,7 @@ def timed(call):
     return result, time.perf_counter() - start
 
 
-def render_side(grid, out, keys):
+def render_side(grid, out, keys, text=None):
     heights = numpy.load(grid)
     pelorin, seconds = import_pelorin()
     if pelorin is None:
@@ -67,11 +68,20 @@ def render_side(grid, out, keys):
     picture, seconds = timed(lambda: pelorin.render(heights, out, size=SIZE, **keys))
     say("render", seconds)
     say("shape", "x".join(str(n) for n in picture.shape))
+    # What a program reading the grid's text file pays that the array does
+    # not: the programs' own reader of it, after the picture.
+    if text:
+        read, seconds = timed(lambda: pelorin.read(text))
+        if not numpy.array_equal(read, heights):
+            say("missing", f"{text} does not hold the grid of {grid}")
+            return
+        say("read-text", seconds)
 
 
 def scene_side(grid, keys, rounds):
-    """The first picture of a prepared Scene, then the opening camera and the
-    other cameras taking turns; the medians of each."""
+    """The first picture of a prepared Scene; then, for each other camera in
+    turn, its first picture and the same camera's picture again, which is
+    one frame's drawing of that very view."""
     heights = numpy.load(grid)
     pelorin, _ = import_pelorin()
     if pelorin is None:
@@ -82,16 +92,18 @@ def scene_side(grid, keys, rounds):
     say("camera", f"{opening.azimuth} {opening.elevation}")
     _, seconds = timed(lambda: scene.render(size=SIZE))
     say("first", seconds)
-    same, other = [], []
+    moved, again, ratios = [], [], []
     for _ in range(rounds):
-        same.append(timed(lambda: scene.render(camera=opening, size=SIZE))[1])
         for turn, lower in OTHER_CAMERAS:
             camera = {"azimuth": (opening.azimuth + turn) % 360, "elevation": opening.elevation + lower,
                       "distance": opening.distance, "center": opening.center}
-            other.append(timed(lambda: scene.render(camera=camera, size=SIZE))[1])
-    say("same", statistics.median(same))
-    say("other", statistics.median(other))
-    say("other-worst", max(other))
+            moved.append(timed(lambda: scene.render(camera=camera, size=SIZE))[1])
+            again.append(timed(lambda: scene.render(camera=camera, size=SIZE))[1])
+            ratios.append(moved[-1] / again[-1])
+    say("moved", statistics.median(moved))
+    say("again", statistics.median(again))
+    say("ratio", statistics.median(ratios))
+    say("ratio-worst", max(ratios))
 
 
 def film_side(grid, count, folder, keys):
@@ -210,7 +222,7 @@ def vtk_side(grid, out, azimuth, elevation, radius):
 def main():
     side, args = sys.argv[1], sys.argv[2:]
     if side == "render":
-        render_side(args[0], args[1], json.loads(args[2]))
+        render_side(args[0], args[1], json.loads(args[2]), *args[3:4])
     elif side == "scene":
         scene_side(args[0], json.loads(args[1]), int(args[2]))
     elif side == "film":
