@@ -1514,11 +1514,16 @@ class PythonSide:
     def __init__(self, bench):
         self.bench = bench
         self.main = os.path.join(bench.build, "main")
-        self.package = os.path.join(self.main, "python")
+        # Another build's module may be measured instead, such as one with
+        # functions this tree lacks; pelorin-render stays this tree's.
+        self.chosen = os.environ.get("BENCH_PELORIN_PYTHON", "")
+        self.package = os.path.abspath(self.chosen) if self.chosen else os.path.join(self.main, "python")
         self.render_program = os.path.join(self.main, "src", "app", "pelorin-render")
         built = glob.glob(os.path.join(self.package, "pelorin", "_pelorin*.so"))
         self.missing = "" if built and os.path.exists(self.render_program) else \
+            f"not measured: no pelorin module in {self.package}" if self.chosen else \
             f"not measured: the pelorin module was not built (see {os.path.relpath(self.main, ROOT)}-build.log)"
+        bench.python_package = self.chosen
         self.env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
         self.env["PYTHONPATH"] = self.package
 
@@ -1566,6 +1571,7 @@ def python_render_rows(bench, side, grid, npy):
         runs["read-text"].append(float(out["read-text"]))
     ours, program = statistics.median(runs["render"]), statistics.median(runs["program"])
     ratio, read = ours / program, statistics.median(runs["read-text"])
+    bench.python_render = (ours, program, read)
     figure = f"From Python: one 800x600 picture to PNG, {grid.describe()}"
     return ours, [
         Row(figure, "pelorin.render(heights, path, **keys) in a fresh Python process, timed around the call, "
@@ -1593,6 +1599,7 @@ def python_scene_rows(bench, side, grid, npy):
     bench.renderer = field(done.stdout, "renderer") if bench.renderer is None else bench.renderer
     draw = float(field(done.stdout, "median"))
     moved, again, ratio = float(out["moved"]), float(out["again"]), float(out["ratio"])
+    bench.python_scene = (float(out["prepare"]), float(out["first"]))
     figure = f"From Python: a prepared Scene from other cameras, 800x600, {grid.describe()}"
     return out["camera"].split(), [
         Row(figure, "Scene(heights, **keys): made ready", float(out["prepare"]), grid),
@@ -1613,7 +1620,8 @@ def python_film_rows(bench, side):
     size, count = PYTHON_FILM_QUICK if bench.quick else PYTHON_FILM
     npy = side.npy(size)
     figure = f"From Python: a film of {count} frames of {npy.describe()} to PNGs at 800x600"
-    what = "pelorin.film(frames, 'out/f.png', **keys), timed around the call, the frames in memory"
+    what = ("pelorin.film(frames, 'out/f.png', **keys), timed around the call, the frames in memory (the relief "
+            "rolled by 37 rows and 53 columns a frame: the same spheres in every frame)")
     folder = os.path.join(bench.scratch, f"python-film-{size}x{count}")
     films, draws = [], []
     for _ in range(1 if bench.quick else 3):
@@ -1774,19 +1782,23 @@ def python_section(bench, rows):
     """The section of bench/results.md the Python rows write: how they were
     measured, their table, and VTK's comparison on its own."""
     keys = ", ".join(f"{k}={v!r}" for k, v in PYTHON_KEYS.items())
+    module = ""
+    if getattr(bench, "python_package", ""):
+        module = (f"; the module measured is instead the one on `BENCH_PELORIN_PYTHON={bench.python_package}`, "
+                  "another build of the same flags")
     lines = [
         PYTHON_SECTION,
         "",
         f"From `BENCH_ONLY=python_rows bash bench/run` ({datetime.date.today().isoformat()}; machine: {cpu_name()}, "
         f"{os.cpu_count()} cores, {memory_gib():.0f} GiB; {platform.system()} {platform.release()}; renderer "
         f"{bench.renderer or 'not measured'}). The module and the pelorin-render it is set against come from one "
-        "build of the main project (RelWithDebInfo, made by bench/run in `build-bench/main`). Every Python figure "
-        "is from a fresh /usr/bin/python3 process that loads the grid's .npy before the clock starts, so it counts "
+        f"build of the main project (RelWithDebInfo, made by bench/run in `build-bench/main`){module}. "
+        "Every Python figure is from a fresh /usr/bin/python3 process that loads the grid's .npy before the clock starts, so it counts "
         "from the array in memory; pelorin-render is timed as a whole process on the same grid's text file, in the "
         f"page cache. Keys on both sides: `{keys}` (pelorin-render's config.txt: "
         f"`{', '.join(TERRAIN_KEYS.strip().splitlines())}`). Both sides draw with no display, through EGL. Medians "
-        f"of {2 * bench.repeats + 1} runs, the two sides taking turns; the Scene's cameras are {bench.repeats} rounds of "
-        "three other cameras in one process, each drawn twice in a row; the film and VTK are medians of 3 runs.",
+        f"of {2 * bench.repeats + 1} runs, the two sides taking turns; the Scene's cameras are {bench.repeats} "
+        "rounds of three other cameras in one process, each drawn twice in a row; the film and VTK are medians of 3 runs.",
         "",
         "| Figure | Program | Median time | Ratio | Goal |",
         "|---|---|---|---|---|",
@@ -1794,6 +1806,18 @@ def python_section(bench, rows):
     for row in rows:
         seconds = format_seconds(row.seconds) if row.seconds is not None else ""
         lines.append("| " + " | ".join([row.figure, row.program, seconds, row.ratio, row.goal]) + " |")
+    if getattr(bench, "python_render", None) and getattr(bench, "python_scene", None):
+        (ours, program, read), (prepare, first) = bench.python_render, bench.python_scene
+        lines += [
+            "",
+            f"What an array in memory spares pelorin-render is reading the text file ({format_seconds(read)} by "
+            "the programs' own reader, timed in the Python process after its picture) and the program's start "
+            f"and end; the rest is the same work on both sides. A Scene made ready ({format_seconds(prepare)}) and "
+            f"its first picture ({format_seconds(first)}), in the Scene rows' process, come to "
+            f"{(prepare + first) / ours:.0%} of pelorin.render's time: the drawing, the same code in the module as "
+            f"in the program, is nearly all of it, so pelorin.render's {ours / program:.2f}x pelorin-render is "
+            "what leaving the file and the process out can give.",
+        ]
     if getattr(bench, "python_vtk", None):
         grid, ours, theirs, speedup, renderer, runs = bench.python_vtk
         lines += [
