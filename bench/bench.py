@@ -1684,6 +1684,9 @@ def python_rows(bench):
     """The module's picture from an array against pelorin-render's from a
     file, a prepared Scene's other cameras, a film, and VTK drawing the same
     spheres."""
+    # Other work on the machine slows llvmpipe's threads most: the section
+    # gives the load the figures were taken under.
+    bench.python_load = [os.getloadavg()[0]]
     side = PythonSide(bench)
     if side.missing:
         return [Row("From Python", "pelorin.render, Scene, film; VTK", None, None, side.missing)]
@@ -1695,7 +1698,9 @@ def python_rows(bench):
     if ours is None:
         return rows
     camera, scene_rows = python_scene_rows(bench, side, grid, npy)
-    return rows + scene_rows + python_film_rows(bench, side) + python_vtk_rows(bench, side, grid, npy, ours, camera)
+    rows += scene_rows + python_film_rows(bench, side) + python_vtk_rows(bench, side, grid, npy, ours, camera)
+    bench.python_load.append(os.getloadavg()[0])
+    return rows
 
 
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
@@ -1782,7 +1787,7 @@ def python_section(bench, rows):
     """The section of bench/results.md the Python rows write: how they were
     measured, their table, and VTK's comparison on its own."""
     keys = ", ".join(f"{k}={v!r}" for k, v in PYTHON_KEYS.items())
-    module = ""
+    module, load = "", getattr(bench, "python_load", [])
     if getattr(bench, "python_package", ""):
         module = (f"; the module measured is instead the one on `BENCH_PELORIN_PYTHON={bench.python_package}`, "
                   "another build of the same flags")
@@ -1791,7 +1796,8 @@ def python_section(bench, rows):
         "",
         f"From `BENCH_ONLY=python_rows bash bench/run` ({datetime.date.today().isoformat()}; machine: {cpu_name()}, "
         f"{os.cpu_count()} cores, {memory_gib():.0f} GiB; {platform.system()} {platform.release()}; renderer "
-        f"{bench.renderer or 'not measured'}). The module and the pelorin-render it is set against come from one "
+        f"{bench.renderer or 'not measured'}; load average {' at the start, '.join(f'{l:.1f}' for l in load)}"
+        f"{' at the end' if len(load) > 1 else ''}, other work sharing the cores). The module and the pelorin-render it is set against come from one "
         f"build of the main project (RelWithDebInfo, made by bench/run in `build-bench/main`){module}. "
         "Every Python figure is from a fresh /usr/bin/python3 process that loads the grid's .npy before the clock starts, so it counts "
         "from the array in memory; pelorin-render is timed as a whole process on the same grid's text file, in the "
