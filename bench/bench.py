@@ -8,6 +8,7 @@ figures, write such a function and list it in ROW_GROUPS.
 import argparse
 import datetime
 import glob
+import json
 import os
 import platform
 import shutil
@@ -1484,9 +1485,227 @@ def pick_rows(bench):
     return rows + pick_exact_rows(bench, "real-344", f"{grid.describe()}, the default keys and fit-view = 1",
                                   f"[data]\nfile = {grid.path}\n[display]\nfit-view = 1\n")
 
+
+# --- from Python ----------------------------------------------------------------
+
+# The grid drawn from an array and from its text file, and against VTK; the
+# film's frames and their number. Quick mode draws small ones.
+PYTHON_SIZE, PYTHON_SIZE_QUICK = 1024, 256
+PYTHON_FILM, PYTHON_FILM_QUICK = (256, 100), (64, 5)
+PYTHON_KEYS = {"renderer": "impostors", "fit_view": True, "colour": "height", "cull_hidden": True}
+PYTHON_RENDER_GOAL, PYTHON_CAMERA_GOAL, PYTHON_FILM_GOAL_SECONDS, PYTHON_VTK_GOAL = 0.9, 1.2, 2.0, 10
+# sphere-r's default, the radius VTK's splats are given.
+PYTHON_SPHERE_R = 0.75
+# What the two pictures show, seen once side by side.
+PYTHON_PICTURES = (
+    "Seen once side by side, both pictures show the whole relief from the same direction. Pelorin's fills the frame "
+    "(fit_view) with lit spheres coloured by level from dark blue to yellow, the steps between levels darker where "
+    "a sphere shades the one beside it; VTK's, smaller in the frame (ResetCamera fits the points' bounding sphere), "
+    "is coloured by level through a rainbow (red low, blue high), each sphere a flat disc darkened towards its rim "
+    "and drawn at its centre's depth, so that neighbouring discs cut into one another in moire bands where "
+    "Pelorin's spheres meet cleanly.")
+
+
+class PythonSide:
+    """The module built by bench/run in <build>/main with the pelorin-render
+    of the same build, run in fresh /usr/bin/python3 processes without a
+    display (the module draws through EGL)."""
+
+    def __init__(self, bench):
+        self.bench = bench
+        self.main = os.path.join(bench.build, "main")
+        # Another build's module may be measured instead, such as one with
+        # functions this tree lacks; pelorin-render stays this tree's.
+        self.chosen = os.environ.get("BENCH_PELORIN_PYTHON", "")
+        self.package = os.path.abspath(self.chosen) if self.chosen else os.path.join(self.main, "python")
+        self.render_program = os.path.join(self.main, "src", "app", "pelorin-render")
+        built = glob.glob(os.path.join(self.package, "pelorin", "_pelorin*.so"))
+        self.missing = "" if built and os.path.exists(self.render_program) else \
+            f"not measured: no pelorin module in {self.package}" if self.chosen else \
+            f"not measured: the pelorin module was not built (see {os.path.relpath(self.main, ROOT)}-build.log)"
+        bench.python_package = self.chosen
+        self.env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        self.env["PYTHONPATH"] = self.package
+
+    def run(self, *args, env=None):
+        """One fresh process of from_python.py: its "name value" lines as a
+        dict, and its whole time."""
+        start = time.perf_counter()
+        done = subprocess.run(["/usr/bin/python3", os.path.join(ROOT, "bench", "from_python.py"), *args],
+                              env=env or self.env, capture_output=True, text=True, timeout=3600)
+        total = time.perf_counter() - start
+        said = program_said(done.stderr) or next((l for l in done.stderr.splitlines()
+                                                  if "Warning" in l or "Error" in l), "")
+        if done.returncode != 0 or said:
+            sys.exit(f"bench: from_python.py {' '.join(args)} ended with status {done.returncode}:\n"
+                     f"{done.stdout}{done.stderr}")
+        return dict(l.split(" ", 1) for l in done.stdout.splitlines() if " " in l), total
+
+    def npy(self, size):
+        return self.bench.grid("relief", size, ending="npy")
+
+
+def python_render_rows(bench, side, grid, npy):
+    """pelorin.render from the array against pelorin-render from the text
+    file, the two taking turns."""
+    folder = os.path.join(bench.scratch, f"python-{grid.size}")
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "config.txt"), "w") as f:
+        f.write(f"[data]\nfile = {grid.path}\n[display]\n{TERRAIN_KEYS}")
+    png = os.path.join(folder, "render.png")
+    runs = {"render": [], "import": [], "process": [], "program": [], "read-text": []}
+    # The compared figures: more runs than the others, as for the loads.
+    for _ in range(3 if bench.quick else 2 * bench.repeats + 1):
+        timed = timed_process([side.render_program, "-o", png, "--quiet", "--size", "800x600"], folder, png,
+                              env=side.env)
+        runs["program"].append(timed.total)
+        out, total = side.run("render", npy.path, os.path.join(folder, "python.png"), json.dumps(PYTHON_KEYS),
+                              grid.path)
+        if "missing" in out:
+            return None, [Row("From Python", "pelorin.render", None, None, "not measured: " + out["missing"])]
+        if out["shape"] != "600x800x4" or png_size(os.path.join(folder, "python.png")) != (800, 600):
+            sys.exit(f"bench: pelorin.render drew {out['shape']}, not 600x800x4")
+        runs["render"].append(float(out["render"]))
+        runs["import"].append(float(out["import"]))
+        runs["process"].append(total)
+        runs["read-text"].append(float(out["read-text"]))
+    ours, program = statistics.median(runs["render"]), statistics.median(runs["program"])
+    ratio, read = ours / program, statistics.median(runs["read-text"])
+    bench.python_render = (ours, program, read)
+    figure = f"From Python: one 800x600 picture to PNG, {grid.describe()}"
+    return ours, [
+        Row(figure, "pelorin.render(heights, path, **keys) in a fresh Python process, timed around the call, "
+                    "the array in memory", ours, grid,
+            f"{ratio:.2f}x pelorin-render; `import pelorin` {format_seconds(statistics.median(runs['import']))}; "
+            f"the Python process whole {format_seconds(statistics.median(runs['process']))}",
+            judged(bench, ratio <= PYTHON_RENDER_GOAL, f"at most {PYTHON_RENDER_GOAL}x pelorin-render ({ratio:.2f}x)")),
+        Row(figure, "pelorin-render on the grid's text file: the whole process", program, grid,
+            f"of it, reading the text file about {format_seconds(read)} (pelorin.read, the programs' reader): "
+            f"without it {(program - read) / program:.2f}x its time, the most an array can save"),
+    ]
+
+
+def python_scene_rows(bench, side, grid, npy):
+    """A prepared Scene's pictures from other cameras against the same
+    camera drawn again, and pelorin-render's frame drawn again in process."""
+    out, _ = side.run("scene", npy.path, json.dumps(PYTHON_KEYS), "3" if bench.quick else str(bench.repeats))
+    if "missing" in out:
+        return None, []
+    folder = os.path.join(bench.scratch, f"python-{grid.size}")
+    done = subprocess.run([bench.program("bench_render_frame"), "3" if bench.quick else "7"], cwd=folder,
+                          env=side.env, capture_output=True, text=True, timeout=1800)
+    if done.returncode != 0 or "warning:" in done.stderr:
+        sys.exit(f"bench: bench_render_frame did not draw as asked:\n{done.stderr}")
+    bench.renderer = field(done.stdout, "renderer") if bench.renderer is None else bench.renderer
+    draw = float(field(done.stdout, "median"))
+    moved, again, ratio = float(out["moved"]), float(out["again"]), float(out["ratio"])
+    bench.python_scene = (float(out["prepare"]), float(out["first"]))
+    figure = f"From Python: a prepared Scene from other cameras, 800x600, {grid.describe()}"
+    return out["camera"].split(), [
+        Row(figure, "Scene(heights, **keys): made ready", float(out["prepare"]), grid),
+        Row(figure, "its first render (the opening camera)", float(out["first"]), grid),
+        Row(figure, "render from another camera (turned 90, 180 and 270 degrees, 15 lower or 10 higher, in turn)",
+            moved, grid, f"{ratio:.2f}x one frame's drawing of the same view (the median of the pairs; the worst "
+                         f"{float(out['ratio-worst']):.2f}x)",
+            judged(bench, ratio <= PYTHON_CAMERA_GOAL, f"at most {PYTHON_CAMERA_GOAL}x one frame's drawing "
+                                                       f"({ratio:.2f}x)")),
+        Row(figure, "one frame's drawing: the same camera's render again, right after", again, grid,
+            f"{again / draw:.2f}x pelorin-render's frame drawn again"),
+        Row(figure, "pelorin-render's frame (the opening view) drawn again in process, with read-back "
+                    "(bench_render_frame)", draw, grid),
+    ]
+
+
+def python_film_rows(bench, side):
+    size, count = PYTHON_FILM_QUICK if bench.quick else PYTHON_FILM
+    npy = side.npy(size)
+    figure = f"From Python: a film of {count} frames of {npy.describe()} to PNGs at 800x600"
+    what = ("pelorin.film(frames, 'out/f.png', **keys), timed around the call, the frames in memory (the relief "
+            "rolled by 37 rows and 53 columns a frame: the same spheres in every frame)")
+    folder = os.path.join(bench.scratch, f"python-film-{size}x{count}")
+    films, draws = [], []
+    for _ in range(1 if bench.quick else 3):
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        out, _ = side.run("film", npy.path, str(count), folder, json.dumps(PYTHON_KEYS))
+        if "missing" in out:
+            return [Row(figure, what, None, npy, "not measured: " + out["missing"])]
+        if int(out["pictures"]) != count:
+            sys.exit(f"bench: pelorin.film wrote {out['pictures']} pictures in {folder}, not {count}")
+        films.append(float(out["film"]))
+        draws.append(float(out["draw"]))
+    film, draw = statistics.median(films), statistics.median(draws)
+    bound = PYTHON_FILM_GOAL_SECONDS + count * draw
+    return [Row(figure, what, film, npy, f"{(film - count * draw) / count * 1000:.1f} ms a frame beyond its draw",
+                judged(bench, film <= bound, f"at most {PYTHON_FILM_GOAL_SECONDS:g} s + {count} frame draws "
+                                             f"({format_seconds(bound)})")),
+            Row(figure, "one frame's draw: a Scene of a frame rendered again at 800x600", draw, npy)]
+
+
+def python_vtk_rows(bench, side, grid, npy, ours, camera):
+    """VTK's first picture of the same spheres against pelorin.render's."""
+    figure = f"From Python against VTK: the first 800x600 picture to PNG, {grid.describe()}, from the array in memory"
+    what = (f"VTK vtkPointGaussianMapper, one point a sphere (every level of every column), radius "
+            f"{PYTHON_SPHERE_R}, offscreen")
+    if shutil.which("Xvfb") is None:
+        return [Row(figure, what, None, grid, "not measured: VTK's offscreen window needs an X server; no Xvfb")]
+    env = dict(os.environ, DISPLAY=x_display(bench))
+    folder = os.path.join(bench.scratch, f"python-{grid.size}")
+    picture = os.path.join(folder, "vtk.png")
+    runs = []
+    for _ in range(1 if bench.quick else 3):
+        out, _ = side.run("vtk", npy.path, picture, *camera, str(PYTHON_SPHERE_R), env=env)
+        if "missing" in out:
+            return [Row(figure, what, None, grid, "not measured: " + out["missing"])]
+        if int(out["spheres"]) != grid.points or png_size(picture) != (800, 600):
+            sys.exit(f"bench: VTK drew {out['spheres']} spheres into {png_size(picture)}, not {grid.points} "
+                     "into 800x600")
+        runs.append(out)
+
+    def median(name):
+        return statistics.median(float(out[name]) for out in runs)
+
+    theirs = median("total")
+    speedup = theirs / ours if ours else 0
+    bench.python_vtk = (grid, ours, theirs, speedup, runs[0]["renderer"], len(runs))
+    return [
+        Row(figure, "pelorin.render(heights, path, **keys), as above", ours, grid,
+            f"{speedup:.1f}x faster than VTK",
+            judged(bench, speedup >= PYTHON_VTK_GOAL, f"at least {PYTHON_VTK_GOAL}x faster than VTK "
+                                                      f"({speedup:.1f}x)")),
+        Row(figure, f"{what} on Xvfb ({runs[0]['renderer']}): points built, drawn and written, timed around them",
+            theirs, grid, f"vtkPoints and scalars {format_seconds(median('points'))}, first Render "
+                          f"{format_seconds(median('draw'))}, PNG {format_seconds(median('png'))}; `import vtk` "
+                          f"{format_seconds(median('import'))}"),
+    ]
+
+
+def python_rows(bench):
+    """The module's picture from an array against pelorin-render's from a
+    file, a prepared Scene's other cameras, a film, and VTK drawing the same
+    spheres."""
+    # Other work on the machine slows llvmpipe's threads most: the section
+    # gives the load the figures were taken under.
+    bench.python_load = [os.getloadavg()[0]]
+    side = PythonSide(bench)
+    if side.missing:
+        return [Row("From Python", "pelorin.render, Scene, film; VTK", None, None, side.missing)]
+    size = PYTHON_SIZE_QUICK if bench.quick else PYTHON_SIZE
+    grid, npy = bench.grid("relief", size), side.npy(size)
+    if npy.points != grid.points:
+        sys.exit(f"bench: {npy.path} holds {npy.points} points, {grid.path} {grid.points}")
+    ours, rows = python_render_rows(bench, side, grid, npy)
+    if ours is None:
+        return rows
+    camera, scene_rows = python_scene_rows(bench, side, grid, npy)
+    rows += scene_rows + python_film_rows(bench, side) + python_vtk_rows(bench, side, grid, npy, ours, camera)
+    bench.python_load.append(os.getloadavg()[0])
+    return rows
+
+
 ROW_GROUPS = [loading_terrain_rows, loading_binary_rows, loading_linearity_rows]
 ROW_GROUPS += [startup_rows, frame_rows, memory_rows, tessellation_rows, cull_rows, renderer_rows, render_rows]
-ROW_GROUPS += [detail_rows, series_rows, depth_cue_rows, grid_rows, quality_rows, pick_rows]
+ROW_GROUPS += [detail_rows, series_rows, depth_cue_rows, grid_rows, quality_rows, pick_rows, python_rows]
 
 
 def only_groups(names):
@@ -1561,6 +1780,90 @@ def render(bench, rows):
     return "\n".join(lines) + "\n"
 
 
+PYTHON_SECTION = "## From Python"
+
+
+def python_section(bench, rows):
+    """The section of bench/results.md the Python rows write: how they were
+    measured, their table, and VTK's comparison on its own."""
+    keys = ", ".join(f"{k}={v!r}" for k, v in PYTHON_KEYS.items())
+    module, load = "", getattr(bench, "python_load", [])
+    if getattr(bench, "python_package", ""):
+        module = (f"; the module measured is instead the one on `BENCH_PELORIN_PYTHON={bench.python_package}`, "
+                  "another build of the same flags")
+    lines = [
+        PYTHON_SECTION,
+        "",
+        f"From `BENCH_ONLY=python_rows bash bench/run` ({datetime.date.today().isoformat()}; machine: {cpu_name()}, "
+        f"{os.cpu_count()} cores, {memory_gib():.0f} GiB; {platform.system()} {platform.release()}; renderer "
+        f"{bench.renderer or 'not measured'}; load average {' at the start, '.join(f'{l:.1f}' for l in load)}"
+        f"{' at the end' if len(load) > 1 else ''}, other work sharing the cores). The module and the pelorin-render it is set against come from one "
+        f"build of the main project (RelWithDebInfo, made by bench/run in `build-bench/main`){module}. "
+        "Every Python figure is from a fresh /usr/bin/python3 process that loads the grid's .npy before the clock starts, so it counts "
+        "from the array in memory; pelorin-render is timed as a whole process on the same grid's text file, in the "
+        f"page cache. Keys on both sides: `{keys}` (pelorin-render's config.txt: "
+        f"`{', '.join(TERRAIN_KEYS.strip().splitlines())}`). Both sides draw with no display, through EGL. Medians "
+        f"of {2 * bench.repeats + 1} runs, the two sides taking turns; the Scene's cameras are {bench.repeats} "
+        "rounds of three other cameras in one process, each drawn twice in a row; the film and VTK are medians of 3 runs.",
+        "",
+        "| Figure | Program | Median time | Ratio | Goal |",
+        "|---|---|---|---|---|",
+    ]
+    for row in rows:
+        seconds = format_seconds(row.seconds) if row.seconds is not None else ""
+        lines.append("| " + " | ".join([row.figure, row.program, seconds, row.ratio, row.goal]) + " |")
+    if getattr(bench, "python_render", None) and getattr(bench, "python_scene", None):
+        (ours, program, read), (prepare, first) = bench.python_render, bench.python_scene
+        lines += [
+            "",
+            f"What an array in memory spares pelorin-render is reading the text file ({format_seconds(read)} by "
+            "the programs' own reader, timed in the Python process after its picture) and the program's start "
+            f"and end; the rest is the same work on both sides. A Scene made ready ({format_seconds(prepare)}) and "
+            f"its first picture ({format_seconds(first)}), in the Scene rows' process, come to "
+            f"{(prepare + first) / ours:.0%} of pelorin.render's time: the drawing, the same code in the module as "
+            f"in the program, is nearly all of it, so pelorin.render's {ours / program:.2f}x pelorin-render is "
+            "what leaving the file and the process out can give.",
+        ]
+    if getattr(bench, "python_vtk", None):
+        grid, ours, theirs, speedup, renderer, runs = bench.python_vtk
+        lines += [
+            "",
+            f"Against VTK 9.1's Python bindings (python3-vtk9), the {grid.describe()}: one point a sphere, "
+            f"{grid.points} of them, drawn by vtkPointGaussianMapper with VTK's round-splat shader at radius "
+            f"{PYTHON_SPHERE_R} (display/sphere-r's default), coloured by level through VTK's default lookup "
+            "table, in an 800x600 vtkRenderWindow with SetOffScreenRendering(1), fitted by ResetCamera from "
+            "Pelorin's opening direction. With DISPLAY unset VTK 9.1 on Debian makes no window at all (its only "
+            "window is the X one: \"bad X server connection\"; it is built without EGL or OSMesa), so it draws "
+            f"on the bench's private Xvfb ({renderer}). Times from the array in memory to the PNG on disk, "
+            f"building the vtkPoints included; medians of {runs} runs (VTK) and of {2 * bench.repeats + 1} "
+            "(Pelorin).",
+            "",
+            "| Grid | pelorin.render to PNG | VTK to PNG | Pelorin faster by | Goal (at least 10x) |",
+            "|---|---|---|---|---|",
+            f"| {grid.describe()} | {format_seconds(ours)} | {format_seconds(theirs)} | {speedup:.1f}x | "
+            f"{'met' if speedup >= PYTHON_VTK_GOAL else 'NOT met'} |",
+            "",
+            PYTHON_PICTURES,
+        ]
+    return "\n".join(lines) + "\n"
+
+
+def write_section(path, title, text):
+    """Puts `text` in place of the section headed `title` (to the next
+    section of the same level), or after the last one."""
+    with open(path) as f:
+        old = f.read()
+    start = old.find("\n" + title + "\n")
+    if start < 0:
+        new = old.rstrip("\n") + "\n\n" + text
+    else:
+        end = old.find("\n## ", start + 1)
+        new = old[:start + 1] + text + ("" if end < 0 else "\n" + old[end + 1:])
+    with open(path + ".part", "w") as f:
+        f.write(new)
+    os.replace(path + ".part", path)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
@@ -1584,6 +1887,10 @@ def main():
     with open(out, "w") as f:
         f.write(table)
     print(f"(written to {os.path.relpath(out, ROOT)})")
+    if python_rows in groups and not args.quick:
+        section = os.path.join(ROOT, "bench", "results.md")
+        write_section(section, PYTHON_SECTION, python_section(bench, [r for r in rows if "From Python" in r.figure]))
+        print(f"(its section \"{PYTHON_SECTION[3:]}\" written to {os.path.relpath(section, ROOT)})")
 
 
 if __name__ == "__main__":

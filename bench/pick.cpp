@@ -426,7 +426,10 @@ int Exact(bool backgroundOnly) {
     const SceneSettings& settings = scene.settings();
     // The pick leaves out what the impostors leave out below the floor.
     const std::int32_t floor = settings.options.renderer == Renderer::impostors ? settings.options.floor : 0;
-    const std::vector<std::int32_t> cells = SphereCells(scene.points(), floor);
+    // The scene keeps no points of its own for the impostors: the file it
+    // opened is read again, as the points, the mapping as it read it.
+    const SurfData data(scene.firstFile(), SurfaceUse::points, LevelMappingOf(settings.series));
+    const std::vector<std::int32_t> cells = SphereCells(data, floor);
     std::string error;
     const std::vector<Cell> ids = CellPicture(view, cells, settings.sphereRadius, error);
     if (ids.empty()) return Fail(error);
@@ -437,7 +440,7 @@ int Exact(bool backgroundOnly) {
     std::printf("pixels %d\ncovered %zu\n", pictureWidth * pictureHeight, covered);
 
     if (!backgroundOnly) {
-        const std::int64_t rows = scene.points().gridRows;
+        const std::int64_t rows = data.gridRows;
         const bool northFirst = IsAscFile(scene.firstFile());
         std::size_t agree = 0, disagree = 0, disagreeEdge = 0, pickOnly = 0, pickOnlyEdge = 0;
         for (int y = 0; y < pictureHeight; ++y) {
