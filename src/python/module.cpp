@@ -103,6 +103,17 @@ void RaiseIfRefused(const Reading& reading) {
 }
 
 // `image` as an array of rows from the top, RGBA.
+// What kept a scene from starting: the first error it reported, else the
+// missing context; "" when it started.
+std::string StartProblem(const OffscreenScene& scene, KeptReports& reports) {
+    std::string error = reports.FirstError();
+    if (error.empty() && !scene.ok()) {
+        error = "no OpenGL context could be made without a display: " + scene.error() +
+                " (EGL's surfaceless platform, in Debian's libegl-mesa0, or a GPU driver's EGL is needed)";
+    }
+    return error;
+}
+
 py::array_t<std::uint8_t> ArrayOf(const Image& image) {
     py::array_t<std::uint8_t> pixels(std::vector<py::ssize_t>{image.height, image.width, 4});
     std::uint8_t* out = pixels.mutable_data();
@@ -151,11 +162,7 @@ public:
             scene_ = std::make_unique<OffscreenScene>(reading.settings, grid_, reports_);
             scene_->Release();
         }
-        std::string error = reports_.FirstError();
-        if (error.empty() && !scene_->ok()) {
-            error = "no OpenGL context could be made without a display: " + scene_->error() +
-                    " (EGL's surfaceless platform, in Debian's libegl-mesa0, or a GPU driver's EGL is needed)";
-        }
+        const std::string error = StartProblem(*scene_, reports_);
         if (error.empty()) return;
         Forget();
         throw std::runtime_error(error);
@@ -272,11 +279,7 @@ public:
             }
             scene_->Release();
         }
-        std::string error = reports_.FirstError();
-        if (error.empty() && !scene_->ok()) {
-            error = "no OpenGL context could be made without a display: " + scene_->error() +
-                    " (EGL's surfaceless platform, in Debian's libegl-mesa0, or a GPU driver's EGL is needed)";
-        }
+        const std::string error = StartProblem(*scene_, reports_);
         if (error.empty()) return;
         Forget();
         throw std::runtime_error(error);
