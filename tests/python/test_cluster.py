@@ -24,10 +24,10 @@ FRAMES = rising(6)
 
 def load_example():
     if "cluster_film" not in sys.modules:
-        spec = importlib.util.spec_from_file_location("cluster_film", REPOSITORY / "examples" / "cluster_film.py")
-        module = importlib.util.module_from_spec(spec)
+        found = importlib.util.spec_from_file_location("cluster_film", REPOSITORY / "examples" / "cluster_film.py")
+        module = importlib.util.module_from_spec(found)
         sys.modules["cluster_film"] = module
-        spec.loader.exec_module(module)
+        found.loader.exec_module(module)
     return sys.modules["cluster_film"]
 
 
